@@ -1,0 +1,66 @@
+// File system as the program sees it: Windows-syntax paths ("\" separators,
+// drive letters, names compared without regard to case), UTF-8 text.
+// Relative paths resolve against the process's current folder, which the
+// program never changes for good.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace telk {
+
+// Attribute bits of a listing mask, as the classic file API has them.
+namespace Attr {
+inline constexpr std::uint16_t Normal = 0;
+inline constexpr std::uint16_t Hidden = 2;
+inline constexpr std::uint16_t System = 4;
+inline constexpr std::uint16_t Folder = 16;
+} // namespace Attr
+
+struct Drive {
+    std::string root;  // "C:\"
+    std::string label; // volume label, may be empty
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Tests: never throw, never change anything.
+    virtual bool CanOpenForReading(const std::string& path) = 0;
+    // True when the current folder could be changed to path; the current
+    // folder is the same afterwards.
+    virtual bool CanEnterFolder(const std::string& path) = 0;
+
+    // Names (without folder) matching the pattern ("C:\x\*.*"), in the
+    // platform's order. Ordinary files always; folders when mask has
+    // Attr::Folder; hidden and system entries only when the mask has their
+    // bit. Throws FileError when the folder cannot be listed.
+    virtual std::vector<std::string> List(const std::string& pattern, std::uint16_t mask) = 0;
+    virtual std::vector<Drive> Drives() = 0;
+
+    // Everything below throws FileError on failure.
+    virtual void CreateFolder(const std::string& path) = 0;
+    virtual void RemoveFolder(const std::string& path) = 0; // must be empty
+    // Copies the bytes and flushes them to disk; replaces an existing target.
+    virtual void CopyFile(const std::string& from, const std::string& to) = 0;
+    // Renames a file or folder; a file target is replaced.
+    virtual void Rename(const std::string& from, const std::string& to) = 0;
+    virtual void RemoveFile(const std::string& path) = 0;
+    // Fails (HeldOpen) when another process holds the file in a way that
+    // would block replacing or deleting it. A missing file passes.
+    virtual void CheckReplaceable(const std::string& path) = 0;
+    // Puts replacement in place of target, keeping the old target under
+    // backup; afterwards replacement no longer exists. Target must exist.
+    virtual void ReplaceFile(const std::string& target, const std::string& replacement,
+                             const std::string& backup) = 0;
+    virtual std::string ReadFile(const std::string& path) = 0;
+    // Creates or empties the file, writes the bytes, flushes them.
+    virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
+
+    // The process's current folder, without a trailing "\" (except a root).
+    virtual std::string CurrentFolder() = 0;
+};
+
+} // namespace telk

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace telk {
+
+// Held for the life of the process; a second copy in the same user session
+// fails to acquire it.
+class InstanceLock {
+public:
+    virtual ~InstanceLock() = default;
+    virtual bool Acquire() = 0;
+};
+
+} // namespace telk

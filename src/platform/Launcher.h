@@ -1,0 +1,33 @@
+// Starting a client program, and telling whether one runs.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace telk {
+
+class LaunchError : public std::runtime_error {
+public:
+    LaunchError(std::string path, std::string systemMessage)
+        : std::runtime_error(systemMessage), path_(std::move(path)), systemMessage_(std::move(systemMessage)) {}
+    const std::string& Path() const { return path_; }
+    const std::string& SystemMessage() const { return systemMessage_; }
+
+private:
+    std::string path_;
+    std::string systemMessage_;
+};
+
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // Starts exactly the file at path (never a prefix of it), shown normally
+    // and focused, in the current folder, without waiting. A program that
+    // asks for administrator rights goes through the elevation prompt.
+    // Throws LaunchError.
+    virtual void Start(const std::string& path) = 0;
+    // True when a running process's program file is the file at path.
+    virtual bool IsRunning(const std::string& path) = 0;
+};
+
+} // namespace telk

@@ -1,0 +1,251 @@
+// The control model: a retained description of each control with its
+// properties and the classic semantics (a selection or an option button
+// turned on from code raises the same click as the user's choice). No
+// toolkit here: a backend mirrors the model through ControlPeer and feeds
+// the user's actions back through the User* calls.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace telk {
+class FileSystem;
+}
+
+namespace telk::ui {
+
+class Form;
+class Control;
+
+enum class ControlKind { Label, TextBox, CommandButton, ComboBox, OptionButton, Line, DriveList, FolderList, FileList };
+
+struct Rect {
+    int left = 0, top = 0, width = 0, height = 0; // twips
+};
+
+enum class Align { Left, Center };
+
+struct Font {
+    std::string face; // empty: the system's Japanese UI font
+    double points = 9;
+    bool bold = false;
+};
+
+// What changed, so a backend updates only that.
+enum class Prop { Text, Enabled, Visible, Items, ListIndex, Value, Path, Focus };
+
+class ControlPeer {
+public:
+    virtual ~ControlPeer() = default;
+    virtual void Changed(Control& control, Prop what) = 0;
+};
+
+// Layout table row: name, index (-1 unless in a control array), position,
+// tab index (-1: none), text at design time.
+struct ControlSpec {
+    std::string name;
+    int index = -1;
+    Rect rect;
+    int tabIndex = -1;
+    std::string text;
+    Align align = Align::Left;
+    Font font;
+};
+
+class Control {
+public:
+    Control(Form& form, ControlKind kind, ControlSpec spec);
+    virtual ~Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    Form& Owner() const { return form_; }
+    ControlKind Kind() const { return kind_; }
+    const std::string& Name() const { return spec_.name; }
+    int Index() const { return spec_.index; }
+    const Rect& Bounds() const { return spec_.rect; }
+    int TabIndex() const { return spec_.tabIndex; }
+    Align Alignment() const { return spec_.align; }
+    const Font& FontSpec() const { return spec_.font; }
+    bool TakesFocus() const; // by kind: not labels or lines
+
+    // Caption of labels and buttons, text of text boxes and combo boxes.
+    const std::string& Text() const { return text_; }
+    void SetText(std::string text);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool on);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool on);
+    void SetFocus();
+
+    // Enabled, visible, and its form loaded and enabled: what user input needs.
+    bool CanTakeInput() const;
+
+    // The user's actions. Each returns false (and does nothing) when the
+    // control cannot take input.
+    bool UserClick();
+    bool UserType(const std::string& text);
+
+    std::function<void()> Click;
+    std::function<void()> Change;
+
+    void SetPeer(ControlPeer* peer) { peer_ = peer; }
+
+protected:
+    void Notify(Prop what);
+    void Raise(const std::function<void()>& handler);
+    // For backends and user actions: sets the text without an event.
+    void StoreText(std::string text);
+
+private:
+    Form& form_;
+    ControlKind kind_;
+    ControlSpec spec_;
+    std::string text_;
+    bool enabled_ = true;
+    bool visible_ = true;
+    ControlPeer* peer_ = nullptr;
+};
+
+class Label : public Control {
+public:
+    Label(Form& form, ControlSpec spec) : Control(form, ControlKind::Label, std::move(spec)) {}
+};
+
+class TextBox : public Control {
+public:
+    TextBox(Form& form, ControlSpec spec) : Control(form, ControlKind::TextBox, std::move(spec)) {}
+};
+
+class CommandButton : public Control {
+public:
+    CommandButton(Form& form, ControlSpec spec) : Control(form, ControlKind::CommandButton, std::move(spec)) {}
+};
+
+class Line : public Control {
+public:
+    // rect holds x1, y1 as left, top and x2 - x1, y2 - y1 as width, height.
+    Line(Form& form, ControlSpec spec) : Control(form, ControlKind::Line, std::move(spec)) {}
+};
+
+// Option buttons of one form are one group: turning one on turns the
+// others off. Turning one on that was off raises its Click.
+class OptionButton : public Control {
+public:
+    OptionButton(Form& form, ControlSpec spec);
+    bool Value() const { return value_; }
+    void SetValue(bool on);
+    bool UserChoose();
+
+private:
+    friend class Form;
+    void StoreValue(bool on);
+    bool value_ = false;
+};
+
+// Shared list behaviour: items, a list index (-1: none).
+class ListControl : public Control {
+public:
+    using Control::Control;
+    const std::vector<std::string>& Items() const { return items_; }
+    int ListIndex() const { return index_; }
+    int ListCount() const { return static_cast<int>(items_.size()); }
+
+protected:
+    void StoreItems(std::vector<std::string> items);
+    void StoreIndex(int index);
+
+private:
+    std::vector<std::string> items_;
+    int index_ = -1;
+};
+
+// Drop-down combo box with an editable field. Text is what the field shows,
+// chosen or typed. Setting ListIndex (from code or by the user) sets Text
+// to the entry and raises Click; typing raises nothing.
+class ComboBox : public ListControl {
+public:
+    ComboBox(Form& form, ControlSpec spec) : ListControl(form, ControlKind::ComboBox, std::move(spec)) {}
+    void Clear();
+    void AddItem(const std::string& item);
+    // Throws std::out_of_range for an index outside the list (as the
+    // classic control raises an error); -1 clears the choice.
+    void SetListIndex(int index);
+    bool UserSelect(int index);
+};
+
+// The classic drive list: the machine's drives, "c: [label]" style entries,
+// one current drive. Changing the drive raises Change.
+class DriveListBox : public ListControl {
+public:
+    DriveListBox(Form& form, ControlSpec spec, FileSystem& fs);
+    // Fills the list and makes the current folder's drive current. Throws nothing.
+    void Refresh();
+    const std::string& Drive() const { return drive_; } // "C:\"
+    // Throws FileError when the drive cannot be read; the list stays as it was.
+    void SetDrive(const std::string& root);
+    bool UserSelect(int index);
+
+private:
+    FileSystem& fs_;
+    std::vector<std::string> roots_;
+    std::string drive_;
+};
+
+// The classic folder list: the parent chain of Path (each ancestor, root
+// first) and then Path's sub-folders. Path is the opened folder; a
+// highlighted entry is not. Opening an entry (double-click) sets Path and
+// raises Change.
+class DirListBox : public ListControl {
+public:
+    DirListBox(Form& form, ControlSpec spec, FileSystem& fs);
+    const std::string& Path() const { return path_; } // "C:\", "C:\Games\UO"
+    // Throws FileError when the folder cannot be listed; nothing changes then.
+    void SetPath(const std::string& path);
+    // Full path of entry i of the list.
+    std::string EntryPath(int index) const;
+    int OpenIndex() const { return openIndex_; } // index of Path's own entry
+    bool UserHighlight(int index);
+    bool UserOpen(int index); // may throw FileError as SetPath does
+
+private:
+    FileSystem& fs_;
+    std::string path_;
+    std::vector<std::string> entryPaths_;
+    int openIndex_ = -1;
+};
+
+// The classic file list: the ordinary files of Path matching Pattern.
+// FileName is the selected name, or empty.
+class FileListBox : public ListControl {
+public:
+    FileListBox(Form& form, ControlSpec spec, FileSystem& fs);
+    const std::string& Path() const { return path_; }
+    void SetPath(const std::string& path); // throws FileError, nothing changes then
+    std::string FileName() const;
+    bool UserSelect(int index);
+
+private:
+    FileSystem& fs_;
+    std::string path_;
+    std::string pattern_ = "*.*";
+};
+
+// A control array, indexed 0 to N - 1 as Option1(i).
+template <class C, int N> class ControlArray {
+public:
+    template <class Make> explicit ControlArray(Make make) {
+        for (int i = 0; i < N; ++i) items_[i] = make(i);
+    }
+    C& operator()(int i) { return *items_.at(static_cast<std::size_t>(i)); }
+    const C& operator()(int i) const { return *items_.at(static_cast<std::size_t>(i)); }
+    static constexpr int Count() { return N; }
+
+private:
+    std::array<std::unique_ptr<C>, N> items_;
+};
+
+} // namespace telk::ui

@@ -1,0 +1,84 @@
+// A window of the model: caption, client size and position in twips, its
+// controls in declaration order, enabled state, and the load/show/unload
+// life a backend mirrors.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ui/forms/Control.h"
+
+namespace telk::ui {
+
+class Ui;
+
+struct FormSpec {
+    std::string caption;
+    int clientWidth = 0;  // twips
+    int clientHeight = 0; // twips
+    bool titleBar = true; // FormWait has none
+    bool appIcon = false; // FormMain shows the program's icon
+};
+
+class FormPeer {
+public:
+    virtual ~FormPeer() = default;
+    virtual void Moved() = 0;        // Left/Top changed
+    virtual void EnabledChanged() = 0;
+    virtual void Focus() = 0;
+};
+
+class Form {
+public:
+    Form(Ui& ui, FormSpec spec);
+    virtual ~Form() = default;
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    Ui& Host() const { return ui_; }
+    const FormSpec& Spec() const { return spec_; }
+    const std::string& Caption() const { return spec_.caption; }
+    const std::vector<Control*>& Controls() const { return controls_; }
+    Control* Find(const std::string& name, int index = -1) const;
+
+    // Outer size (with border and title bar) in twips, as the backend says.
+    int Width() const;
+    int Height() const;
+    double Left() const { return left_; }
+    double Top() const { return top_; }
+    void Move(double left, double top);
+    // Top := (screen height - outer height) / 2, then Left likewise.
+    void CenterOnScreen();
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool on);
+    bool Loaded() const { return loaded_; }
+    bool Shown() const { return shown_; }
+    void Show();     // modeless, no owner
+    void SetFocus(); // the form, or its first focusable control
+
+    // Handlers every form may have.
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+
+    void SetPeer(FormPeer* peer) { peer_ = peer; }
+
+    // Used by the window registry.
+    void MarkLoaded(bool on) { loaded_ = on; }
+    void Register(Control& control) { controls_.push_back(&control); }
+    // Option group: turns every other option button of this form off.
+    void OptionTurnedOn(OptionButton& chosen);
+
+private:
+    Ui& ui_;
+    FormSpec spec_;
+    std::vector<Control*> controls_;
+    double left_ = 0;
+    double top_ = 0;
+    bool enabled_ = true;
+    bool loaded_ = false;
+    bool shown_ = false;
+    FormPeer* peer_ = nullptr;
+};
+
+} // namespace telk::ui

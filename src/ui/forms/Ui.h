@@ -1,0 +1,61 @@
+// What a backend provides to the windows: realising, showing and unloading
+// forms, message boxes, pumping and waiting on events, the screen, and the
+// end of the program. The Win32 backend shows real windows; the headless
+// one (tests) keeps the model as the whole truth.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace telk::ui {
+
+class Form;
+
+enum class Buttons { Ok, OkCancel };
+enum class Answer { Ok, Cancel };
+
+struct ScreenSize {
+    double width = 0;  // twips
+    double height = 0; // twips
+};
+
+inline constexpr const char* kProgramTitle = "TELK";
+
+class Ui {
+public:
+    virtual ~Ui() = default;
+
+    // The form is constructed; create what shows it (not yet visible).
+    virtual void Realize(Form& form) = 0;
+    virtual void Show(Form& form) = 0;
+    // The form's unload handler has run; destroy what shows it.
+    virtual void Unrealize(Form& form) = 0;
+    // Outer size in twips for a client size, as this backend frames it.
+    virtual void OuterSize(const Form& form, int& width, int& height) = 0;
+
+    // No icon; owned by the active window of the program. An empty title
+    // shows the program's title.
+    virtual Answer MessageBox(const std::string& text, Buttons buttons, const std::string& title) = 0;
+    // Processes the pending events once.
+    virtual void DoEvents() = 0;
+    // Processes events while the condition holds (a nested loop).
+    virtual void WaitWhile(const std::function<bool()>& condition) = 0;
+    virtual ScreenSize Screen() = 0;
+    // Ends the program at once; no further handler runs.
+    [[noreturn]] virtual void EndProgram() = 0;
+
+    // Runs an event handler. The outermost one catches what a handler let
+    // through, shows it in Japanese, and lets the program go on; nested ones
+    // (events raised from code inside a handler) let it through to the
+    // handler that raised them.
+    void Dispatch(const std::function<void()>& handler);
+
+protected:
+    // How an uncaught failure is put to the user.
+    virtual void ReportUnexpected(const std::string& what);
+
+private:
+    int depth_ = 0;
+};
+
+} // namespace telk::ui
