@@ -187,6 +187,9 @@ public:
     const std::string& Drive() const { return drive_; } // "C:\"
     // Throws FileError when the drive cannot be read; the list stays as it was.
     void SetDrive(const std::string& root);
+    // Shows root as current without the Change event (to step back after a
+    // drive that could not be read).
+    void ShowDrive(const std::string& root);
     bool UserSelect(int index);
 
 private:

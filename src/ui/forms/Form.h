@@ -23,9 +23,9 @@ struct FormSpec {
 class FormPeer {
 public:
     virtual ~FormPeer() = default;
-    virtual void Moved() = 0;        // Left/Top changed
-    virtual void EnabledChanged() = 0;
-    virtual void Focus() = 0;
+    virtual void Moved(Form& form) = 0; // Left/Top changed
+    virtual void EnabledChanged(Form& form) = 0;
+    virtual void Focus(Form& form) = 0;
 };
 
 class Form {

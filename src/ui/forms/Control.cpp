@@ -1,0 +1,323 @@
+#include "ui/forms/Control.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+#include "platform/FileError.h"
+#include "platform/FileSystem.h"
+#include "ui/forms/Form.h"
+#include "ui/forms/Ui.h"
+
+namespace telk::ui {
+
+namespace {
+
+// Windows compares names without regard to case; ASCII folding is what the
+// lists need for their order.
+bool LessNoCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
+    });
+}
+
+std::string WithoutTrailingSlash(std::string path) {
+    // A drive root keeps its backslash ("C:\").
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    if (path.size() == 2 && path[1] == ':') path += '\\';
+    return path;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return (!folder.empty() && folder.back() == '\\') ? folder + name : folder + "\\" + name;
+}
+
+} // namespace
+
+// ---- Control
+
+Control::Control(Form& form, ControlKind kind, ControlSpec spec)
+    : form_(form), kind_(kind), spec_(std::move(spec)), text_(spec_.text) {
+    form_.Register(*this);
+}
+
+bool Control::TakesFocus() const {
+    return kind_ != ControlKind::Label && kind_ != ControlKind::Line;
+}
+
+void Control::SetText(std::string text) {
+    text_ = std::move(text);
+    Notify(Prop::Text);
+}
+
+void Control::StoreText(std::string text) {
+    text_ = std::move(text);
+}
+
+void Control::SetEnabled(bool on) {
+    if (enabled_ == on) return;
+    enabled_ = on;
+    Notify(Prop::Enabled);
+}
+
+void Control::SetVisible(bool on) {
+    if (visible_ == on) return;
+    visible_ = on;
+    Notify(Prop::Visible);
+}
+
+void Control::SetFocus() {
+    Notify(Prop::Focus);
+}
+
+bool Control::CanTakeInput() const {
+    return enabled_ && visible_ && form_.Loaded() && form_.Enabled();
+}
+
+bool Control::UserClick() {
+    if (!CanTakeInput()) return false;
+    Raise(Click);
+    return true;
+}
+
+bool Control::UserType(const std::string& text) {
+    if (!CanTakeInput()) return false;
+    // The backend already shows what was typed; only the model follows.
+    StoreText(text);
+    return true;
+}
+
+void Control::Notify(Prop what) {
+    if (peer_) peer_->Changed(*this, what);
+}
+
+void Control::Raise(const std::function<void()>& handler) {
+    if (handler) form_.Host().Dispatch(handler);
+}
+
+// ---- OptionButton
+
+OptionButton::OptionButton(Form& form, ControlSpec spec) : Control(form, ControlKind::OptionButton, std::move(spec)) {}
+
+void OptionButton::SetValue(bool on) {
+    if (!on) {
+        StoreValue(false);
+        return;
+    }
+    if (value_) return; // already on: no second click
+    Owner().OptionTurnedOn(*this);
+    StoreValue(true);
+    Raise(Click);
+}
+
+bool OptionButton::UserChoose() {
+    if (!CanTakeInput()) return false;
+    SetValue(true);
+    return true;
+}
+
+void OptionButton::StoreValue(bool on) {
+    if (value_ == on) return;
+    value_ = on;
+    Notify(Prop::Value);
+}
+
+// ---- ListControl
+
+void ListControl::StoreItems(std::vector<std::string> items) {
+    items_ = std::move(items);
+    index_ = -1;
+    Notify(Prop::Items);
+}
+
+void ListControl::StoreIndex(int index) {
+    index_ = index;
+    Notify(Prop::ListIndex);
+}
+
+// ---- ComboBox
+
+void ComboBox::Clear() {
+    StoreItems({});
+    SetText("");
+}
+
+void ComboBox::AddItem(const std::string& item) {
+    std::vector<std::string> items = Items();
+    const int index = ListIndex();
+    items.push_back(item);
+    StoreItems(std::move(items));
+    if (index >= 0) StoreIndex(index);
+}
+
+void ComboBox::SetListIndex(int index) {
+    if (index < -1 || index >= ListCount()) throw std::out_of_range("invalid list index");
+    StoreIndex(index);
+    SetText(index >= 0 ? Items()[static_cast<std::size_t>(index)] : std::string());
+    if (index >= 0) Raise(Click);
+}
+
+bool ComboBox::UserSelect(int index) {
+    if (!CanTakeInput() || index < 0 || index >= ListCount()) return false;
+    SetListIndex(index);
+    return true;
+}
+
+// ---- DriveListBox
+
+DriveListBox::DriveListBox(Form& form, ControlSpec spec, FileSystem& fs)
+    : ListControl(form, ControlKind::DriveList, std::move(spec)), fs_(fs) {
+    Refresh();
+}
+
+void DriveListBox::Refresh() {
+    std::vector<telk::Drive> drives;
+    std::string current;
+    try {
+        drives = fs_.Drives();
+        current = fs_.CurrentFolder();
+    } catch (const FileError&) {
+        // No drives to show is still a usable list.
+    }
+    roots_.clear();
+    std::vector<std::string> items;
+    for (const telk::Drive& d : drives) {
+        roots_.push_back(d.root);
+        std::string shown = d.root.substr(0, 2);
+        if (!shown.empty()) shown[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(shown[0])));
+        if (!d.label.empty()) shown += " [" + d.label + "]";
+        items.push_back(shown);
+    }
+    StoreItems(std::move(items));
+    if (!current.empty()) ShowDrive(current.substr(0, std::min<std::size_t>(current.size(), 2)) + "\\");
+}
+
+void DriveListBox::ShowDrive(const std::string& root) {
+    for (std::size_t i = 0; i < roots_.size(); ++i) {
+        if (LessNoCase(roots_[i], root) || LessNoCase(root, roots_[i])) continue;
+        drive_ = roots_[i];
+        StoreIndex(static_cast<int>(i));
+        return;
+    }
+}
+
+void DriveListBox::SetDrive(const std::string& root) {
+    std::string r = WithoutTrailingSlash(root);
+    if (r.size() >= 2 && r[1] == ':') r = r.substr(0, 2) + "\\";
+    if (!fs_.CanEnterFolder(r))
+        throw FileError("open drive", r, "ドライブの準備ができていません", 21, false);
+    ShowDrive(r);
+    Raise(Change);
+}
+
+bool DriveListBox::UserSelect(int index) {
+    if (!CanTakeInput() || index < 0 || index >= static_cast<int>(roots_.size())) return false;
+    const std::string root = roots_[static_cast<std::size_t>(index)];
+    Owner().Host().Dispatch([this, root] { SetDrive(root); });
+    return true;
+}
+
+// ---- DirListBox
+
+DirListBox::DirListBox(Form& form, ControlSpec spec, FileSystem& fs)
+    : ListControl(form, ControlKind::FolderList, std::move(spec)), fs_(fs) {
+    try {
+        SetPath(fs_.CurrentFolder());
+    } catch (const FileError&) {
+        // An unreadable current folder leaves the list empty but usable.
+    }
+}
+
+void DirListBox::SetPath(const std::string& path) {
+    const std::string target = WithoutTrailingSlash(path);
+    // Read everything first, so a folder that cannot be listed changes nothing.
+    std::vector<std::string> subfolders;
+    for (const std::string& name : fs_.List(Join(target, "*.*"), Attr::Folder)) {
+        if (name == "." || name == "..") continue;
+        if (fs_.CanEnterFolder(Join(target, name))) subfolders.push_back(name);
+    }
+    std::sort(subfolders.begin(), subfolders.end(), LessNoCase);
+
+    std::vector<std::string> items;
+    std::vector<std::string> paths;
+    // The chain: the root, then each folder down to the opened one.
+    std::string chain = target.substr(0, std::min<std::size_t>(target.size(), 3));
+    items.push_back(chain);
+    paths.push_back(chain);
+    std::size_t pos = 3;
+    while (pos < target.size()) {
+        const std::size_t next = target.find('\\', pos);
+        const std::string name = target.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
+        if (!name.empty()) {
+            chain = Join(chain, name);
+            items.push_back(name);
+            paths.push_back(chain);
+        }
+        if (next == std::string::npos) break;
+        pos = next + 1;
+    }
+    const int open = static_cast<int>(items.size()) - 1;
+    for (const std::string& name : subfolders) {
+        items.push_back(name);
+        paths.push_back(Join(target, name));
+    }
+
+    const bool changed = target != path_;
+    path_ = target;
+    entryPaths_ = std::move(paths);
+    openIndex_ = open;
+    StoreItems(std::move(items));
+    StoreIndex(open);
+    Notify(Prop::Path);
+    if (changed) Raise(Change);
+}
+
+std::string DirListBox::EntryPath(int index) const {
+    return entryPaths_.at(static_cast<std::size_t>(index));
+}
+
+bool DirListBox::UserHighlight(int index) {
+    if (!CanTakeInput() || index < 0 || index >= ListCount()) return false;
+    StoreIndex(index);
+    return true;
+}
+
+bool DirListBox::UserOpen(int index) {
+    if (!CanTakeInput() || index < 0 || index >= ListCount()) return false;
+    const std::string target = EntryPath(index);
+    Owner().Host().Dispatch([this, target] { SetPath(target); });
+    return true;
+}
+
+// ---- FileListBox
+
+FileListBox::FileListBox(Form& form, ControlSpec spec, FileSystem& fs)
+    : ListControl(form, ControlKind::FileList, std::move(spec)), fs_(fs) {
+    try {
+        SetPath(fs_.CurrentFolder());
+    } catch (const FileError&) {
+    }
+}
+
+void FileListBox::SetPath(const std::string& path) {
+    const std::string target = WithoutTrailingSlash(path);
+    std::vector<std::string> files = fs_.List(Join(target, pattern_), Attr::Normal);
+    std::sort(files.begin(), files.end(), LessNoCase);
+    path_ = target;
+    StoreItems(std::move(files));
+    Notify(Prop::Path);
+}
+
+std::string FileListBox::FileName() const {
+    const int i = ListIndex();
+    return i >= 0 && i < ListCount() ? Items()[static_cast<std::size_t>(i)] : std::string();
+}
+
+bool FileListBox::UserSelect(int index) {
+    if (!CanTakeInput() || index < -1 || index >= ListCount()) return false;
+    StoreIndex(index);
+    return true;
+}
+
+} // namespace telk::ui

@@ -1,0 +1,64 @@
+#include "ui/forms/Form.h"
+
+#include "ui/forms/Ui.h"
+
+namespace telk::ui {
+
+Form::Form(Ui& ui, FormSpec spec) : ui_(ui), spec_(std::move(spec)) {}
+
+Control* Form::Find(const std::string& name, int index) const {
+    for (Control* c : controls_)
+        if (c->Name() == name && c->Index() == index) return c;
+    return nullptr;
+}
+
+int Form::Width() const {
+    int w = 0, h = 0;
+    ui_.OuterSize(*this, w, h);
+    return w;
+}
+
+int Form::Height() const {
+    int w = 0, h = 0;
+    ui_.OuterSize(*this, w, h);
+    return h;
+}
+
+void Form::Move(double left, double top) {
+    left_ = left;
+    top_ = top;
+    if (peer_) peer_->Moved(*this);
+}
+
+void Form::CenterOnScreen() {
+    const ScreenSize screen = ui_.Screen();
+    // Single precision, as the classic layout computes the halves.
+    const float top = (static_cast<float>(screen.height) - static_cast<float>(Height())) / 2.0f;
+    Move(left_, top);
+    const float left = (static_cast<float>(screen.width) - static_cast<float>(Width())) / 2.0f;
+    Move(left, top_);
+}
+
+void Form::SetEnabled(bool on) {
+    if (enabled_ == on) return;
+    enabled_ = on;
+    if (peer_) peer_->EnabledChanged(*this);
+}
+
+void Form::Show() {
+    shown_ = true;
+    ui_.Show(*this);
+}
+
+void Form::SetFocus() {
+    if (peer_) peer_->Focus(*this);
+}
+
+void Form::OptionTurnedOn(OptionButton& chosen) {
+    for (Control* c : controls_) {
+        if (c == &chosen || c->Kind() != ControlKind::OptionButton) continue;
+        static_cast<OptionButton*>(c)->StoreValue(false);
+    }
+}
+
+} // namespace telk::ui

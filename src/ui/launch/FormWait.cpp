@@ -1,0 +1,23 @@
+#include "ui/launch/FormWait.h"
+
+namespace telk::ui {
+
+namespace {
+
+const FormSpec kForm{"", 5970, 1245, /*titleBar=*/false};
+
+} // namespace
+
+FormWait::FormWait(Context& ctx)
+    : Form(ctx.ui, kForm),
+      Label1(*this, {"Label1", -1, {960, 360, 4215, 495}, 0, "処理中～ちょっとまっててね", Align::Left,
+                     {"ＭＳ Ｐゴシック", 18, false}}) {}
+
+void FormWait::Form_Load() {
+    CenterOnScreen();
+    Show();
+    // Painted before the caller goes on with long work on this thread.
+    Host().DoEvents();
+}
+
+} // namespace telk::ui

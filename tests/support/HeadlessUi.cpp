@@ -1,0 +1,71 @@
+#include "support/HeadlessUi.h"
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+namespace telk::test {
+
+void HeadlessUi::Realize(ui::Form& form) {
+    realized_.push_back(&form);
+    form.SetPeer(this);
+    for (ui::Control* c : form.Controls()) c->SetPeer(this);
+}
+
+void HeadlessUi::Show(ui::Form& form) {
+    shown_.push_back(form.Caption());
+}
+
+void HeadlessUi::Unrealize(ui::Form& form) {
+    realized_.erase(std::remove(realized_.begin(), realized_.end(), &form), realized_.end());
+    if (focusedForm_ == &form) focusedForm_ = nullptr;
+    if (focused_ && &focused_->Owner() == &form) focused_ = nullptr;
+}
+
+void HeadlessUi::OuterSize(const ui::Form& form, int& width, int& height) {
+    width = form.Spec().clientWidth + 2 * kBorder;
+    height = form.Spec().clientHeight + 2 * kBorder + (form.Spec().titleBar ? kTitle : 0);
+}
+
+ui::Answer HeadlessUi::MessageBox(const std::string& text, ui::Buttons buttons, const std::string& title) {
+    boxes_.push_back({text, buttons, title.empty() ? std::string(ui::kProgramTitle) : title});
+    if (buttons == ui::Buttons::Ok) return ui::Answer::Ok;
+    if (answers_.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return ui::Answer::Cancel;
+    }
+    const ui::Answer a = answers_.front();
+    answers_.pop_front();
+    return a;
+}
+
+void HeadlessUi::DoEvents() {
+    ++doEvents_;
+}
+
+void HeadlessUi::WaitWhile(const std::function<bool()>& condition) {
+    while (condition()) {
+        if (actions_.empty()) throw WaitStuck{};
+        auto action = std::move(actions_.front());
+        actions_.pop_front();
+        action();
+    }
+}
+
+void HeadlessUi::EndProgram() {
+    throw ProgramEnded{};
+}
+
+void HeadlessUi::Changed(ui::Control& control, ui::Prop what) {
+    if (what == ui::Prop::Focus) {
+        focused_ = &control;
+        focusedForm_ = &control.Owner();
+    }
+}
+
+void HeadlessUi::Focus(ui::Form& form) {
+    focusedForm_ = &form;
+    focused_ = nullptr;
+}
+
+} // namespace telk::test
