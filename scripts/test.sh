@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds both builds and runs every test: the host build natively, the
+# Windows build under Wine (in its own prefix, Japanese locale, Xvfb).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+
+jobs=$(nproc)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+echo "== host build"
+cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/host -j"$jobs"
+ctest --test-dir build/host --output-on-failure -j"$jobs" 2>&1 | tee -a "$log" || true
+
+echo "== Windows build (MinGW-w64), tests under Wine"
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win -j"$jobs"
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build/win --output-on-failure 2>&1 | tee -a "$log" || true
+wineserver_bin=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+WINEPREFIX="$PWD/build/win/wineprefix" "$wineserver_bin" -k 2>/dev/null || true
+
+# One closing line over both runs.
+total=0; failed=0
+while read -r f t; do total=$((total + t)); failed=$((failed + f)); done < <(
+  sed -nE 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/p' "$log")
+echo "$((total - failed)) passed, $failed failed"
+[ "$failed" -eq 0 ] && ! grep -q 'No tests were found' "$log"

@@ -1,0 +1,501 @@
+// Windows-syntax paths on a POSIX file system, resolved as Wine resolves
+// them: a drive letter picks a native folder, and each name is looked up
+// exactly first, then without regard to (ASCII) case.
+
+#include "platform/posix/FileSystem_posix.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+#include <system_error>
+#include <utility>
+
+#include "platform/FileError.h"
+
+namespace telk {
+
+namespace {
+
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+// Case-insensitive order with a byte-wise tie-break, so that "a" and "A"
+// (distinct on POSIX) still come out in a fixed order.
+bool LessNoCase(const std::string& a, const std::string& b) {
+    const auto folded = std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](char x, char y) {
+            return static_cast<unsigned char>(FoldAscii(x)) <
+                   static_cast<unsigned char>(FoldAscii(y));
+        });
+    if (folded) return true;
+    if (EqualNoCase(a, b)) return a < b;
+    return false;
+}
+
+bool HeldOpenErrno(int err) {
+    return err == EACCES || err == EBUSY || err == ETXTBSY;
+}
+
+[[noreturn]] void Fail(const char* operation, const std::string& path, int err) {
+    throw FileError(operation, path, std::generic_category().message(err), err,
+                    HeldOpenErrno(err));
+}
+
+std::string JoinNative(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+std::string ParentOf(const std::string& native) {
+    const auto slash = native.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return native.substr(0, slash);
+}
+
+std::string LastNameOf(const std::string& native) {
+    const auto slash = native.find_last_of('/');
+    return slash == std::string::npos ? native : native.substr(slash + 1);
+}
+
+std::string NormaliseRoot(std::string root) {
+    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    return root.empty() ? "/" : root;
+}
+
+std::string CurrentNativeFolder() {
+    std::string buffer(256, '\0');
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(buffer.find('\0'));
+    return buffer;
+}
+
+// Splits a "\"-separated tail into names, dropping empty ones (a doubled
+// separator) and ".", and letting ".." take back the previous name but never
+// climb above the start.
+void AppendComponents(std::vector<std::string>& parts, const std::string& tail) {
+    std::size_t begin = 0;
+    while (begin <= tail.size()) {
+        auto end = tail.find('\\', begin);
+        if (end == std::string::npos) end = tail.size();
+        std::string name = tail.substr(begin, end - begin);
+        if (name == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!name.empty() && name != ".") {
+            parts.push_back(std::move(name));
+        }
+        begin = end + 1;
+    }
+}
+
+// The entry of folder whose name equals name without regard to case; the
+// smallest such name when several differ only in case.
+std::optional<std::string> FindNoCase(const std::string& folder, const std::string& name) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return std::nullopt;
+    std::optional<std::string> found;
+    while (const dirent* entry = readdir(dir)) {
+        std::string candidate = entry->d_name;
+        if (EqualNoCase(candidate, name) && (!found || candidate < *found))
+            found = std::move(candidate);
+    }
+    closedir(dir);
+    return found;
+}
+
+void SyncFolderOf(const std::string& native) {
+    const int fd = open(ParentOf(native).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd); // best effort: not every file system syncs folders
+    close(fd);
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd_ >= 0) close(fd_);
+    }
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    // Closes now so that a failing close can be reported.
+    int Close() {
+        const int result = close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+void WriteAll(int fd, const char* data, std::size_t size, const char* operation,
+              const std::string& path) {
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            Fail(operation, path, errno);
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void SyncAndClose(Fd& fd, const char* operation, const std::string& path) {
+    if (fsync(fd.Get()) != 0 && errno != EINVAL) Fail(operation, path, errno);
+    if (fd.Close() != 0) Fail(operation, path, errno);
+}
+
+bool IsFolderEntry(const std::string& folder, const dirent& entry) {
+    if (entry.d_type == DT_DIR) return true;
+    if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
+    struct stat info {};
+    return stat(JoinNative(folder, entry.d_name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool MatchFrom(const char* name, const char* pattern) {
+    // Iterative glob with one backtrack point: the last "*" seen.
+    const char* starPattern = nullptr;
+    const char* starName = nullptr;
+    while (*name != '\0') {
+        if (*pattern == '*') {
+            starPattern = ++pattern;
+            starName = name;
+        } else if (*pattern == '?' || (*pattern != '\0' && FoldAscii(*pattern) == FoldAscii(*name))) {
+            ++pattern;
+            ++name;
+        } else if (starPattern != nullptr) {
+            pattern = starPattern;
+            name = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (*pattern == '*') ++pattern;
+    return *pattern == '\0';
+}
+
+} // namespace
+
+bool MatchesFilePattern(const std::string& name, const std::string& pattern) {
+    if (MatchFrom(name.c_str(), pattern.c_str())) return true;
+    // As on Windows, a trailing ".*" also matches a name without any dot:
+    // "*.*" lists "README" and "a*.*" finds "abc".
+    const bool dotStarTail = pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0;
+    if (dotStarTail && name.find('.') == std::string::npos)
+        return MatchFrom(name.c_str(), pattern.substr(0, pattern.size() - 2).c_str());
+    return false;
+}
+
+PosixFileSystem::PosixFileSystem(std::map<char, std::string> driveRoots) {
+    for (auto& [letter, root] : driveRoots) {
+        const char upper = (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+        roots_[upper] = NormaliseRoot(std::move(root));
+    }
+}
+
+std::string PosixFileSystem::WindowsPath(const std::string& nativePath) const {
+    const std::map<char, std::string>::value_type* best = nullptr;
+    for (const auto& entry : roots_) {
+        const std::string& root = entry.second;
+        const bool covers = root == "/" || nativePath == root ||
+                            (nativePath.size() > root.size() &&
+                             nativePath.compare(0, root.size(), root) == 0 &&
+                             nativePath[root.size()] == '/');
+        if (covers && (best == nullptr || root.size() > best->second.size())) best = &entry;
+    }
+    if (best == nullptr) return {};
+    std::string rest = best->second == "/" ? nativePath.substr(1) : nativePath.substr(best->second.size());
+    while (!rest.empty() && rest.front() == '/') rest.erase(0, 1);
+    while (!rest.empty() && rest.back() == '/') rest.pop_back();
+    std::replace(rest.begin(), rest.end(), '/', '\\');
+    return std::string(1, best->first) + ":\\" + rest;
+}
+
+std::string PosixFileSystem::NativePath(const std::string& path) const {
+    std::string win = path;
+    std::replace(win.begin(), win.end(), '/', '\\');
+    if (win.size() >= 2 && win[0] == '\\' && win[1] == '\\') return {}; // UNC
+
+    // Where the path starts: a drive's root, or the current folder.
+    const std::string cwdNative = CurrentNativeFolder();
+    const std::string cwdWin = WindowsPath(cwdNative);
+    const char cwdDrive = cwdWin.empty() ? '\0' : cwdWin[0];
+
+    std::string start;
+    std::vector<std::string> parts;
+    std::string tail = win;
+    const bool hasDrive = win.size() >= 2 && win[1] == ':' &&
+                          ((win[0] >= 'A' && win[0] <= 'Z') || (win[0] >= 'a' && win[0] <= 'z'));
+    if (hasDrive) {
+        const char letter = static_cast<char>(FoldAscii(win[0]) - 'a' + 'A');
+        const auto root = roots_.find(letter);
+        if (root == roots_.end()) return {};
+        start = root->second;
+        tail = win.substr(2);
+        if ((tail.empty() || tail[0] != '\\') && letter == cwdDrive) AppendComponents(parts, cwdWin.substr(3));
+    } else if (!win.empty() && win[0] == '\\') {
+        const auto root = roots_.find(cwdDrive);
+        start = root != roots_.end() ? root->second : "/";
+    } else if (!cwdWin.empty()) {
+        start = roots_.at(cwdDrive);
+        AppendComponents(parts, cwdWin.substr(3));
+    } else {
+        start = cwdNative; // the current folder lies outside every drive
+    }
+    AppendComponents(parts, tail);
+
+    std::string native = start;
+    std::size_t i = 0;
+    for (; i < parts.size(); ++i) {
+        const std::string exact = JoinNative(native, parts[i]);
+        struct stat info {};
+        if (lstat(exact.c_str(), &info) == 0) {
+            native = exact;
+            continue;
+        }
+        const auto found = FindNoCase(native, parts[i]);
+        if (!found) break;
+        native = JoinNative(native, *found);
+    }
+    // Whatever does not exist yet keeps the case it was given.
+    for (; i < parts.size(); ++i) native = JoinNative(native, parts[i]);
+    return native;
+}
+
+bool PosixFileSystem::CanOpenForReading(const std::string& path) {
+    const std::string native = NativePath(path);
+    if (native.empty()) return false;
+    Fd fd(open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.Valid()) return false;
+    struct stat info {};
+    return fstat(fd.Get(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool PosixFileSystem::CanEnterFolder(const std::string& path) {
+    const std::string native = NativePath(path);
+    if (native.empty()) return false;
+    struct stat info {};
+    return stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           access(native.c_str(), X_OK) == 0;
+}
+
+std::vector<std::string> PosixFileSystem::List(const std::string& pattern, std::uint16_t mask) {
+    std::string win = pattern;
+    std::replace(win.begin(), win.end(), '/', '\\');
+    std::string folder;
+    std::string namePattern;
+    const auto sep = win.find_last_of('\\');
+    if (sep != std::string::npos) {
+        folder = win.substr(0, sep + 1);
+        namePattern = win.substr(sep + 1);
+    } else if (win.size() >= 2 && win[1] == ':') {
+        folder = win.substr(0, 2);
+        namePattern = win.substr(2);
+    } else {
+        namePattern = win;
+    }
+
+    const std::string native = NativePath(folder);
+    if (native.empty()) Fail("list", pattern, ENOENT);
+    DIR* dir = opendir(native.c_str());
+    if (dir == nullptr) Fail("list", pattern, errno);
+
+    const bool withFolders = (mask & Attr::Folder) != 0;
+    const bool withHidden = (mask & Attr::Hidden) != 0;
+    bool dot = false;
+    bool dotDot = false;
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") {
+            if (withFolders && MatchesFilePattern(name, namePattern)) (name == "." ? dot : dotDot) = true;
+            continue;
+        }
+        if (name[0] == '.' && !withHidden) continue;
+        if (!withFolders && IsFolderEntry(native, *entry)) continue;
+        if (MatchesFilePattern(name, namePattern)) names.push_back(name);
+    }
+    const int readError = errno;
+    closedir(dir);
+    if (readError != 0) Fail("list", pattern, readError);
+
+    std::sort(names.begin(), names.end(), LessNoCase);
+    std::vector<std::string> result;
+    result.reserve(names.size() + 2);
+    if (dot) result.emplace_back(".");
+    if (dotDot) result.emplace_back("..");
+    for (auto& name : names) result.push_back(std::move(name));
+    return result;
+}
+
+std::vector<Drive> PosixFileSystem::Drives() {
+    std::vector<Drive> drives;
+    for (const auto& [letter, root] : roots_) drives.push_back({std::string(1, letter) + ":\\", ""});
+    return drives;
+}
+
+void PosixFileSystem::CreateFolder(const std::string& path) {
+    const std::string native = NativePath(path);
+    if (native.empty()) Fail("create folder", path, ENOENT);
+    if (mkdir(native.c_str(), 0777) != 0) Fail("create folder", path, errno);
+}
+
+void PosixFileSystem::RemoveFolder(const std::string& path) {
+    const std::string native = NativePath(path);
+    if (native.empty()) Fail("remove folder", path, ENOENT);
+    if (rmdir(native.c_str()) != 0) Fail("remove folder", path, errno);
+}
+
+void PosixFileSystem::CopyFile(const std::string& from, const std::string& to) {
+    const std::string source = NativePath(from);
+    const std::string target = NativePath(to);
+    if (source.empty()) Fail("copy", from, ENOENT);
+    if (target.empty()) Fail("copy", to, ENOENT);
+
+    Fd in(open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!in.Valid()) Fail("copy", from, errno);
+    struct stat sourceInfo {};
+    if (fstat(in.Get(), &sourceInfo) != 0) Fail("copy", from, errno);
+    if (S_ISDIR(sourceInfo.st_mode)) Fail("copy", from, EISDIR);
+    // Truncating the target would destroy a source that is the same file.
+    struct stat targetInfo {};
+    if (stat(target.c_str(), &targetInfo) == 0 && targetInfo.st_dev == sourceInfo.st_dev &&
+        targetInfo.st_ino == sourceInfo.st_ino)
+        Fail("copy", to, EINVAL);
+
+    Fd out(open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_CLOEXEC, 0666));
+    if (!out.Valid()) Fail("copy", to, errno);
+    std::string buffer(64 * 1024, '\0');
+    for (;;) {
+        const ssize_t got = read(in.Get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            Fail("copy", from, errno);
+        }
+        if (got == 0) break;
+        WriteAll(out.Get(), buffer.data(), static_cast<std::size_t>(got), "copy", to);
+    }
+    SyncAndClose(out, "copy", to);
+}
+
+void PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+    const std::string source = NativePath(from);
+    std::string target = NativePath(to);
+    if (source.empty()) Fail("rename", from, ENOENT);
+    if (target.empty()) Fail("rename", to, ENOENT);
+    // A change of case only: the target resolved to the source itself, so
+    // take the new name as given.
+    if (target == source) {
+        std::string given = to;
+        std::replace(given.begin(), given.end(), '/', '\\');
+        while (!given.empty() && given.back() == '\\') given.pop_back();
+        const auto sep = given.find_last_of("\\:");
+        target = JoinNative(ParentOf(source), sep == std::string::npos ? given : given.substr(sep + 1));
+        if (LastNameOf(target) == LastNameOf(source)) return;
+    }
+    if (rename(source.c_str(), target.c_str()) != 0) Fail("rename", from, errno);
+    SyncFolderOf(target);
+}
+
+void PosixFileSystem::RemoveFile(const std::string& path) {
+    const std::string native = NativePath(path);
+    if (native.empty()) Fail("remove", path, ENOENT);
+    if (unlink(native.c_str()) != 0) Fail("remove", path, errno);
+}
+
+void PosixFileSystem::CheckReplaceable(const std::string& path) {
+    const std::string native = NativePath(path);
+    if (native.empty()) return;
+    // Opening for writing without truncation touches nothing, and fails
+    // the way a replace would: no access, or a program running from it.
+    Fd fd(open(native.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.Valid() && errno != ENOENT) Fail("open", path, errno);
+}
+
+void PosixFileSystem::ReplaceFile(const std::string& target, const std::string& replacement,
+                                  const std::string& backup) {
+    const std::string targetNative = NativePath(target);
+    const std::string replacementNative = NativePath(replacement);
+    const std::string backupNative = NativePath(backup);
+    if (targetNative.empty()) Fail("replace", target, ENOENT);
+    if (replacementNative.empty()) Fail("replace", replacement, ENOENT);
+    if (backupNative.empty()) Fail("replace", backup, ENOENT);
+
+    struct stat info {};
+    if (stat(targetNative.c_str(), &info) != 0) Fail("replace", target, errno);
+    if (stat(replacementNative.c_str(), &info) != 0) Fail("replace", replacement, errno);
+    if (rename(targetNative.c_str(), backupNative.c_str()) != 0) Fail("replace", target, errno);
+    if (rename(replacementNative.c_str(), targetNative.c_str()) != 0) {
+        const int err = errno;
+        rename(backupNative.c_str(), targetNative.c_str()); // put the old file back
+        Fail("replace", replacement, err);
+    }
+    SyncFolderOf(targetNative);
+}
+
+std::string PosixFileSystem::ReadFile(const std::string& path) {
+    const std::string native = NativePath(path);
+    if (native.empty()) Fail("read", path, ENOENT);
+    Fd fd(open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.Valid()) Fail("read", path, errno);
+    struct stat info {};
+    if (fstat(fd.Get(), &info) != 0) Fail("read", path, errno);
+    if (S_ISDIR(info.st_mode)) Fail("read", path, EISDIR);
+
+    std::string bytes;
+    std::string buffer(64 * 1024, '\0');
+    for (;;) {
+        const ssize_t got = read(fd.Get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            Fail("read", path, errno);
+        }
+        if (got == 0) break;
+        bytes.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+    return bytes;
+}
+
+void PosixFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+    const std::string native = NativePath(path);
+    if (native.empty()) Fail("write", path, ENOENT);
+    Fd fd(open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_CLOEXEC, 0666));
+    if (!fd.Valid()) Fail("write", path, errno);
+    WriteAll(fd.Get(), bytes.data(), bytes.size(), "write", path);
+    SyncAndClose(fd, "write", path);
+}
+
+std::string PosixFileSystem::CurrentFolder() {
+    const std::string native = CurrentNativeFolder();
+    std::string win = WindowsPath(native);
+    if (!win.empty()) {
+        if (win.size() > 3 && win.back() == '\\') win.pop_back();
+        return win;
+    }
+    win = native; // the current folder lies outside every drive
+    std::replace(win.begin(), win.end(), '/', '\\');
+    return win;
+}
+
+} // namespace telk

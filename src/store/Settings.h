@@ -1,0 +1,34 @@
+// telk.ini: the 2D and 3D client programs and the client's install folder,
+// one value a line, in the working folder.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/TextCodec.h"
+
+namespace telk {
+
+// A bare name: it resolves against the current folder, which is AppFolder.
+inline constexpr const char* kSettingsFile = "telk.ini";
+inline constexpr const char* kDefaultClient2DPath = "c:\\Program Files\\Ultima Online 2D\\UO.exe";
+inline constexpr const char* kDefaultClient3DPath = "c:\\Program Files\\Ultima Online 3D\\UO.exe";
+inline constexpr const char* kDefaultUoFolder = "C:\\Program Files\\Ultima Online 2D";
+
+// What the file holds; a value the file ended before is absent.
+struct SettingsValues {
+    std::optional<std::string> client2DPath;
+    std::optional<std::string> client3DPath;
+    std::optional<std::string> uoFolder;
+};
+
+// Reads the first three values. Throws FileError when the file cannot be read.
+SettingsValues ReadSettings(FileSystem& fs, TextCodec& codec);
+// The file of a first start: the two default program paths, no third line.
+void WriteDefaultSettings(FileSystem& fs, TextCodec& codec);
+// Writes the whole file anew, three lines. Throws FileError.
+void WriteSettings(FileSystem& fs, TextCodec& codec, const std::string& client2DPath,
+                   const std::string& client3DPath, const std::string& uoFolder);
+
+} // namespace telk
