@@ -8,6 +8,15 @@
 #include <string>
 #include <vector>
 
+// <windows.h> maps CopyFile and ReplaceFile to their A/W forms by macro; here
+// they are the interface's own names, the same in every translation unit.
+#ifdef CopyFile
+#undef CopyFile
+#endif
+#ifdef ReplaceFile
+#undef ReplaceFile
+#endif
+
 namespace telk {
 
 // Attribute bits of a listing mask, as the classic file API has them.

@@ -232,6 +232,7 @@ std::string PosixFileSystem::WindowsPath(const std::string& nativePath) const {
 }
 
 std::string PosixFileSystem::NativePath(const std::string& path) const {
+    if (path.empty()) return {}; // names nothing, as on Windows
     std::string win = path;
     std::replace(win.begin(), win.end(), '/', '\\');
     if (win.size() >= 2 && win[0] == '\\' && win[1] == '\\') return {}; // UNC
@@ -312,6 +313,7 @@ std::vector<std::string> PosixFileSystem::List(const std::string& pattern, std::
         folder = win.substr(0, 2);
         namePattern = win.substr(2);
     } else {
+        folder = ".";
         namePattern = win;
     }
 

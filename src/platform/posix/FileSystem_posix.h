@@ -33,7 +33,7 @@ public:
 
     // The native path a Windows-syntax path stands for: existing components
     // in their on-disk case, the rest as given. Empty when the path cannot
-    // be mapped (a UNC path, an unmapped drive).
+    // be mapped (an empty or UNC path, an unmapped drive).
     std::string NativePath(const std::string& path) const;
     // The Windows-syntax path of a native absolute path, or empty when no
     // drive covers it.

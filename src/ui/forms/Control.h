@@ -29,7 +29,7 @@ struct Rect {
 enum class Align { Left, Center };
 
 struct Font {
-    std::string face; // empty: the system's Japanese UI font
+    std::string face{}; // empty: the system's Japanese UI font
     double points = 9;
     bool bold = false;
 };
@@ -46,13 +46,13 @@ public:
 // Layout table row: name, index (-1 unless in a control array), position,
 // tab index (-1: none), text at design time.
 struct ControlSpec {
-    std::string name;
+    std::string name{};
     int index = -1;
-    Rect rect;
+    Rect rect{};
     int tabIndex = -1;
-    std::string text;
+    std::string text{};
     Align align = Align::Left;
-    Font font;
+    Font font{};
 };
 
 class Control {

@@ -5,6 +5,7 @@
 
 #include "platform/FileError.h"
 #include "platform/Launcher.h"
+#include "store/Messages.h"
 
 namespace telk::ui {
 
@@ -24,16 +25,16 @@ void Ui::Dispatch(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const FileError& e) {
-        ReportUnexpected(e.what());
+        ReportUnexpected(FileFailureText(e));
     } catch (const LaunchError& e) {
-        ReportUnexpected(e.Path() + "\r\n" + e.SystemMessage());
+        ReportUnexpected("起動できませんでした\r\n" + e.Path() + "\r\n" + e.SystemMessage());
     } catch (const std::exception& e) {
-        ReportUnexpected(e.what());
+        ReportUnexpected(std::string("うまくいきませんでした\r\n") + e.what());
     }
 }
 
 void Ui::ReportUnexpected(const std::string& what) {
-    MessageBox("うまくいきませんでした" "\r\n" + what, Buttons::Ok, kProgramTitle);
+    MessageBox(what, Buttons::Ok, kProgramTitle);
 }
 
 } // namespace telk::ui

@@ -54,6 +54,22 @@ protected:
     // How an uncaught failure is put to the user.
     virtual void ReportUnexpected(const std::string& what);
 
+    // Held by a backend while its nested loop (WaitWhile) runs: the events
+    // it dispatches come from the user, not from the waiting handler, so
+    // each is an outermost one. A failure in the other window is reported
+    // there instead of unwinding through the loop into the waiting handler.
+    class NestedLoop {
+    public:
+        explicit NestedLoop(Ui& ui) : ui_(ui), saved_(ui.depth_) { ui_.depth_ = 0; }
+        ~NestedLoop() { ui_.depth_ = saved_; }
+        NestedLoop(const NestedLoop&) = delete;
+        NestedLoop& operator=(const NestedLoop&) = delete;
+
+    private:
+        Ui& ui_;
+        int saved_;
+    };
+
 private:
     int depth_ = 0;
 };

@@ -1,0 +1,85 @@
+// The start routine. The program starts here, not from a window, and lives
+// in the windows' event handlers once it returns.
+
+#include "app/Main.h"
+
+#include <functional>
+
+#include "platform/FileError.h"
+#include "store/FileRoutines.h"
+#include "store/Settings.h"
+#include "store/SlotStore.h"
+#include "store/TextValues.h"
+#include "store/Transfer.h"
+#include "ui/Windows.h"
+#include "ui/client_folder/FormUoSel.h"
+
+namespace telk {
+
+namespace {
+
+// The start shows no message: a step that fails is skipped.
+void Step(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const FileError&) {
+    }
+}
+
+} // namespace
+
+void PrepareStore(ProgramState& state, Platform& platform) {
+    FileSystem& fs = platform.fs;
+    TextCodec& codec = platform.codec;
+
+    state.UoFolder = kDefaultUoFolder;
+    Step([&] {
+        state.AppFolder = fs.CurrentFolder();
+        // A root comes with its "\" already.
+        if (state.AppFolder.empty() || state.AppFolder.back() != '\\') state.AppFolder += '\\';
+    });
+    const std::string& app = state.AppFolder;
+
+    Step([&] {
+        if (!FileExists(fs, kSettingsFile)) WriteDefaultSettings(fs, codec);
+    });
+    // A value the file ended before keeps what the variable held.
+    Step([&] {
+        const SettingsValues values = ReadSettings(fs, codec);
+        if (values.client2DPath) state.Client2DPath = *values.client2DPath;
+        if (values.client3DPath) state.Client3DPath = *values.client3DPath;
+        if (values.uoFolder) state.UoFolder = *values.uoFolder;
+    });
+    // Written with its "\" when the user accepted it; one comes off.
+    if (!state.UoFolder.empty() && state.UoFolder.back() == '\\') state.UoFolder.pop_back();
+
+    // A swap that a crash cut off must be settled before a missing slot
+    // folder is taken for one to make anew.
+    RepairSlotStore(fs, app);
+
+    const std::string store = app + kStoreFolderName;
+    Step([&] {
+        if (!FolderExists(fs, store)) fs.CreateFolder(store);
+    });
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        Step([&] {
+            const std::string folder = store + "\\" + std::to_string(slot);
+            if (!FolderExists(fs, folder)) fs.CreateFolder(folder);
+        });
+        Step([&] {
+            const std::string data = SlotDataPath(app, slot);
+            if (!FileExists(fs, data)) WriteValues(fs, codec, data, {kUnusedLabel, DefaultSlotName(slot)});
+        });
+    }
+}
+
+void Main(ui::Windows& windows) {
+    ui::Context& ctx = windows.Ctx();
+    if (!ctx.platform.lock.Acquire()) ctx.ui.EndProgram();
+
+    PrepareStore(ctx.state, ctx.platform);
+
+    windows.Load<ui::FormUoSel>();
+}
+
+} // namespace telk

@@ -1,0 +1,18 @@
+#include "platform/posix/Clock_posix.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace telk {
+
+std::string PosixClock::Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    char text[32]; // room for any int the format could meet
+    std::snprintf(text, sizeof text, "%02d-%02d-%04d", local.tm_mon + 1, local.tm_mday,
+                  local.tm_year + 1900);
+    return text;
+}
+
+} // namespace telk

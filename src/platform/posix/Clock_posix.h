@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Clock.h"
+
+namespace telk {
+
+class PosixClock : public Clock {
+public:
+    std::string Today() override;
+};
+
+} // namespace telk

@@ -1,0 +1,25 @@
+// Starting a program on a POSIX host from its Windows-syntax path.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "platform/Launcher.h"
+#include "platform/posix/FileSystem_posix.h"
+
+namespace telk {
+
+class PosixLauncher : public Launcher {
+public:
+    // fs maps the Windows-syntax paths to native ones (its drive map is
+    // what the launcher goes by).
+    explicit PosixLauncher(PosixFileSystem fs = PosixFileSystem()) : fs_(std::move(fs)) {}
+
+    void Start(const std::string& path) override;
+    bool IsRunning(const std::string& path) override;
+
+private:
+    PosixFileSystem fs_;
+};
+
+} // namespace telk

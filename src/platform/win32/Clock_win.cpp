@@ -1,0 +1,18 @@
+#include <windows.h>
+
+#include "platform/win32/Clock_win.h"
+
+#include <cstdio>
+
+namespace telk {
+
+std::string Win32Clock::Today() {
+    SYSTEMTIME local {};
+    GetLocalTime(&local);
+    char text[32]; // room for any int the format could meet
+    std::snprintf(text, sizeof text, "%02u-%02u-%04u", static_cast<unsigned>(local.wMonth),
+                  static_cast<unsigned>(local.wDay), static_cast<unsigned>(local.wYear));
+    return text;
+}
+
+} // namespace telk

@@ -1,0 +1,124 @@
+// CreateProcessW with the program's full path as the application name, so
+// that a path with spaces is never cut at a space and a "C:\Program.exe"
+// is never started in place of "C:\Program Files\...". Only a program that
+// needs elevation goes through the shell.
+
+#include <windows.h>
+
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include "platform/win32/Launcher_win.h"
+
+#include <vector>
+
+#include "platform/win32/FileSystem_win.h"
+#include "platform/win32/Utf16.h"
+#include "platform/win32/Win32Error.h"
+
+namespace telk {
+
+namespace {
+
+// Not in every SDK's winerror.h.
+constexpr DWORD kElevationRequired = 740;
+
+[[noreturn]] void Fail(const std::string& path, DWORD error) {
+    throw LaunchError(path, SystemMessage(error));
+}
+
+// Full and long form, so that "c:\progra~1\x.exe" and
+// "C:\Program Files\x.exe" compare equal.
+std::wstring Canonical(const std::wstring& path) {
+    std::wstring full = FullPathName(path);
+    if (full.empty()) return {};
+    std::wstring buffer(full.size() + MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetLongPathNameW(full.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return full;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(length);
+    }
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring ImagePath(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) return {};
+    std::wstring buffer(32768, L'\0');
+    DWORD size = static_cast<DWORD>(buffer.size());
+    const BOOL ok = QueryFullProcessImageNameW(process, 0, buffer.data(), &size);
+    CloseHandle(process);
+    if (!ok) return {};
+    buffer.resize(size);
+    return buffer;
+}
+
+} // namespace
+
+void Win32Launcher::Start(const std::string& path) {
+    if (path.empty()) Fail(path, ERROR_FILE_NOT_FOUND);
+    const std::wstring application = FullPathName(Utf8ToWide(path));
+    if (application.empty()) Fail(path, GetLastError());
+
+    std::wstring commandLine = L"\"" + application + L"\"";
+    std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
+    writable.push_back(L'\0');
+
+    STARTUPINFOW startup {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process {};
+    if (CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return;
+    }
+    const DWORD error = GetLastError();
+    if (error != kElevationRequired) Fail(path, error);
+    StartThroughShell(path);
+}
+
+void Win32Launcher::StartThroughShell(const std::string& path) {
+    if (path.empty()) Fail(path, ERROR_FILE_NOT_FOUND);
+    const std::wstring file = FullPathName(Utf8ToWide(path));
+    if (file.empty()) Fail(path, GetLastError());
+    SHELLEXECUTEINFOW info {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = nullptr; // the default verb: "open", or "runas" for a program that asks for it
+    info.lpFile = file.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    // Refusing the elevation prompt ends here with ERROR_CANCELLED.
+    if (!ShellExecuteExW(&info)) Fail(path, GetLastError());
+}
+
+bool Win32Launcher::IsRunning(const std::string& path) {
+    if (path.empty()) return false;
+    const std::wstring wanted = Canonical(Utf8ToWide(path));
+    if (wanted.empty()) return false;
+
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry {};
+    entry.dwSize = sizeof entry;
+    bool running = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !running;
+         more = Process32NextW(snapshot, &entry)) {
+        const std::wstring image = ImagePath(entry.th32ProcessID);
+        running = !image.empty() && SamePath(Canonical(image), wanted);
+    }
+    CloseHandle(snapshot);
+    return running;
+}
+
+} // namespace telk

@@ -1,0 +1,37 @@
+#include "platform/win32/Win32Error.h"
+
+#include <windows.h>
+
+#include "platform/FileError.h"
+#include "platform/win32/Utf16.h"
+
+namespace telk {
+
+std::string SystemMessage(unsigned long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length == 0 || buffer == nullptr) return "error " + std::to_string(code);
+    std::wstring text(buffer, length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+        text.pop_back();
+    return WideToUtf8(text);
+}
+
+bool IsHeldOpenError(unsigned long code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION ||
+           code == ERROR_LOCK_VIOLATION;
+}
+
+void ThrowFileError(const std::string& operation, const std::string& path, unsigned long code) {
+    throw FileError(operation, path, SystemMessage(code), static_cast<int>(code),
+                    IsHeldOpenError(code));
+}
+
+void ThrowLastFileError(const std::string& operation, const std::string& path) {
+    ThrowFileError(operation, path, GetLastError());
+}
+
+} // namespace telk

@@ -1,0 +1,4 @@
+// Resource identifiers shared by telk.rc and the code.
+#pragma once
+
+#define IDI_TELK 1

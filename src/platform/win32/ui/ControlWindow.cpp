@@ -1,0 +1,396 @@
+#include "platform/win32/ui/ControlWindow.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/win32/ui/Dpi.h"
+#include "platform/win32/Utf16.h"
+
+namespace telk::winui {
+
+using ui::ControlKind;
+
+namespace {
+
+struct Class {
+    const wchar_t* name;
+    DWORD style;
+    DWORD exStyle;
+};
+
+bool IsCombo(ControlKind k) {
+    return k == ControlKind::ComboBox || k == ControlKind::DriveList;
+}
+
+bool IsListBox(ControlKind k) {
+    return k == ControlKind::FolderList || k == ControlKind::FileList;
+}
+
+// Every focusable control is a tab stop and a group of its own: the tab
+// indexes interleave kinds (option button, name box, option button …), so
+// arrow keys must not wander through a "group".
+constexpr DWORD kFocusable = WS_TABSTOP | WS_GROUP;
+
+Class ClassOf(const ui::Control& c) {
+    switch (c.Kind()) {
+    case ControlKind::Label:
+        return {L"STATIC", static_cast<DWORD>(SS_NOPREFIX | (c.Alignment() == ui::Align::Center ? SS_CENTER : SS_LEFT)), 0};
+    case ControlKind::TextBox:
+        return {L"EDIT", kFocusable | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::CommandButton:
+        // Multi-line so a caption with CR LF shows two lines; BS_NOTIFY
+        // tells us when it takes the focus, to show it as the default.
+        return {L"BUTTON", kFocusable | BS_PUSHBUTTON | BS_MULTILINE | BS_NOTIFY, 0};
+    case ControlKind::OptionButton:
+        // Not an auto radio button: the model decides what is on.
+        return {L"BUTTON", kFocusable | BS_RADIOBUTTON, 0};
+    case ControlKind::ComboBox:
+        return {L"COMBOBOX", kFocusable | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
+    case ControlKind::DriveList:
+        return {L"COMBOBOX", kFocusable | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+    case ControlKind::FolderList:
+        return {L"LISTBOX",
+                kFocusable | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                WS_EX_CLIENTEDGE};
+    case ControlKind::FileList:
+        return {L"LISTBOX", kFocusable | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
+    case ControlKind::Line:
+        return {L"STATIC", static_cast<DWORD>(c.Bounds().height == 0 ? SS_ETCHEDHORZ : SS_ETCHEDVERT), 0};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+int Scale(int px96, unsigned dpi) {
+    return MulDiv(px96, static_cast<int>(dpi), 96);
+}
+
+PixelBox BoxOf(const ui::Control& c, unsigned dpi) {
+    ui::Rect r = c.Bounds();
+    if (c.Kind() == ControlKind::Line) {
+        // A line's rectangle is its two end points; draw it as an etched rule.
+        if (r.width < 0) r = {r.left + r.width, r.top, -r.width, r.height};
+        if (r.height < 0) r = {r.left, r.top + r.height, r.width, -r.height};
+        PixelBox b = ToPixels(r, dpi);
+        if (b.height == 0) b.height = 2;
+        if (b.width == 0) b.width = 2;
+        return b;
+    }
+    PixelBox b = ToPixels(r, dpi);
+    // A combo box's window includes its dropped-down list; the closed field
+    // takes its height from the font.
+    if (IsCombo(c.Kind())) b.height += Scale(160, dpi);
+    return b;
+}
+
+void DrawFolderGlyph(HDC dc, int x, int y, int size, bool opened, bool onHighlight) {
+    auto s = [size](int v) { return MulDiv(v, size, 16); };
+    HPEN pen = CreatePen(PS_SOLID, 1, onHighlight ? RGB(255, 255, 255) : RGB(150, 110, 20));
+    HBRUSH body = CreateSolidBrush(RGB(232, 186, 64));
+    HBRUSH flap = CreateSolidBrush(RGB(252, 224, 128));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, body);
+    Rectangle(dc, x + s(1), y + s(2), x + s(7), y + s(5));   // tab
+    Rectangle(dc, x + s(1), y + s(4), x + s(15), y + s(14)); // body
+    if (opened) {
+        SelectObject(dc, flap);
+        const POINT front[] = {{x + s(4), y + s(7)}, {x + s(16), y + s(7)}, {x + s(14), y + s(14)}, {x + s(1), y + s(14)}};
+        Polygon(dc, front, 4);
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(flap);
+    DeleteObject(body);
+    DeleteObject(pen);
+}
+
+} // namespace
+
+// Marks the backend's own writes, so the notifications they cause are not
+// taken for the user's.
+class ControlWindow::Writing {
+public:
+    explicit Writing(ControlWindow& c) : c_(c) { ++c_.writing_; }
+    ~Writing() { --c_.writing_; }
+    Writing(const Writing&) = delete;
+    Writing& operator=(const Writing&) = delete;
+
+private:
+    ControlWindow& c_;
+};
+
+bool ControlWindow::IsDiagonalLine() const {
+    return model_.Kind() == ControlKind::Line && model_.Bounds().width != 0 && model_.Bounds().height != 0;
+}
+
+void ControlWindow::Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT font) {
+    dpi_ = dpi;
+    font_ = font; // the folder list measures its entries while it is created
+    if (IsDiagonalLine()) return;
+    const Class cls = ClassOf(model_);
+    const PixelBox b = BoxOf(model_, dpi);
+    DWORD style = WS_CHILD | cls.style;
+    if (model_.Visible()) style |= WS_VISIBLE;
+    if (!model_.Enabled()) style |= WS_DISABLED;
+    hwnd_ = CreateWindowExW(cls.exStyle, cls.name, L"", style, b.left, b.top, b.width, b.height, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), instance, nullptr);
+    if (!hwnd_) return;
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SyncAll();
+}
+
+void ControlWindow::Place(unsigned dpi) {
+    dpi_ = dpi;
+    if (!hwnd_) return;
+    const PixelBox b = BoxOf(model_, dpi);
+    SetWindowPos(hwnd_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ControlWindow::SetFont(HFONT font, unsigned dpi) {
+    font_ = font;
+    dpi_ = dpi;
+    if (!hwnd_) return;
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (model_.Kind() == ControlKind::FolderList)
+        SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, static_cast<LPARAM>(ItemHeight()));
+}
+
+void ControlWindow::Sync(ui::Prop what) {
+    if (!hwnd_) return;
+    switch (what) {
+    case ui::Prop::Text:
+        SetTextFromModel();
+        break;
+    case ui::Prop::Enabled:
+        EnableWindow(hwnd_, model_.Enabled() ? TRUE : FALSE);
+        break;
+    case ui::Prop::Visible:
+        ShowWindow(hwnd_, model_.Visible() ? SW_SHOWNA : SW_HIDE);
+        break;
+    case ui::Prop::Items:
+        FillList();
+        break;
+    case ui::Prop::ListIndex:
+        SelectFromModel();
+        break;
+    case ui::Prop::Value:
+        SetCheckFromModel();
+        break;
+    case ui::Prop::Path:
+        InvalidateRect(hwnd_, nullptr, TRUE); // the opened chain is drawn indented
+        break;
+    case ui::Prop::Focus:
+        break; // the form moves the focus
+    }
+}
+
+void ControlWindow::SyncAll() {
+    if (!hwnd_) return;
+    const ControlKind k = model_.Kind();
+    if (IsCombo(k) || IsListBox(k)) FillList();
+    else SetTextFromModel();
+    if (k == ControlKind::OptionButton) SetCheckFromModel();
+}
+
+std::wstring ControlWindow::WindowText() const {
+    const int n = GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<std::size_t>(std::max(n, 0)) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd_, text.data(), n + 1);
+    text.resize(static_cast<std::size_t>(std::max(got, 0)));
+    return text;
+}
+
+void ControlWindow::SetTextFromModel() {
+    switch (model_.Kind()) {
+    case ControlKind::Label:
+    case ControlKind::CommandButton:
+    case ControlKind::TextBox:
+    case ControlKind::ComboBox: {
+        const std::wstring text = Utf8ToWide(model_.Text());
+        // Rewriting an unchanged text would move the caret of a box being typed in.
+        if (WindowText() == text) return;
+        Writing w(*this);
+        SetWindowTextW(hwnd_, text.c_str());
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void ControlWindow::SetCheckFromModel() {
+    const bool on = static_cast<const ui::OptionButton&>(model_).Value();
+    Writing w(*this);
+    SendMessageW(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void ControlWindow::FillList() {
+    const ControlKind k = model_.Kind();
+    const bool combo = IsCombo(k);
+    const auto& items = static_cast<const ui::ListControl&>(model_).Items();
+    {
+        Writing w(*this);
+        SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(hwnd_, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+        for (const std::string& item : items) {
+            const std::wstring text = Utf8ToWide(item);
+            SendMessageW(hwnd_, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+        SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    }
+    SelectFromModel();
+    if (k == ControlKind::ComboBox) SetTextFromModel(); // emptying the list emptied the field
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ControlWindow::SelectFromModel() {
+    const ControlKind k = model_.Kind();
+    const int index = static_cast<const ui::ListControl&>(model_).ListIndex();
+    Writing w(*this);
+    if (IsCombo(k)) {
+        if (SendMessageW(hwnd_, CB_GETCURSEL, 0, 0) == index) return;
+        // Choosing an entry writes it into the field; the field follows the
+        // model's Text alone, which is announced on its own.
+        const std::wstring before = k == ControlKind::ComboBox ? WindowText() : std::wstring();
+        SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        if (k == ControlKind::ComboBox && WindowText() != before) SetWindowTextW(hwnd_, before.c_str());
+    } else if (IsListBox(k)) {
+        if (SendMessageW(hwnd_, LB_GETCURSEL, 0, 0) == index) return;
+        SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+}
+
+void ControlWindow::ShowAsDefault(bool on) {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const DWORD next = (style & 0xFFFFu & ~static_cast<DWORD>(BS_TYPEMASK)) | (on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    SendMessageW(hwnd_, BM_SETSTYLE, next, TRUE);
+}
+
+void ControlWindow::OnCommand(int code) {
+    if (writing_ > 0 || !hwnd_) return;
+    // A user action may run handlers that unload this form; hwnd_ is
+    // cleared then, and nothing more is written into the control.
+    switch (model_.Kind()) {
+    case ControlKind::CommandButton:
+        if (code == BN_CLICKED) model_.UserClick();
+        else if (code == BN_SETFOCUS) ShowAsDefault(true);
+        else if (code == BN_KILLFOCUS) ShowAsDefault(false);
+        break;
+    case ControlKind::OptionButton:
+        if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
+            static_cast<ui::OptionButton&>(model_).UserChoose();
+            if (hwnd_) SetCheckFromModel();
+        }
+        break;
+    case ControlKind::TextBox:
+        if (code == EN_CHANGE && !model_.UserType(WideToUtf8(WindowText())) && hwnd_) SetTextFromModel();
+        break;
+    case ControlKind::ComboBox:
+        if (code == CBN_EDITCHANGE) {
+            if (!model_.UserType(WideToUtf8(WindowText())) && hwnd_) SetTextFromModel();
+        } else if (code == CBN_SELCHANGE) {
+            const auto index = static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
+            static_cast<ui::ComboBox&>(model_).UserSelect(index);
+            if (hwnd_) SelectFromModel();
+        }
+        break;
+    case ControlKind::DriveList:
+        if (code == CBN_SELCHANGE) {
+            const auto index = static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
+            static_cast<ui::DriveListBox&>(model_).UserSelect(index);
+            if (hwnd_) SelectFromModel(); // a drive that could not be read steps back
+        }
+        break;
+    case ControlKind::FolderList: {
+        const auto index = static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
+        auto& dir = static_cast<ui::DirListBox&>(model_);
+        if (code == LBN_SELCHANGE) dir.UserHighlight(index);
+        else if (code == LBN_DBLCLK) dir.UserOpen(index);
+        else break;
+        if (hwnd_) SelectFromModel();
+        break;
+    }
+    case ControlKind::FileList:
+        if (code == LBN_SELCHANGE) {
+            const auto index = static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
+            static_cast<ui::FileListBox&>(model_).UserSelect(index);
+            if (hwnd_) SelectFromModel();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void ControlWindow::OnEnter() {
+    // Enter opens the highlighted folder, as a double-click does, so the
+    // folder list works from the keyboard alone.
+    if (!hwnd_ || model_.Kind() != ControlKind::FolderList) return;
+    const auto index = static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
+    static_cast<ui::DirListBox&>(model_).UserOpen(index);
+    if (hwnd_) SelectFromModel();
+}
+
+int ControlWindow::ItemHeight() const {
+    TEXTMETRICW tm{};
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return std::max<int>(tm.tmHeight + Scale(2, dpi_), Scale(18, dpi_));
+}
+
+void ControlWindow::Measure(MEASUREITEMSTRUCT& m) const {
+    m.itemHeight = static_cast<UINT>(ItemHeight());
+}
+
+void ControlWindow::Draw(const DRAWITEMSTRUCT& d) const {
+    if (model_.Kind() != ControlKind::FolderList) return;
+    if (d.itemID == static_cast<UINT>(-1)) {
+        if (d.itemState & ODS_FOCUS) DrawFocusRect(d.hDC, &d.rcItem);
+        return;
+    }
+    const auto index = static_cast<int>(d.itemID);
+    const int open = static_cast<const ui::DirListBox&>(model_).OpenIndex();
+    // The chain down to the opened folder steps in; its sub-folders sit one
+    // step below it.
+    const bool inChain = index <= open;
+    const int level = inChain ? index : open + 1;
+    const bool selected = (d.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (d.itemState & ODS_DISABLED) != 0;
+
+    FillRect(d.hDC, &d.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const int glyph = Scale(16, dpi_);
+    const int x = d.rcItem.left + Scale(2, dpi_) + level * Scale(10, dpi_);
+    const int y = d.rcItem.top + (d.rcItem.bottom - d.rcItem.top - glyph) / 2;
+    DrawFolderGlyph(d.hDC, x, y, glyph, inChain, selected);
+
+    const auto length = static_cast<int>(SendMessageW(d.hwndItem, LB_GETTEXTLEN, d.itemID, 0));
+    std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+    const auto got = static_cast<int>(SendMessageW(d.hwndItem, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(text.data())));
+    text.resize(static_cast<std::size_t>(std::max(got, 0)));
+
+    HGDIOBJ oldFont = SelectObject(d.hDC, font_);
+    SetBkMode(d.hDC, TRANSPARENT);
+    SetTextColor(d.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : disabled ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
+    RECT tr = d.rcItem;
+    tr.left = x + glyph + Scale(4, dpi_);
+    DrawTextW(d.hDC, text.c_str(), static_cast<int>(text.size()), &tr,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(d.hDC, oldFont);
+    if (d.itemState & ODS_FOCUS) DrawFocusRect(d.hDC, &d.rcItem);
+}
+
+void ControlWindow::PaintLine(HDC dc, unsigned dpi) const {
+    if (!IsDiagonalLine() || !model_.Visible()) return;
+    const ui::Rect& r = model_.Bounds();
+    HPEN pen = CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), GetSysColor(COLOR_WINDOWTEXT));
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi), nullptr);
+    LineTo(dc, TwipsToPixels(static_cast<double>(r.left) + r.width, dpi),
+           TwipsToPixels(static_cast<double>(r.top) + r.height, dpi));
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+} // namespace telk::winui

@@ -1,0 +1,67 @@
+// One model control as a standard Win32 control: created from its kind,
+// placed from twips, kept in step with the model (model -> control), and
+// turning the user's actions into the model's User* calls (control ->
+// model). While the backend itself writes into a control, the control's
+// notifications are not taken for the user's.
+#pragma once
+
+#include <windows.h>
+#undef MessageBox
+
+#include "ui/forms/Control.h"
+
+namespace telk::winui {
+
+class ControlWindow {
+public:
+    ControlWindow(ui::Control& model, int id) : model_(model), id_(id) {}
+    ControlWindow(const ControlWindow&) = delete;
+    ControlWindow& operator=(const ControlWindow&) = delete;
+
+    ui::Control& Model() const { return model_; }
+    HWND Handle() const { return hwnd_; }
+    int Id() const { return id_; }
+    bool IsPushButton() const { return model_.Kind() == ui::ControlKind::CommandButton; }
+    // A diagonal line has no window of its own; the form paints it.
+    bool IsDiagonalLine() const;
+
+    void Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT font);
+    // Forgets the window (it is being destroyed with its form).
+    void Detach() { hwnd_ = nullptr; }
+    void Place(unsigned dpi);
+    void SetFont(HFONT font, unsigned dpi);
+
+    // Model -> control.
+    void Sync(ui::Prop what);
+    void SyncAll();
+
+    // Control -> model: a WM_COMMAND notification from this control.
+    void OnCommand(int code);
+    // Enter on the control when no button has the focus.
+    void OnEnter();
+
+    // The folder list draws its own entries (the opened chain indented).
+    void Measure(MEASUREITEMSTRUCT& m) const;
+    void Draw(const DRAWITEMSTRUCT& d) const;
+    // Paints a diagonal line onto the form.
+    void PaintLine(HDC dc, unsigned dpi) const;
+
+private:
+    class Writing;
+    void FillList();
+    void SelectFromModel();
+    void SetTextFromModel();
+    void SetCheckFromModel();
+    void ShowAsDefault(bool on);
+    std::wstring WindowText() const;
+    int ItemHeight() const;
+
+    ui::Control& model_;
+    int id_;
+    HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
+    unsigned dpi_ = 96;
+    int writing_ = 0; // > 0 while the backend writes into the control
+};
+
+} // namespace telk::winui

@@ -1,0 +1,350 @@
+#include "platform/win32/ui/FormWindow.h"
+
+#include <algorithm>
+#include <climits>
+#include <stdexcept>
+
+#include "platform/win32/res/resource.h"
+#include "platform/win32/ui/Dpi.h"
+#include "platform/win32/ui/Fonts.h"
+#include "platform/win32/Utf16.h"
+#include "platform/win32/ui/Win32Ui.h"
+
+namespace telk::winui {
+
+namespace {
+
+const wchar_t kClassName[] = L"TELK.Form";
+
+// Control ids start clear of IDOK and IDCANCEL, which the dialog manager
+// sends for Enter and Escape.
+constexpr int kFirstControlId = 100;
+
+} // namespace
+
+FormWindow::FormWindow(Win32Ui& host, ui::Form& form) : host_(host), form_(form) {}
+
+FormWindow::~FormWindow() {
+    // The model may be gone by now (the program's windows end first).
+    Release();
+}
+
+void FormWindow::RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    wc.lpszClassName = kClassName;
+    // The taskbar shows the program's icon for every window.
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TELK));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TELK), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    RegisterClassExW(&wc);
+}
+
+DWORD FormWindow::Style(const ui::FormSpec& spec) {
+    // No WS_SYSMENU: no system menu and no close box.
+    return (spec.titleBar ? WS_OVERLAPPED | WS_CAPTION : WS_POPUP | WS_BORDER) | WS_CLIPCHILDREN;
+}
+
+DWORD FormWindow::ExStyle(const ui::FormSpec& spec) {
+    // A box without a title has nothing to show on the taskbar.
+    return WS_EX_CONTROLPARENT | (spec.titleBar ? 0 : WS_EX_TOOLWINDOW);
+}
+
+SIZE FormWindow::OuterPixels(const ui::FormSpec& spec, unsigned dpi) {
+    RECT r{0, 0, TwipsToPixels(spec.clientWidth, dpi), TwipsToPixels(spec.clientHeight, dpi)};
+    AdjustWindowRectExForDpi(&r, Style(spec), FALSE, ExStyle(spec), dpi);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void FormWindow::OuterTwips(const ui::FormSpec& spec, unsigned dpi, int& width, int& height) {
+    const SIZE s = OuterPixels(spec, dpi);
+    width = PixelsToTwips(s.cx, dpi);
+    height = PixelsToTwips(s.cy, dpi);
+}
+
+void FormWindow::OuterTwips(int& width, int& height) const {
+    OuterTwips(form_.Spec(), dpi_, width, height);
+}
+
+void FormWindow::Create(unsigned dpi) {
+    dpi_ = dpi;
+    SIZE size = OuterPixels(form_.Spec(), dpi_);
+    const std::wstring caption = Utf8ToWide(form_.Caption());
+    hwnd_ = CreateWindowExW(ExStyle(form_.Spec()), kClassName, caption.c_str(), Style(form_.Spec()), TwipsToPixels(form_.Left(), dpi_),
+                            TwipsToPixels(form_.Top(), dpi_), size.cx, size.cy, nullptr, nullptr, host_.Instance(),
+                            this);
+    if (!hwnd_) throw std::runtime_error("ウィンドウを作れませんでした");
+    // The window may have come up on a monitor of another scale.
+    const unsigned actual = GetDpiForWindow(hwnd_);
+    if (actual != 0 && actual != dpi_) {
+        dpi_ = actual;
+        size = OuterPixels(form_.Spec(), dpi_);
+        SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    // Creation order is the order Tab follows.
+    std::vector<ui::Control*> order = form_.Controls();
+    std::stable_sort(order.begin(), order.end(), [](const ui::Control* a, const ui::Control* b) {
+        const int ka = a->TabIndex() < 0 ? INT_MAX : a->TabIndex();
+        const int kb = b->TabIndex() < 0 ? INT_MAX : b->TabIndex();
+        return ka < kb;
+    });
+    for (ui::Control* c : order) {
+        controls_.push_back(std::make_unique<ControlWindow>(*c, kFirstControlId + static_cast<int>(controls_.size())));
+        controls_.back()->Create(hwnd_, host_.Instance(), dpi_, FontFor(c->FontSpec()));
+    }
+    ApplyIcon();
+
+    form_.SetPeer(this);
+    for (auto& c : controls_) c->Model().SetPeer(this);
+}
+
+void FormWindow::Destroy() {
+    form_.SetPeer(nullptr);
+    for (auto& c : controls_) c->Model().SetPeer(nullptr);
+    Release();
+}
+
+void FormWindow::Release() {
+    // Detached first: what the controls report while they are destroyed
+    // (losing the focus) must not reach the model.
+    for (auto& c : controls_) c->Detach();
+    if (hwnd_) DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+    for (FontEntry& f : fonts_) DeleteObject(f.handle);
+    fonts_.clear();
+    if (bigIcon_) DestroyIcon(bigIcon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+    bigIcon_ = smallIcon_ = nullptr;
+}
+
+void FormWindow::Show() {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+    // The program had the user's last input, so it may come to the front
+    // even when the window that was active has just been destroyed.
+    if (IsWindowEnabled(hwnd_)) SetForegroundWindow(hwnd_);
+}
+
+HFONT FormWindow::FontFor(const ui::Font& font) {
+    for (const FontEntry& f : fonts_)
+        if (f.font.face == font.face && f.font.points == font.points && f.font.bold == font.bold) return f.handle;
+    fonts_.push_back({font, CreateControlFont(font, dpi_)});
+    return fonts_.back().handle;
+}
+
+void FormWindow::ApplyIcon() {
+    if (!form_.Spec().appIcon || !hwnd_) return;
+    HICON big = static_cast<HICON>(LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_TELK), IMAGE_ICON,
+                                              GetSystemMetricsForDpi(SM_CXICON, dpi_),
+                                              GetSystemMetricsForDpi(SM_CYICON, dpi_), 0));
+    HICON small = static_cast<HICON>(LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_TELK), IMAGE_ICON,
+                                                GetSystemMetricsForDpi(SM_CXSMICON, dpi_),
+                                                GetSystemMetricsForDpi(SM_CYSMICON, dpi_), 0));
+    if (big) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (small) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    if (big && bigIcon_) DestroyIcon(bigIcon_);
+    if (small && smallIcon_) DestroyIcon(smallIcon_);
+    if (big) bigIcon_ = big;
+    if (small) smallIcon_ = small;
+}
+
+// ---- model -> window
+
+void FormWindow::Moved(ui::Form& form) {
+    if (!hwnd_) return;
+    SetWindowPos(hwnd_, nullptr, TwipsToPixels(form.Left(), dpi_), TwipsToPixels(form.Top(), dpi_), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::EnabledChanged(ui::Form& form) {
+    if (!hwnd_) return;
+    // Disabling takes the focus away; remember where it was for later.
+    if (!form.Enabled()) SaveFocus();
+    EnableWindow(hwnd_, form.Enabled() ? TRUE : FALSE);
+}
+
+void FormWindow::Focus(ui::Form&) {
+    if (!hwnd_ || !IsWindowVisible(hwnd_) || !IsWindowEnabled(hwnd_)) return;
+    SetForegroundWindow(hwnd_);
+    RestoreFocus();
+}
+
+void FormWindow::Changed(ui::Control& control, ui::Prop what) {
+    ControlWindow* c = ByModel(control);
+    if (!c) return;
+    if (what == ui::Prop::Focus) FocusControl(*c);
+    else c->Sync(what);
+}
+
+// ---- focus
+
+void FormWindow::SaveFocus() {
+    HWND f = GetFocus();
+    if (f && IsChild(hwnd_, f)) savedFocus_ = f;
+}
+
+void FormWindow::RestoreFocus() {
+    HWND target = savedFocus_;
+    if (!target || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
+        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE); // the first control in tab order
+    if (target && IsChild(hwnd_, target)) SetFocus(target);
+    else if (GetFocus() != hwnd_) SetFocus(hwnd_);
+}
+
+void FormWindow::FocusControl(ControlWindow& control) {
+    HWND target = control.Handle();
+    if (!target || !IsWindowEnabled(target)) return;
+    // Not on screen or not taking input yet: the focus goes there when it does.
+    if (!IsWindowVisible(hwnd_) || !IsWindowEnabled(hwnd_)) {
+        savedFocus_ = target;
+        return;
+    }
+    SetFocus(target);
+}
+
+// ---- window procedure
+
+LRESULT CALLBACK FormWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    FormWindow* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    // Nothing may unwind through the system's code.
+    try {
+        return self->Handle(msg, wp, lp);
+    } catch (const std::exception& e) {
+        self->host_.ReportFailure(e.what());
+    } catch (...) {
+        self->host_.ReportFailure("");
+    }
+    return 0;
+}
+
+LRESULT FormWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CLOSE:
+        return 0; // left only through its own buttons
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wp) ExitProcess(0); // the session ends: nothing to save
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+        return 0;
+    case DM_GETDEFID: {
+        // No button is the default; Enter presses the focused one.
+        ControlWindow* c = ByWindow(GetFocus());
+        if (c && c->IsPushButton()) return MAKELRESULT(c->Id(), DC_HASDEFID);
+        return 0;
+    }
+    case WM_ACTIVATE:
+        OnActivate(LOWORD(wp) != WA_INACTIVE);
+        return 0;
+    case WM_SETFOCUS:
+        RestoreFocus();
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
+    case WM_MEASUREITEM: {
+        auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        if (ControlWindow* c = ById(static_cast<int>(m->CtlID))) {
+            c->Measure(*m);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_DRAWITEM: {
+        const auto* d = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (ControlWindow* c = ById(static_cast<int>(d->CtlID))) {
+            c->Draw(*d);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void FormWindow::OnCommand(int id, int code, HWND from) {
+    if (!from) {
+        // Enter with no button focused comes as IDOK from the dialog manager.
+        if (id == IDOK)
+            if (ControlWindow* c = ByWindow(GetFocus())) c->OnEnter();
+        return;
+    }
+    if (ControlWindow* c = ById(id)) c->OnCommand(code);
+}
+
+void FormWindow::OnActivate(bool active) {
+    if (active) RestoreFocus();
+    else SaveFocus();
+}
+
+void FormWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    std::vector<FontEntry> old = std::move(fonts_);
+    fonts_.clear();
+    for (auto& c : controls_) {
+        c->SetFont(FontFor(c->Model().FontSpec()), dpi_);
+        c->Place(dpi_);
+    }
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (FontEntry& f : old) DeleteObject(f.handle);
+    ApplyIcon();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void FormWindow::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    for (auto& c : controls_) c->PaintLine(dc, dpi_);
+    EndPaint(hwnd_, &ps);
+}
+
+// ---- lookup
+
+ControlWindow* FormWindow::ById(int id) const {
+    const int i = id - kFirstControlId;
+    if (i < 0 || i >= static_cast<int>(controls_.size())) return nullptr;
+    return controls_[static_cast<std::size_t>(i)].get();
+}
+
+ControlWindow* FormWindow::ByModel(const ui::Control& control) const {
+    for (auto& c : controls_)
+        if (&c->Model() == &control) return c.get();
+    return nullptr;
+}
+
+ControlWindow* FormWindow::ByWindow(HWND child) const {
+    // The focus may sit in a part of a control, as the field of a combo box.
+    for (HWND h = child; h && h != hwnd_; h = GetParent(h))
+        for (auto& c : controls_)
+            if (c->Handle() == h) return c.get();
+    return nullptr;
+}
+
+} // namespace telk::winui

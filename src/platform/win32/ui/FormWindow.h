@@ -1,0 +1,87 @@
+// One form as a top-level window: a fixed frame without system menu or
+// close box (or a bare bordered box for a form without title bar), its
+// controls as standard child windows in tab order, everything sized from
+// twips at the window's own DPI and laid out again when that changes.
+#pragma once
+
+#include <windows.h>
+#undef MessageBox
+
+#include <memory>
+#include <vector>
+
+#include "platform/win32/ui/ControlWindow.h"
+#include "ui/forms/Form.h"
+
+namespace telk::winui {
+
+class Win32Ui;
+
+class FormWindow final : private ui::FormPeer, private ui::ControlPeer {
+public:
+    FormWindow(Win32Ui& host, ui::Form& form);
+    ~FormWindow() override;
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    static void RegisterWindowClass(HINSTANCE instance);
+
+    // Creates the window and its controls, hidden, and attaches to the model.
+    void Create(unsigned dpi);
+    // Detaches from the model and destroys the window.
+    void Destroy();
+    void Show();
+
+    ui::Form& Model() const { return form_; }
+    HWND Handle() const { return hwnd_; }
+    unsigned Dpi() const { return dpi_; }
+    // Outer size in twips, as the frame adds border and title bar.
+    void OuterTwips(int& width, int& height) const;
+    static void OuterTwips(const ui::FormSpec& spec, unsigned dpi, int& width, int& height);
+
+private:
+    // ui::FormPeer
+    void Moved(ui::Form& form) override;
+    void EnabledChanged(ui::Form& form) override;
+    void Focus(ui::Form& form) override;
+    // ui::ControlPeer
+    void Changed(ui::Control& control, ui::Prop what) override;
+
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    void OnCommand(int id, int code, HWND from);
+    void OnActivate(bool active);
+    void OnDpiChanged(unsigned dpi, const RECT& suggested);
+    void OnPaint();
+
+    static DWORD Style(const ui::FormSpec& spec);
+    static DWORD ExStyle(const ui::FormSpec& spec);
+    static SIZE OuterPixels(const ui::FormSpec& spec, unsigned dpi);
+    // Lets go of the window and what it holds, without touching the model.
+    void Release();
+    HFONT FontFor(const ui::Font& font);
+    void ApplyIcon();
+
+    ControlWindow* ById(int id) const;
+    ControlWindow* ByModel(const ui::Control& control) const;
+    ControlWindow* ByWindow(HWND child) const; // the control holding child
+    void SaveFocus();
+    void RestoreFocus();
+    void FocusControl(ControlWindow& control);
+
+    Win32Ui& host_;
+    ui::Form& form_;
+    HWND hwnd_ = nullptr;
+    unsigned dpi_ = 96;
+    std::vector<std::unique_ptr<ControlWindow>> controls_; // in tab order
+    struct FontEntry {
+        ui::Font font;
+        HFONT handle;
+    };
+    std::vector<FontEntry> fonts_; // at dpi_
+    HWND savedFocus_ = nullptr;    // where the focus goes back on activation
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+};
+
+} // namespace telk::winui

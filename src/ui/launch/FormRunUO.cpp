@@ -1,0 +1,75 @@
+#include "ui/launch/FormRunUO.h"
+
+#include "platform/FileError.h"
+#include "platform/Launcher.h"
+#include "store/FileRoutines.h"
+#include "store/Messages.h"
+#include "ui/main/FormMain.h"
+
+namespace telk::ui {
+
+namespace {
+
+const FormSpec kForm{"ＵＯ起動します？", 5625, 1755};
+
+const Font kLabelFont{"ＭＳ Ｐゴシック", 14.25, true};
+
+} // namespace
+
+FormRunUO::FormRunUO(Context& ctx)
+    : Form(ctx.ui, kForm),
+      Label1(*this, {"Label1", -1, {240, 120, 5295, 375}, 3, "リストア完了！　ＵＯ起動する？", Align::Center, kLabelFont}),
+      Command1(*this, {"Command1", -1, {240, 720, 1455, 855}, 0, "２Ｄ起動", Align::Left, Font{}}),
+      Command2(*this, {"Command2", -1, {2040, 720, 1455, 855}, 1, "３Ｄ起動", Align::Left, Font{}}),
+      Command3(*this, {"Command3", -1, {3840, 720, 1455, 855}, 2, "なんもしない", Align::Left, Font{}}),
+      ctx_(ctx) {
+    Command1.Click = [this] { Command1_Click(); };
+    Command2.Click = [this] { Command2_Click(); };
+    Command3.Click = [this] { Command3_Click(); };
+}
+
+void FormRunUO::Form_Load() {
+    CenterOnScreen();
+    Show();
+    Command1.SetFocus();
+}
+
+void FormRunUO::Command1_Click() {
+    StartClient(ctx_.state.Client2DPath);
+}
+
+void FormRunUO::Command2_Click() {
+    StartClient(ctx_.state.Client3DPath);
+}
+
+// A start that fails leaves the prompt open and the settings unwritten, so
+// the user can try the other client or go back to the main window.
+void FormRunUO::StartClient(const std::string& path) {
+    try {
+        ctx_.platform.launcher.Start(path);
+    } catch (const LaunchError& e) {
+        const std::string shown = path.empty() ? std::string("（パスが設定されてないです）") : path;
+        std::string text = "起動できませんでした\r\n" + shown;
+        if (!e.SystemMessage().empty()) text += "\r\n" + e.SystemMessage();
+        ctx_.ui.MessageBox(text, Buttons::Ok, kProgramTitle);
+        return;
+    }
+    // The client is running already: the program ends whatever happens to
+    // the settings file, but the user learns that it was not saved.
+    try {
+        SaveSettings(ctx_.platform.fs, ctx_.platform.codec, ctx_.state);
+    } catch (const FileError& e) {
+        ctx_.ui.MessageBox(FileFailureText(e), Buttons::Ok, kProgramTitle);
+    }
+    ctx_.ui.EndProgram();
+}
+
+void FormRunUO::Command3_Click() {
+    ctx_.windows.Unload<FormRunUO>();
+    if (FormMain* main = ctx_.windows.Get<FormMain>()) {
+        main->SetEnabled(true);
+        main->SetFocus();
+    }
+}
+
+} // namespace telk::ui

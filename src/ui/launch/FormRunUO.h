@@ -1,0 +1,35 @@
+// The launch prompt: opened by a successful restore while the main window
+// waits disabled; starts the 2D or 3D client and ends the program, or gives
+// the main window back.
+#pragma once
+
+#include <string>
+
+#include "ui/Windows.h"
+#include "ui/forms/Control.h"
+#include "ui/forms/Form.h"
+
+namespace telk::ui {
+
+class FormRunUO : public Form {
+public:
+    static constexpr int kId = 3;
+    explicit FormRunUO(Context& ctx);
+
+    Label Label1;
+    CommandButton Command1;
+    CommandButton Command2;
+    CommandButton Command3;
+
+    void Form_Load() override;
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+
+private:
+    void StartClient(const std::string& path);
+
+    Context& ctx_;
+};
+
+} // namespace telk::ui

@@ -1,0 +1,223 @@
+#include "ui/main/FormMain.h"
+
+#include <optional>
+
+#include "platform/FileError.h"
+#include "store/FileRoutines.h"
+#include "store/Messages.h"
+#include "store/SlotStore.h"
+#include "store/Transfer.h"
+#include "ui/launch/FormRunUO.h"
+#include "ui/launch/FormWait.h"
+
+namespace telk::ui {
+
+namespace {
+
+const FormSpec kForm{"どのキャラっすかね？", 6180, 4980, /*titleBar=*/true, /*appIcon=*/true};
+
+const char* const kConfirmTitle = "確認しま～す";
+
+ControlSpec Row(const char* name, int slot, int left, int width, int tabIndex) {
+    return {name, slot, {left, 1560 + 480 * slot, width, 375}, tabIndex, "", Align::Left, Font{}};
+}
+
+} // namespace
+
+FormMain::FormMain(Context& ctx)
+    : Form(ctx.ui, kForm),
+      Label3(*this, {"Label3", -1, {120, 120, 1215, 255}, 4, "アカウント選択", Align::Left, Font{}}),
+      Combo1(*this, {"Combo1", -1, {1560, 120, 2655, 300}, 1, "", Align::Left, Font{}}),
+      Label1(*this, {"Label1", -1, {120, 480, 1095, 255}, 0, "シャード選択", Align::Left, Font{}}),
+      Combo2(*this, {"Combo2", -1, {1560, 480, 2655, 300}, 3, "", Align::Left, Font{}}),
+      Label2(*this, {"Label2", -1, {120, 840, 1095, 255}, 2, "キャラ選択", Align::Left, Font{}}),
+      Combo3(*this, {"Combo3", -1, {1560, 840, 2655, 300}, 5, "", Align::Left, Font{}}),
+      Command1(*this, {"Command1", -1, {4680, 120, 1335, 975}, 6, "", Align::Left, Font{}}),
+      // A line keeps its end points as (left, top) and (left + width, top + height).
+      Line1(*this, {"Line1", -1, {0, 1200, 6120, 0}, -1, "", Align::Left, Font{}}),
+      Option1([this](int i) { return std::make_unique<OptionButton>(*this, Row("Option1", i, 120, 255, 8 + 2 * i)); }),
+      Label4([this](int i) { return std::make_unique<Label>(*this, Row("Label4", i, 480, 1455, 20 + i)); }),
+      Text1([this](int i) { return std::make_unique<TextBox>(*this, Row("Text1", i, 2040, 2295, 9 + 2 * i)); }),
+      Command4(*this, {"Command4", -1, {4680, 1680, 1335, 855}, 18, "バックアップ", Align::Left, Font{}}),
+      Command5(*this, {"Command5", -1, {4680, 2880, 1335, 855}, 19, "リストア", Align::Left, Font{}}),
+      Command3(*this, {"Command3", -1, {240, 4080, 5775, 735}, 7, "終了", Align::Left, Font{}}),
+      ctx_(ctx) {
+    Combo1.Click = [this] { Combo1_Click(); };
+    Combo2.Click = [this] { Combo2_Click(); };
+    for (int i = 0; i < Option1.Count(); ++i) Option1(i).Click = [this, i] { Option1_Click(i); };
+    Command1.Click = [this] { Command1_Click(); };
+    Command3.Click = [this] { Command3_Click(); };
+    Command4.Click = [this] { Command4_Click(); };
+    Command5.Click = [this] { Command5_Click(); };
+}
+
+void FormMain::Form_Load() {
+    for (int i = 0; i < Text1.Count(); ++i) {
+        Text1(i).SetText("");
+        Label4(i).SetText("");
+        Text1(i).SetEnabled(false);
+        Option1(i).SetEnabled(false);
+    }
+    LoadDesktopLists();
+    Command1.SetText("このキャラを\r\n編集したいな");
+    // Nothing to back up or restore until a character is confirmed.
+    Command4.SetEnabled(false);
+    Command5.SetEnabled(false);
+    CenterOnScreen();
+    ctx_.windows.Unload<FormWait>();
+    Show();
+}
+
+// The account list's click refills the shards, whose click refills the
+// characters: filling the first list is enough, and listing the lower
+// levels again would only repeat the same names (and any failure message).
+void FormMain::LoadDesktopLists() {
+    if (!FillList(Combo1, ctx_.state.UoFolder + "\\DESKTOP")) {
+        Combo2.Clear();
+        Combo3.Clear();
+    }
+}
+
+void FormMain::Combo1_Click() {
+    if (!FillList(Combo2, DesktopFolder() + Combo1.Text())) Combo3.Clear();
+}
+
+void FormMain::Combo2_Click() {
+    FillList(Combo3, DesktopFolder() + Combo1.Text() + "\\" + Combo2.Text());
+}
+
+// The list rule: the listing's entries 3 to 12 (past "." and ".."), then
+// the first entry chosen, which raises the list's click. An empty list
+// has nothing to choose; its caller clears the lists below it. Answers
+// whether the list got any entry.
+bool FormMain::FillList(ComboBox& list, const std::string& folder) {
+    std::optional<FileError> failure;
+    const Listing listing = ListFolder(ctx_.platform.fs, folder + "\\*.*", kListMask, &failure);
+    list.Clear();
+    if (failure) {
+        std::string text = "フォルダの中身が読めなかったっす\r\n" + folder;
+        if (!failure->SystemMessage().empty()) text += "\r\n" + failure->SystemMessage();
+        Tell(text);
+    }
+    for (const std::string& name : ListRuleEntries(listing)) list.AddItem(name);
+    if (list.ListCount() == 0) return false;
+    list.SetListIndex(0);
+    return true;
+}
+
+std::string FormMain::DesktopFolder() const {
+    return ctx_.state.UoFolder + "\\DESKTOP\\";
+}
+
+void FormMain::Option1_Click(int Index) {
+    for (int i = 0; i < Text1.Count(); ++i) Text1(i).SetEnabled(false);
+    Option1(Index).SetValue(true);
+    Text1(Index).SetEnabled(true);
+}
+
+void FormMain::Command3_Click() {
+    if (!Ask("終わってもいいかな？", kConfirmTitle)) return;
+    // The program ends either way; the user only learns that the settings
+    // could not be kept.
+    try {
+        SaveSettings(ctx_.platform.fs, ctx_.platform.codec, ctx_.state);
+    } catch (const FileError& e) {
+        Tell(FileFailureText(e));
+    }
+    ctx_.ui.EndProgram();
+}
+
+void FormMain::Command1_Click() {
+    // Back-up is enabled exactly when a character was confirmed before; a
+    // new confirmation re-reads the rows and drops names typed since.
+    if (Command4.Enabled()) {
+        if (!Ask("編集途中のデータは消えちゃうよ？", kConfirmTitle)) return;
+    } else {
+        Command4.SetEnabled(true);
+        Command5.SetEnabled(true);
+    }
+    ctx_.state.CharFolder = DesktopFolder() + Combo1.Text() + "\\" + Combo2.Text() + "\\" + Combo3.Text() + "\\";
+    LoadSlotRows();
+    Option1(0).SetValue(true);
+    Text1(0).SetEnabled(true);
+}
+
+// A missing or short DATA.INI shows what it still gives; the row stays usable.
+void FormMain::LoadSlotRows() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        const SlotData data = ReadSlotData(ctx_.platform.fs, ctx_.platform.codec, SlotFolderPath(ctx_.state.AppFolder, i));
+        Label4(i).SetText(data.label);
+        Text1(i).SetText(data.name);
+        Option1(i).SetEnabled(true);
+    }
+}
+
+int FormMain::ChosenSlot() const {
+    for (int i = 0; i < Option1.Count(); ++i)
+        if (Option1(i).Value()) return i;
+    return -1;
+}
+
+void FormMain::Command4_Click() {
+    const int slot = ChosenSlot();
+    if (slot < 0) return;
+    ctx_.state.SlotFolder = SlotFolderPath(ctx_.state.AppFolder, slot);
+    if (!Ask("キャラデータをバックアップします\r\nよろしいでしょうか？", kProgramTitle)) return;
+    if (!CharFilesExist(ctx_.platform.fs, ctx_.state.CharFolder)) {
+        Tell("必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ");
+        return;
+    }
+    // All or nothing: a failure leaves the slot as it was, so the rows still
+    // show the truth and keep what the user typed.
+    try {
+        BackUpToSlot(ctx_.platform.fs, ctx_.platform.codec, ctx_.state.CharFolder, ctx_.state.SlotFolder,
+                     ctx_.platform.clock.Today(), Text1(slot).Text());
+    } catch (const FileError& e) {
+        Tell(FileFailureText(e));
+        return;
+    }
+    LoadSlotRows();
+    Tell("ばっぶあっぷ完了っす！");
+}
+
+void FormMain::Command5_Click() {
+    const int slot = ChosenSlot();
+    if (slot < 0) return;
+    ctx_.state.SlotFolder = SlotFolderPath(ctx_.state.AppFolder, slot);
+    if (!Ask("キャラデータをリストアします\r\nよろしいでしょうか？", kProgramTitle)) return;
+    if (!CharFilesExist(ctx_.platform.fs, ctx_.state.SlotFolder)) {
+        Tell("必要ファイルが無いです\r\nバックアップしていないんじゃないかなぁ");
+        return;
+    }
+    // A running client writes its own files back when it logs out, which
+    // would quietly undo the restore.
+    if (ClientRunning() &&
+        !Ask("ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？", kProgramTitle))
+        return;
+    try {
+        RestoreFromSlot(ctx_.platform.fs, ctx_.state.SlotFolder, ctx_.state.CharFolder);
+    } catch (const FileError& e) {
+        // The character folder is as it was; the window stays usable.
+        Tell(FileFailureText(e));
+        return;
+    }
+    SetEnabled(false);
+    ctx_.windows.Load<FormRunUO>();
+}
+
+bool FormMain::ClientRunning() {
+    Launcher& launcher = ctx_.platform.launcher;
+    const ProgramState& s = ctx_.state;
+    return (!s.Client2DPath.empty() && launcher.IsRunning(s.Client2DPath)) ||
+           (!s.Client3DPath.empty() && launcher.IsRunning(s.Client3DPath));
+}
+
+bool FormMain::Ask(const std::string& text, const std::string& title) {
+    return ctx_.ui.MessageBox(text, Buttons::OkCancel, title) == Answer::Ok;
+}
+
+void FormMain::Tell(const std::string& text) {
+    ctx_.ui.MessageBox(text, Buttons::Ok, kProgramTitle);
+}
+
+} // namespace telk::ui

@@ -1,0 +1,96 @@
+#include "ui/pickers/FormSelFile.h"
+
+#include <string>
+
+#include "platform/FileError.h"
+#include "ui/settings/FormSetup.h"
+
+namespace telk::ui {
+
+namespace {
+
+const FormSpec kForm{"ＵＯ実行実行プログラム選択", 6180, 3660};
+
+const char* const kNoFile = "ファイルが選択されたいないよ～";
+const char* const kDriveUnreadable = "ドライブが読めないみたいです\r\n確認してくださいね";
+const char* const kFolderUnreadable = "フォルダが開けないみたいです\r\n確認してくださいね";
+
+std::string DriveOf(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) + "\\" : std::string();
+}
+
+} // namespace
+
+FormSelFile::FormSelFile(Context& ctx)
+    : Form(ctx.ui, kForm),
+      Drive1(*this, {"Drive1", -1, {120, 3240, 2295, 300}, 0, "", Align::Left, Font{}}, ctx.platform.fs),
+      Dir1(*this, {"Dir1", -1, {120, 120, 2295, 3030}, 1, "", Align::Left, Font{}}, ctx.platform.fs),
+      File1(*this, {"File1", -1, {2520, 120, 2175, 3330}, 2, "", Align::Left, Font{}}, ctx.platform.fs),
+      Command1(*this, {"Command1", -1, {4920, 240, 1095, 735}, 3, "選択", Align::Left, Font{}}),
+      Command2(*this, {"Command2", -1, {4920, 1080, 1095, 735}, 4, "中断", Align::Left, Font{}}),
+      ctx_(ctx) {
+    Drive1.Change = [this] { Drive1_Change(); };
+    Dir1.Change = [this] { Dir1_Change(); };
+    Command1.Click = [this] { Command1_Click(); };
+    Command2.Click = [this] { Command2_Click(); };
+}
+
+void FormSelFile::Form_Load() {
+    CenterOnScreen();
+    Show();
+}
+
+// The folder list's move reaches the file list through Dir1_Change. The
+// drive list then shows the drive the folder list ended on: the old one
+// when the new drive could not be read.
+void FormSelFile::Drive1_Change() {
+    try {
+        Dir1.SetPath(Drive1.Drive());
+    } catch (const FileError&) {
+        ctx_.ui.MessageBox(kDriveUnreadable, Buttons::Ok, kProgramTitle);
+    }
+    Drive1.ShowDrive(DriveOf(Dir1.Path()));
+}
+
+// A folder whose files cannot be listed sends the folder list back to the
+// folder the file list still shows, so the two never disagree.
+void FormSelFile::Dir1_Change() {
+    try {
+        File1.SetPath(Dir1.Path());
+        return;
+    } catch (const FileError&) {
+        ctx_.ui.MessageBox(kFolderUnreadable, Buttons::Ok, kProgramTitle);
+    }
+    const std::string shown = File1.Path();
+    if (shown.empty() || shown == Dir1.Path()) return;
+    try {
+        Dir1.SetPath(shown);
+    } catch (const FileError&) {
+        // That folder has gone too: the lists stay as they are.
+    }
+}
+
+void FormSelFile::Command1_Click() {
+    ProgramState& state = ctx_.state;
+    const std::string name = File1.FileName();
+    if (name.empty()) {
+        ctx_.ui.MessageBox(kNoFile, Buttons::Ok, "");
+        return;
+    }
+    std::string path = Dir1.Path();
+    if (path.empty() || path.back() != '\\') path += '\\';
+    path += name;
+    if (FormSetup* setup = ctx_.windows.Get<FormSetup>()) {
+        TextBox& box = state.ProgramPickTarget == 1 ? setup->Text1 : setup->Text2;
+        box.SetText(path);
+    }
+    ctx_.windows.Unload<FormSelFile>();
+    state.ProgramPickTarget = 0;
+}
+
+void FormSelFile::Command2_Click() {
+    ctx_.state.ProgramPickTarget = 0;
+    ctx_.windows.Unload<FormSelFile>();
+}
+
+} // namespace telk::ui

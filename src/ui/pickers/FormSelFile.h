@@ -1,0 +1,33 @@
+// The client program picker: drive, folder and file lists. The chosen
+// file's full path goes straight into the settings window's 2D or 3D box,
+// as ProgramPickTarget says.
+#pragma once
+
+#include "ui/Windows.h"
+#include "ui/forms/Control.h"
+#include "ui/forms/Form.h"
+
+namespace telk::ui {
+
+class FormSelFile : public Form {
+public:
+    static constexpr int kId = 6;
+    explicit FormSelFile(Context& ctx);
+
+    DriveListBox Drive1;
+    DirListBox Dir1;
+    FileListBox File1;
+    CommandButton Command1;
+    CommandButton Command2;
+
+    void Form_Load() override;
+    void Drive1_Change();
+    void Dir1_Change();
+    void Command1_Click();
+    void Command2_Click();
+
+private:
+    Context& ctx_;
+};
+
+} // namespace telk::ui

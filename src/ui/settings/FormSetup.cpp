@@ -1,0 +1,114 @@
+#include "ui/settings/FormSetup.h"
+
+#include "platform/FileError.h"
+#include "store/Messages.h"
+#include "store/Settings.h"
+#include "ui/client_folder/FormUoSel.h"
+#include "ui/pickers/FormSelFile.h"
+
+namespace telk::ui {
+
+namespace {
+
+const FormSpec kForm{"TELK設定", 6735, 2925};
+
+} // namespace
+
+FormSetup::FormSetup(Context& ctx)
+    : Form(ctx.ui, kForm),
+      Label1(*this, {"Label1", -1, {120, 120, 3735, 255}, 0, "２Ｄクライアント起動ファイル", Align::Left, Font{}}),
+      Text1(*this, {"Text1", -1, {120, 480, 5535, 270}, 2, "", Align::Left, Font{}}),
+      Command1(*this, {"Command1", -1, {5760, 240, 855, 615}, 4, "選択", Align::Left, Font{}}),
+      Label2(*this, {"Label2", -1, {120, 1080, 3735, 255}, 1, "３Ｄクライアント起動ファイル", Align::Left, Font{}}),
+      Text2(*this, {"Text2", -1, {120, 1440, 5535, 270}, 3, "", Align::Left, Font{}}),
+      Command2(*this, {"Command2", -1, {5760, 1200, 855, 615}, 5, "選択", Align::Left, Font{}}),
+      Command3(*this, {"Command3", -1, {120, 2160, 1215, 615}, 6, "保存", Align::Left, Font{}}),
+      Command4(*this, {"Command4", -1, {3840, 2160, 1215, 615}, 7, "廃棄", Align::Left, Font{}}),
+      Command5(*this, {"Command5", -1, {5400, 2160, 1215, 615}, 8, "終了", Align::Left, Font{}}),
+      ctx_(ctx) {
+    Command1.Click = [this] { Command1_Click(); };
+    Command2.Click = [this] { Command2_Click(); };
+    Command3.Click = [this] { Command3_Click(); };
+    Command4.Click = [this] { Command4_Click(); };
+    Command5.Click = [this] { Command5_Click(); };
+}
+
+void FormSetup::Form_Load() {
+    CenterOnScreen();
+    Show();
+    Text1.SetText(ctx_.state.Client2DPath);
+    Text2.SetText(ctx_.state.Client3DPath);
+}
+
+void FormSetup::Command1_Click() {
+    PickProgram(1);
+}
+
+void FormSetup::Command2_Click() {
+    PickProgram(2);
+}
+
+// The picker fills the box for target itself and sets the target back to 0
+// as it closes, which ends the wait.
+void FormSetup::PickProgram(int target) {
+    ProgramState& state = ctx_.state;
+    state.ProgramPickTarget = target;
+    SetEnabled(false);
+    ctx_.windows.Load<FormSelFile>();
+    ctx_.ui.WaitWhile([&state] { return state.ProgramPickTarget != 0; });
+    SetEnabled(true);
+    SetFocus();
+}
+
+// Saves the boxes with the current UoFolder, then takes all three back from
+// the file, so the state holds what the reader makes of it. A write that
+// fails is not followed by the read (that would bring back the old file);
+// either failure leaves the state as it was.
+void FormSetup::Command3_Click() {
+    FileSystem& fs = ctx_.platform.fs;
+    TextCodec& codec = ctx_.platform.codec;
+    ProgramState& state = ctx_.state;
+    SettingsValues values;
+    try {
+        WriteSettings(fs, codec, Text1.Text(), Text2.Text(), state.UoFolder);
+        values = ReadSettings(fs, codec);
+    } catch (const FileError& e) {
+        Report(e);
+        return;
+    }
+    // A value the file ended before leaves its variable as it was.
+    if (values.client2DPath) state.Client2DPath = *values.client2DPath;
+    if (values.client3DPath) state.Client3DPath = *values.client3DPath;
+    if (values.uoFolder) state.UoFolder = *values.uoFolder;
+}
+
+// UoFolder is not taken from the file. When the file cannot be read the
+// state and the boxes stay as they are.
+void FormSetup::Command4_Click() {
+    ProgramState& state = ctx_.state;
+    SettingsValues values;
+    try {
+        values = ReadSettings(ctx_.platform.fs, ctx_.platform.codec);
+    } catch (const FileError& e) {
+        Report(e);
+        return;
+    }
+    if (values.client2DPath) state.Client2DPath = *values.client2DPath;
+    if (values.client3DPath) state.Client3DPath = *values.client3DPath;
+    Text1.SetText(state.Client2DPath);
+    Text2.SetText(state.Client3DPath);
+}
+
+// Unsaved edits go without a question.
+void FormSetup::Command5_Click() {
+    FormUoSel* owner = ctx_.windows.Get<FormUoSel>();
+    if (owner) owner->SetEnabled(true);
+    ctx_.windows.Unload<FormSetup>();
+    if (owner) owner->SetFocus();
+}
+
+void FormSetup::Report(const FileError& error) {
+    ctx_.ui.MessageBox(FileFailureText(error), Buttons::Ok, kProgramTitle);
+}
+
+} // namespace telk::ui

@@ -1,0 +1,187 @@
+// The start routine on a real working folder: what a first start creates,
+// what it reads from an existing telk.ini, what it leaves alone, and that
+// no failing step stops it.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "../store/FolderSnapshot.h"
+#include "app/Main.h"
+#include "store/SlotStore.h"
+#include "support/FaultyFileSystem.h"
+#include "support/HeadlessUi.h"
+#include "support/TempDir.h"
+#include "ui/Windows.h"
+#include "ui/client_folder/FormUoSel.h"
+
+namespace telk {
+namespace {
+
+using Names = std::vector<std::string>;
+
+const std::string kDefaultIni =
+    "c:\\Program Files\\Ultima Online 2D\\UO.exe\r\nc:\\Program Files\\Ultima Online 3D\\UO.exe\r\n";
+const std::string kUnusedCp932 = "\x96\xa2\x8e\x67\x97\x70";
+
+class MainTest : public ::testing::Test {
+protected:
+    // A start on the working folder with its own state, through fileSystem.
+    ProgramState Prepare(FileSystem& fileSystem) {
+        ProgramState fresh;
+        Platform p{fileSystem, *codec, *clock, *launcher, *lock};
+        PrepareStore(fresh, p);
+        return fresh;
+    }
+    ProgramState Prepare() { return Prepare(*fs); }
+
+    void ExpectFreshSlot(int slot) {
+        const std::string rel = "Settings\\" + std::to_string(slot) + "\\DATA.INI";
+        EXPECT_EQ(dir.ReadBytes(rel), kUnusedCp932 + "\r\nSlot" + std::to_string(slot) + "\r\n") << rel;
+    }
+
+    test::TempDir lockDir; // outside the working folder, which must stay as the start leaves it
+    test::TempDir dir;
+    test::ScopedCurrentFolder cwd{dir.Native()};
+    std::unique_ptr<FileSystem> fs = test::MakePlatformFileSystem();
+    std::unique_ptr<TextCodec> codec = test::MakeJapaneseTextCodec();
+    std::unique_ptr<Clock> clock = test::MakePlatformClock();
+    std::unique_ptr<Launcher> launcher = test::MakePlatformLauncher();
+    std::unique_ptr<InstanceLock> lock = test::MakeInstanceLock(lockDir, "telk");
+    Platform platform{*fs, *codec, *clock, *launcher, *lock};
+    ProgramState state;
+    test::HeadlessUi ui;
+    ui::Windows windows{state, platform, ui};
+};
+
+TEST_F(MainTest, FirstStartInAnEmptyFolderMakesTheSettingsAndTheStore) {
+    Main(windows);
+
+    EXPECT_EQ(dir.Names(), (Names{"Settings", "telk.ini"}));
+    EXPECT_EQ(dir.ReadBytes("telk.ini"), kDefaultIni);
+    EXPECT_EQ(dir.Names("Settings"), (Names{"0", "1", "2", "3", "4"}));
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        EXPECT_EQ(dir.Names("Settings\\" + std::to_string(slot)), (Names{"DATA.INI"}));
+        ExpectFreshSlot(slot);
+    }
+    EXPECT_EQ(state.UoFolder, "C:\\Program Files\\Ultima Online 2D");
+    EXPECT_EQ(state.AppFolder, dir.Win() + "\\");
+    EXPECT_EQ(state.Client2DPath, "c:\\Program Files\\Ultima Online 2D\\UO.exe");
+    EXPECT_EQ(state.Client3DPath, "c:\\Program Files\\Ultima Online 3D\\UO.exe");
+
+    ui::FormUoSel* first = windows.Get<ui::FormUoSel>();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->Shown());
+    EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST_F(MainTest, ASecondCopyEndsAtOnceAndCreatesNothing) {
+    std::unique_ptr<InstanceLock> running = test::MakeInstanceLock(lockDir, "telk");
+    ASSERT_TRUE(running->Acquire());
+
+    EXPECT_THROW(Main(windows), test::ProgramEnded);
+    EXPECT_TRUE(dir.Names().empty());
+    EXPECT_EQ(state.UoFolder, "");
+    EXPECT_EQ(state.AppFolder, "");
+    EXPECT_EQ(windows.Get<ui::FormUoSel>(), nullptr);
+    EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST_F(MainTest, SettingsValuesAreTakenAsTheFileHasThem) {
+    struct Case {
+        const char* what;
+        std::string ini;
+        std::string client2D, client3D, uoFolder;
+    };
+    const std::string def = "C:\\Program Files\\Ultima Online 2D";
+    const std::vector<Case> cases = {
+        {"two lines keep the default folder", "a.exe\r\nb.exe\r\n", "a.exe", "b.exe", def},
+        {"an empty third line is an empty folder", "a.exe\r\nb.exe\r\n\r\n", "a.exe", "b.exe", ""},
+        {"one trailing backslash comes off", "a.exe\r\nb.exe\r\nd:\\UO\\\r\n", "a.exe", "b.exe", "d:\\UO"},
+        {"only one of two comes off", "a.exe\r\nb.exe\r\nd:\\UO\\\\\r\n", "a.exe", "b.exe", "d:\\UO\\"},
+        {"no line end on the last line", "a.exe\r\nb.exe\r\nd:\\UO", "a.exe", "b.exe", "d:\\UO"},
+        {"a short file leaves the rest as it was", "a.exe\r\n", "a.exe", "", def},
+        {"an empty file reads nothing", "", "", "", def},
+        {"a comma moves later values up", "c:\\a,b.exe\r\nc.exe\r\nd:\\UO\\\r\n", "c:\\a", "b.exe", "c.exe"},
+    };
+    for (const Case& c : cases) {
+        dir.WriteBytes("telk.ini", c.ini);
+        const ProgramState read = Prepare();
+        EXPECT_EQ(read.Client2DPath, c.client2D) << c.what;
+        EXPECT_EQ(read.Client3DPath, c.client3D) << c.what;
+        EXPECT_EQ(read.UoFolder, c.uoFolder) << c.what;
+        EXPECT_EQ(dir.ReadBytes("telk.ini"), c.ini) << c.what << ": an existing file is not rewritten";
+    }
+}
+
+TEST_F(MainTest, ASettingsFileThatCannotBeMadeOrReadIsSkipped) {
+    dir.MakeFolder("telk.ini");
+    const ProgramState read = Prepare();
+    EXPECT_EQ(read.Client2DPath, "");
+    EXPECT_EQ(read.Client3DPath, "");
+    EXPECT_EQ(read.UoFolder, "C:\\Program Files\\Ultima Online 2D");
+    for (int slot = 0; slot < kSlotCount; ++slot) ExpectFreshSlot(slot);
+}
+
+TEST_F(MainTest, ExistingSlotsAreLeftAsTheyAre) {
+    // Created before by hand, under another case.
+    dir.WriteBytes("SETTINGS\\1\\DATA.INI", "");
+    dir.WriteBytes("SETTINGS\\2\\DATA.INI", "12-07-2026\r\nmine\r\n");
+    dir.WriteBytes("SETTINGS\\3\\chardata.mul", "saved");
+    const auto before1 = dir.ReadBytes("SETTINGS\\1\\DATA.INI");
+
+    Prepare();
+
+    EXPECT_EQ(dir.Names(), (Names{"SETTINGS", "telk.ini"}));
+    EXPECT_EQ(dir.Names("SETTINGS"), (Names{"0", "1", "2", "3", "4"}));
+    EXPECT_EQ(dir.ReadBytes("SETTINGS\\1\\DATA.INI"), before1);
+    EXPECT_EQ(dir.ReadBytes("SETTINGS\\2\\DATA.INI"), "12-07-2026\r\nmine\r\n");
+    EXPECT_EQ(dir.Names("SETTINGS\\3"), (Names{"DATA.INI", "chardata.mul"}));
+    EXPECT_EQ(dir.ReadBytes("SETTINGS\\3\\chardata.mul"), "saved");
+    ExpectFreshSlot(3);
+    ExpectFreshSlot(0);
+}
+
+TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
+    Prepare();
+    // Cut off between the renames: slot 2 exists only as "2.old".
+    std::filesystem::rename(dir.Native("Settings/2"), dir.Native("Settings/2.old"));
+    dir.WriteBytes("Settings\\2.old\\DATA.INI", "12-07-2026\r\nsaved\r\n");
+    dir.WriteBytes("Settings\\2.old\\chardata.mul", "saved");
+    dir.WriteBytes("Settings\\2.new\\chardata.mul", "unfinished");
+    // Cut off after the renames: slot 4's old folder is still there.
+    dir.WriteBytes("Settings\\4.old\\chardata.mul", "retired");
+    const auto slot4 = test::FolderSnapshot(dir.Native("Settings/4"));
+
+    Prepare();
+
+    EXPECT_EQ(dir.Names("Settings"), (Names{"0", "1", "2", "3", "4"}));
+    EXPECT_EQ(dir.ReadBytes("Settings\\2\\DATA.INI"), "12-07-2026\r\nsaved\r\n");
+    EXPECT_EQ(dir.ReadBytes("Settings\\2\\chardata.mul"), "saved");
+    EXPECT_EQ(test::FolderSnapshot(dir.Native("Settings/4")), slot4);
+}
+
+TEST_F(MainTest, NoFailingStepStopsTheStart) {
+    int failures = 0;
+    for (int n = 1; n < 100; ++n) {
+        for (const std::string& name : dir.Names()) std::filesystem::remove_all(dir.Native(name));
+        test::FaultyFileSystem faulty(*fs);
+        faulty.FailNth(n);
+        ProgramState read;
+        EXPECT_NO_THROW(read = Prepare(faulty)) << n;
+        if (!faulty.Fired()) break;
+        ++failures;
+        // Whatever failed, the rest was done, and the next start mends it.
+        EXPECT_EQ(read.UoFolder, "C:\\Program Files\\Ultima Online 2D") << faulty.FiredAt();
+        Prepare();
+        EXPECT_EQ(dir.ReadBytes("telk.ini"), kDefaultIni) << faulty.FiredAt();
+        for (int slot = 0; slot < kSlotCount; ++slot) ExpectFreshSlot(slot);
+    }
+    // telk.ini written and read, the store, five folders and five files.
+    EXPECT_EQ(failures, 13);
+}
+
+} // namespace
+} // namespace telk

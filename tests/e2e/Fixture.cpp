@@ -1,0 +1,159 @@
+#include "Fixture.h"
+
+#include <shellapi.h>
+
+namespace e2e {
+
+MainWindow MainWindow::Of(HWND window) {
+    MainWindow m;
+    m.window = window;
+    const auto combos = Controls(window, Kind::Combo);
+    if (combos.size() != 3) throw std::runtime_error("the main window should have 3 lists, has " + std::to_string(combos.size()));
+    m.account = combos[0];
+    m.shard = combos[1];
+    m.character = combos[2];
+    m.confirm = Control(window, Kind::Button, L"このキャラを\r\n編集したいな");
+    m.backup = Control(window, Kind::Button, L"バックアップ");
+    m.restore = Control(window, Kind::Button, L"リストア");
+    m.quit = Control(window, Kind::Button, L"終了");
+    const auto radios = Controls(window, Kind::Radio);
+    const auto edits = Controls(window, Kind::Edit);
+    const auto labels = Controls(window, Kind::Label);
+    if (radios.size() != 5 || edits.size() != 5)
+        throw std::runtime_error("the main window should have 5 slot rows");
+    for (int i = 0; i < 5; ++i) {
+        m.option[i] = radios[i];
+        m.name[i] = edits[i];
+        // The row's date label: between its option button and its name box.
+        const RECT r = ScreenRect(radios[i]);
+        for (HWND label : labels) {
+            const RECT l = ScreenRect(label);
+            const long middle = (l.top + l.bottom) / 2;
+            if (middle >= r.top && middle <= r.bottom && l.left >= r.right - 2) m.date[i] = label;
+        }
+        if (!m.date[i]) throw std::runtime_error("no date label in slot row " + std::to_string(i));
+    }
+    return m;
+}
+
+int MainWindow::ChosenSlot() const {
+    for (int i = 0; i < 5; ++i)
+        if (Checked(option[i])) return i;
+    return -1;
+}
+
+UoSelWindow UoSelWindow::Of(HWND window) {
+    UoSelWindow w;
+    w.window = window;
+    const auto edits = Controls(window, Kind::Edit);
+    if (edits.size() != 1) throw std::runtime_error("the folder window should have one text box");
+    w.folder = edits[0];
+    w.other = Control(window, Kind::Button, L"これじゃない");
+    w.accept = Control(window, Kind::Button, L"いいよん");
+    w.quit = Control(window, Kind::Button, L"や～めた");
+    w.settings = Control(window, Kind::Button, L"設定");
+    return w;
+}
+
+void TelkTest::SetUp() {
+    RequireDisplay();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    root_ = std::make_unique<TempFolder>(info->name());
+    work_ = Join(root_->Path(), L"work");
+    MakeFolders(work_);
+}
+
+void TelkTest::TearDown() {
+    telk_.Kill();
+    sample_.reset();
+    root_.reset();
+}
+
+const SampleClient& TelkTest::Sample() {
+    if (!sample_) sample_ = std::make_unique<SampleClient>(BuildSampleClient(root_->Path(), ClientExe()));
+    return *sample_;
+}
+
+std::wstring TelkTest::Slot(int n) const { return work_ + L"\\Settings\\" + std::to_wstring(n); }
+
+void TelkTest::WriteSettings(const std::vector<std::string>& utf8Lines) {
+    WriteBytes(Join(work_, L"telk.ini"), Cp932Lines(utf8Lines));
+}
+
+std::string TelkTest::SettingsBytes() const { return ReadBytes(Join(work_, L"telk.ini")).value_or(""); }
+
+void TelkTest::UseSample() {
+    const SampleClient& s = Sample();
+    // Line 3 as a previous run leaves it, with its trailing "\".
+    WriteSettings({Utf8(s.client2D), Utf8(s.client3D), Utf8(s.install) + "\\"});
+}
+
+void TelkTest::FillSlot(int n, const SampleCharacter& from, const std::string& date, const std::string& name) {
+    const std::wstring slot = Slot(n);
+    for (const auto& file : kRequiredFiles) WriteBytes(Join(slot, file), SampleFileBytes(from, file));
+    if (from.hasCfg) WriteBytes(Join(slot, kCfgFile), SampleFileBytes(from, kCfgFile));
+    WriteBytes(Join(slot, L"DATA.INI"), Cp932Lines({date, name}));
+}
+
+UoSelWindow TelkTest::Start() {
+    telk_.Start(TelkExe(), work_);
+    return UoSelWindow::Of(WaitWindow(Pid(), kUoSel));
+}
+
+MainWindow TelkTest::Accept(const UoSelWindow& uoSel) {
+    PostClick(uoSel.accept);
+    HWND main = WaitWindow(Pid(), kMain);
+    WaitGone(uoSel.window, "the folder window");
+    return MainWindow::Of(main);
+}
+
+void TelkTest::SelectCharacter(const MainWindow& main, const SampleCharacter& c) {
+    Pick(main.account, c.account);
+    Pick(main.shard, c.shard);
+    Pick(main.character, c.name);
+}
+
+MainWindow TelkTest::StartAtCharacter(const SampleCharacter& character) {
+    const MainWindow main = Accept(Start());
+    SelectCharacter(main, character);
+    Click(main.confirm); // the first confirmation asks nothing
+    WaitUntil([&] { return Enabled(main.backup); }, "back-up to be enabled");
+    return main;
+}
+
+MessageBoxSeen TelkTest::ExpectMessage(const std::wstring& title, const std::wstring& text) {
+    const MessageBoxSeen box = WaitMessageBox(Pid());
+    EXPECT_EQ(Utf8(box.title), Utf8(title));
+    EXPECT_EQ(Utf8(box.text), Utf8(text));
+    return box;
+}
+
+void TelkTest::QuitWithOk(const MainWindow& main) {
+    PostClick(main.quit);
+    Answer(ExpectMessage(kConfirmTitle, L"終わってもいいかな？"), IDOK);
+    telk_.WaitExit("quit with OK");
+}
+
+void ExpectFolderHoldsCharacter(const std::wstring& folder, const SampleCharacter& c, bool withCfg) {
+    for (const auto& file : kRequiredFiles)
+        EXPECT_EQ(ReadBytes(Join(folder, file)).value_or("<missing>"), SampleFileBytes(c, file))
+            << Utf8(Join(folder, file));
+    if (withCfg) {
+        EXPECT_EQ(ReadBytes(Join(folder, kCfgFile)).value_or("<missing>"), SampleFileBytes(c, kCfgFile))
+            << Utf8(Join(folder, kCfgFile));
+    }
+}
+
+void ExpectClientStarted(const std::wstring& client, const std::wstring& folder) {
+    std::optional<ClientRecord> record;
+    WaitUntil([&] { return (record = ReadClientRecord(client)).has_value(); }, "the client's record");
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(record->commandLine.c_str(), &argc);
+    ASSERT_NE(argv, nullptr);
+    EXPECT_EQ(argc, 1) << Utf8(record->commandLine);
+    EXPECT_TRUE(SameNoCase(argv[0], client)) << Utf8(argv[0]);
+    LocalFree(argv);
+    EXPECT_TRUE(SameNoCase(record->folder, folder)) << Utf8(record->folder);
+}
+
+} // namespace e2e

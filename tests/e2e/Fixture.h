@@ -1,0 +1,99 @@
+// The common ground of the end-to-end cases: a fresh working folder per test,
+// telk.exe started in it, its windows as a user meets them, and the texts
+// the program shows.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+#include "Sample.h"
+
+namespace e2e {
+
+// Window captions.
+inline const std::wstring kUoSel = L"ＵＯフォルダこれでいいかな？";
+inline const std::wstring kMain = L"どのキャラっすかね？";
+inline const std::wstring kSetup = L"TELK設定";
+inline const std::wstring kRunUO = L"ＵＯ起動します？";
+inline const std::wstring kSelDir = L"フォルダ選択";
+inline const std::wstring kSelFile = L"ＵＯ実行実行プログラム選択";
+
+// Message box titles.
+inline const std::wstring kTitle = L"TELK";
+inline const std::wstring kConfirmTitle = L"確認しま～す";
+
+// The settings file a first start writes.
+inline const std::string kDefault2D = "c:\\Program Files\\Ultima Online 2D\\UO.exe";
+inline const std::string kDefault3D = "c:\\Program Files\\Ultima Online 3D\\UO.exe";
+
+// The main window's controls, found by kind, caption and position.
+struct MainWindow {
+    HWND window = nullptr;
+    HWND account = nullptr, shard = nullptr, character = nullptr;
+    HWND confirm = nullptr, backup = nullptr, restore = nullptr, quit = nullptr;
+    std::array<HWND, 5> option{}, date{}, name{};
+
+    static MainWindow Of(HWND window);
+    int ChosenSlot() const; // -1: none
+};
+
+// The folder window's controls.
+struct UoSelWindow {
+    HWND window = nullptr;
+    HWND folder = nullptr;
+    HWND other = nullptr, accept = nullptr, quit = nullptr, settings = nullptr;
+    static UoSelWindow Of(HWND window);
+};
+
+class TelkTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    const std::wstring& Work() const { return work_; }
+    const std::wstring& Root() const { return root_->Path(); }
+    // The sample client install, built on first use.
+    const SampleClient& Sample();
+    std::wstring Slot(int n) const; // "<work>\Settings\<n>"
+
+    void WriteSettings(const std::vector<std::string>& utf8Lines);
+    std::string SettingsBytes() const; // "" when missing
+    // telk.ini naming the sample install and the test client as both programs.
+    void UseSample();
+    // A slot holding files backed up earlier, with its DATA.INI.
+    void FillSlot(int n, const SampleCharacter& from, const std::string& date, const std::string& name);
+
+    // Starts telk.exe in the working folder; returns its folder window.
+    UoSelWindow Start();
+    // Accepts the folder: the main window opens and the folder window goes.
+    MainWindow Accept(const UoSelWindow& uoSel);
+    // Start, accept, pick the character and confirm it.
+    MainWindow StartAtCharacter(const SampleCharacter& character);
+    void SelectCharacter(const MainWindow& main, const SampleCharacter& character);
+
+    // Waits for a message box and checks its title and text.
+    MessageBoxSeen ExpectMessage(const std::wstring& title, const std::wstring& text);
+    // Quits from the main window with OK; the program ends.
+    void QuitWithOk(const MainWindow& main);
+
+    DWORD Pid() const { return telk_.Id(); }
+    Process telk_;
+
+private:
+    std::unique_ptr<TempFolder> root_;
+    std::wstring work_;
+    std::unique_ptr<SampleClient> sample_;
+};
+
+// Test helpers for files.
+void ExpectFolderHoldsCharacter(const std::wstring& folder, const SampleCharacter& character, bool withCfg);
+// The test client was started as exactly that file, with no arguments, in
+// the folder.
+void ExpectClientStarted(const std::wstring& client, const std::wstring& folder);
+
+} // namespace e2e

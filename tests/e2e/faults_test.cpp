@@ -1,0 +1,125 @@
+// Faults the real program must survive: a character file held open by
+// another process (the running client, as it were) during a back-up and
+// during a restore, and a client program that is not there.
+
+#include "Fixture.h"
+
+namespace e2e {
+namespace {
+
+using Faults = TelkTest;
+
+// A failure report names the file and hints at the running client.
+void ExpectHeldFileReport(const MessageBoxSeen& box, const std::wstring& file) {
+    EXPECT_EQ(Utf8(box.title), Utf8(kTitle));
+    EXPECT_NE(box.text.find(file), std::wstring::npos) << Utf8(box.text);
+    EXPECT_NE(box.text.find(L"ＵＯが起動中かも"), std::wstring::npos) << Utf8(box.text);
+}
+
+TEST_F(Faults, ABackUpWhileACharacterFileIsHeldChangesNothing) {
+    UseSample();
+    const SampleCharacter& hero = FindSample(L"alpha", L"Hero");
+    const SampleCharacter& mage = FindSample(L"alpha", L"Mage");
+    FillSlot(1, hero, "01-02-2024", "古い装備");
+    const std::wstring mageFolder = Sample().CharacterFolder(mage.account, mage.shard, mage.name);
+
+    const MainWindow main = StartAtCharacter(mage);
+    Choose(main.option[1]);
+    Type(main.name[1], L"新しい名前");
+    const Tree slotBefore = Snapshot(Slot(1));
+    const Tree characterBefore = Snapshot(mageFolder);
+    {
+        HeldFile held(Join(mageFolder, L"macros.txt"));
+        PostClick(main.backup);
+        Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
+        const MessageBoxSeen report = WaitMessageBox(Pid());
+        ExpectHeldFileReport(report, L"macros.txt");
+        Answer(report, IDOK);
+        const Tree slotAfter = Snapshot(Slot(1));
+        EXPECT_EQ(slotAfter, slotBefore) << Describe(slotBefore, slotAfter);
+        EXPECT_TRUE(telk_.Running());
+        WaitUntil([&] { return Enabled(main.window) && Enabled(main.backup); }, "the main window to be usable");
+    }
+    EXPECT_EQ(Snapshot(mageFolder), characterBefore);
+
+    // Once the file is free the same back-up goes through.
+    PostClick(main.backup);
+    Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
+    Answer(ExpectMessage(kTitle, L"ばっぶあっぷ完了っす！"), IDOK);
+    ExpectFolderHoldsCharacter(Slot(1), mage, true);
+    const std::string dataIni = ReadBytes(Join(Slot(1), L"DATA.INI")).value_or("");
+    EXPECT_EQ(dataIni.substr(dataIni.find('\n') + 1), Cp932Lines({"新しい名前"}));
+    QuitWithOk(main);
+}
+
+TEST_F(Faults, ARestoreWhileACharacterFileIsHeldChangesNothing) {
+    UseSample();
+    const SampleCharacter& tamer = FindSample(L"alpha", L"Tamer");
+    const SampleCharacter& smith = FindSample(L"alpha", L"Smith");
+    FillSlot(3, tamer, "03-04-2025", "テイマー");
+    const std::wstring smithFolder = Sample().CharacterFolder(smith.account, smith.shard, smith.name);
+
+    const MainWindow main = StartAtCharacter(smith);
+    Choose(main.option[3]);
+    const Tree characterBefore = Snapshot(smithFolder);
+    const Tree slotBefore = Snapshot(Slot(3));
+    {
+        HeldFile held(Join(smithFolder, L"desktop.uos"));
+        PostClick(main.restore);
+        Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+        const MessageBoxSeen report = WaitMessageBox(Pid());
+        ExpectHeldFileReport(report, L"desktop.uos");
+        Answer(report, IDOK);
+        EXPECT_TRUE(telk_.Running());
+        EXPECT_EQ(FindTopWindow(Pid(), kRunUO), nullptr);
+        WaitUntil([&] { return Enabled(main.window); }, "the main window to be enabled");
+    }
+    const Tree characterAfter = Snapshot(smithFolder);
+    EXPECT_EQ(characterAfter, characterBefore) << Describe(characterBefore, characterAfter);
+    EXPECT_EQ(Snapshot(Slot(3)), slotBefore);
+
+    // Once the file is free the restore goes through, "uo.cfg" included.
+    PostClick(main.restore);
+    Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+    HWND prompt = WaitWindow(Pid(), kRunUO);
+    ExpectFolderHoldsCharacter(smithFolder, tamer, true);
+    PostClick(Control(prompt, Kind::Button, L"なんもしない"));
+    WaitGone(prompt, "the launch prompt");
+    WaitUntil([&] { return Enabled(main.window); }, "the main window to be enabled");
+    QuitWithOk(main);
+}
+
+TEST_F(Faults, AClientThatIsNotThereIsReportedAndTheOtherCanStillStart) {
+    const SampleClient& s = Sample();
+    const std::wstring missing = s.install + L"\\not here\\UO.exe";
+    WriteSettings({Utf8(missing), Utf8(s.client3D), Utf8(s.install) + "\\"});
+    const SampleCharacter& archer = FindSample(L"gamma", L"Archer");
+    FillSlot(4, FindSample(L"alpha", L"Ninja"), "05-06-2025", "忍者");
+
+    const MainWindow main = StartAtCharacter(archer);
+    Choose(main.option[4]);
+    PostClick(main.restore);
+    Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+    HWND prompt = WaitWindow(Pid(), kRunUO);
+    const std::string settings = SettingsBytes();
+
+    // The 2D client is missing: told so, nothing saved, the prompt stays.
+    PostClick(Control(prompt, Kind::Button, L"２Ｄ起動"));
+    const MessageBoxSeen report = WaitMessageBox(Pid());
+    EXPECT_EQ(Utf8(report.title), Utf8(kTitle));
+    EXPECT_NE(report.text.find(missing), std::wstring::npos) << Utf8(report.text);
+    Answer(report, IDOK);
+    EXPECT_TRUE(telk_.Running());
+    EXPECT_TRUE(IsWindowVisible(prompt));
+    EXPECT_EQ(SettingsBytes(), settings);
+
+    // The 3D client starts as exactly its file, in the working folder.
+    PostClick(Control(prompt, Kind::Button, L"３Ｄ起動"));
+    telk_.WaitExit("the end after starting the 3D client");
+    ExpectClientStarted(s.client3D, Work());
+    EXPECT_FALSE(ReadClientRecord(s.client2D).has_value());
+    EXPECT_EQ(SettingsBytes(), Cp932Lines({Utf8(missing), Utf8(s.client3D), Utf8(s.install) + "\\"}));
+}
+
+} // namespace
+} // namespace e2e

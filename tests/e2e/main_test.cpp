@@ -1,0 +1,164 @@
+// A typical run in the main window: the cascading lists, confirming a
+// character, a back-up, a restore into another character, the launch prompt
+// and the client it starts; and quitting.
+
+#include "Fixture.h"
+
+#include <set>
+
+namespace e2e {
+namespace {
+
+using MainRun = TelkTest;
+
+std::set<std::wstring> AsSet(const std::vector<std::wstring>& v) { return {v.begin(), v.end()}; }
+
+// The lists below follow the texts shown above them.
+void ExpectCascadeConsistent(const MainWindow& main) {
+    const std::wstring account = TextOf(main.account), shard = TextOf(main.shard);
+    EXPECT_EQ(AsSet(Items(main.shard)), AsSet(SampleShards(account))) << Utf8(account);
+    EXPECT_EQ(AsSet(Items(main.character)), AsSet(SampleNames(account, shard))) << Utf8(shard);
+    EXPECT_EQ(Selected(main.shard), 0);
+    EXPECT_EQ(Selected(main.character), 0);
+}
+
+void ExpectRow(const MainWindow& main, int i, const std::string& date, const std::string& name) {
+    EXPECT_EQ(Utf8(TextOf(main.date[i])), date) << "slot " << i;
+    EXPECT_EQ(Utf8(TextOf(main.name[i])), name) << "slot " << i;
+}
+
+TEST_F(MainRun, BackUpRestoreAndLaunchTheClient) {
+    const SampleClient& s = Sample();
+    UseSample();
+    const MainWindow main = Accept(Start());
+
+    // Loaded: every list filled from the tree, nothing confirmed yet.
+    EXPECT_EQ(AsSet(Items(main.account)), AsSet(SampleAccounts()));
+    EXPECT_EQ(Selected(main.account), 0);
+    ExpectCascadeConsistent(main);
+    EXPECT_FALSE(Enabled(main.backup));
+    EXPECT_FALSE(Enabled(main.restore));
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_FALSE(Enabled(main.option[i]));
+        EXPECT_FALSE(Enabled(main.name[i]));
+        ExpectRow(main, i, "", "");
+    }
+
+    // Twelve shards: the list takes ten of them; the characters follow its first.
+    Pick(main.account, L"beta");
+    const auto shards = Items(main.shard);
+    EXPECT_EQ(shards.size(), 10u);
+    EXPECT_EQ(AsSet(shards).size(), 10u);
+    for (const auto& shard : shards) EXPECT_EQ(AsSet(SampleShards(L"beta")).count(shard), 1u) << Utf8(shard);
+    EXPECT_EQ(TextOf(main.shard), shards.front());
+    ExpectCascadeConsistent(main);
+    Pick(main.account, L"gamma");
+    ExpectCascadeConsistent(main);
+
+    // Confirm Mage: the first press asks nothing and shows the fresh slots.
+    const SampleCharacter& mage = FindSample(L"alpha", L"Mage");
+    SelectCharacter(main, mage);
+    Click(main.confirm);
+    EXPECT_FALSE(FindMessageBox(Pid()).has_value());
+    for (int i = 0; i < 5; ++i) {
+        ExpectRow(main, i, "未使用", "Slot" + std::to_string(i));
+        EXPECT_TRUE(Enabled(main.option[i]));
+        EXPECT_EQ(Enabled(main.name[i]), i == 0);
+    }
+    EXPECT_EQ(main.ChosenSlot(), 0);
+    EXPECT_TRUE(Enabled(main.backup));
+    EXPECT_TRUE(Enabled(main.restore));
+
+    // Slot 2, named in Japanese.
+    Choose(main.option[2]);
+    EXPECT_EQ(main.ChosenSlot(), 2);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(Enabled(main.name[i]), i == 2);
+    Type(main.name[2], L"メイン装備");
+
+    // The back-up asks first; Cancel copies nothing.
+    const Tree freshSlot = Snapshot(Slot(2));
+    PostClick(main.backup);
+    Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDCANCEL);
+    EXPECT_EQ(Snapshot(Slot(2)), freshSlot);
+
+    const std::string dayBefore = Today();
+    PostClick(main.backup);
+    Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
+    Answer(ExpectMessage(kTitle, L"ばっぶあっぷ完了っす！"), IDOK);
+    const std::string dayAfter = Today();
+    const std::string dataIni = ReadBytes(Join(Slot(2), L"DATA.INI")).value_or("");
+    const std::string date = dataIni == Cp932Lines({dayBefore, "メイン装備"}) ? dayBefore : dayAfter;
+    EXPECT_EQ(dataIni, Cp932Lines({date, "メイン装備"}));
+    ExpectFolderHoldsCharacter(Slot(2), mage, true);
+    const Tree slot2 = Snapshot(Slot(2));
+    EXPECT_EQ(slot2.size(), 6u) << "the five files and DATA.INI, nothing else";
+    ExpectRow(main, 2, date, "メイン装備");
+    EXPECT_EQ(main.ChosenSlot(), 2);
+
+    // Confirming anew warns; Cancel keeps the typed name and the chosen slot.
+    Choose(main.option[3]);
+    Type(main.name[3], L"まだ保存してない");
+    const SampleCharacter& samurai = FindSample(L"gamma", L"侍");
+    SelectCharacter(main, samurai);
+    PostClick(main.confirm);
+    Answer(ExpectMessage(kConfirmTitle, L"編集途中のデータは消えちゃうよ？"), IDCANCEL);
+    EXPECT_EQ(Utf8(TextOf(main.name[3])), "まだ保存してない");
+    EXPECT_EQ(main.ChosenSlot(), 3);
+    PostClick(main.confirm);
+    Answer(ExpectMessage(kConfirmTitle, L"編集途中のデータは消えちゃうよ？"), IDOK);
+    WaitUntil([&] { return main.ChosenSlot() == 0; }, "slot 0 to be chosen");
+    ExpectRow(main, 3, "未使用", "Slot3");
+    ExpectRow(main, 2, date, "メイン装備");
+    EXPECT_TRUE(Enabled(main.name[0]));
+
+    // Restore slot 2 into the other character: the launch prompt takes over.
+    const std::wstring samuraiFolder = s.CharacterFolder(samurai.account, samurai.shard, samurai.name);
+    Choose(main.option[2]);
+    PostClick(main.restore);
+    Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+    HWND prompt = WaitWindow(Pid(), kRunUO);
+    EXPECT_FALSE(Enabled(main.window));
+    ExpectFolderHoldsCharacter(samuraiFolder, mage, true);
+    EXPECT_EQ(Snapshot(samuraiFolder).size(), 5u) << "no temporary file left";
+    EXPECT_EQ(Snapshot(Slot(2)), slot2);
+    EXPECT_NO_THROW(Control(prompt, Kind::Label, L"リストア完了！　ＵＯ起動する？"));
+    EXPECT_NO_THROW(Control(prompt, Kind::Button, L"３Ｄ起動"));
+
+    // "なんもしない": the main window is back as it was.
+    PostClick(Control(prompt, Kind::Button, L"なんもしない"));
+    WaitGone(prompt, "the launch prompt");
+    WaitUntil([&] { return Enabled(main.window); }, "the main window to be enabled");
+    EXPECT_EQ(TextOf(main.character), samurai.name);
+    EXPECT_TRUE(telk_.Running());
+
+    // Restore again and start the 2D client: the program ends, saving three lines.
+    PostClick(main.restore);
+    Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+    prompt = WaitWindow(Pid(), kRunUO);
+    PostClick(Control(prompt, Kind::Button, L"２Ｄ起動"));
+    telk_.WaitExit("the end after starting the client");
+    ExpectClientStarted(s.client2D, Work());
+    EXPECT_EQ(SettingsBytes(), Cp932Lines({Utf8(s.client2D), Utf8(s.client3D), Utf8(s.install) + "\\"}));
+}
+
+TEST_F(MainRun, QuitAsksAndCancelKeepsTheProgramRunning) {
+    const SampleClient& s = Sample();
+    // A settings file of two lines, with the folder typed at the start.
+    WriteSettings({Utf8(s.client2D), Utf8(s.client3D)});
+    const UoSelWindow w = Start();
+    Type(w.folder, s.install);
+    const MainWindow main = Accept(w);
+    const std::string before = SettingsBytes();
+
+    PostClick(main.quit);
+    Answer(ExpectMessage(kConfirmTitle, L"終わってもいいかな？"), IDCANCEL);
+    EXPECT_TRUE(telk_.Running());
+    EXPECT_TRUE(Enabled(main.window));
+    EXPECT_EQ(SettingsBytes(), before);
+
+    QuitWithOk(main);
+    EXPECT_EQ(SettingsBytes(), Cp932Lines({Utf8(s.client2D), Utf8(s.client3D), Utf8(s.install) + "\\"}));
+}
+
+} // namespace
+} // namespace e2e

@@ -1,0 +1,326 @@
+// What every FileSystem implementation must do, run against the build's
+// own one on real temporary folders.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/FileError.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+
+namespace telk::test {
+namespace {
+
+class FileSystemContract : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<FileSystem> fs = MakePlatformFileSystem();
+
+    // Runs body and hands back the FileError it must throw.
+    template <class Body>
+    FileError ErrorOf(Body body) {
+        try {
+            body();
+        } catch (const FileError& error) {
+            return error;
+        }
+        ADD_FAILURE() << "no FileError";
+        return FileError("", "", "", 0, false);
+    }
+};
+
+std::string AllByteValues() {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
+    return bytes + "\r\n\r\n" + std::string(70000, 'x'); // longer than one read
+}
+
+std::set<std::string> AsSet(const std::vector<std::string>& names) {
+    return {names.begin(), names.end()};
+}
+
+// --- Names and paths -------------------------------------------------------
+
+TEST_F(FileSystemContract, ResolvesEveryNameWithoutRegardToCase) {
+    dir.WriteBytes("Settings\\0\\DATA.INI", "slot zero");
+
+    EXPECT_EQ(fs->ReadFile(dir.Win("SETTINGS\\0\\DATA.INI")), "slot zero");
+    EXPECT_EQ(fs->ReadFile(dir.Win("settings\\0\\data.ini")), "slot zero");
+    EXPECT_TRUE(fs->CanOpenForReading(dir.Win("sEtTiNgS\\0\\Data.Ini")));
+    EXPECT_TRUE(fs->CanEnterFolder(dir.Win("SETTINGS\\0")));
+    EXPECT_EQ(fs->List(dir.Win("SETTINGS\\0\\*.*"), Attr::Normal), std::vector<std::string>{"DATA.INI"});
+}
+
+TEST_F(FileSystemContract, DoubledSeparatorNamesTheSamePath) {
+    dir.WriteBytes("Settings\\0\\DATA.INI", "slot zero");
+    const std::string slotFolder = dir.Win("SETTINGS\\0\\"); // a folder with its trailing "\"
+
+    EXPECT_EQ(fs->ReadFile(slotFolder + "\\DATA.INI"), "slot zero");
+    EXPECT_TRUE(fs->CanOpenForReading(slotFolder + "\\DATA.INI"));
+    EXPECT_TRUE(fs->CanEnterFolder(dir.Win("SETTINGS\\") + "\\0"));
+    EXPECT_EQ(fs->List(slotFolder + "\\*.*", Attr::Normal), std::vector<std::string>{"DATA.INI"});
+    fs->WriteFile(slotFolder + "\\DATA.INI", "rewritten");
+    EXPECT_EQ(dir.ReadBytes("Settings\\0\\DATA.INI"), "rewritten");
+}
+
+TEST_F(FileSystemContract, NewNamesKeepTheirCaseAndExistingOnesAreReused) {
+    dir.MakeFolder("Settings");
+    dir.WriteBytes("Settings\\DATA.INI", "old");
+
+    fs->WriteFile(dir.Win("SETTINGS\\data.ini"), "new");   // the existing file, in another case
+    fs->WriteFile(dir.Win("SETTINGS\\Uo.Cfg"), "cfg");     // a new file
+    fs->CreateFolder(dir.Win("settings\\Staging"));        // a new folder
+
+    EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"DATA.INI", "Staging", "Uo.Cfg"}));
+    EXPECT_EQ(dir.ReadBytes("Settings\\DATA.INI"), "new");
+}
+
+TEST_F(FileSystemContract, RelativePathsStartAtTheCurrentFolder) {
+    dir.WriteBytes("Settings\\0\\DATA.INI", "slot zero");
+    ScopedCurrentFolder inside(dir.Native());
+
+    EXPECT_EQ(fs->ReadFile("SETTINGS\\0\\DATA.INI"), "slot zero");
+    EXPECT_TRUE(fs->CanEnterFolder("Settings"));
+    fs->WriteFile("telk.ini", "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(dir.ReadBytes("telk.ini"), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(fs->List("*.ini", Attr::Normal), std::vector<std::string>{"telk.ini"});
+}
+
+TEST_F(FileSystemContract, CurrentFolderHasNoTrailingSeparator) {
+    ScopedCurrentFolder inside(dir.Native());
+    EXPECT_TRUE(SamePathNoCase(fs->CurrentFolder(), dir.Win())) << fs->CurrentFolder();
+}
+
+TEST_F(FileSystemContract, NonAsciiNamesAreUtf8OnBothSides) {
+    fs->CreateFolder(dir.Win("キャラ"));
+    fs->WriteFile(dir.Win("キャラ\\マクロ.txt"), "技");
+
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"キャラ"});
+    EXPECT_EQ(dir.ReadBytes("キャラ\\マクロ.txt"), "技");
+    EXPECT_EQ(fs->List(dir.Win("*.*"), Attr::Folder), (std::vector<std::string>{".", "..", "キャラ"}));
+    EXPECT_EQ(fs->List(dir.Win("キャラ\\*.*"), Attr::Normal), std::vector<std::string>{"マクロ.txt"});
+    EXPECT_TRUE(fs->CanEnterFolder(dir.Win("キャラ")));
+}
+
+TEST_F(FileSystemContract, DrivesIncludeTheOneHoldingTheTemporaryFolder) {
+    const auto drives = fs->Drives();
+    ASSERT_FALSE(drives.empty());
+    for (const auto& drive : drives) {
+        ASSERT_EQ(drive.root.size(), 3u) << drive.root;
+        EXPECT_EQ(drive.root.substr(1), ":\\");
+    }
+    const std::string ours = dir.Win().substr(0, 3);
+    EXPECT_TRUE(std::any_of(drives.begin(), drives.end(),
+                            [&](const Drive& drive) { return SamePathNoCase(drive.root, ours); }))
+        << ours;
+}
+
+// --- Listing ---------------------------------------------------------------
+
+class Listing : public FileSystemContract {
+protected:
+    void SetUp() override {
+        dir.WriteBytes("b.txt", "");
+        dir.WriteBytes("A.txt", "");
+        dir.WriteBytes("README", "");
+        dir.WriteBytes(".hidden", ""); // hidden by name on POSIX, and in Wine
+        dir.MakeFolder("Sub");
+    }
+};
+
+TEST_F(Listing, WithFoldersTheDotEntriesComeFirst) {
+    const auto names = fs->List(dir.Win("*.*"), Attr::Folder);
+    ASSERT_GE(names.size(), 2u);
+    EXPECT_EQ(names[0], ".");
+    EXPECT_EQ(names[1], "..");
+    EXPECT_EQ(AsSet(names), (std::set<std::string>{".", "..", "A.txt", "b.txt", "README", "Sub"}));
+    EXPECT_EQ(names.size(), 6u);
+}
+
+TEST_F(Listing, WithoutTheFolderBitOnlyOrdinaryFiles) {
+    EXPECT_EQ(AsSet(fs->List(dir.Win("*.*"), Attr::Normal)),
+              (std::set<std::string>{"A.txt", "b.txt", "README"}));
+}
+
+TEST_F(Listing, HiddenEntriesOnlyWithTheirBit) {
+    EXPECT_EQ(AsSet(fs->List(dir.Win("*.*"), Attr::Hidden)),
+              (std::set<std::string>{".hidden", "A.txt", "b.txt", "README"}));
+    EXPECT_EQ(AsSet(fs->List(dir.Win("*"), Attr::Hidden | Attr::Folder)),
+              (std::set<std::string>{".", "..", ".hidden", "A.txt", "b.txt", "README", "Sub"}));
+}
+
+TEST_F(Listing, PatternsMatchWithoutRegardToCase) {
+    EXPECT_EQ(AsSet(fs->List(dir.Win("*.TXT"), Attr::Folder)), (std::set<std::string>{"A.txt", "b.txt"}));
+    EXPECT_EQ(fs->List(dir.Win("B*"), Attr::Folder), std::vector<std::string>{"b.txt"});
+    EXPECT_EQ(AsSet(fs->List(dir.Win("?.txt"), Attr::Normal)), (std::set<std::string>{"A.txt", "b.txt"}));
+    EXPECT_EQ(fs->List(dir.Win("s*"), Attr::Folder), std::vector<std::string>{"Sub"});
+    EXPECT_TRUE(fs->List(dir.Win("*.ini"), Attr::Folder).empty());
+}
+
+TEST_F(Listing, AnEmptyFolderListsItsDotEntriesOrNothing) {
+    dir.MakeFolder("Empty");
+    EXPECT_EQ(fs->List(dir.Win("Empty\\*.*"), Attr::Folder), (std::vector<std::string>{".", ".."}));
+    EXPECT_TRUE(fs->List(dir.Win("Empty\\*.*"), Attr::Normal).empty());
+}
+
+TEST_F(Listing, AMissingFolderFails) {
+    const std::string pattern = dir.Win("Missing\\*.*");
+    const FileError error = ErrorOf([&] { fs->List(pattern, Attr::Folder); });
+    EXPECT_EQ(error.Operation(), "list");
+    EXPECT_EQ(error.Path(), pattern);
+    EXPECT_FALSE(error.HeldOpen());
+}
+
+// --- Tests that answer ------------------------------------------------------
+
+TEST_F(FileSystemContract, CanEnterFolderLeavesTheCurrentFolderAlone) {
+    dir.MakeFolder("Sub\\Deeper");
+    dir.WriteBytes("file.txt", "x");
+    const std::string before = NativeCurrentFolder();
+
+    EXPECT_TRUE(fs->CanEnterFolder(dir.Win("Sub\\Deeper")));
+    EXPECT_EQ(NativeCurrentFolder(), before);
+    EXPECT_FALSE(fs->CanEnterFolder(dir.Win("Missing")));
+    EXPECT_EQ(NativeCurrentFolder(), before);
+    EXPECT_FALSE(fs->CanEnterFolder(dir.Win("file.txt")));
+    EXPECT_EQ(NativeCurrentFolder(), before);
+    EXPECT_FALSE(fs->CanEnterFolder(""));
+    EXPECT_EQ(NativeCurrentFolder(), before);
+}
+
+TEST_F(FileSystemContract, CanOpenForReadingOnlyFiles) {
+    dir.WriteBytes("empty.txt", "");
+    dir.MakeFolder("Sub");
+
+    EXPECT_TRUE(fs->CanOpenForReading(dir.Win("empty.txt")));
+    EXPECT_FALSE(fs->CanOpenForReading(dir.Win("Sub")));
+    EXPECT_FALSE(fs->CanOpenForReading(dir.Win("missing.txt")));
+    EXPECT_FALSE(fs->CanOpenForReading(dir.Win("Missing\\missing.txt")));
+    EXPECT_FALSE(fs->CanOpenForReading(""));
+}
+
+// --- Reading and writing ----------------------------------------------------
+
+TEST_F(FileSystemContract, WriteAndReadWholeBytes) {
+    const std::string bytes = AllByteValues();
+    fs->WriteFile(dir.Win("data.bin"), bytes);
+    EXPECT_EQ(dir.ReadBytes("data.bin"), bytes);
+    EXPECT_EQ(fs->ReadFile(dir.Win("data.bin")), bytes);
+
+    fs->WriteFile(dir.Win("data.bin"), "short"); // emptied first, not overwritten in place
+    EXPECT_EQ(dir.ReadBytes("data.bin"), "short");
+    fs->WriteFile(dir.Win("data.bin"), "");
+    EXPECT_EQ(fs->ReadFile(dir.Win("data.bin")), "");
+}
+
+TEST_F(FileSystemContract, CopyReplacesTheTargetAndKeepsTheSource) {
+    const std::string bytes = AllByteValues();
+    dir.WriteBytes("from.bin", bytes);
+    dir.WriteBytes("to.bin", std::string(100000, 'o')); // longer than the source
+
+    fs->CopyFile(dir.Win("from.bin"), dir.Win("to.bin"));
+    EXPECT_EQ(dir.ReadBytes("to.bin"), bytes);
+    EXPECT_EQ(dir.ReadBytes("from.bin"), bytes);
+
+    fs->CopyFile(dir.Win("FROM.BIN"), dir.Win("new.bin"));
+    EXPECT_EQ(dir.ReadBytes("new.bin"), bytes);
+}
+
+TEST_F(FileSystemContract, RenameReplacesAFileTarget) {
+    dir.WriteBytes("staging.tmp", "new");
+    dir.WriteBytes("DATA.INI", "old");
+
+    fs->Rename(dir.Win("staging.tmp"), dir.Win("data.ini"));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"DATA.INI"});
+    EXPECT_EQ(dir.ReadBytes("DATA.INI"), "new");
+}
+
+TEST_F(FileSystemContract, RenameMovesAWholeFolder) {
+    dir.WriteBytes("Staging\\chardata.mul", "c");
+    fs->Rename(dir.Win("staging"), dir.Win("0"));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"0"});
+    EXPECT_EQ(dir.ReadBytes("0\\chardata.mul"), "c");
+}
+
+TEST_F(FileSystemContract, ReplaceFileKeepsTheOldFileUnderTheBackupName) {
+    dir.WriteBytes("macros.txt", "old");
+    dir.WriteBytes("macros.txt.new", "new");
+
+    fs->ReplaceFile(dir.Win("macros.txt"), dir.Win("MACROS.TXT.NEW"), dir.Win("macros.txt.old"));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"macros.txt", "macros.txt.old"}));
+    EXPECT_EQ(dir.ReadBytes("macros.txt"), "new");
+    EXPECT_EQ(dir.ReadBytes("macros.txt.old"), "old");
+}
+
+TEST_F(FileSystemContract, ReplaceFileNeedsAnExistingTarget) {
+    dir.WriteBytes("macros.txt.new", "new");
+    const FileError error = ErrorOf(
+        [&] { fs->ReplaceFile(dir.Win("macros.txt"), dir.Win("macros.txt.new"), dir.Win("macros.txt.old")); });
+    EXPECT_EQ(error.Operation(), "replace");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"macros.txt.new"});
+}
+
+TEST_F(FileSystemContract, CheckReplaceablePassesForFreeAndMissingFiles) {
+    dir.WriteBytes("desktop.uos", "d");
+    EXPECT_NO_THROW(fs->CheckReplaceable(dir.Win("desktop.uos")));
+    EXPECT_NO_THROW(fs->CheckReplaceable(dir.Win("missing.uos")));
+    EXPECT_EQ(dir.ReadBytes("desktop.uos"), "d");
+}
+
+TEST_F(FileSystemContract, FoldersAndFilesComeAndGo) {
+    fs->CreateFolder(dir.Win("Settings"));
+    fs->CreateFolder(dir.Win("SETTINGS\\0"));
+    EXPECT_TRUE(dir.IsFolder("Settings\\0"));
+    fs->WriteFile(dir.Win("settings\\0\\DATA.INI"), "");
+    fs->RemoveFile(dir.Win("SETTINGS\\0\\data.ini"));
+    fs->RemoveFolder(dir.Win("SETTINGS\\0"));
+    fs->RemoveFolder(dir.Win("settings"));
+    EXPECT_TRUE(dir.Names().empty());
+}
+
+// --- Failures ---------------------------------------------------------------
+
+TEST_F(FileSystemContract, FailuresSayWhatWasDoneToWhichPathAndWhy) {
+    const std::string missing = dir.Win("Missing\\DATA.INI");
+    const FileError read = ErrorOf([&] { fs->ReadFile(missing); });
+    EXPECT_EQ(read.Operation(), "read");
+    EXPECT_EQ(read.Path(), missing);
+    EXPECT_FALSE(read.SystemMessage().empty());
+    EXPECT_NE(read.Code(), 0);
+    EXPECT_FALSE(read.HeldOpen());
+    EXPECT_NE(std::string(read.what()).find(missing), std::string::npos) << read.what();
+    EXPECT_NE(std::string(read.what()).find(read.SystemMessage()), std::string::npos) << read.what();
+
+    EXPECT_EQ(ErrorOf([&] { fs->WriteFile(missing, "x"); }).Operation(), "write");
+    EXPECT_EQ(ErrorOf([&] { fs->RemoveFile(missing); }).Operation(), "remove");
+    EXPECT_EQ(ErrorOf([&] { fs->Rename(missing, dir.Win("x")); }).Path(), missing);
+}
+
+TEST_F(FileSystemContract, CopyFromAMissingFileBlamesTheSource) {
+    const std::string missing = dir.Win("chardata.mul");
+    const FileError error = ErrorOf([&] { fs->CopyFile(missing, dir.Win("copy.mul")); });
+    EXPECT_EQ(error.Operation(), "copy");
+    EXPECT_EQ(error.Path(), missing);
+    EXPECT_TRUE(dir.Names().empty());
+}
+
+TEST_F(FileSystemContract, FolderFailures) {
+    dir.WriteBytes("Full\\file.txt", "x");
+    const FileError exists = ErrorOf([&] { fs->CreateFolder(dir.Win("full")); });
+    EXPECT_EQ(exists.Operation(), "create folder");
+    EXPECT_EQ(exists.Path(), dir.Win("full"));
+
+    const FileError notEmpty = ErrorOf([&] { fs->RemoveFolder(dir.Win("Full")); });
+    EXPECT_EQ(notEmpty.Operation(), "remove folder");
+    EXPECT_TRUE(dir.IsFile("Full\\file.txt"));
+
+    EXPECT_EQ(ErrorOf([&] { fs->CreateFolder(dir.Win("Missing\\New")); }).Operation(), "create folder");
+    EXPECT_FALSE(dir.IsFolder("Missing"));
+}
+
+} // namespace
+} // namespace telk::test

@@ -1,0 +1,169 @@
+// What only the POSIX file system has to get right: mapping drive letters
+// onto native folders, its own listing order, and how POSIX shows a file
+// held by a running program.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/FileError.h"
+#include "platform/posix/FileSystem_posix.h"
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace telk::test {
+namespace {
+
+class PosixDrives : public ::testing::Test {
+protected:
+    TempDir dir;
+    // C: and D: are folders of the temporary one; Z: is the whole host, as in Wine.
+    PosixFileSystem fs {{{'c', dir.Native("c") + "/"}, {'D', dir.Native("d")}, {'Z', "/"}}};
+
+    void SetUp() override {
+        dir.MakeFolder("c\\Program Files");
+        dir.MakeFolder("d\\Games\\UO");
+    }
+};
+
+TEST_F(PosixDrives, ADriveLetterStandsForItsFolder) {
+    EXPECT_EQ(fs.NativePath("C:\\Program Files"), dir.Native("c\\Program Files"));
+    EXPECT_EQ(fs.NativePath("c:\\PROGRAM FILES\\new.txt"), dir.Native("c\\Program Files\\new.txt"));
+    EXPECT_EQ(fs.NativePath("d:/games/uo"), dir.Native("d\\Games\\UO")) << "\"/\" separates too";
+    EXPECT_EQ(fs.NativePath("C:\\"), dir.Native("c"));
+    EXPECT_EQ(fs.NativePath("Q:\\x"), "") << "an unmapped drive";
+    EXPECT_EQ(fs.NativePath("\\\\server\\share\\x"), "") << "UNC paths lead nowhere";
+}
+
+TEST_F(PosixDrives, DotsAreTakenLexicallyAndStopAtTheRoot) {
+    EXPECT_EQ(fs.NativePath("D:\\Games\\UO\\..\\.\\UO"), dir.Native("d\\Games\\UO"));
+    EXPECT_EQ(fs.NativePath("D:\\..\\..\\Games"), dir.Native("d\\Games"));
+}
+
+TEST_F(PosixDrives, CurrentFolderTakesTheDriveWithTheLongestRoot) {
+    ScopedCurrentFolder inside(dir.Native("d\\Games\\UO"));
+    EXPECT_EQ(fs.CurrentFolder(), "D:\\Games\\UO");
+    ScopedCurrentFolder root(dir.Native("c"));
+    EXPECT_EQ(fs.CurrentFolder(), "C:\\");
+    ScopedCurrentFolder elsewhere("/");
+    EXPECT_EQ(fs.CurrentFolder(), "Z:\\");
+}
+
+TEST_F(PosixDrives, PathsWithoutADriveUseTheCurrentOne) {
+    ScopedCurrentFolder inside(dir.Native("d\\Games"));
+    EXPECT_EQ(fs.NativePath("\\Games\\uo"), dir.Native("d\\Games\\UO")) << "root of the current drive";
+    EXPECT_EQ(fs.NativePath("uo"), dir.Native("d\\Games\\UO")) << "the current folder";
+    EXPECT_EQ(fs.NativePath("D:uo"), dir.Native("d\\Games\\UO")) << "the current folder of its drive";
+    EXPECT_EQ(fs.NativePath("C:program files"), dir.Native("c\\Program Files")) << "another drive: its root";
+}
+
+TEST_F(PosixDrives, DrivesListEveryMappedLetter) {
+    const auto drives = fs.Drives();
+    ASSERT_EQ(drives.size(), 3u);
+    EXPECT_EQ(drives[0].root, "C:\\");
+    EXPECT_EQ(drives[1].root, "D:\\");
+    EXPECT_EQ(drives[2].root, "Z:\\");
+    EXPECT_EQ(drives[0].label, "");
+}
+
+TEST_F(PosixDrives, WindowsPathIsTheWayBack) {
+    EXPECT_EQ(fs.WindowsPath(dir.Native("d\\Games\\UO")), "D:\\Games\\UO");
+    EXPECT_EQ(fs.WindowsPath(dir.Native("c")), "C:\\");
+    EXPECT_EQ(fs.WindowsPath(dir.Native("cc")), "Z:" + dir.Win().substr(2) + "\\cc")
+        << "a sibling whose name begins like a root is not under it";
+}
+
+class PosixFs : public ::testing::Test {
+protected:
+    TempDir dir;
+    PosixFileSystem fs;
+};
+
+TEST_F(PosixFs, ListsDotEntriesFirstThenNamesInCaseInsensitiveOrder) {
+    for (const char* name : {"b.txt", "C", "a.TXT", "B2", "_x", "10"}) dir.WriteBytes(name, "");
+    dir.MakeFolder("Alpha");
+
+    EXPECT_EQ(fs.List(dir.Win("*.*"), Attr::Folder),
+              (std::vector<std::string>{".", "..", "10", "_x", "a.TXT", "Alpha", "b.txt", "B2", "C"}));
+}
+
+TEST_F(PosixFs, NamesThatDifferOnlyInCaseResolveToOneOfThemAlways) {
+    dir.WriteBytes("data.ini", "lower");
+    dir.WriteBytes("Data.ini", "mixed");
+    EXPECT_EQ(fs.ReadFile(dir.Win("data.ini")), "lower") << "an exact match wins";
+    EXPECT_EQ(fs.ReadFile(dir.Win("DATA.INI")), "mixed") << "else the first in byte order";
+}
+
+TEST_F(PosixFs, RenameToTheSameNameInAnotherCaseChangesTheCase) {
+    dir.WriteBytes("staging", "x");
+    fs.Rename(dir.Win("staging"), dir.Win("Staging"));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"Staging"});
+    fs.Rename(dir.Win("STAGING"), dir.Win("staging"));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"staging"});
+}
+
+TEST_F(PosixFs, CopyOntoItselfFailsAndKeepsTheBytes) {
+    dir.WriteBytes("macros.txt", "keep me");
+    EXPECT_THROW(fs.CopyFile(dir.Win("macros.txt"), dir.Win("MACROS.TXT")), FileError);
+    EXPECT_EQ(dir.ReadBytes("macros.txt"), "keep me");
+}
+
+TEST_F(PosixFs, ReplaceFileWithAMissingReplacementLeavesTheTarget) {
+    dir.WriteBytes("macros.txt", "old");
+    EXPECT_THROW(fs.ReplaceFile(dir.Win("macros.txt"), dir.Win("missing.new"), dir.Win("macros.old")),
+                 FileError);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"macros.txt"});
+}
+
+TEST_F(PosixFs, ReadingAFolderFails) {
+    dir.MakeFolder("Sub");
+    EXPECT_THROW(fs.ReadFile(dir.Win("Sub")), FileError);
+    EXPECT_THROW(fs.CopyFile(dir.Win("Sub"), dir.Win("copy")), FileError);
+    EXPECT_FALSE(dir.IsFile("copy"));
+}
+
+TEST_F(PosixFs, ARunningProgramsFileIsHeldOpen) {
+    // POSIX has no share modes; the one thing a running program holds is
+    // its own executable (ETXTBSY on opening it for writing).
+    dir.CopyIn("/bin/sleep", "client");
+    char* argv[] = {const_cast<char*>("client"), const_cast<char*>("60"), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, dir.Native("client").c_str(), nullptr, nullptr, argv, environ), 0);
+
+    try {
+        fs.CheckReplaceable(dir.Win("CLIENT"));
+        ADD_FAILURE() << "a running program's file passed";
+    } catch (const FileError& error) {
+        EXPECT_TRUE(error.HeldOpen());
+        EXPECT_EQ(error.Operation(), "open");
+        EXPECT_EQ(error.Path(), dir.Win("CLIENT"));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    EXPECT_NO_THROW(fs.CheckReplaceable(dir.Win("client")));
+}
+
+TEST(FilePattern, MatchesAsWindowsDoes) {
+    EXPECT_TRUE(MatchesFilePattern("README", "*.*"));
+    EXPECT_TRUE(MatchesFilePattern("a.b.c", "*.*"));
+    EXPECT_TRUE(MatchesFilePattern(".", "*.*"));
+    EXPECT_TRUE(MatchesFilePattern("abc", "a*.*"));
+    EXPECT_TRUE(MatchesFilePattern("DATA.INI", "*.ini"));
+    EXPECT_TRUE(MatchesFilePattern("data.ini", "D?TA.*"));
+    EXPECT_TRUE(MatchesFilePattern("aXbXc", "a*b*c"));
+    EXPECT_TRUE(MatchesFilePattern("anything", "*"));
+    EXPECT_FALSE(MatchesFilePattern("ini", "*.ini"));
+    EXPECT_FALSE(MatchesFilePattern("data.ini", "?.ini"));
+    EXPECT_FALSE(MatchesFilePattern("abc", "a*b"));
+    EXPECT_FALSE(MatchesFilePattern("", "?"));
+    EXPECT_FALSE(MatchesFilePattern("a.txt", "*.tx"));
+}
+
+} // namespace
+} // namespace telk::test

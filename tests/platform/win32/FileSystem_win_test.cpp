@@ -1,0 +1,206 @@
+// What only the Win32 file system has to get right: extended-length paths,
+// share modes of other handles, retries, and attributes.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+
+#include "platform/FileError.h"
+#include "platform/win32/FileSystem_win.h"
+#include "platform/win32/Utf16.h"
+#include "platform/win32/Win32Error.h"
+#include "support/TempDir.h"
+
+namespace telk::test {
+namespace {
+
+// Few, short retries: these tests hold files for good.
+const RetryPolicy kQuick {2, 10};
+
+class OpenHandle {
+public:
+    OpenHandle(const std::string& path, DWORD share)
+        : handle_(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~OpenHandle() { Close(); }
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    void Close() {
+        if (Valid()) CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+template <class Body>
+FileError ErrorOf(Body body) {
+    try {
+        body();
+    } catch (const FileError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no FileError";
+    return FileError("", "", "", 0, false);
+}
+
+TEST(ExtendedLengthPath, PrefixesDrivePathsAndUncShares) {
+    EXPECT_EQ(ToExtendedLengthPath(L"C:\\UO\\Desktop"), L"\\\\?\\C:\\UO\\Desktop");
+    EXPECT_EQ(ToExtendedLengthPath(L"z:\\"), L"\\\\?\\z:\\");
+    EXPECT_EQ(ToExtendedLengthPath(L"\\\\server\\share\\UO"), L"\\\\?\\UNC\\server\\share\\UO");
+    EXPECT_EQ(ToExtendedLengthPath(L"\\\\?\\C:\\UO"), L"\\\\?\\C:\\UO") << "already extended";
+    EXPECT_EQ(ToExtendedLengthPath(L"\\\\?\\UNC\\s\\x"), L"\\\\?\\UNC\\s\\x");
+    EXPECT_EQ(ToExtendedLengthPath(L"\\\\.\\pipe\\x"), L"\\\\.\\pipe\\x") << "a device stays";
+    EXPECT_EQ(ToExtendedLengthPath(L"UO\\Desktop"), L"UO\\Desktop") << "not absolute: left alone";
+}
+
+TEST(FullPathName, NormalisesWhatTheExtendedFormWouldTakeLiterally) {
+    TempDir dir;
+    ScopedCurrentFolder inside(dir.Native());
+    EXPECT_EQ(FullPathName(L"C:\\UO\\\\Desktop"), L"C:\\UO\\Desktop");
+    EXPECT_EQ(FullPathName(L"C:/UO/Desktop"), L"C:\\UO\\Desktop");
+    EXPECT_EQ(FullPathName(L"C:\\UO\\.\\x\\..\\Desktop"), L"C:\\UO\\Desktop");
+    EXPECT_EQ(WideToUtf8(FullPathName(L"telk.ini")), dir.Native("telk.ini"));
+    const std::wstring deep = L"C:\\" + std::wstring(300, L'a') + L"\\\\b";
+    EXPECT_EQ(FullPathName(deep), L"C:\\" + std::wstring(300, L'a') + L"\\b");
+    EXPECT_EQ(FullPathName(L""), L"");
+}
+
+TEST(Win32FileSystem, PathsLongerThan260CharactersWork) {
+    TempDir dir;
+    Win32FileSystem fs;
+    std::string rel;
+    for (int level = 0; level < 7; ++level) {
+        rel += (rel.empty() ? "" : "\\") + std::string(60, static_cast<char>('a' + level));
+        fs.CreateFolder(dir.Win(rel));
+    }
+    const std::string deep = dir.Win(rel);
+    ASSERT_GT(deep.size(), 400u);
+
+    fs.WriteFile(deep + "\\DATA.INI", "deep");
+    fs.CopyFile(deep + "\\data.ini", deep + "\\copy.ini");
+    fs.WriteFile(deep + "\\next.ini", "next");
+    fs.ReplaceFile(deep + "\\copy.ini", deep + "\\next.ini", deep + "\\copy.old");
+    fs.Rename(deep + "\\copy.old", deep + "\\renamed.ini");
+
+    EXPECT_EQ(fs.ReadFile(deep + "\\copy.ini"), "next");
+    EXPECT_EQ(dir.ReadBytes(rel + "\\renamed.ini"), "deep");
+    EXPECT_TRUE(fs.CanOpenForReading(deep + "\\DATA.INI"));
+    EXPECT_TRUE(fs.CanEnterFolder(deep));
+    EXPECT_NO_THROW(fs.CheckReplaceable(deep + "\\DATA.INI"));
+    const auto names = fs.List(deep + "\\*.*", Attr::Normal);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
+              (std::set<std::string>{"DATA.INI", "copy.ini", "renamed.ini"}));
+
+    for (const char* name : {"DATA.INI", "copy.ini", "renamed.ini"}) fs.RemoveFile(deep + "\\" + name);
+    fs.RemoveFolder(deep);
+    EXPECT_FALSE(dir.IsFolder(rel));
+}
+
+TEST(Win32FileSystem, CurrentFolderAtADriveRootKeepsItsSeparator) {
+    ScopedCurrentFolder root("C:\\");
+    EXPECT_EQ(Win32FileSystem().CurrentFolder(), "C:\\");
+}
+
+class HeldFile : public ::testing::Test {
+protected:
+    TempDir dir;
+    Win32FileSystem fs {kQuick};
+
+    void SetUp() override {
+        dir.WriteBytes("skillgrp.mul", "old");
+        dir.WriteBytes("skillgrp.new", "new");
+    }
+};
+
+TEST_F(HeldFile, AFileOpenWithoutSharingIsNotReplaceable) {
+    OpenHandle client(dir.Native("skillgrp.mul"), 0);
+    ASSERT_TRUE(client.Valid());
+
+    const FileError check = ErrorOf([&] { fs.CheckReplaceable(dir.Win("SKILLGRP.MUL")); });
+    EXPECT_TRUE(check.HeldOpen());
+    EXPECT_EQ(check.Code(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(check.Operation(), "open");
+    EXPECT_EQ(check.Path(), dir.Win("SKILLGRP.MUL"));
+
+    const FileError copy = ErrorOf([&] { fs.CopyFile(dir.Win("skillgrp.new"), dir.Win("skillgrp.mul")); });
+    EXPECT_TRUE(copy.HeldOpen());
+    EXPECT_EQ(copy.Path(), dir.Win("skillgrp.mul")) << "the target is what is held";
+
+    const FileError replace = ErrorOf(
+        [&] { fs.ReplaceFile(dir.Win("skillgrp.mul"), dir.Win("skillgrp.new"), dir.Win("skillgrp.old")); });
+    EXPECT_TRUE(replace.HeldOpen());
+
+    client.Close();
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"skillgrp.mul", "skillgrp.new"}));
+    EXPECT_EQ(dir.ReadBytes("skillgrp.mul"), "old");
+    EXPECT_NO_THROW(fs.CheckReplaceable(dir.Win("skillgrp.mul")));
+}
+
+TEST_F(HeldFile, SharingWithoutDeleteStillBlocksAReplace) {
+    {
+        OpenHandle client(dir.Native("skillgrp.mul"), FILE_SHARE_READ | FILE_SHARE_WRITE);
+        ASSERT_TRUE(client.Valid());
+        EXPECT_TRUE(ErrorOf([&] { fs.CheckReplaceable(dir.Win("skillgrp.mul")); }).HeldOpen());
+    }
+    OpenHandle generous(dir.Native("skillgrp.mul"), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_TRUE(generous.Valid());
+    EXPECT_NO_THROW(fs.CheckReplaceable(dir.Win("skillgrp.mul")));
+}
+
+TEST_F(HeldFile, ABriefHoldIsWaitedOut) {
+    auto client = std::make_unique<OpenHandle>(dir.Native("skillgrp.mul"), 0);
+    ASSERT_TRUE(client->Valid());
+    std::thread release([&] {
+        Sleep(100);
+        client->Close();
+    });
+    // Generous, so the outcome does not hang on the scheduler.
+    Win32FileSystem patient({500, 10});
+    EXPECT_NO_THROW(patient.CopyFile(dir.Win("skillgrp.new"), dir.Win("skillgrp.mul")));
+    release.join();
+    EXPECT_EQ(dir.ReadBytes("skillgrp.mul"), "new");
+}
+
+TEST(Win32FileSystem, HiddenAndSystemAttributesNeedTheirBits) {
+    TempDir dir;
+    dir.WriteBytes("hidden.txt", "");
+    dir.WriteBytes("system.txt", "");
+    dir.WriteBytes("plain.txt", "");
+    SetFileAttributesW(Utf8ToWide(dir.Native("hidden.txt")).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW(Utf8ToWide(dir.Native("system.txt")).c_str(), FILE_ATTRIBUTE_SYSTEM);
+    if (!(GetFileAttributesW(Utf8ToWide(dir.Native("hidden.txt")).c_str()) & FILE_ATTRIBUTE_HIDDEN) ||
+        !(GetFileAttributesW(Utf8ToWide(dir.Native("system.txt")).c_str()) & FILE_ATTRIBUTE_SYSTEM))
+        GTEST_SKIP() << "this file system keeps no DOS attributes";
+
+    Win32FileSystem fs;
+    auto set = [&](std::uint16_t mask) {
+        const auto names = fs.List(dir.Win("*.txt"), mask);
+        return std::set<std::string>(names.begin(), names.end());
+    };
+    EXPECT_EQ(set(Attr::Folder), (std::set<std::string>{"plain.txt"}));
+    EXPECT_EQ(set(Attr::Hidden), (std::set<std::string>{"plain.txt", "hidden.txt"}));
+    EXPECT_EQ(set(Attr::System), (std::set<std::string>{"plain.txt", "system.txt"}));
+}
+
+TEST(Win32Error, MessagesAreTheSystemsOwnWithoutTheLineBreak) {
+    const std::string message = SystemMessage(ERROR_FILE_NOT_FOUND);
+    ASSERT_FALSE(message.empty());
+    EXPECT_NE(message.back(), '\n');
+    EXPECT_NE(message.back(), '\r');
+
+    try {
+        ThrowFileError("copy", "C:\\x", ERROR_LOCK_VIOLATION);
+    } catch (const FileError& error) {
+        EXPECT_TRUE(error.HeldOpen());
+        EXPECT_EQ(error.SystemMessage(), SystemMessage(ERROR_LOCK_VIOLATION));
+        EXPECT_EQ(std::string(error.what()), "copy C:\\x: " + error.SystemMessage());
+    }
+    EXPECT_EQ(ErrorOf([] { ThrowFileError("read", "x", ERROR_PATH_NOT_FOUND); }).HeldOpen(), false);
+}
+
+} // namespace
+} // namespace telk::test

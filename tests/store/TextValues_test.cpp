@@ -1,0 +1,112 @@
+// The value files: the classic reading rule, the writer's bytes, and the
+// quoting that lets cut-prone values come back whole.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/FileError.h"
+#include "store/TextValues.h"
+#include "support/TempDir.h"
+
+namespace telk {
+namespace {
+
+class TextValuesTest : public ::testing::Test {
+protected:
+    std::vector<std::string> ReadAll(const std::string& bytes) {
+        ValueReader reader(*codec, bytes);
+        std::vector<std::string> values;
+        while (std::optional<std::string> v = reader.Next()) values.push_back(*v);
+        return values;
+    }
+
+    std::unique_ptr<TextCodec> codec = test::MakeJapaneseTextCodec();
+};
+
+using Values = std::vector<std::string>;
+
+TEST_F(TextValuesTest, ReadsByTheClassicRule) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        Values values;
+    };
+    const std::vector<Case> cases = {
+        {"CR LF lines", "a\r\nb\r\n", {"a", "b"}},
+        {"LF-only lines", "a\nb\n", {"a", "b"}},
+        {"lone CR ends a line", "a\rb", {"a", "b"}},
+        {"last line without line end", "a\r\nb", {"a", "b"}},
+        {"comma splits a line", "a,b\r\nc\r\n", {"a", "b", "c"}},
+        {"comma at the line end leaves an empty value", "a,\r\nb\r\n", {"a", "", "b"}},
+        {"empty lines are empty values", "\r\n\r\nx\r\n", {"", "", "x"}},
+        {"leading blanks and tabs are skipped", "  \tlead\r\n", {"lead"}},
+        {"trailing blanks of an unquoted value are dropped", "trail \t \r\n", {"trail"}},
+        {"blanks inside stay", "Program Files\\UO\r\n", {"Program Files\\UO"}},
+        {"a quoted value keeps commas and blanks", "\" a, b \"\r\n", {" a, b "}},
+        {"the rest after a closing quote is passed over", "\"q\"rest,next\r\n", {"q", "next"}},
+        {"an unclosed quote ends at the line end", "\"open\r\nnext\r\n", {"open", "next"}},
+        {"a quote inside an unquoted value is kept", "say \"hi\"\r\n", {"say \"hi\""}},
+        {"blank-only line is an empty value", "   \r\nx\r\n", {"", "x"}},
+        {"empty file has no value", "", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ReadAll(c.bytes), c.values) << c.what;
+}
+
+TEST_F(TextValuesTest, ReadingPastTheEndLeavesTheTargetAsItWas) {
+    ValueReader reader(*codec, "only\r\n");
+    std::string target = "before";
+    ASSERT_TRUE(reader.Read(target));
+    EXPECT_EQ(target, "only");
+    target = "kept";
+    EXPECT_FALSE(reader.Read(target));
+    EXPECT_EQ(target, "kept");
+    EXPECT_FALSE(reader.Next().has_value());
+}
+
+TEST_F(TextValuesTest, DecodesTheCodePage) {
+    // "未使用" in CP932, then a value whose second byte is 0x5C ("\").
+    EXPECT_EQ(ReadAll("\x96\xa2\x8e\x67\x97\x70\r\n\x83\x5c\x83\x74\x83\x67\r\n"), (Values{"未使用", "ソフト"}));
+}
+
+TEST_F(TextValuesTest, OrdinaryValuesAreWrittenUnchanged) {
+    EXPECT_EQ(EncodeValues(*codec, {"c:\\Program Files\\Ultima Online 2D\\UO.exe", "", "Slot0"}),
+              "c:\\Program Files\\Ultima Online 2D\\UO.exe\r\n\r\nSlot0\r\n");
+    EXPECT_EQ(EncodeValues(*codec, {"未使用"}), "\x96\xa2\x8e\x67\x97\x70\r\n");
+    EXPECT_EQ(EncodeValues(*codec, {}), "");
+}
+
+TEST_F(TextValuesTest, ValuesTheReaderWouldCutAreQuotedAndComeBackWhole) {
+    const Values mended = {"a,b", " lead", "\tlead", "trail ", "   ", "名前, です", "x,"};
+    const std::string bytes = EncodeValues(*codec, mended);
+    EXPECT_EQ(bytes.substr(0, 7), "\"a,b\"\r\n");
+    EXPECT_EQ(ReadAll(bytes), mended);
+}
+
+TEST_F(TextValuesTest, ValuesWithADoubleQuoteCannotBeQuotedAndStayAsTheyAre) {
+    EXPECT_EQ(EncodeValues(*codec, {"say \"hi\", ok"}), "say \"hi\", ok\r\n");
+    // They read back by the classic rule: cut at the comma.
+    EXPECT_EQ(ReadAll(EncodeValues(*codec, {"say \"hi\", ok", "next"})), (Values{"say \"hi\"", "ok", "next"}));
+    // Quoted by the user: the quotes are dropped on reading.
+    EXPECT_EQ(ReadAll(EncodeValues(*codec, {"\"name\""})), (Values{"name"}));
+    // A quote that is not the first character is plain text.
+    EXPECT_EQ(ReadAll(EncodeValues(*codec, {"a \"b\""})), (Values{"a \"b\""}));
+}
+
+TEST_F(TextValuesTest, FilesRoundTripThroughTheFileSystem) {
+    test::TempDir dir;
+    std::unique_ptr<FileSystem> fs = test::MakePlatformFileSystem();
+    const std::string path = dir.Win("v.ini");
+    WriteValues(*fs, *codec, path, {"一", "a,b"});
+    EXPECT_EQ(dir.ReadBytes("v.ini"), "\x88\xea\r\n\"a,b\"\r\n");
+    ValueReader reader = ReadValues(*fs, *codec, path);
+    EXPECT_EQ(reader.Next(), "一");
+    EXPECT_EQ(reader.Next(), "a,b");
+    EXPECT_EQ(reader.Next(), std::nullopt);
+    EXPECT_THROW(ReadValues(*fs, *codec, dir.Win("missing.ini")), FileError);
+}
+
+} // namespace
+} // namespace telk

@@ -1,0 +1,131 @@
+// The fault-injecting FileSystem.
+
+#include "FaultyFileSystem.h"
+
+#include "platform/FileError.h"
+
+namespace telk::test {
+
+namespace {
+// ERROR_SHARING_VIOLATION: what a running client causes.
+constexpr int kSharingViolation = 32;
+} // namespace
+
+void FaultyFileSystem::FailNth(int n, Mode mode) {
+    count_ = 0;
+    failAt_ = n;
+    crash_ = false;
+    fired_ = false;
+    mode_ = mode;
+    log_.clear();
+}
+
+void FaultyFileSystem::CrashAtNth(int n) {
+    FailNth(n);
+    crash_ = true;
+}
+
+void FaultyFileSystem::ThrowIfCrashed() const {
+    if (crash_ && fired_) throw SimulatedCrash{};
+}
+
+bool FaultyFileSystem::Hit(const char* operation, const std::string& path) {
+    ThrowIfCrashed();
+    ++count_;
+    log_.push_back(std::string(operation) + " " + path);
+    if (count_ != failAt_) return false;
+    fired_ = true;
+    if (crash_) throw SimulatedCrash{};
+    return true;
+}
+
+void FaultyFileSystem::Fail(const char* operation, const std::string& path) {
+    throw FileError(operation, path, "simulated failure", kSharingViolation, true);
+}
+
+bool FaultyFileSystem::CanOpenForReading(const std::string& path) {
+    ThrowIfCrashed();
+    return real_.CanOpenForReading(path);
+}
+
+bool FaultyFileSystem::CanEnterFolder(const std::string& path) {
+    ThrowIfCrashed();
+    return real_.CanEnterFolder(path);
+}
+
+std::vector<std::string> FaultyFileSystem::List(const std::string& pattern, std::uint16_t mask) {
+    if (Hit("List", pattern)) Fail("List", pattern);
+    return real_.List(pattern, mask);
+}
+
+std::vector<Drive> FaultyFileSystem::Drives() {
+    ThrowIfCrashed();
+    return real_.Drives();
+}
+
+void FaultyFileSystem::CreateFolder(const std::string& path) {
+    if (Hit("CreateFolder", path)) Fail("CreateFolder", path);
+    real_.CreateFolder(path);
+}
+
+void FaultyFileSystem::RemoveFolder(const std::string& path) {
+    if (Hit("RemoveFolder", path)) Fail("RemoveFolder", path);
+    real_.RemoveFolder(path);
+}
+
+void FaultyFileSystem::CopyFile(const std::string& from, const std::string& to) {
+    if (Hit("CopyFile", from + " -> " + to)) {
+        if (mode_ == Mode::HalfDone) {
+            const std::string bytes = real_.ReadFile(from);
+            real_.WriteFile(to, bytes.substr(0, bytes.size() / 2));
+        }
+        Fail("CopyFile", to);
+    }
+    real_.CopyFile(from, to);
+}
+
+void FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
+    if (Hit("Rename", from + " -> " + to)) Fail("Rename", from);
+    real_.Rename(from, to);
+}
+
+void FaultyFileSystem::RemoveFile(const std::string& path) {
+    if (Hit("RemoveFile", path)) Fail("RemoveFile", path);
+    real_.RemoveFile(path);
+}
+
+void FaultyFileSystem::CheckReplaceable(const std::string& path) {
+    if (Hit("CheckReplaceable", path)) Fail("CheckReplaceable", path);
+    real_.CheckReplaceable(path);
+}
+
+// Half done, a replace is what ReplaceFileW leaves when it cannot move the
+// replacement in: the target already under the backup name.
+void FaultyFileSystem::ReplaceFile(const std::string& target, const std::string& replacement,
+                                   const std::string& backup) {
+    if (Hit("ReplaceFile", target)) {
+        if (mode_ == Mode::HalfDone) real_.Rename(target, backup);
+        Fail("ReplaceFile", target);
+    }
+    real_.ReplaceFile(target, replacement, backup);
+}
+
+std::string FaultyFileSystem::ReadFile(const std::string& path) {
+    if (Hit("ReadFile", path)) Fail("ReadFile", path);
+    return real_.ReadFile(path);
+}
+
+void FaultyFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+    if (Hit("WriteFile", path)) {
+        if (mode_ == Mode::HalfDone) real_.WriteFile(path, bytes.substr(0, bytes.size() / 2));
+        Fail("WriteFile", path);
+    }
+    real_.WriteFile(path, bytes);
+}
+
+std::string FaultyFileSystem::CurrentFolder() {
+    ThrowIfCrashed();
+    return real_.CurrentFolder();
+}
+
+} // namespace telk::test

@@ -1,0 +1,253 @@
+// The client folder window: accepting a typed folder with its two checks,
+// picking one with the folder picker, quitting.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "ui/client_folder/FormUoSel.h"
+#include "ui/client_folder/RunFixture.h"
+#include "ui/launch/FormWait.h"
+#include "ui/main/FormMain.h"
+#include "ui/pickers/FormSelDir.h"
+
+namespace telk::test {
+namespace {
+
+using ui::FormMain;
+using ui::FormSelDir;
+using ui::FormUoSel;
+using ui::FormWait;
+
+const char* const kCaption = "ＵＯフォルダこれでいいかな？";
+const char* const kNoFolder = "そのフォルダ無いみたいです\r\n確認してくださいね";
+const char* const kNeverLoggedIn = "一回もログインしていないみたいです\r\nキャラを作ってからやってね";
+
+class ClientFolderWindow : public RunFixture {
+protected:
+    void SetUp() override {
+        WriteIni({"C:\\Clients\\2D\\UO.exe", "C:\\Clients\\3D\\UO.exe", "C:\\Games\\UO\\"});
+        MakeClientFolder("C:\\Games\\UO");
+    }
+
+    FormUoSel& Window() {
+        FormUoSel* form = Get<FormUoSel>();
+        if (form == nullptr) throw std::logic_error("the client folder window is not loaded");
+        return *form;
+    }
+
+    // Types folder and presses "いいよん"; true when the run ended.
+    bool Accept(const std::string& folder) {
+        EXPECT_TRUE(Window().Text1.UserType(folder));
+        try {
+            EXPECT_TRUE(Window().Command2.UserClick());
+        } catch (const ProgramEnded&) {
+            return true;
+        }
+        return false;
+    }
+
+    // Presses "これじゃない" and runs browse inside the picker's wait.
+    void PickWith(std::function<void(FormSelDir&)> browse) {
+        Ui().DuringWait([this, browse] {
+            FormSelDir* picker = Get<FormSelDir>();
+            ASSERT_NE(picker, nullptr);
+            browse(*picker);
+        });
+        EXPECT_TRUE(Window().Command1.UserClick());
+    }
+
+    void ExpectHandedOver() {
+        EXPECT_TRUE(Ui().Boxes().empty());
+        EXPECT_EQ(Get<FormUoSel>(), nullptr);
+        EXPECT_EQ(Get<FormWait>(), nullptr);
+        ASSERT_NE(Get<FormMain>(), nullptr);
+        EXPECT_TRUE(Get<FormMain>()->Shown());
+        // The wait window came up just before the main window.
+        const std::vector<std::string>& shown = Ui().ShownCaptions();
+        ASSERT_GE(shown.size(), 3u);
+        EXPECT_EQ(shown.front(), kCaption);
+        EXPECT_EQ(shown[shown.size() - 2], "");
+        EXPECT_EQ(shown.back(), Get<FormMain>()->Caption());
+    }
+
+    void ExpectEndedWith(const std::string& text) {
+        ASSERT_EQ(Ui().Boxes().size(), 1u);
+        EXPECT_EQ(Ui().Boxes()[0].text, text);
+        EXPECT_EQ(Ui().Boxes()[0].title, "TELK");
+        EXPECT_EQ(Ui().Boxes()[0].buttons, ui::Buttons::Ok);
+        EXPECT_EQ(Get<FormMain>(), nullptr);
+    }
+};
+
+TEST_F(ClientFolderWindow, LayoutFollowsTheTable) {
+    Start();
+    const FormUoSel& form = Window();
+    EXPECT_EQ(form.Caption(), kCaption);
+    EXPECT_EQ(form.Spec().clientWidth, 5760);
+    EXPECT_EQ(form.Spec().clientHeight, 2295);
+    struct Row {
+        const char* name;
+        ui::Rect rect;
+        int tab;
+        const char* text;
+        ui::Align align;
+    };
+    const Row rows[] = {
+        {"Label1", {120, 120, 2175, 255}, 0, "インストールフォルダ", ui::Align::Left},
+        {"Command1", {120, 840, 1575, 495}, 2, "これじゃない", ui::Align::Left},
+        {"Command2", {2040, 840, 1575, 495}, 3, "いいよん", ui::Align::Left},
+        {"Command3", {3960, 840, 1575, 495}, 4, "や～めた", ui::Align::Left},
+        {"Command4", {4680, 1560, 855, 615}, 8, "設定", ui::Align::Left},
+        {"Label2", {0, 1440, 4455, 255}, 5, "TELK　Ｖｅｒ１．２０", ui::Align::Center},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ui::Control* c = form.Find(row.name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->Bounds().left, row.rect.left);
+        EXPECT_EQ(c->Bounds().top, row.rect.top);
+        EXPECT_EQ(c->Bounds().width, row.rect.width);
+        EXPECT_EQ(c->Bounds().height, row.rect.height);
+        EXPECT_EQ(c->TabIndex(), row.tab);
+        EXPECT_EQ(c->Text(), row.text);
+        EXPECT_EQ(c->Alignment(), row.align);
+    }
+    // The credit lines sit centred under the title; their texts are ours.
+    for (const char* name : {"Label3", "Label4"}) {
+        const ui::Control* c = form.Find(name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_FALSE(c->Text().empty());
+        EXPECT_EQ(c->Alignment(), ui::Align::Center);
+    }
+    EXPECT_EQ(form.Text1.Bounds().width, 5415);
+    EXPECT_EQ(form.Text1.TabIndex(), 1);
+    // Text1 is the first control that takes the focus.
+    for (const ui::Control* c : form.Controls())
+        if (c != &form.Text1 && c->TakesFocus()) {
+            EXPECT_GT(c->TabIndex(), form.Text1.TabIndex()) << c->Name();
+        }
+    // Centred, and showing the folder the start read (less its "\").
+    EXPECT_DOUBLE_EQ(form.Top(), (Ui().Screen().height - form.Height()) / 2);
+    EXPECT_DOUBLE_EQ(form.Left(), (Ui().Screen().width - form.Width()) / 2);
+    EXPECT_TRUE(form.Shown());
+    EXPECT_EQ(form.Text1.Text(), "C:\\Games\\UO");
+}
+
+TEST_F(ClientFolderWindow, TypedFolderWithOrWithoutBackslashGivesOneUoFolder) {
+    for (const char* typed : {"C:\\Games\\UO", "C:\\Games\\UO\\", "c:\\games\\uo"}) {
+        SCOPED_TRACE(typed);
+        Start();
+        const std::string iniBefore = IniBytes();
+        EXPECT_FALSE(Accept(typed));
+        std::string expected = typed;
+        if (expected.back() != '\\') expected += '\\';
+        EXPECT_EQ(State().UoFolder, expected);
+        ExpectHandedOver();
+        // Accepting keeps the folder in memory only.
+        EXPECT_EQ(IniBytes(), iniBefore);
+    }
+}
+
+TEST_F(ClientFolderWindow, DriveRootIsTestedAsTyped) {
+    MakeClientFolder("D:\\");
+    Start();
+    EXPECT_FALSE(Accept("D:\\"));
+    EXPECT_EQ(State().UoFolder, "D:\\");
+    ExpectHandedOver();
+
+    // The same root without its Desktop folder fails the second check.
+    stdfs::remove_all(Native("D:\\Desktop"));
+    Start();
+    EXPECT_TRUE(Accept("D:\\"));
+    ExpectEndedWith(kNeverLoggedIn);
+}
+
+TEST_F(ClientFolderWindow, MissingFolderIsToldAndEndsTheRunWithoutSaving) {
+    MakeFile("C:\\Games\\notes.txt");
+    for (const char* typed : {"C:\\Games\\Nowhere", "", "C:\\Games\\notes.txt", "Q:\\"}) {
+        SCOPED_TRACE(typed);
+        Start();
+        const std::string iniBefore = IniBytes();
+        EXPECT_TRUE(Accept(typed));
+        ExpectEndedWith(kNoFolder);
+        // Ended before the wait window.
+        EXPECT_EQ(Get<FormWait>(), nullptr);
+        EXPECT_EQ(Ui().ShownCaptions(), std::vector<std::string>{kCaption});
+        EXPECT_EQ(IniBytes(), iniBefore);
+    }
+}
+
+TEST_F(ClientFolderWindow, FolderWithoutDesktopEndsWithTheWaitWindowUp) {
+    MakeFolder("C:\\Games\\Fresh");
+    Start();
+    const std::string iniBefore = IniBytes();
+    EXPECT_TRUE(Accept("C:\\Games\\Fresh"));
+    ExpectEndedWith(kNeverLoggedIn);
+    ASSERT_NE(Get<FormWait>(), nullptr);
+    EXPECT_TRUE(Get<FormWait>()->Shown());
+    ASSERT_NE(Get<FormUoSel>(), nullptr);
+    EXPECT_FALSE(Get<FormUoSel>()->Enabled());
+    EXPECT_EQ(State().UoFolder, "C:\\Games\\Fresh\\");
+    EXPECT_EQ(IniBytes(), iniBefore);
+}
+
+TEST_F(ClientFolderWindow, PickedFolderFillsTheBoxAndTheEditedBoxIsWhatCounts) {
+    MakeClientFolder("C:\\Games\\Other");
+    Start();
+    PickWith([this](FormSelDir& picker) {
+        // The window waits disabled: none of its buttons works meanwhile.
+        EXPECT_FALSE(Window().Enabled());
+        EXPECT_FALSE(Window().Command2.UserClick());
+        EXPECT_EQ(State().FolderPickDone, 0);
+        Browse(picker, "C:\\Games\\UO");
+        EXPECT_TRUE(picker.Command1.UserClick());
+    });
+    EXPECT_EQ(Get<FormSelDir>(), nullptr);
+    EXPECT_EQ(State().FolderPickDone, 1);
+    EXPECT_EQ(Window().Text1.Text(), "C:\\Games\\UO");
+    EXPECT_EQ(State().UoFolder, "C:\\Games\\UO\\");
+    EXPECT_TRUE(Window().Enabled());
+    EXPECT_EQ(Ui().FocusedForm(), &Window());
+
+    EXPECT_FALSE(Accept("C:\\Games\\Other"));
+    EXPECT_EQ(State().UoFolder, "C:\\Games\\Other\\");
+    ExpectHandedOver();
+}
+
+TEST_F(ClientFolderWindow, CancelledPickChangesNothingAndGivesTheWindowBack) {
+    Start();
+    EXPECT_TRUE(Window().Text1.UserType("C:\\Typed"));
+    const std::string folderBefore = State().UoFolder;
+    PickWith([](FormSelDir& picker) {
+        Browse(picker, "C:\\Games\\UO");
+        EXPECT_TRUE(picker.Command2.UserClick());
+    });
+    EXPECT_EQ(Get<FormSelDir>(), nullptr);
+    EXPECT_EQ(State().FolderPickDone, 1);
+    EXPECT_EQ(Window().Text1.Text(), "C:\\Typed");
+    EXPECT_EQ(State().UoFolder, folderBefore);
+    EXPECT_TRUE(Window().Enabled());
+    EXPECT_EQ(Ui().FocusedForm(), &Window());
+    EXPECT_TRUE(Ui().Boxes().empty());
+}
+
+TEST_F(ClientFolderWindow, QuitEndsTheRunAndStoresNothingEvenAfterAPick) {
+    MakeFolder("C:\\Games\\Picked");
+    Start();
+    const std::string iniBefore = IniBytes();
+    PickWith([](FormSelDir& picker) {
+        Browse(picker, "C:\\Games\\Picked");
+        EXPECT_TRUE(picker.Command1.UserClick());
+    });
+    ASSERT_EQ(State().UoFolder, "C:\\Games\\Picked\\");
+    EXPECT_THROW(Window().Command3.UserClick(), ProgramEnded);
+    EXPECT_TRUE(Ui().Boxes().empty());
+    EXPECT_EQ(IniBytes(), iniBefore);
+    // The next start still shows the folder of the file.
+    Start();
+    EXPECT_EQ(Window().Text1.Text(), "C:\\Games\\UO");
+}
+
+} // namespace
+} // namespace telk::test

@@ -1,0 +1,150 @@
+// Every file operation of a back-up and of a restore, failed in turn
+// through the window: the user's files stay whole, the user is told, and
+// the program goes on.
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/MainWindowFixture.h"
+#include "ui/launch/FormRunUO.h"
+#include "ui/main/FormMain.h"
+
+namespace telk::ui {
+namespace {
+
+using test::FaultyFileSystem;
+using test::MainWindowFixture;
+using Files = std::map<std::string, std::string>;
+
+// Far more operations than a transfer of five files takes.
+constexpr int kMaxOperations = 200;
+
+const char* const kDone = "ばっぶあっぷ完了っす！";
+
+std::string CharFolderRel() {
+    return MainWindowFixture::CharRel("Acc", "Shard", "Char");
+}
+
+// A character with uo.cfg confirmed; slot 1, backed up before, chosen.
+struct World : MainWindowFixture {
+    World() {
+        AddCharacter("Acc", "Shard", "Char", true, "client");
+        FillSlot(1, "earlier", true);
+        dir.WriteBytes(SlotRel(1) + "\\DATA.INI", DataIni({"01-02-2026", "earlier"}));
+        FormMain& main = OpenMain();
+        main.Command1.UserClick();
+        main.Option1(1).UserChoose();
+        main.Text1(1).UserType("renamed");
+    }
+};
+
+// The state a run leaves when nothing fails.
+struct Clean {
+    Files settings;
+    Files character;
+};
+
+Clean AfterBackUp() {
+    World w;
+    w.ui.Answer(Answer::Ok);
+    w.Main().Command4.UserClick();
+    EXPECT_EQ(w.ui.LastBoxText(), kDone);
+    return {w.Snapshot("Settings"), w.Snapshot(CharFolderRel())};
+}
+
+Clean AfterRestore() {
+    World w;
+    w.ui.Answer(Answer::Ok);
+    w.Main().Command5.UserClick();
+    EXPECT_NE(w.Prompt(), nullptr);
+    return {w.Snapshot("Settings"), w.Snapshot(CharFolderRel())};
+}
+
+void ExpectFailureTold(const World& w) {
+    ASSERT_EQ(w.ui.Boxes().size(), 2u);
+    const test::ShownBox& box = w.ui.Boxes()[1];
+    EXPECT_EQ(box.buttons, Buttons::Ok);
+    EXPECT_EQ(box.title, "TELK");
+    // The system's reason reaches the user.
+    EXPECT_NE(box.text.find("simulated failure"), std::string::npos) << box.text;
+}
+
+class FormMainFaults : public ::testing::TestWithParam<FaultyFileSystem::Mode> {};
+
+TEST_P(FormMainFaults, BackUpIsAllOrNothing) {
+    const Clean clean = AfterBackUp();
+    int n = 1;
+    for (; n <= kMaxOperations; ++n) {
+        SCOPED_TRACE("operation " + std::to_string(n));
+        World w;
+        const Files settingsBefore = w.Snapshot("Settings");
+        const Files charBefore = w.Snapshot(CharFolderRel());
+
+        w.fs.FailNth(n, GetParam());
+        w.ui.Answer(Answer::Ok);
+        w.Main().Command4.UserClick();
+        if (!w.fs.Fired()) {
+            EXPECT_EQ(w.Snapshot("Settings"), clean.settings);
+            break;
+        }
+        SCOPED_TRACE(w.fs.Log().at(static_cast<std::size_t>(n - 1)));
+        // A read of the refreshed rows may fail after the slot is complete.
+        if (w.ui.LastBoxText() == kDone) {
+            EXPECT_EQ(w.Snapshot("Settings"), clean.settings);
+        } else {
+            ExpectFailureTold(w);
+            EXPECT_EQ(w.Snapshot("Settings"), settingsBefore);
+            EXPECT_EQ(w.Main().Text1(1).Text(), "renamed");
+        }
+        EXPECT_EQ(w.Snapshot(CharFolderRel()), charBefore);
+        EXPECT_TRUE(w.Main().Command4.CanTakeInput());
+
+    }
+    EXPECT_GT(n, 5) << "a back-up takes at least one operation a file";
+    EXPECT_LE(n, kMaxOperations) << "never ran clean";
+}
+
+TEST_P(FormMainFaults, RestoreIsAllOrNothing) {
+    const Clean clean = AfterRestore();
+    int n = 1;
+    for (; n <= kMaxOperations; ++n) {
+        SCOPED_TRACE("operation " + std::to_string(n));
+        World w;
+        const Files settingsBefore = w.Snapshot("Settings");
+        const Files charBefore = w.Snapshot(CharFolderRel());
+
+        w.fs.FailNth(n, GetParam());
+        w.ui.Answer(Answer::Ok);
+        w.Main().Command5.UserClick();
+        EXPECT_EQ(w.Snapshot("Settings"), settingsBefore);
+        if (!w.fs.Fired()) {
+            EXPECT_EQ(w.Snapshot(CharFolderRel()), clean.character);
+            EXPECT_NE(w.Prompt(), nullptr);
+            break;
+        }
+        SCOPED_TRACE(w.fs.Log().at(static_cast<std::size_t>(n - 1)));
+        if (w.Prompt() != nullptr) {
+            // Only a step after the files were all in may fail without
+            // undoing the restore, and it must leave nothing behind.
+            EXPECT_EQ(w.Snapshot(CharFolderRel()), clean.character);
+        } else {
+            ExpectFailureTold(w);
+            EXPECT_EQ(w.Snapshot(CharFolderRel()), charBefore);
+            EXPECT_TRUE(w.Main().Enabled());
+            EXPECT_TRUE(w.Main().Command5.CanTakeInput());
+        }
+
+    }
+    EXPECT_GT(n, 5) << "a restore takes at least one operation a file";
+    EXPECT_LE(n, kMaxOperations) << "never ran clean";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FormMainFaults,
+                         ::testing::Values(FaultyFileSystem::Mode::Clean, FaultyFileSystem::Mode::HalfDone),
+                         [](const ::testing::TestParamInfo<FaultyFileSystem::Mode>& mode) {
+                             return mode.param == FaultyFileSystem::Mode::Clean ? "Clean" : "HalfDone";
+                         });
+
+} // namespace
+} // namespace telk::ui

@@ -1,0 +1,258 @@
+// The main window after loading: the cascading account, shard and
+// character lists, the slot choice and the quit button.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/MainWindowFixture.h"
+#include "ui/launch/FormWait.h"
+#include "ui/main/FormMain.h"
+
+namespace telk::ui {
+namespace {
+
+using test::MainWindowFixture;
+using Items = std::vector<std::string>;
+
+class FormMainLists : public ::testing::Test, public MainWindowFixture {
+protected:
+    // Two accounts; the first has two shards, the first shard two characters.
+    void TwoAccounts() {
+        AddCharacter("Alice", "Atlantic", "Hero");
+        AddCharacter("Alice", "Atlantic", "Mage");
+        AddCharacter("Alice", "Pacific", "Zed");
+        AddCharacter("Bob", "Baja", "Bobby");
+    }
+    std::string TelkIni() const { return dir.ReadBytes("telk.ini"); }
+};
+
+TEST_F(FormMainLists, LoadShowsFirstAccountShardAndItsCharacters) {
+    TwoAccounts();
+    FormMain& main = OpenMain();
+
+    EXPECT_EQ(main.Combo1.Items(), (Items{"Alice", "Bob"}));
+    EXPECT_EQ(main.Combo1.ListIndex(), 0);
+    EXPECT_EQ(main.Combo1.Text(), "Alice");
+    EXPECT_EQ(main.Combo2.Items(), (Items{"Atlantic", "Pacific"}));
+    EXPECT_EQ(main.Combo2.Text(), "Atlantic");
+    EXPECT_EQ(main.Combo3.Items(), (Items{"Hero", "Mage"}));
+    EXPECT_EQ(main.Combo3.ListIndex(), 0);
+    EXPECT_EQ(main.Combo3.Text(), "Hero");
+    EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST_F(FormMainLists, LoadLeavesRowsEmptyAndOnlyConfirmAndQuitUsable) {
+    TwoAccounts();
+    FormMain& main = OpenMain();
+
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(main.Text1(i).Text(), "");
+        EXPECT_EQ(main.Label4(i).Text(), "");
+        EXPECT_FALSE(main.Text1(i).Enabled());
+        EXPECT_FALSE(main.Option1(i).UserChoose()) << i;
+    }
+    EXPECT_FALSE(main.Command4.UserClick());
+    EXPECT_FALSE(main.Command5.UserClick());
+    EXPECT_TRUE(main.Command1.CanTakeInput());
+    EXPECT_TRUE(main.Command3.CanTakeInput());
+    EXPECT_EQ(main.Command1.Text(), "このキャラを\r\n編集したいな");
+}
+
+TEST_F(FormMainLists, LoadCentresShowsAndClosesTheWaitWindow) {
+    TwoAccounts();
+    FormMain& main = OpenMain();
+
+    EXPECT_EQ(windows.Get<FormWait>(), nullptr);
+    ASSERT_FALSE(ui.ShownCaptions().empty());
+    EXPECT_EQ(ui.ShownCaptions().back(), "どのキャラっすかね？");
+    EXPECT_TRUE(main.Shown());
+    EXPECT_DOUBLE_EQ(main.Top(), (ui.Screen().height - main.Height()) / 2);
+    EXPECT_DOUBLE_EQ(main.Left(), (ui.Screen().width - main.Width()) / 2);
+}
+
+TEST_F(FormMainLists, ChoosingAnotherAccountRefillsShardsThenCharacters) {
+    TwoAccounts();
+    FormMain& main = OpenMain();
+
+    ASSERT_TRUE(main.Combo1.UserSelect(1));
+    EXPECT_EQ(main.Combo2.Items(), (Items{"Baja"}));
+    EXPECT_EQ(main.Combo2.Text(), "Baja");
+    EXPECT_EQ(main.Combo3.Items(), (Items{"Bobby"}));
+    EXPECT_EQ(main.Combo3.Text(), "Bobby");
+
+    ASSERT_TRUE(main.Combo1.UserSelect(0));
+    ASSERT_TRUE(main.Combo2.UserSelect(1));
+    EXPECT_EQ(main.Combo3.Items(), (Items{"Zed"}));
+    EXPECT_EQ(main.Combo1.Text(), "Alice");
+}
+
+TEST_F(FormMainLists, ListsTakeOnlyTheFirstTenEntriesOfAListing) {
+    Items accounts;
+    for (int i = 1; i <= 12; ++i) {
+        const std::string name = "Acc" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+        accounts.push_back(name);
+        dir.MakeFolder("UO\\DESKTOP\\" + name);
+    }
+    Items shards;
+    for (int i = 1; i <= 15; ++i) {
+        const std::string name = "Shard" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+        shards.push_back(name);
+        AddCharacter("Acc01", name, "Hero");
+    }
+    FormMain& main = OpenMain();
+
+    EXPECT_EQ(main.Combo1.Items(), Items(accounts.begin(), accounts.begin() + 10));
+    EXPECT_EQ(main.Combo2.Items(), Items(shards.begin(), shards.begin() + 10));
+}
+
+TEST_F(FormMainLists, FilesAppearInTheListsLikeFolders) {
+    TwoAccounts();
+    dir.WriteBytes("UO\\DESKTOP\\Alice\\notes.txt", "x");
+    FormMain& main = OpenMain();
+
+    EXPECT_EQ(main.Combo2.Items(), (Items{"Atlantic", "notes.txt", "Pacific"}));
+}
+
+TEST_F(FormMainLists, TypedTextRefillsNothingAndIsWhatConfirmTakes) {
+    TwoAccounts();
+    FormMain& main = OpenMain();
+
+    ASSERT_TRUE(main.Combo1.UserType("Bob"));
+    ASSERT_TRUE(main.Combo3.UserType("Typed"));
+    EXPECT_EQ(main.Combo2.Items(), (Items{"Atlantic", "Pacific"}));
+    EXPECT_EQ(main.Combo3.Items(), (Items{"Hero", "Mage"}));
+
+    main.Command1.UserClick();
+    EXPECT_EQ(state.CharFolder, state.UoFolder + "\\DESKTOP\\Bob\\Atlantic\\Typed\\");
+}
+
+TEST_F(FormMainLists, NoAccountsOpensWithEmptyListsAndStaysUsable) {
+    FormMain& main = OpenMain();
+
+    EXPECT_TRUE(main.Shown());
+    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_EQ(main.Combo1.ListCount(), 0);
+    EXPECT_EQ(main.Combo2.ListCount(), 0);
+    EXPECT_EQ(main.Combo3.ListCount(), 0);
+
+    // The confirm takes the empty texts as they are; the back-up then finds
+    // no character files.
+    ASSERT_TRUE(main.Command1.UserClick());
+    EXPECT_EQ(state.CharFolder, state.UoFolder + "\\DESKTOP\\\\\\\\");
+    ui.Answer(Answer::Ok);
+    ASSERT_TRUE(main.Command4.UserClick());
+    EXPECT_EQ(ui.LastBoxText(), "必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ");
+}
+
+TEST_F(FormMainLists, AnEmptyLevelClearsTheListsBelowIt) {
+    dir.MakeFolder("UO\\DESKTOP\\Empty");
+    AddCharacter("Full", "Shard", "Hero");
+    dir.MakeFolder("UO\\DESKTOP\\Full\\Bare");
+    FormMain& main = OpenMain();
+
+    EXPECT_EQ(main.Combo1.Text(), "Empty");
+    EXPECT_EQ(main.Combo2.ListCount(), 0);
+    EXPECT_EQ(main.Combo3.ListCount(), 0);
+
+    ASSERT_TRUE(main.Combo1.UserSelect(1));
+    EXPECT_EQ(main.Combo2.Items(), (Items{"Bare", "Shard"}));
+    // The first shard has no character.
+    EXPECT_EQ(main.Combo3.ListCount(), 0);
+    ASSERT_TRUE(main.Combo2.UserSelect(1));
+    EXPECT_EQ(main.Combo3.Items(), (Items{"Hero"}));
+
+    // Back to the empty account: no character of another account stays.
+    ASSERT_TRUE(main.Combo1.UserSelect(0));
+    EXPECT_EQ(main.Combo2.ListCount(), 0);
+    EXPECT_EQ(main.Combo3.ListCount(), 0);
+    EXPECT_EQ(main.Combo3.Text(), "");
+    EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST_F(FormMainLists, AFolderGoneSinceLoadingIsReportedAndTheWindowGoesOn) {
+    TwoAccounts();
+    FormMain& main = OpenMain();
+    std::filesystem::remove_all(dir.Native("UO\\DESKTOP\\Bob"));
+
+    ASSERT_TRUE(main.Combo1.UserSelect(1));
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    const test::ShownBox& box = ui.Boxes().back();
+    EXPECT_EQ(box.text.rfind("フォルダの中身が読めなかったっす\r\n" + state.UoFolder + "\\DESKTOP\\Bob", 0), 0u) << box.text;
+    EXPECT_EQ(box.buttons, Buttons::Ok);
+    EXPECT_EQ(box.title, "TELK");
+    EXPECT_EQ(main.Combo2.ListCount(), 0);
+    EXPECT_EQ(main.Combo3.ListCount(), 0);
+
+    ASSERT_TRUE(main.Combo1.UserSelect(0));
+    EXPECT_EQ(main.Combo3.Items(), (Items{"Hero", "Mage"}));
+}
+
+TEST_F(FormMainLists, AnUnreadableDesktopIsReportedAtLoadAndTheWindowOpens) {
+    std::filesystem::remove_all(dir.Native("UO\\DESKTOP"));
+    FormMain& main = OpenMain();
+
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.Boxes()[0].text.rfind("フォルダの中身が読めなかったっす\r\n", 0), 0u);
+    EXPECT_TRUE(main.Shown());
+    EXPECT_EQ(windows.Get<FormWait>(), nullptr);
+    EXPECT_EQ(main.Combo1.ListCount(), 0);
+}
+
+TEST_F(FormMainLists, ChoosingASlotMakesOnlyItsNameBoxEditable) {
+    TwoAccounts();
+    FormMain& main = OpenMain();
+    main.Command1.UserClick();
+
+    ASSERT_TRUE(main.Option1(3).UserChoose());
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(main.Text1(i).Enabled(), i == 3) << i;
+        EXPECT_EQ(main.Option1(i).Value(), i == 3) << i;
+        EXPECT_EQ(main.Text1(i).Text(), "Slot" + std::to_string(i));
+    }
+}
+
+TEST_F(FormMainLists, QuitCancelledWritesNothing) {
+    TwoAccounts();
+    FormMain& main = OpenMain();
+    const std::string before = TelkIni();
+
+    ui.Answer(Answer::Cancel);
+    main.Command3.UserClick();
+
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.Boxes()[0].text, "終わってもいいかな？");
+    EXPECT_EQ(ui.Boxes()[0].title, "確認しま～す");
+    EXPECT_EQ(ui.Boxes()[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(TelkIni(), before);
+    EXPECT_TRUE(main.Command3.CanTakeInput());
+}
+
+TEST_F(FormMainLists, QuitWritesTheThreeSettingsLinesAndEnds) {
+    TwoAccounts();
+    FormMain& main = OpenMain();
+    state.Client2DPath = "C:\\UO 2D\\client.exe";
+    state.Client3DPath = "C:\\UO 3D\\uotd.exe";
+
+    ui.Answer(Answer::Ok);
+    EXPECT_THROW(main.Command3.UserClick(), test::ProgramEnded);
+    EXPECT_EQ(TelkIni(), DataIni({"C:\\UO 2D\\client.exe", "C:\\UO 3D\\uotd.exe", state.UoFolder}));
+    EXPECT_EQ(ui.Boxes().size(), 1u);
+}
+
+TEST_F(FormMainLists, QuitTellsWhenTheSettingsCannotBeWrittenAndStillEnds) {
+    TwoAccounts();
+    FormMain& main = OpenMain();
+    std::filesystem::remove(dir.Native("telk.ini"));
+    dir.MakeFolder("telk.ini");
+
+    ui.Answer(Answer::Ok);
+    EXPECT_THROW(main.Command3.UserClick(), test::ProgramEnded);
+    ASSERT_EQ(ui.Boxes().size(), 2u);
+    EXPECT_NE(ui.Boxes()[1].text.find("telk.ini"), std::string::npos) << ui.Boxes()[1].text;
+    EXPECT_EQ(ui.Boxes()[1].buttons, Buttons::Ok);
+}
+
+} // namespace
+} // namespace telk::ui

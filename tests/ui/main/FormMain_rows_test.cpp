@@ -1,0 +1,126 @@
+// Confirming a character: the slot rows read from DATA.INI, the first press
+// and the later ones with their warning.
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/MainWindowFixture.h"
+#include "ui/main/FormMain.h"
+
+namespace telk::ui {
+namespace {
+
+using test::MainWindowFixture;
+
+class FormMainRows : public ::testing::Test, public MainWindowFixture {
+protected:
+    FormMainRows() {
+        AddCharacter("Alice", "Atlantic", "Hero");
+        AddCharacter("Bob", "Baja", "Bobby");
+    }
+    std::string AliceHero() const { return state.UoFolder + "\\DESKTOP\\Alice\\Atlantic\\Hero\\"; }
+    std::string BobBobby() const { return state.UoFolder + "\\DESKTOP\\Bob\\Baja\\Bobby\\"; }
+
+    // Confirmed once, slot 3 chosen with a new name typed, the lists moved
+    // on to another character.
+    FormMain& EditedThenMovedOn() {
+        FormMain& main = OpenMain();
+        main.Command1.UserClick();
+        main.Option1(3).UserChoose();
+        main.Text1(3).UserType("new name");
+        main.Combo1.UserSelect(1);
+        return main;
+    }
+};
+
+TEST_F(FormMainRows, FirstPressAsksNothingAndShowsTheFreshSlots) {
+    FormMain& main = OpenMain();
+    ASSERT_TRUE(main.Command1.UserClick());
+
+    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_EQ(state.CharFolder, AliceHero());
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(main.Label4(i).Text(), "未使用") << i;
+        EXPECT_EQ(main.Text1(i).Text(), "Slot" + std::to_string(i));
+        EXPECT_EQ(main.Text1(i).Enabled(), i == 0) << i;
+        EXPECT_EQ(main.Option1(i).Value(), i == 0) << i;
+        EXPECT_TRUE(main.Option1(i).CanTakeInput()) << i;
+    }
+    EXPECT_TRUE(main.Command4.CanTakeInput());
+    EXPECT_TRUE(main.Command5.CanTakeInput());
+}
+
+TEST_F(FormMainRows, LaterPressCancelledKeepsEverything) {
+    FormMain& main = EditedThenMovedOn();
+
+    ui.Answer(Answer::Cancel);
+    main.Command1.UserClick();
+
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.Boxes()[0].text, "編集途中のデータは消えちゃうよ？");
+    EXPECT_EQ(ui.Boxes()[0].title, "確認しま～す");
+    EXPECT_EQ(ui.Boxes()[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(state.CharFolder, AliceHero());
+    EXPECT_EQ(main.Text1(3).Text(), "new name");
+    EXPECT_TRUE(main.Option1(3).Value());
+    EXPECT_TRUE(main.Text1(3).Enabled());
+}
+
+TEST_F(FormMainRows, LaterPressConfirmedReadsTheRowsAgainAndChoosesSlotZero) {
+    FormMain& main = EditedThenMovedOn();
+
+    ui.Answer(Answer::Ok);
+    main.Command1.UserClick();
+
+    EXPECT_EQ(state.CharFolder, BobBobby());
+    EXPECT_EQ(main.Text1(3).Text(), "Slot3");
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(main.Option1(i).Value(), i == 0) << i;
+        EXPECT_EQ(main.Text1(i).Enabled(), i == 0) << i;
+    }
+}
+
+TEST_F(FormMainRows, LaterPressWithSlotZeroChosenKeepsItEditable) {
+    FormMain& main = OpenMain();
+    main.Command1.UserClick();
+    main.Text1(0).UserType("typed");
+
+    ui.Answer(Answer::Ok);
+    main.Command1.UserClick();
+
+    EXPECT_EQ(main.Text1(0).Text(), "Slot0");
+    EXPECT_TRUE(main.Text1(0).Enabled());
+    EXPECT_TRUE(main.Option1(0).Value());
+    EXPECT_FALSE(main.Text1(1).Enabled());
+}
+
+TEST_F(FormMainRows, ShortOrMissingDataIniShowsWhatThereIsAndTheRowStaysUsable) {
+    dir.WriteBytes(SlotRel(1) + "\\DATA.INI", DataIni({"12-01-2026"}));
+    std::filesystem::remove(dir.Native(SlotRel(2) + "\\DATA.INI"));
+    dir.WriteBytes(SlotRel(3) + "\\DATA.INI", "");
+    FormMain& main = OpenMain();
+    ASSERT_TRUE(main.Command1.UserClick());
+
+    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_EQ(main.Label4(1).Text(), "12-01-2026");
+    EXPECT_EQ(main.Text1(1).Text(), "");
+    for (int i : {2, 3}) {
+        EXPECT_EQ(main.Label4(i).Text(), "") << i;
+        EXPECT_EQ(main.Text1(i).Text(), "") << i;
+    }
+    EXPECT_EQ(main.Text1(4).Text(), "Slot4");
+
+    // The slot without DATA.INI takes a back-up and gets its file anew.
+    ASSERT_TRUE(main.Option1(2).UserChoose());
+    ASSERT_TRUE(main.Text1(2).UserType("second"));
+    ui.Answer(Answer::Ok);
+    ASSERT_TRUE(main.Command4.UserClick());
+    EXPECT_EQ(ui.LastBoxText(), "ばっぶあっぷ完了っす！");
+    EXPECT_EQ(ReadNoCase(SlotRel(2) + "\\DATA.INI"), DataIni({"12-07-2026", "second"}));
+    EXPECT_EQ(main.Label4(2).Text(), "12-07-2026");
+    EXPECT_EQ(main.Text1(2).Text(), "second");
+}
+
+} // namespace
+} // namespace telk::ui

@@ -1,0 +1,271 @@
+// Back-up into the chosen slot and restore from it, through the main window.
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "store/FileRoutines.h"
+#include "support/MainWindowFixture.h"
+#include "ui/launch/FormRunUO.h"
+#include "ui/main/FormMain.h"
+
+namespace telk::ui {
+namespace {
+
+using test::MainWindowFixture;
+using Files = std::map<std::string, std::string>;
+
+const char* const kBackUpQuestion = "キャラデータをバックアップします\r\nよろしいでしょうか？";
+const char* const kRestoreQuestion = "キャラデータをリストアします\r\nよろしいでしょうか？";
+const char* const kRunningQuestion = "ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？";
+
+// The four files (and uo.cfg) as AddCharacter and FillSlot write them.
+Files CharFiles(const std::string& tag, bool withUoCfg) {
+    Files files;
+    for (const char* f : kCharFiles) files[f] = std::string(f) + " of " + tag;
+    if (withUoCfg) files[kOptionalCharFile] = std::string(kOptionalCharFile) + " of " + tag;
+    return files;
+}
+
+class FormMainTransfer : public ::testing::Test, public MainWindowFixture {
+protected:
+    std::string HeroRel() const { return CharRel("Alice", "Atlantic", "Hero"); }
+
+    // Alice's Hero confirmed, then the lists moved on to Bob's Bobby.
+    FormMain& Confirmed(bool heroUoCfg = true) {
+        AddCharacter("Alice", "Atlantic", "Hero", heroUoCfg, "hero");
+        AddCharacter("Bob", "Baja", "Bobby", true, "bobby");
+        FormMain& main = OpenMain();
+        main.Command1.UserClick();
+        main.Combo1.UserSelect(1);
+        return main;
+    }
+    Files SlotFiles(int slot) const {
+        Files files = Snapshot(SlotRel(slot));
+        files.erase("DATA.INI");
+        files.erase("data.ini");
+        return files;
+    }
+};
+
+// ---- back-up
+
+TEST_F(FormMainTransfer, BackUpCancelledLeavesTheSlotAlone) {
+    FormMain& main = Confirmed();
+    const Files before = Snapshot("Settings");
+
+    ui.Answer(Answer::Cancel);
+    main.Command4.UserClick();
+
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.Boxes()[0].text, kBackUpQuestion);
+    EXPECT_EQ(ui.Boxes()[0].title, "TELK");
+    EXPECT_EQ(ui.Boxes()[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(Snapshot("Settings"), before);
+}
+
+TEST_F(FormMainTransfer, BackUpOfACharacterWithoutItsFilesIsRefused) {
+    FormMain& main = Confirmed();
+    std::filesystem::remove(dir.Native(HeroRel() + "\\skillgrp.mul"));
+    const Files before = Snapshot("Settings");
+
+    ui.Answer(Answer::Ok);
+    main.Command4.UserClick();
+
+    ASSERT_EQ(ui.Boxes().size(), 2u);
+    EXPECT_EQ(ui.Boxes()[1].text, "必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ");
+    EXPECT_EQ(ui.Boxes()[1].buttons, Buttons::Ok);
+    EXPECT_EQ(ui.Boxes()[1].title, "TELK");
+    EXPECT_EQ(Snapshot("Settings"), before);
+}
+
+TEST_F(FormMainTransfer, BackUpCopiesTheConfirmedCharacterAndRecordsDateAndName) {
+    clock.today = "03-15-2027";
+    FormMain& main = Confirmed();
+    const Files hero = Snapshot(HeroRel());
+    main.Option1(1).UserChoose();
+    main.Text1(1).UserType("typed, not saved");
+    main.Option1(2).UserChoose();
+    main.Text1(2).UserType("メイン");
+
+    ui.Answer(Answer::Ok);
+    ASSERT_TRUE(main.Command4.UserClick());
+
+    EXPECT_EQ(SlotFiles(2), CharFiles("hero", true));
+    EXPECT_EQ(ReadNoCase(SlotRel(2) + "\\DATA.INI"), DataIni({"03-15-2027", "メイン"}));
+    EXPECT_EQ(Snapshot(HeroRel()), hero);
+    EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    // Every row is read anew: the date and name of slot 2, what the file of
+    // slot 1 says in place of the typed text.
+    EXPECT_EQ(main.Label4(2).Text(), "03-15-2027");
+    EXPECT_EQ(main.Text1(2).Text(), "メイン");
+    EXPECT_EQ(main.Text1(1).Text(), "Slot1");
+    EXPECT_EQ(main.Label4(1).Text(), "未使用");
+    EXPECT_TRUE(main.Option1(2).Value());
+    EXPECT_TRUE(main.Text1(2).Enabled());
+    ASSERT_EQ(ui.Boxes().size(), 2u);
+    EXPECT_EQ(ui.Boxes()[1].text, "ばっぶあっぷ完了っす！");
+    EXPECT_EQ(ui.Boxes()[1].buttons, Buttons::Ok);
+    EXPECT_EQ(ui.Boxes()[1].title, "TELK");
+}
+
+TEST_F(FormMainTransfer, BackUpKeepsTheSlotsOlderUoCfgWhenTheCharacterHasNone) {
+    FillSlot(0, "older", true);
+    FormMain& main = Confirmed(/*heroUoCfg=*/false);
+
+    ui.Answer(Answer::Ok);
+    main.Command4.UserClick();
+
+    Files expected = CharFiles("hero", false);
+    expected[kOptionalCharFile] = std::string(kOptionalCharFile) + " of older";
+    EXPECT_EQ(SlotFiles(0), expected);
+}
+
+TEST_F(FormMainTransfer, ANameWithACommaComesBackWhole) {
+    FormMain& main = Confirmed();
+    main.Text1(0).UserType("Tank,PvP");
+
+    ui.Answer(Answer::Ok);
+    main.Command4.UserClick();
+
+    EXPECT_EQ(ReadNoCase(SlotRel(0) + "\\DATA.INI"), DataIni({"12-07-2026", "Tank,PvP"}));
+    EXPECT_EQ(main.Text1(0).Text(), "Tank,PvP");
+}
+
+TEST_F(FormMainTransfer, BackUpWithAnEmptyNameWritesAnEmptyLine) {
+    FormMain& main = Confirmed();
+    main.Text1(0).UserType("");
+
+    ui.Answer(Answer::Ok);
+    main.Command4.UserClick();
+
+    EXPECT_EQ(ReadNoCase(SlotRel(0) + "\\DATA.INI"), DataIni({"12-07-2026", ""}));
+    EXPECT_EQ(main.Text1(0).Text(), "");
+}
+
+// ---- restore
+
+TEST_F(FormMainTransfer, RestoreCancelledChangesNothing) {
+    FillSlot(0, "slot", true);
+    FormMain& main = Confirmed();
+    const Files hero = Snapshot(HeroRel());
+
+    ui.Answer(Answer::Cancel);
+    main.Command5.UserClick();
+
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.Boxes()[0].text, kRestoreQuestion);
+    EXPECT_EQ(ui.Boxes()[0].title, "TELK");
+    EXPECT_EQ(Snapshot(HeroRel()), hero);
+    EXPECT_EQ(Prompt(), nullptr);
+    EXPECT_TRUE(main.Enabled());
+}
+
+TEST_F(FormMainTransfer, RestoreFromASlotNeverBackedUpIsRefused) {
+    FormMain& main = Confirmed();
+    launcher.running.insert(state.Client2DPath);
+    const Files hero = Snapshot(HeroRel());
+
+    ui.Answer(Answer::Ok);
+    main.Command5.UserClick();
+
+    // The missing files come first; a running client is not asked about.
+    ASSERT_EQ(ui.Boxes().size(), 2u);
+    EXPECT_EQ(ui.Boxes()[1].text, "必要ファイルが無いです\r\nバックアップしていないんじゃないかなぁ");
+    EXPECT_EQ(ui.Boxes()[1].buttons, Buttons::Ok);
+    EXPECT_EQ(Snapshot(HeroRel()), hero);
+    EXPECT_EQ(Prompt(), nullptr);
+    EXPECT_TRUE(main.Enabled());
+}
+
+TEST_F(FormMainTransfer, RestoreCopiesIntoTheConfirmedCharacterAndOpensThePrompt) {
+    FillSlot(3, "slot3", true);
+    FormMain& main = Confirmed();
+    const Files bobby = Snapshot(CharRel("Bob", "Baja", "Bobby"));
+    const Files slot = Snapshot(SlotRel(3));
+    main.Option1(3).UserChoose();
+
+    ui.Answer(Answer::Ok);
+    main.Command5.UserClick();
+
+    EXPECT_EQ(Snapshot(HeroRel()), CharFiles("slot3", true));
+    EXPECT_EQ(Snapshot(CharRel("Bob", "Baja", "Bobby")), bobby);
+    EXPECT_EQ(Snapshot(SlotRel(3)), slot);
+    EXPECT_EQ(ui.Boxes().size(), 1u);
+    ASSERT_NE(Prompt(), nullptr);
+    EXPECT_FALSE(main.Enabled());
+    EXPECT_FALSE(main.Command1.UserClick());
+    EXPECT_FALSE(main.Combo1.UserSelect(0));
+}
+
+TEST_F(FormMainTransfer, RestoreFromASlotWithoutUoCfgKeepsTheCharactersOwn) {
+    FillSlot(0, "slot", false);
+    FormMain& main = Confirmed(/*heroUoCfg=*/true);
+
+    ui.Answer(Answer::Ok);
+    main.Command5.UserClick();
+
+    Files expected = CharFiles("slot", false);
+    expected[kOptionalCharFile] = std::string(kOptionalCharFile) + " of hero";
+    EXPECT_EQ(Snapshot(HeroRel()), expected);
+    EXPECT_NE(Prompt(), nullptr);
+}
+
+TEST_F(FormMainTransfer, ARunningClientIsAskedAboutAndCancelChangesNothing) {
+    for (int which : {2, 3}) {
+        SCOPED_TRACE(which);
+        MainWindowFixture world;
+        world.FillSlot(0, "slot", true);
+        world.AddCharacter("A", "S", "C", true, "char");
+        FormMain& main = world.OpenMain();
+        main.Command1.UserClick();
+        world.launcher.running.insert(which == 2 ? world.state.Client2DPath : world.state.Client3DPath);
+        const Files before = world.Snapshot(CharRel("A", "S", "C"));
+
+        world.ui.Answer(Answer::Ok);
+        world.ui.Answer(Answer::Cancel);
+        main.Command5.UserClick();
+
+        ASSERT_EQ(world.ui.Boxes().size(), 2u);
+        EXPECT_EQ(world.ui.Boxes()[1].text, kRunningQuestion);
+        EXPECT_EQ(world.ui.Boxes()[1].title, "TELK");
+        EXPECT_EQ(world.ui.Boxes()[1].buttons, Buttons::OkCancel);
+        EXPECT_EQ(world.Snapshot(CharRel("A", "S", "C")), before);
+        EXPECT_EQ(world.Prompt(), nullptr);
+        EXPECT_TRUE(main.Enabled());
+    }
+}
+
+TEST_F(FormMainTransfer, ARunningClientConfirmedGoesOnWithTheRestore) {
+    FillSlot(0, "slot", true);
+    FormMain& main = Confirmed();
+    launcher.running.insert(state.Client3DPath);
+
+    ui.Answer(Answer::Ok);
+    ui.Answer(Answer::Ok);
+    main.Command5.UserClick();
+
+    EXPECT_EQ(Snapshot(HeroRel()), CharFiles("slot", true));
+    EXPECT_NE(Prompt(), nullptr);
+}
+
+TEST_F(FormMainTransfer, RestoreIntoACharacterFolderGoneSinceConfirmingIsReported) {
+    FillSlot(0, "slot", true);
+    FormMain& main = Confirmed();
+    std::filesystem::remove_all(dir.Native(HeroRel()));
+
+    ui.Answer(Answer::Ok);
+    main.Command5.UserClick();
+
+    ASSERT_EQ(ui.Boxes().size(), 2u);
+    EXPECT_EQ(ui.Boxes()[1].buttons, Buttons::Ok);
+    EXPECT_NE(ui.Boxes()[1].text.find("Hero"), std::string::npos) << ui.Boxes()[1].text;
+    EXPECT_FALSE(dir.IsFolder(HeroRel()));
+    EXPECT_EQ(Prompt(), nullptr);
+    EXPECT_TRUE(main.Enabled());
+    EXPECT_TRUE(main.Command5.CanTakeInput());
+}
+
+} // namespace
+} // namespace telk::ui

@@ -1,0 +1,271 @@
+// The folder picker and the client program picker: where they open, what
+// they deliver, the drive and folder lists moving together, and drives or
+// folders that cannot be read.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "ui/client_folder/FormUoSel.h"
+#include "ui/client_folder/RunFixture.h"
+#include "ui/pickers/FormSelDir.h"
+#include "ui/pickers/FormSelFile.h"
+#include "ui/settings/FormSetup.h"
+
+namespace telk::test {
+namespace {
+
+using ui::FormSelDir;
+using ui::FormSelFile;
+using ui::FormSetup;
+using ui::FormUoSel;
+
+const char* const kDriveUnreadable = "ドライブが読めないみたいです\r\n確認してくださいね";
+
+struct Row {
+    const char* name;
+    ui::ControlKind kind;
+    ui::Rect rect;
+    int tab;
+    const char* text;
+};
+
+void ExpectLayout(const ui::Form& form, const std::vector<Row>& rows) {
+    ASSERT_EQ(form.Controls().size(), rows.size());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ui::Control* c = form.Find(row.name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->Kind(), row.kind);
+        EXPECT_EQ(c->Bounds().left, row.rect.left);
+        EXPECT_EQ(c->Bounds().top, row.rect.top);
+        EXPECT_EQ(c->Bounds().width, row.rect.width);
+        EXPECT_EQ(c->Bounds().height, row.rect.height);
+        EXPECT_EQ(c->TabIndex(), row.tab);
+        EXPECT_EQ(c->Text(), row.text);
+    }
+}
+
+class Pickers : public RunFixture {
+protected:
+    void SetUp() override {
+        WriteIni({"C:\\Clients\\2D\\UO.exe", "C:\\Clients\\3D\\UO.exe", "C:\\Games\\UO\\"});
+        MakeFolder("C:\\Program Files\\Ultima Online\\Desktop");
+        MakeFolder("C:\\Games\\UO\\Desktop");
+        MakeFile("C:\\Games\\UO\\client.exe");
+        MakeFolder("D:\\Games");
+        MakeFile("D:\\UO.exe");
+        MakeFile("D:\\Games\\uo3d.exe");
+        Start();
+    }
+
+    FormUoSel& Owner() { return *Get<FormUoSel>(); }
+
+    // Opens the folder picker from the client folder window and runs inside
+    // its wait; inside must close it.
+    void InFolderPicker(std::function<void(FormSelDir&)> inside) {
+        Ui().DuringWait([this, inside] {
+            FormSelDir* picker = Get<FormSelDir>();
+            ASSERT_NE(picker, nullptr);
+            inside(*picker);
+        });
+        EXPECT_TRUE(Owner().Command1.UserClick());
+        EXPECT_EQ(Get<FormSelDir>(), nullptr);
+        EXPECT_EQ(State().FolderPickDone, 1);
+    }
+
+    // Opens the program picker for the 2D box from the settings window.
+    void InProgramPicker(std::function<void(FormSelFile&)> inside) {
+        if (Get<FormSetup>() == nullptr) {
+            EXPECT_TRUE(Owner().Command4.UserClick());
+        }
+        Ui().DuringWait([this, inside] {
+            FormSelFile* picker = Get<FormSelFile>();
+            ASSERT_NE(picker, nullptr);
+            inside(*picker);
+        });
+        EXPECT_TRUE(Get<FormSetup>()->Command1.UserClick());
+        EXPECT_EQ(Get<FormSelFile>(), nullptr);
+        EXPECT_EQ(State().ProgramPickTarget, 0);
+    }
+};
+
+TEST_F(Pickers, LayoutsFollowTheirTables) {
+    InFolderPicker([this](FormSelDir& picker) {
+        EXPECT_EQ(picker.Caption(), "フォルダ選択");
+        EXPECT_EQ(picker.Spec().clientWidth, 5130);
+        EXPECT_EQ(picker.Spec().clientHeight, 4005);
+        ExpectLayout(picker, {
+                                 {"Drive1", ui::ControlKind::DriveList, {120, 3360, 3495, 300}, 0, ""},
+                                 {"Dir1", ui::ControlKind::FolderList, {120, 120, 3495, 3030}, 1, ""},
+                                 {"Command1", ui::ControlKind::CommandButton, {3840, 240, 1095, 735}, 2, "選択"},
+                                 {"Command2", ui::ControlKind::CommandButton, {3840, 1080, 1095, 735}, 3, "中止"},
+                             });
+        EXPECT_TRUE(picker.Shown());
+        EXPECT_DOUBLE_EQ(picker.Top(), (Ui().Screen().height - picker.Height()) / 2);
+        EXPECT_TRUE(picker.Command2.UserClick());
+    });
+    InProgramPicker([this](FormSelFile& picker) {
+        EXPECT_EQ(picker.Caption(), "ＵＯ実行実行プログラム選択");
+        EXPECT_EQ(picker.Spec().clientWidth, 6180);
+        EXPECT_EQ(picker.Spec().clientHeight, 3660);
+        ExpectLayout(picker, {
+                                 {"Drive1", ui::ControlKind::DriveList, {120, 3240, 2295, 300}, 0, ""},
+                                 {"Dir1", ui::ControlKind::FolderList, {120, 120, 2295, 3030}, 1, ""},
+                                 {"File1", ui::ControlKind::FileList, {2520, 120, 2175, 3330}, 2, ""},
+                                 {"Command1", ui::ControlKind::CommandButton, {4920, 240, 1095, 735}, 3, "選択"},
+                                 {"Command2", ui::ControlKind::CommandButton, {4920, 1080, 1095, 735}, 4, "中断"},
+                             });
+        EXPECT_TRUE(picker.Shown());
+        EXPECT_DOUBLE_EQ(picker.Left(), (Ui().Screen().width - picker.Width()) / 2);
+        EXPECT_TRUE(picker.Command2.UserClick());
+    });
+}
+
+TEST_F(Pickers, FolderPickerDeliversTheOpenedFolder) {
+    // Each opening starts from the working folder, not the last choice.
+    for (int round = 0; round < 2; ++round) {
+        InFolderPicker([](FormSelDir& picker) {
+            EXPECT_EQ(picker.Drive1.Drive(), "C:\\");
+            EXPECT_EQ(picker.Dir1.Path(), "C:\\TELK");
+            Browse(picker, "C:\\Program Files\\Ultima Online");
+            EXPECT_TRUE(picker.Command1.UserClick());
+        });
+        EXPECT_EQ(Owner().Text1.Text(), "C:\\Program Files\\Ultima Online");
+        EXPECT_EQ(State().UoFolder, "C:\\Program Files\\Ultima Online\\");
+    }
+
+    // A drive root keeps its one "\" in both places.
+    InFolderPicker([](FormSelDir& picker) {
+        Browse(picker, "D:\\");
+        EXPECT_TRUE(picker.Command1.UserClick());
+    });
+    EXPECT_EQ(Owner().Text1.Text(), "D:\\");
+    EXPECT_EQ(State().UoFolder, "D:\\");
+
+    // A highlighted folder is not the opened one.
+    InFolderPicker([](FormSelDir& picker) {
+        Browse(picker, "C:\\Games");
+        EXPECT_TRUE(picker.Dir1.UserHighlight(IndexOf(picker.Dir1, "UO")));
+        EXPECT_TRUE(picker.Command1.UserClick());
+    });
+    EXPECT_EQ(Owner().Text1.Text(), "C:\\Games");
+    EXPECT_EQ(State().UoFolder, "C:\\Games\\");
+}
+
+TEST_F(Pickers, FolderPickerCancelDeliversNothing) {
+    const std::string box = Owner().Text1.Text();
+    const std::string folder = State().UoFolder;
+    InFolderPicker([](FormSelDir& picker) {
+        Browse(picker, "D:\\Games");
+        EXPECT_TRUE(picker.Command2.UserClick());
+    });
+    EXPECT_EQ(Owner().Text1.Text(), box);
+    EXPECT_EQ(State().UoFolder, folder);
+}
+
+TEST_F(Pickers, UnreadableDriveIsToldAndTheListsStayPut) {
+    InFolderPicker([this](FormSelDir& picker) {
+        Browse(picker, "C:\\Games");
+        const std::vector<std::string> folders = picker.Dir1.Items();
+        const int driveC = picker.Drive1.ListIndex();
+        EXPECT_TRUE(picker.Drive1.UserSelect(DriveIndex(picker.Drive1, 'Q')));
+        ASSERT_EQ(Ui().Boxes().size(), 1u);
+        EXPECT_EQ(Ui().Boxes()[0].text, kDriveUnreadable);
+        EXPECT_EQ(Ui().Boxes()[0].title, "TELK");
+        EXPECT_EQ(picker.Drive1.Drive(), "C:\\");
+        EXPECT_EQ(picker.Drive1.ListIndex(), driveC);
+        EXPECT_EQ(picker.Dir1.Path(), "C:\\Games");
+        EXPECT_EQ(picker.Dir1.Items(), folders);
+        // Still usable: another drive, then a pick.
+        Browse(picker, "D:\\Games");
+        EXPECT_TRUE(picker.Command1.UserClick());
+    });
+    EXPECT_EQ(State().UoFolder, "D:\\Games\\");
+
+    Ui().ClearBoxes();
+    InProgramPicker([this](FormSelFile& picker) {
+        Browse(picker, "D:\\Games");
+        const std::vector<std::string> files = picker.File1.Items();
+        EXPECT_TRUE(picker.Drive1.UserSelect(DriveIndex(picker.Drive1, 'Q')));
+        ASSERT_EQ(Ui().Boxes().size(), 1u);
+        EXPECT_EQ(Ui().Boxes()[0].text, kDriveUnreadable);
+        EXPECT_EQ(picker.Drive1.Drive(), "D:\\");
+        EXPECT_EQ(picker.Dir1.Path(), "D:\\Games");
+        EXPECT_EQ(picker.File1.Path(), "D:\\Games");
+        EXPECT_EQ(picker.File1.Items(), files);
+        ASSERT_TRUE(picker.File1.UserSelect(IndexOf(picker.File1, "uo3d.exe")));
+        EXPECT_TRUE(picker.Command1.UserClick());
+    });
+    EXPECT_EQ(Get<FormSetup>()->Text1.Text(), "D:\\Games\\uo3d.exe");
+}
+
+TEST_F(Pickers, FolderGoneBeforeItIsOpenedIsToldAndThePickerGoesOn) {
+    InFolderPicker([this](FormSelDir& picker) {
+        Browse(picker, "C:\\Games");
+        const std::vector<std::string> folders = picker.Dir1.Items();
+        const int uo = IndexOf(picker.Dir1, "UO");
+        stdfs::remove_all(Native("C:\\Games\\UO"));
+        EXPECT_TRUE(picker.Dir1.UserOpen(uo));
+        EXPECT_EQ(Ui().Boxes().size(), 1u);
+        EXPECT_EQ(picker.Dir1.Path(), "C:\\Games");
+        EXPECT_EQ(picker.Dir1.Items(), folders);
+        EXPECT_TRUE(picker.Command1.UserClick());
+    });
+    // The waiting window got its answer and is usable again.
+    EXPECT_EQ(State().UoFolder, "C:\\Games\\");
+    EXPECT_TRUE(Owner().Enabled());
+}
+
+TEST_F(Pickers, ProgramPickerFileListFollowsTheFolderAndDriveLists) {
+    InProgramPicker([](FormSelFile& picker) {
+        EXPECT_EQ(picker.Dir1.Path(), "C:\\TELK");
+        EXPECT_EQ(picker.File1.Path(), "C:\\TELK");
+        // Every ordinary file, not only programs; no folders.
+        EXPECT_EQ(picker.File1.Items(), std::vector<std::string>{"telk.ini"});
+        EXPECT_TRUE(picker.Drive1.UserSelect(DriveIndex(picker.Drive1, 'D')));
+        EXPECT_EQ(picker.Dir1.Path(), "D:\\");
+        EXPECT_EQ(picker.File1.Path(), "D:\\");
+        EXPECT_EQ(picker.File1.Items(), std::vector<std::string>{"UO.exe"});
+        EXPECT_EQ(picker.File1.FileName(), "");
+        Browse(picker, "C:\\Games\\UO");
+        EXPECT_EQ(picker.Drive1.Drive(), "C:\\");
+        EXPECT_EQ(picker.File1.Items(), std::vector<std::string>{"client.exe"});
+        ASSERT_TRUE(picker.File1.UserSelect(0));
+        EXPECT_TRUE(picker.Command1.UserClick());
+    });
+    EXPECT_EQ(Get<FormSetup>()->Text1.Text(), "C:\\Games\\UO\\client.exe");
+}
+
+TEST_F(Pickers, ProgramPickerFolderWhoseFilesCannotBeListedStepsBack) {
+    InProgramPicker([this](FormSelFile& picker) {
+        Browse(picker, "C:\\Games");
+        // The folder list reads C:\Games\UO (1st listing), the file list
+        // fails on it (2nd).
+        fs.FailNth(2);
+        EXPECT_TRUE(picker.Dir1.UserOpen(IndexOf(picker.Dir1, "UO")));
+        EXPECT_TRUE(fs.Fired());
+        fs.FailNth(0);
+        ASSERT_EQ(Ui().Boxes().size(), 1u);
+        EXPECT_EQ(Ui().Boxes()[0].text, "フォルダが開けないみたいです\r\n確認してくださいね");
+        // Both lists show the folder before, so a pick names a real file.
+        EXPECT_EQ(picker.Dir1.Path(), "C:\\Games");
+        EXPECT_EQ(picker.File1.Path(), "C:\\Games");
+
+        // The same through a drive change: the drive list steps back too.
+        Ui().ClearBoxes();
+        fs.FailNth(2);
+        EXPECT_TRUE(picker.Drive1.UserSelect(DriveIndex(picker.Drive1, 'D')));
+        EXPECT_TRUE(fs.Fired());
+        fs.FailNth(0);
+        EXPECT_EQ(Ui().Boxes().size(), 1u);
+        EXPECT_EQ(picker.Drive1.Drive(), "C:\\");
+        EXPECT_EQ(picker.Dir1.Path(), "C:\\Games");
+        EXPECT_EQ(picker.File1.Path(), "C:\\Games");
+        EXPECT_TRUE(picker.Command2.UserClick());
+    });
+    EXPECT_EQ(Get<FormSetup>()->Text1.Text(), "C:\\Clients\\2D\\UO.exe");
+}
+
+} // namespace
+} // namespace telk::test

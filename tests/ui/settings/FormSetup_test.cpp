@@ -1,0 +1,315 @@
+// The client settings window: opening from the client folder window, the
+// program picker for each box, save and discard with telk.ini, and what a
+// failing telk.ini does to them.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "ui/client_folder/FormUoSel.h"
+#include "ui/client_folder/RunFixture.h"
+#include "ui/pickers/FormSelDir.h"
+#include "ui/pickers/FormSelFile.h"
+#include "ui/settings/FormSetup.h"
+
+namespace telk::test {
+namespace {
+
+using ui::FormSelDir;
+using ui::FormSelFile;
+using ui::FormSetup;
+using ui::FormUoSel;
+
+const std::string k2D = "C:\\Clients\\2D\\UO.exe";
+const std::string k3D = "C:\\Clients\\3D\\UO.exe";
+
+class SettingsWindow : public RunFixture {
+protected:
+    void SetUp() override {
+        WriteIni({k2D, k3D, "C:\\Games\\UO\\"});
+        MakeFile("C:\\Clients\\New2D\\client.exe");
+        MakeFile("C:\\Clients\\New2D\\readme.txt");
+        MakeFile("D:\\UO.exe");
+        Start();
+    }
+
+    FormUoSel& Owner() { return *Get<FormUoSel>(); }
+
+    FormSetup& Open() {
+        EXPECT_TRUE(Owner().Command4.UserClick());
+        FormSetup* setup = Get<FormSetup>();
+        if (setup == nullptr) throw std::logic_error("the settings window did not open");
+        return *setup;
+    }
+
+    // Presses a "選択" button and runs pick inside the picker's wait.
+    void PickWith(ui::CommandButton& button, std::function<void(FormSelFile&)> pick) {
+        Ui().DuringWait([this, pick] {
+            FormSelFile* picker = Get<FormSelFile>();
+            ASSERT_NE(picker, nullptr);
+            pick(*picker);
+        });
+        EXPECT_TRUE(button.UserClick());
+    }
+
+    // Selects name in the picker's file list and presses "選択".
+    static void Choose(FormSelFile& picker, const std::string& folder, const std::string& name) {
+        Browse(picker, folder);
+        ASSERT_TRUE(picker.File1.UserSelect(IndexOf(picker.File1, name)));
+        EXPECT_TRUE(picker.Command1.UserClick());
+    }
+
+    void ExpectState(const std::string& client2D, const std::string& client3D, const std::string& uoFolder) {
+        EXPECT_EQ(State().Client2DPath, client2D);
+        EXPECT_EQ(State().Client3DPath, client3D);
+        EXPECT_EQ(State().UoFolder, uoFolder);
+    }
+};
+
+TEST_F(SettingsWindow, LayoutFollowsTheTable) {
+    const FormSetup& form = Open();
+    EXPECT_EQ(form.Caption(), "TELK設定");
+    EXPECT_EQ(form.Spec().clientWidth, 6735);
+    EXPECT_EQ(form.Spec().clientHeight, 2925);
+    struct Row {
+        const char* name;
+        ui::Rect rect;
+        int tab;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"Label1", {120, 120, 3735, 255}, 0, "２Ｄクライアント起動ファイル"},
+        {"Label2", {120, 1080, 3735, 255}, 1, "３Ｄクライアント起動ファイル"},
+        {"Text2", {120, 1440, 5535, 270}, 3, nullptr},
+        {"Command2", {5760, 1200, 855, 615}, 5, "選択"},
+        {"Command3", {120, 2160, 1215, 615}, 6, "保存"},
+        {"Command4", {3840, 2160, 1215, 615}, 7, "廃棄"},
+        {"Command5", {5400, 2160, 1215, 615}, 8, "終了"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ui::Control* c = form.Find(row.name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->Bounds().left, row.rect.left);
+        EXPECT_EQ(c->Bounds().top, row.rect.top);
+        EXPECT_EQ(c->Bounds().width, row.rect.width);
+        EXPECT_EQ(c->Bounds().height, row.rect.height);
+        EXPECT_EQ(c->TabIndex(), row.tab);
+        if (row.text) {
+            EXPECT_EQ(c->Text(), row.text);
+        }
+    }
+    EXPECT_DOUBLE_EQ(form.Top(), (Ui().Screen().height - form.Height()) / 2);
+    EXPECT_DOUBLE_EQ(form.Left(), (Ui().Screen().width - form.Width()) / 2);
+}
+
+TEST_F(SettingsWindow, OpensOverTheDisabledClientFolderWindowAndCloseGivesItBack) {
+    FormSetup& setup = Open();
+    EXPECT_TRUE(setup.Shown());
+    EXPECT_EQ(setup.Text1.Text(), k2D);
+    EXPECT_EQ(setup.Text2.Text(), k3D);
+    EXPECT_FALSE(Owner().Enabled());
+    EXPECT_FALSE(Owner().Command3.UserClick());
+
+    EXPECT_TRUE(setup.Text1.UserType("C:\\Unsaved\\UO.exe"));
+    EXPECT_TRUE(setup.Command5.UserClick());
+    EXPECT_EQ(Get<FormSetup>(), nullptr);
+    EXPECT_TRUE(Owner().Enabled());
+    EXPECT_EQ(Ui().FocusedForm(), &Owner());
+    // Unsaved edits are dropped without a question.
+    EXPECT_TRUE(Ui().Boxes().empty());
+    ExpectState(k2D, k3D, "C:\\Games\\UO");
+    EXPECT_EQ(Open().Text1.Text(), k2D);
+}
+
+TEST_F(SettingsWindow, PickedProgramLandsInItsOwnBoxOnly) {
+    FormSetup& setup = Open();
+    PickWith(setup.Command1, [&](FormSelFile& picker) {
+        EXPECT_EQ(State().ProgramPickTarget, 1);
+        EXPECT_FALSE(setup.Enabled());
+        EXPECT_FALSE(setup.Command5.UserClick());
+        Choose(picker, "C:\\Clients\\New2D", "client.exe");
+    });
+    EXPECT_EQ(Get<FormSelFile>(), nullptr);
+    EXPECT_EQ(State().ProgramPickTarget, 0);
+    EXPECT_EQ(setup.Text1.Text(), "C:\\Clients\\New2D\\client.exe");
+    EXPECT_EQ(setup.Text2.Text(), k3D);
+    EXPECT_TRUE(setup.Enabled());
+    EXPECT_EQ(Ui().FocusedForm(), &setup);
+
+    // A file in a drive root: one "\" between root and name.
+    PickWith(setup.Command2, [&](FormSelFile& picker) {
+        EXPECT_EQ(State().ProgramPickTarget, 2);
+        Choose(picker, "D:\\", "UO.exe");
+    });
+    EXPECT_EQ(State().ProgramPickTarget, 0);
+    EXPECT_EQ(setup.Text1.Text(), "C:\\Clients\\New2D\\client.exe");
+    EXPECT_EQ(setup.Text2.Text(), "D:\\UO.exe");
+    // Only the boxes change; the paths wait for "保存".
+    ExpectState(k2D, k3D, "C:\\Games\\UO");
+}
+
+TEST_F(SettingsWindow, PickWithoutAFileAsksForOneAndKeepsTheTarget) {
+    FormSetup& setup = Open();
+    PickWith(setup.Command2, [&](FormSelFile& picker) {
+        Browse(picker, "C:\\Clients\\New2D");
+        ASSERT_GT(picker.File1.ListCount(), 0);
+        EXPECT_TRUE(picker.Command1.UserClick());
+        ASSERT_EQ(Ui().Boxes().size(), 1u);
+        EXPECT_EQ(Ui().Boxes()[0].text, "ファイルが選択されたいないよ～");
+        EXPECT_EQ(Ui().Boxes()[0].title, "TELK");
+        EXPECT_EQ(Ui().Boxes()[0].buttons, ui::Buttons::Ok);
+        EXPECT_EQ(State().ProgramPickTarget, 2);
+        EXPECT_EQ(Get<FormSelFile>(), &picker);
+        // Still browsing; then "中断".
+        EXPECT_TRUE(picker.Command2.UserClick());
+    });
+    EXPECT_EQ(State().ProgramPickTarget, 0);
+    EXPECT_EQ(Get<FormSelFile>(), nullptr);
+    EXPECT_EQ(setup.Text1.Text(), k2D);
+    EXPECT_EQ(setup.Text2.Text(), k3D);
+    EXPECT_TRUE(setup.Enabled());
+}
+
+TEST_F(SettingsWindow, PickThenCloseKeepsThePathsAndTheFile) {
+    const std::string iniBefore = IniBytes();
+    FormSetup& setup = Open();
+    PickWith(setup.Command1, [](FormSelFile& picker) { Choose(picker, "C:\\Clients\\New2D", "client.exe"); });
+    EXPECT_TRUE(setup.Command5.UserClick());
+    ExpectState(k2D, k3D, "C:\\Games\\UO");
+    EXPECT_EQ(IniBytes(), iniBefore);
+    FormSetup& again = Open();
+    EXPECT_EQ(again.Text1.Text(), k2D);
+    EXPECT_EQ(again.Text2.Text(), k3D);
+}
+
+TEST_F(SettingsWindow, SaveWritesTheBoxesWithTheCurrentUoFolderAndReadsThemBack) {
+    // Typed into the client folder window but never accepted: not saved.
+    EXPECT_TRUE(Owner().Text1.UserType("C:\\Typed\\Elsewhere"));
+    FormSetup& setup = Open();
+    EXPECT_TRUE(setup.Text1.UserType("C:\\New\\2D.exe"));
+    EXPECT_TRUE(setup.Command3.UserClick());
+    EXPECT_EQ(IniBytes(), IniOf({"C:\\New\\2D.exe", k3D, "C:\\Games\\UO"}));
+    ExpectState("C:\\New\\2D.exe", k3D, "C:\\Games\\UO");
+    EXPECT_EQ(Get<FormSetup>(), &setup);
+    EXPECT_EQ(setup.Text1.Text(), "C:\\New\\2D.exe");
+    EXPECT_TRUE(Ui().Boxes().empty());
+    EXPECT_TRUE(setup.Command5.UserClick());
+
+    // A picked folder is the current one, with its "\".
+    MakeFolder("C:\\Games\\Picked");
+    Ui().DuringWait([this] {
+        FormSelDir* picker = Get<FormSelDir>();
+        ASSERT_NE(picker, nullptr);
+        Browse(*picker, "C:\\Games\\Picked");
+        EXPECT_TRUE(picker->Command1.UserClick());
+    });
+    EXPECT_TRUE(Owner().Command1.UserClick());
+    EXPECT_TRUE(Owner().Text1.UserType("C:\\Typed\\Again"));
+    EXPECT_TRUE(Open().Command3.UserClick());
+    EXPECT_EQ(IniBytes(), IniOf({"C:\\New\\2D.exe", k3D, "C:\\Games\\Picked\\"}));
+    ExpectState("C:\\New\\2D.exe", k3D, "C:\\Games\\Picked\\");
+}
+
+TEST_F(SettingsWindow, SaveReadsBackEmptyAndCommaPathsWhole) {
+    FormSetup& setup = Open();
+    EXPECT_TRUE(setup.Text1.UserType(""));
+    EXPECT_TRUE(setup.Command3.UserClick());
+    EXPECT_EQ(IniBytes(), IniOf({"", k3D, "C:\\Games\\UO"}));
+    ExpectState("", k3D, "C:\\Games\\UO");
+
+    // A comma would split the value and shift the rest up a line; the store
+    // writes it so that it reads back whole.
+    EXPECT_TRUE(setup.Text1.UserType("C:\\Games,Old\\UO.exe"));
+    EXPECT_TRUE(setup.Text2.UserType("  C:\\Spaced\\UO.exe"));
+    EXPECT_TRUE(setup.Command3.UserClick());
+    ExpectState("C:\\Games,Old\\UO.exe", "  C:\\Spaced\\UO.exe", "C:\\Games\\UO");
+}
+
+TEST_F(SettingsWindow, DiscardShowsWhatTheFileHoldsAndLeavesUoFolder) {
+    FormSetup& setup = Open();
+    // Another writer changed the file since the start, line 3 too.
+    WriteIni({"C:\\Other\\2D.exe", "C:\\Other\\3D.exe", "C:\\Elsewhere\\"});
+    EXPECT_TRUE(setup.Text1.UserType("C:\\Typed\\2D.exe"));
+    EXPECT_TRUE(setup.Command4.UserClick());
+    EXPECT_EQ(setup.Text1.Text(), "C:\\Other\\2D.exe");
+    EXPECT_EQ(setup.Text2.Text(), "C:\\Other\\3D.exe");
+    ExpectState("C:\\Other\\2D.exe", "C:\\Other\\3D.exe", "C:\\Games\\UO");
+
+    // After a save, discard brings back what was saved.
+    EXPECT_TRUE(setup.Text2.UserType("C:\\Saved\\3D.exe"));
+    EXPECT_TRUE(setup.Command3.UserClick());
+    EXPECT_TRUE(setup.Text1.UserType("C:\\Junk1"));
+    EXPECT_TRUE(setup.Text2.UserType("C:\\Junk2"));
+    EXPECT_TRUE(setup.Command4.UserClick());
+    EXPECT_EQ(setup.Text1.Text(), "C:\\Other\\2D.exe");
+    EXPECT_EQ(setup.Text2.Text(), "C:\\Saved\\3D.exe");
+    EXPECT_TRUE(Ui().Boxes().empty());
+    EXPECT_TRUE(setup.Command5.UserClick());
+    EXPECT_EQ(Open().Text2.Text(), "C:\\Saved\\3D.exe");
+}
+
+TEST_F(SettingsWindow, SettingsFileThatCannotBeWrittenOrReadIsToldAndChangesNothing) {
+    FormSetup& setup = Open();
+    // A folder where telk.ini should be: neither written nor read.
+    stdfs::remove(IniPath());
+    stdfs::create_directory(IniPath());
+    EXPECT_TRUE(setup.Text1.UserType("C:\\New\\2D.exe"));
+    for (ui::CommandButton* button : {&setup.Command3, &setup.Command4}) {
+        SCOPED_TRACE(button->Text());
+        Ui().ClearBoxes();
+        EXPECT_TRUE(button->UserClick());
+        ASSERT_EQ(Ui().Boxes().size(), 1u);
+        EXPECT_NE(Ui().Boxes()[0].text.find("telk.ini"), std::string::npos);
+        EXPECT_EQ(Ui().Boxes()[0].title, "TELK");
+        EXPECT_EQ(Ui().Boxes()[0].buttons, ui::Buttons::Ok);
+        ExpectState(k2D, k3D, "C:\\Games\\UO");
+        EXPECT_EQ(setup.Text1.Text(), "C:\\New\\2D.exe");
+        EXPECT_EQ(setup.Text2.Text(), k3D);
+        EXPECT_TRUE(setup.Enabled());
+        EXPECT_EQ(Get<FormSetup>(), &setup);
+    }
+
+    // Once the file can be written again, the same window saves.
+    stdfs::remove(IniPath());
+    Ui().ClearBoxes();
+    EXPECT_TRUE(setup.Command3.UserClick());
+    EXPECT_TRUE(Ui().Boxes().empty());
+    ExpectState("C:\\New\\2D.exe", k3D, "C:\\Games\\UO");
+    EXPECT_TRUE(setup.Command5.UserClick());
+    EXPECT_TRUE(Owner().Enabled());
+}
+
+TEST_F(SettingsWindow, SaveFailingAtEitherStepLeavesTheStateAsItWas) {
+    FormSetup& setup = Open();
+    EXPECT_TRUE(setup.Text1.UserType("C:\\New\\2D.exe"));
+    // 1: the write fails, so the file keeps its old lines and is not read;
+    // 2: the written file cannot be read back.
+    for (int n : {1, 2}) {
+        SCOPED_TRACE(n);
+        Ui().ClearBoxes();
+        fs.FailNth(n);
+        EXPECT_TRUE(setup.Command3.UserClick());
+        EXPECT_TRUE(fs.Fired());
+        EXPECT_EQ(Ui().Boxes().size(), 1u);
+        ExpectState(k2D, k3D, "C:\\Games\\UO");
+        EXPECT_EQ(setup.Text1.Text(), "C:\\New\\2D.exe");
+    }
+    fs.FailNth(0);
+
+    // A discard whose read fails keeps the boxes as the user left them.
+    WriteIni({"C:\\Other\\2D.exe", "C:\\Other\\3D.exe", "C:\\Games\\UO\\"});
+    Ui().ClearBoxes();
+    fs.FailNth(1);
+    EXPECT_TRUE(setup.Command4.UserClick());
+    EXPECT_TRUE(fs.Fired());
+    EXPECT_EQ(Ui().Boxes().size(), 1u);
+    EXPECT_EQ(setup.Text1.Text(), "C:\\New\\2D.exe");
+    EXPECT_EQ(setup.Text2.Text(), k3D);
+    ExpectState(k2D, k3D, "C:\\Games\\UO");
+    fs.FailNth(0);
+    EXPECT_TRUE(setup.Command4.UserClick());
+    EXPECT_EQ(setup.Text1.Text(), "C:\\Other\\2D.exe");
+}
+
+} // namespace
+} // namespace telk::test
