@@ -53,13 +53,21 @@ std::vector<std::string> Entries(FileSystem& fs, const std::string& folder) {
     return names;
 }
 
+// A sub-folder is first removed as it stands: on Windows that takes away a
+// link (junction) to a folder elsewhere without reaching into it. Only a
+// folder that is not empty is emptied first.
 void RemoveTree(FileSystem& fs, const std::string& folder) {
     for (const std::string& name : Entries(fs, folder)) {
         const std::string path = folder + "\\" + name;
-        if (FolderExists(fs, path))
-            RemoveTree(fs, path);
-        else
+        if (!FolderExists(fs, path)) {
             fs.RemoveFile(path);
+            continue;
+        }
+        try {
+            fs.RemoveFolder(path);
+        } catch (const FileError&) {
+            RemoveTree(fs, path);
+        }
     }
     fs.RemoveFolder(folder);
 }
@@ -239,7 +247,7 @@ void RestoreFromSlot(FileSystem& fs, const std::string& slotFolder, const std::s
         }
         // A replace that failed half-way may have moved the target to its
         // backup already; no backup of ours existed before.
-        if (false) {
+        if (replacing && replaced < items.size()) {
             Item& item = items[replaced];
             if (item.existed && FileExists(fs, item.backup)) {
                 try {

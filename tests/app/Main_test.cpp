@@ -37,8 +37,9 @@ protected:
     }
     ProgramState Prepare() { return Prepare(*fs); }
 
-    void ExpectFreshSlot(int slot) {
-        const std::string rel = "Settings\\" + std::to_string(slot) + "\\DATA.INI";
+    // store: the slot store's name as it stands on disk.
+    void ExpectFreshSlot(int slot, const std::string& store = "Settings") {
+        const std::string rel = store + "\\" + std::to_string(slot) + "\\DATA.INI";
         EXPECT_EQ(dir.ReadBytes(rel), kUnusedCp932 + "\r\nSlot" + std::to_string(slot) + "\r\n") << rel;
     }
 
@@ -140,8 +141,8 @@ TEST_F(MainTest, ExistingSlotsAreLeftAsTheyAre) {
     EXPECT_EQ(dir.ReadBytes("SETTINGS\\2\\DATA.INI"), "12-07-2026\r\nmine\r\n");
     EXPECT_EQ(dir.Names("SETTINGS\\3"), (Names{"DATA.INI", "chardata.mul"}));
     EXPECT_EQ(dir.ReadBytes("SETTINGS\\3\\chardata.mul"), "saved");
-    ExpectFreshSlot(3);
-    ExpectFreshSlot(0);
+    ExpectFreshSlot(3, "SETTINGS");
+    ExpectFreshSlot(0, "SETTINGS");
 }
 
 TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {

@@ -256,6 +256,17 @@ TEST_F(FileSystemContract, ReplaceFileKeepsTheOldFileUnderTheBackupName) {
     EXPECT_EQ(dir.ReadBytes("macros.txt.old"), "old");
 }
 
+TEST_F(FileSystemContract, ReplaceFileOverwritesAnEarlierBackup) {
+    dir.WriteBytes("macros.txt", "old");
+    dir.WriteBytes("macros.txt.new", "new");
+    dir.WriteBytes("macros.txt.old", "older");
+
+    fs->ReplaceFile(dir.Win("macros.txt"), dir.Win("macros.txt.new"), dir.Win("macros.txt.old"));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"macros.txt", "macros.txt.old"}));
+    EXPECT_EQ(dir.ReadBytes("macros.txt"), "new");
+    EXPECT_EQ(dir.ReadBytes("macros.txt.old"), "old");
+}
+
 TEST_F(FileSystemContract, ReplaceFileNeedsAnExistingTarget) {
     dir.WriteBytes("macros.txt.new", "new");
     const FileError error = ErrorOf(
@@ -268,6 +279,7 @@ TEST_F(FileSystemContract, CheckReplaceablePassesForFreeAndMissingFiles) {
     dir.WriteBytes("desktop.uos", "d");
     EXPECT_NO_THROW(fs->CheckReplaceable(dir.Win("desktop.uos")));
     EXPECT_NO_THROW(fs->CheckReplaceable(dir.Win("missing.uos")));
+    EXPECT_NO_THROW(fs->CheckReplaceable(dir.Win("Missing\\missing.uos")));
     EXPECT_EQ(dir.ReadBytes("desktop.uos"), "d");
 }
 

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FileError.h"
 #include "store/TextValues.h"
 #include "support/TempDir.h"
 
@@ -51,6 +50,8 @@ TEST_F(TextValuesTest, ReadsByTheClassicRule) {
         {"a quote inside an unquoted value is kept", "say \"hi\"\r\n", {"say \"hi\""}},
         {"blank-only line is an empty value", "   \r\nx\r\n", {"", "x"}},
         {"empty file has no value", "", {}},
+        // "未使用", then "ソフト", whose first second byte is 0x5C ("\").
+        {"code page bytes", "\x96\xa2\x8e\x67\x97\x70\r\n\x83\x5c\x83\x74\x83\x67\r\n", {"未使用", "ソフト"}},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadAll(c.bytes), c.values) << c.what;
 }
@@ -64,11 +65,6 @@ TEST_F(TextValuesTest, ReadingPastTheEndLeavesTheTargetAsItWas) {
     EXPECT_FALSE(reader.Read(target));
     EXPECT_EQ(target, "kept");
     EXPECT_FALSE(reader.Next().has_value());
-}
-
-TEST_F(TextValuesTest, DecodesTheCodePage) {
-    // "未使用" in CP932, then a value whose second byte is 0x5C ("\").
-    EXPECT_EQ(ReadAll("\x96\xa2\x8e\x67\x97\x70\r\n\x83\x5c\x83\x74\x83\x67\r\n"), (Values{"未使用", "ソフト"}));
 }
 
 TEST_F(TextValuesTest, OrdinaryValuesAreWrittenUnchanged) {
@@ -93,19 +89,6 @@ TEST_F(TextValuesTest, ValuesWithADoubleQuoteCannotBeQuotedAndStayAsTheyAre) {
     EXPECT_EQ(ReadAll(EncodeValues(*codec, {"\"name\""})), (Values{"name"}));
     // A quote that is not the first character is plain text.
     EXPECT_EQ(ReadAll(EncodeValues(*codec, {"a \"b\""})), (Values{"a \"b\""}));
-}
-
-TEST_F(TextValuesTest, FilesRoundTripThroughTheFileSystem) {
-    test::TempDir dir;
-    std::unique_ptr<FileSystem> fs = test::MakePlatformFileSystem();
-    const std::string path = dir.Win("v.ini");
-    WriteValues(*fs, *codec, path, {"一", "a,b"});
-    EXPECT_EQ(dir.ReadBytes("v.ini"), "\x88\xea\r\n\"a,b\"\r\n");
-    ValueReader reader = ReadValues(*fs, *codec, path);
-    EXPECT_EQ(reader.Next(), "一");
-    EXPECT_EQ(reader.Next(), "a,b");
-    EXPECT_EQ(reader.Next(), std::nullopt);
-    EXPECT_THROW(ReadValues(*fs, *codec, dir.Win("missing.ini")), FileError);
 }
 
 } // namespace

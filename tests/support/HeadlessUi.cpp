@@ -44,6 +44,7 @@ void HeadlessUi::DoEvents() {
 }
 
 void HeadlessUi::WaitWhile(const std::function<bool()>& condition) {
+    const NestedLoop loop(*this);
     while (condition()) {
         if (actions_.empty()) throw WaitStuck{};
         auto action = std::move(actions_.front());

@@ -327,8 +327,14 @@ std::vector<std::string> PosixFileSystem::List(const std::string& pattern, std::
     bool dot = false;
     bool dotDot = false;
     std::vector<std::string> names;
-    errno = 0;
-    while (const dirent* entry = readdir(dir)) {
+    int readError = 0;
+    for (;;) {
+        errno = 0; // readdir reports an error only through errno
+        const dirent* entry = readdir(dir);
+        if (entry == nullptr) {
+            readError = errno;
+            break;
+        }
         const std::string name = entry->d_name;
         if (name == "." || name == "..") {
             if (withFolders && MatchesFilePattern(name, namePattern)) (name == "." ? dot : dotDot) = true;
@@ -338,7 +344,6 @@ std::vector<std::string> PosixFileSystem::List(const std::string& pattern, std::
         if (!withFolders && IsFolderEntry(native, *entry)) continue;
         if (MatchesFilePattern(name, namePattern)) names.push_back(name);
     }
-    const int readError = errno;
     closedir(dir);
     if (readError != 0) Fail("list", pattern, readError);
 

@@ -273,7 +273,7 @@ void Win32FileSystem::CheckReplaceable(const std::string& path) {
         Handle file(OpenShared(api, DELETE));
         return file.Valid() ? ERROR_SUCCESS : GetLastError();
     });
-    if (error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND) return;
+    if (error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
     ThrowFileError("open", path, error);
 }
 

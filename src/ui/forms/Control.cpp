@@ -211,10 +211,15 @@ void DriveListBox::SetDrive(const std::string& root) {
     Raise(Change);
 }
 
+// As the classic list: the user's choice becomes current at once, readable
+// or not, and raises Change; the handler finds out when it lists the drive
+// and steps back with ShowDrive.
 bool DriveListBox::UserSelect(int index) {
     if (!CanTakeInput() || index < 0 || index >= static_cast<int>(roots_.size())) return false;
     const std::string root = roots_[static_cast<std::size_t>(index)];
-    Owner().Host().Dispatch([this, root] { SetDrive(root); });
+    if (root == drive_) return true;
+    ShowDrive(root);
+    Raise(Change);
     return true;
 }
 

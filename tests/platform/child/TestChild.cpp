@@ -1,7 +1,8 @@
 // A program for the launcher tests to start. It reports how it was started
 // (its own file, its current folder, its command line) into the file named
 // by TELK_CHILD_OUT, then, when TELK_CHILD_HOLD names a file, keeps running
-// until that file appears, so a test can see it running.
+// until that file appears (or the report disappears), so a test can see it
+// running.
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -112,9 +113,10 @@ int main(int argc, char** argv) {
 
     const std::string hold = Variable(NAME("TELK_CHILD_HOLD"));
     if (!hold.empty()) {
-        // Bounded, so a failed test cannot leave it behind for good.
+        // Bounded, and over once the test's folder (with the report) is
+        // gone, so a failed test cannot leave it behind.
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!Exists(hold) && std::chrono::steady_clock::now() < end)
+        while (!Exists(hold) && Exists(out) && std::chrono::steady_clock::now() < end)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return 0;

@@ -93,6 +93,16 @@ TEST_F(PosixFs, ListsDotEntriesFirstThenNamesInCaseInsensitiveOrder) {
               (std::vector<std::string>{".", "..", "10", "_x", "a.TXT", "Alpha", "b.txt", "B2", "C"}));
 }
 
+TEST_F(PosixFs, ABrokenSymbolicLinkIsListedAsAFile) {
+    dir.WriteBytes("real.txt", "");
+    std::filesystem::create_symlink(dir.Native("gone"), dir.Native("broken"));
+    std::filesystem::create_directory_symlink(dir.Native(), dir.Native("loop"));
+
+    EXPECT_EQ(fs.List(dir.Win("*.*"), Attr::Normal), (std::vector<std::string>{"broken", "real.txt"}));
+    EXPECT_EQ(fs.List(dir.Win("*.*"), Attr::Folder),
+              (std::vector<std::string>{".", "..", "broken", "loop", "real.txt"}));
+}
+
 TEST_F(PosixFs, NamesThatDifferOnlyInCaseResolveToOneOfThemAlways) {
     dir.WriteBytes("data.ini", "lower");
     dir.WriteBytes("Data.ini", "mixed");

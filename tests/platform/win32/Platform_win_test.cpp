@@ -75,6 +75,7 @@ TEST_F(Win32LauncherTest, IsRunningKnowsTheShortNameOfTheProgram) {
     ASSERT_NE(WideToUtf8(shortPath), program) << "no short name to test with";
     EXPECT_TRUE(launcher->IsRunning(WideToUtf8(shortPath))) << WideToUtf8(shortPath);
     dir.WriteBytes("release", "");
+    EXPECT_TRUE(WaitUntil([&] { return !launcher->IsRunning(program); }));
 }
 
 } // namespace

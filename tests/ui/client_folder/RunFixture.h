@@ -9,11 +9,14 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +32,7 @@
 #include "support/HeadlessUi.h"
 #include "ui/Windows.h"
 #include "ui/forms/Control.h"
+#include "ui/forms/Form.h"
 
 namespace telk::test {
 
@@ -74,6 +78,31 @@ template <class Picker> void Browse(Picker& picker, const std::string& folder) {
         const int index = IndexOf(picker.Dir1, name, picker.Dir1.OpenIndex() + 1);
         ASSERT_GE(index, 0) << name << " is not listed under " << picker.Dir1.Path();
         ASSERT_TRUE(picker.Dir1.UserOpen(index));
+    }
+}
+
+// One row of a window's layout table; a null text is not checked.
+struct LayoutRow {
+    const char* name;
+    ui::Rect rect;
+    int tab;
+    const char* text;
+    ui::Align align = ui::Align::Left;
+};
+
+inline void ExpectLayout(const ui::Form& form, std::initializer_list<LayoutRow> rows) {
+    for (const LayoutRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ui::Control* c = form.Find(row.name);
+        ASSERT_NE(c, nullptr);
+        const ui::Rect& r = c->Bounds();
+        EXPECT_EQ((std::vector<int>{r.left, r.top, r.width, r.height}),
+                  (std::vector<int>{row.rect.left, row.rect.top, row.rect.width, row.rect.height}));
+        EXPECT_EQ(c->TabIndex(), row.tab);
+        if (row.text != nullptr) {
+            EXPECT_EQ(c->Text(), row.text);
+        }
+        EXPECT_EQ(c->Alignment(), row.align);
     }
 }
 
@@ -145,7 +174,6 @@ protected:
 
     ProgramState& State() { return run_->state; }
     HeadlessUi& Ui() { return run_->ui; }
-    ui::Windows& Windows() { return run_->windows; }
     template <class F> F* Get() { return run_->windows.Get<F>(); }
 
 private:

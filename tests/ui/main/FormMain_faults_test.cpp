@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/Transfer.h"
 #include "support/MainWindowFixture.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/main/FormMain.h"
@@ -89,8 +90,11 @@ TEST_P(FormMainFaults, BackUpIsAllOrNothing) {
             break;
         }
         SCOPED_TRACE(w.fs.Log().at(static_cast<std::size_t>(n - 1)));
-        // A read of the refreshed rows may fail after the slot is complete.
+        // A step after the swap (removing the previous slot, reading the
+        // rows) may fail once the new slot is in place: the back-up stands,
+        // and what it could not remove is settled at the next start.
         if (w.ui.LastBoxText() == kDone) {
+            RepairSlotStore(*w.realFs, w.state.AppFolder);
             EXPECT_EQ(w.Snapshot("Settings"), clean.settings);
         } else {
             ExpectFailureTold(w);
@@ -99,7 +103,7 @@ TEST_P(FormMainFaults, BackUpIsAllOrNothing) {
         }
         EXPECT_EQ(w.Snapshot(CharFolderRel()), charBefore);
         EXPECT_TRUE(w.Main().Command4.CanTakeInput());
-
+        if (::testing::Test::HasFailure()) break;
     }
     EXPECT_GT(n, 5) << "a back-up takes at least one operation a file";
     EXPECT_LE(n, kMaxOperations) << "never ran clean";
@@ -126,7 +130,16 @@ TEST_P(FormMainFaults, RestoreIsAllOrNothing) {
         SCOPED_TRACE(w.fs.Log().at(static_cast<std::size_t>(n - 1)));
         if (w.Prompt() != nullptr) {
             // Only a step after the files were all in may fail without
-            // undoing the restore, and it must leave nothing behind.
+            // undoing the restore: removing a replaced file's old copy. That
+            // copy is left under its backup name, and the next restore into
+            // the folder takes it away.
+            Files now = w.Snapshot(CharFolderRel());
+            for (auto it = now.begin(); it != now.end();) {
+                const bool leftover = it->first.size() > 9 && it->first.ends_with(kBackupSuffix);
+                it = leftover ? now.erase(it) : std::next(it);
+            }
+            EXPECT_EQ(now, clean.character);
+            RestoreFromSlot(*w.realFs, w.state.SlotFolder, w.state.CharFolder);
             EXPECT_EQ(w.Snapshot(CharFolderRel()), clean.character);
         } else {
             ExpectFailureTold(w);
@@ -134,7 +147,7 @@ TEST_P(FormMainFaults, RestoreIsAllOrNothing) {
             EXPECT_TRUE(w.Main().Enabled());
             EXPECT_TRUE(w.Main().Command5.CanTakeInput());
         }
-
+        if (::testing::Test::HasFailure()) break;
     }
     EXPECT_GT(n, 5) << "a restore takes at least one operation a file";
     EXPECT_LE(n, kMaxOperations) << "never ran clean";

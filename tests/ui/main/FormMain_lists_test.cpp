@@ -43,7 +43,7 @@ TEST_F(FormMainLists, LoadShowsFirstAccountShardAndItsCharacters) {
     EXPECT_TRUE(ui.Boxes().empty());
 }
 
-TEST_F(FormMainLists, LoadLeavesRowsEmptyAndOnlyConfirmAndQuitUsable) {
+TEST_F(FormMainLists, AfterLoadingOnlyTheListsConfirmAndQuitAreUsable) {
     TwoAccounts();
     FormMain& main = OpenMain();
 
@@ -58,16 +58,10 @@ TEST_F(FormMainLists, LoadLeavesRowsEmptyAndOnlyConfirmAndQuitUsable) {
     EXPECT_TRUE(main.Command1.CanTakeInput());
     EXPECT_TRUE(main.Command3.CanTakeInput());
     EXPECT_EQ(main.Command1.Text(), "このキャラを\r\n編集したいな");
-}
-
-TEST_F(FormMainLists, LoadCentresShowsAndClosesTheWaitWindow) {
-    TwoAccounts();
-    FormMain& main = OpenMain();
-
+    // Centred and shown once the wait window is gone.
     EXPECT_EQ(windows.Get<FormWait>(), nullptr);
     ASSERT_FALSE(ui.ShownCaptions().empty());
     EXPECT_EQ(ui.ShownCaptions().back(), "どのキャラっすかね？");
-    EXPECT_TRUE(main.Shown());
     EXPECT_DOUBLE_EQ(main.Top(), (ui.Screen().height - main.Height()) / 2);
     EXPECT_DOUBLE_EQ(main.Left(), (ui.Screen().width - main.Width()) / 2);
 }

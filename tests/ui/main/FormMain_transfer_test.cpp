@@ -133,17 +133,6 @@ TEST_F(FormMainTransfer, ANameWithACommaComesBackWhole) {
     EXPECT_EQ(main.Text1(0).Text(), "Tank,PvP");
 }
 
-TEST_F(FormMainTransfer, BackUpWithAnEmptyNameWritesAnEmptyLine) {
-    FormMain& main = Confirmed();
-    main.Text1(0).UserType("");
-
-    ui.Answer(Answer::Ok);
-    main.Command4.UserClick();
-
-    EXPECT_EQ(ReadNoCase(SlotRel(0) + "\\DATA.INI"), DataIni({"12-07-2026", ""}));
-    EXPECT_EQ(main.Text1(0).Text(), "");
-}
-
 // ---- restore
 
 TEST_F(FormMainTransfer, RestoreCancelledChangesNothing) {
@@ -199,19 +188,6 @@ TEST_F(FormMainTransfer, RestoreCopiesIntoTheConfirmedCharacterAndOpensThePrompt
     EXPECT_FALSE(main.Combo1.UserSelect(0));
 }
 
-TEST_F(FormMainTransfer, RestoreFromASlotWithoutUoCfgKeepsTheCharactersOwn) {
-    FillSlot(0, "slot", false);
-    FormMain& main = Confirmed(/*heroUoCfg=*/true);
-
-    ui.Answer(Answer::Ok);
-    main.Command5.UserClick();
-
-    Files expected = CharFiles("slot", false);
-    expected[kOptionalCharFile] = std::string(kOptionalCharFile) + " of hero";
-    EXPECT_EQ(Snapshot(HeroRel()), expected);
-    EXPECT_NE(Prompt(), nullptr);
-}
-
 TEST_F(FormMainTransfer, ARunningClientIsAskedAboutAndCancelChangesNothing) {
     for (int which : {2, 3}) {
         SCOPED_TRACE(which);
@@ -248,23 +224,6 @@ TEST_F(FormMainTransfer, ARunningClientConfirmedGoesOnWithTheRestore) {
 
     EXPECT_EQ(Snapshot(HeroRel()), CharFiles("slot", true));
     EXPECT_NE(Prompt(), nullptr);
-}
-
-TEST_F(FormMainTransfer, RestoreIntoACharacterFolderGoneSinceConfirmingIsReported) {
-    FillSlot(0, "slot", true);
-    FormMain& main = Confirmed();
-    std::filesystem::remove_all(dir.Native(HeroRel()));
-
-    ui.Answer(Answer::Ok);
-    main.Command5.UserClick();
-
-    ASSERT_EQ(ui.Boxes().size(), 2u);
-    EXPECT_EQ(ui.Boxes()[1].buttons, Buttons::Ok);
-    EXPECT_NE(ui.Boxes()[1].text.find("Hero"), std::string::npos) << ui.Boxes()[1].text;
-    EXPECT_FALSE(dir.IsFolder(HeroRel()));
-    EXPECT_EQ(Prompt(), nullptr);
-    EXPECT_TRUE(main.Enabled());
-    EXPECT_TRUE(main.Command5.CanTakeInput());
 }
 
 } // namespace

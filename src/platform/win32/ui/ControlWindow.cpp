@@ -64,7 +64,27 @@ int Scale(int px96, unsigned dpi) {
     return MulDiv(px96, static_cast<int>(dpi), 96);
 }
 
-PixelBox BoxOf(const ui::Control& c, unsigned dpi) {
+int TextHeight(HFONT font) {
+    TEXTMETRICW tm{};
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return tm.tmHeight;
+}
+
+int TextWidth(HFONT font, const std::wstring& text) {
+    SIZE size{};
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
+}
+
+PixelBox BoxOf(const ui::Control& c, unsigned dpi, HFONT font, int roomRight) {
     ui::Rect r = c.Bounds();
     if (c.Kind() == ControlKind::Line) {
         // A line's rectangle is its two end points; draw it as an etched rule.
@@ -79,6 +99,25 @@ PixelBox BoxOf(const ui::Control& c, unsigned dpi) {
     // A combo box's window includes its dropped-down list; the closed field
     // takes its height from the font.
     if (IsCombo(c.Kind())) b.height += Scale(160, dpi);
+    // The layouts were made for narrower Japanese faces: a one-line label
+    // whose text no longer fits would lose its last characters, so it takes
+    // the free space to its right, never reaching the next control.
+    if (c.Kind() == ControlKind::Label && c.Alignment() == ui::Align::Left &&
+        c.Text().find('\n') == std::string::npos && roomRight > r.left + r.width) {
+        const int need = TextWidth(font, Utf8ToWide(c.Text())) + Scale(1, dpi);
+        if (need > b.width && b.height < 2 * TextHeight(font))
+            b.width = std::min(need, TwipsToPixels(roomRight, dpi) - b.left);
+    }
+    // The layouts were made for a font with a short line; a taller face
+    // (Yu Gothic UI, Meiryo UI) would lose its descenders in a one-line
+    // box, so the box grows about its middle until the line fits.
+    if (c.Kind() == ControlKind::TextBox) {
+        const int need = TextHeight(font) + 2 * GetSystemMetricsForDpi(SM_CYEDGE, dpi) + Scale(2, dpi);
+        if (b.height < need) {
+            b.top -= (need - b.height) / 2;
+            b.height = need;
+        }
+    }
     return b;
 }
 
@@ -127,7 +166,7 @@ void ControlWindow::Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT 
     font_ = font; // the folder list measures its entries while it is created
     if (IsDiagonalLine()) return;
     const Class cls = ClassOf(model_);
-    const PixelBox b = BoxOf(model_, dpi);
+    const PixelBox b = BoxOf(model_, dpi, font_, roomRight_);
     DWORD style = WS_CHILD | cls.style;
     if (model_.Visible()) style |= WS_VISIBLE;
     if (!model_.Enabled()) style |= WS_DISABLED;
@@ -141,7 +180,7 @@ void ControlWindow::Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT 
 void ControlWindow::Place(unsigned dpi) {
     dpi_ = dpi;
     if (!hwnd_) return;
-    const PixelBox b = BoxOf(model_, dpi);
+    const PixelBox b = BoxOf(model_, dpi, font_, roomRight_);
     SetWindowPos(hwnd_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -159,6 +198,7 @@ void ControlWindow::Sync(ui::Prop what) {
     switch (what) {
     case ui::Prop::Text:
         SetTextFromModel();
+        if (model_.Kind() == ControlKind::Label) Place(dpi_); // a longer line may need its room
         break;
     case ui::Prop::Enabled:
         EnableWindow(hwnd_, model_.Enabled() ? TRUE : FALSE);
@@ -331,13 +371,7 @@ void ControlWindow::OnEnter() {
 }
 
 int ControlWindow::ItemHeight() const {
-    TEXTMETRICW tm{};
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return std::max<int>(tm.tmHeight + Scale(2, dpi_), Scale(18, dpi_));
+    return std::max<int>(TextHeight(font_) + Scale(2, dpi_), Scale(18, dpi_));
 }
 
 void ControlWindow::Measure(MEASUREITEMSTRUCT& m) const {

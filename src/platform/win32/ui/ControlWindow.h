@@ -29,6 +29,9 @@ public:
     // Forgets the window (it is being destroyed with its form).
     void Detach() { hwnd_ = nullptr; }
     void Place(unsigned dpi);
+    // How far right (twips) a label may grow to show its whole line: up to
+    // the next control beside it.
+    void SetRoom(int rightTwips) { roomRight_ = rightTwips; }
     void SetFont(HFONT font, unsigned dpi);
 
     // Model -> control.
@@ -62,6 +65,7 @@ private:
     HFONT font_ = nullptr;
     unsigned dpi_ = 96;
     int writing_ = 0; // > 0 while the backend writes into the control
+    int roomRight_ = 0;
 };
 
 } // namespace telk::winui

@@ -95,6 +95,7 @@ void FormWindow::Create(unsigned dpi) {
     });
     for (ui::Control* c : order) {
         controls_.push_back(std::make_unique<ControlWindow>(*c, kFirstControlId + static_cast<int>(controls_.size())));
+        controls_.back()->SetRoom(RoomRightOf(*c));
         controls_.back()->Create(hwnd_, host_.Instance(), dpi_, FontFor(c->FontSpec()));
     }
     ApplyIcon();
@@ -129,6 +130,20 @@ void FormWindow::Show() {
     // The program had the user's last input, so it may come to the front
     // even when the window that was active has just been destroyed.
     if (IsWindowEnabled(hwnd_)) SetForegroundWindow(hwnd_);
+}
+
+int FormWindow::RoomRightOf(const ui::Control& control) const {
+    // The left edge of the nearest control to its right on the same band,
+    // else the form's edge.
+    const ui::Rect& r = control.Bounds();
+    int room = form_.Spec().clientWidth;
+    for (const ui::Control* other : form_.Controls()) {
+        if (other == &control || other->Kind() == ui::ControlKind::Line) continue;
+        const ui::Rect& o = other->Bounds();
+        const bool sameBand = o.top < r.top + r.height && o.top + o.height > r.top;
+        if (sameBand && o.left >= r.left + r.width) room = std::min(room, o.left);
+    }
+    return room;
 }
 
 HFONT FormWindow::FontFor(const ui::Font& font) {
@@ -337,6 +352,11 @@ ControlWindow* FormWindow::ByModel(const ui::Control& control) const {
     for (auto& c : controls_)
         if (&c->Model() == &control) return c.get();
     return nullptr;
+}
+
+HWND FormWindow::HandleOf(const ui::Control& control) const {
+    ControlWindow* c = ByModel(control);
+    return c ? c->Handle() : nullptr;
 }
 
 ControlWindow* FormWindow::ByWindow(HWND child) const {

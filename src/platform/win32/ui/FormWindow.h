@@ -34,6 +34,7 @@ public:
 
     ui::Form& Model() const { return form_; }
     HWND Handle() const { return hwnd_; }
+    HWND HandleOf(const ui::Control& control) const;
     unsigned Dpi() const { return dpi_; }
     // Outer size in twips, as the frame adds border and title bar.
     void OuterTwips(int& width, int& height) const;
@@ -60,6 +61,7 @@ private:
     // Lets go of the window and what it holds, without touching the model.
     void Release();
     HFONT FontFor(const ui::Font& font);
+    int RoomRightOf(const ui::Control& control) const;
     void ApplyIcon();
 
     ControlWindow* ById(int id) const;

@@ -44,6 +44,11 @@ HWND Win32Ui::WindowOf(const ui::Form& form) const {
     return w ? w->Handle() : nullptr;
 }
 
+HWND Win32Ui::WindowOf(const ui::Control& control) const {
+    FormWindow* w = Find(control.Owner());
+    return w ? w->HandleOf(control) : nullptr;
+}
+
 bool Win32Ui::IsOurs(HWND hwnd) const {
     if (!hwnd) return false;
     for (auto& w : windows_)

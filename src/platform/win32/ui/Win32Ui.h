@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/forms/Control.h"
+#include "ui/forms/Form.h"
 #include "ui/forms/Ui.h"
 
 namespace telk::winui {
@@ -43,8 +45,10 @@ public:
     // For the windows.
     HINSTANCE Instance() const { return instance_; }
     void ReportFailure(const std::string& what);
-    // The window of a loaded form, or nullptr.
+    // The window of a loaded form, or of one of its controls; nullptr when
+    // there is none.
     HWND WindowOf(const ui::Form& form) const;
+    HWND WindowOf(const ui::Control& control) const;
 
     // The DPI of the primary monitor, the one Screen() measures.
     static unsigned PrimaryDpi();
