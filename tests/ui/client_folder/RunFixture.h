@@ -6,12 +6,8 @@
 // disk, as the next start of the program would.
 #pragma once
 
-#include <unistd.h>
-
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -30,6 +26,7 @@
 #include "store/ProgramState.h"
 #include "support/FaultyFileSystem.h"
 #include "support/HeadlessUi.h"
+#include "support/TempDir.h"
 #include "ui/Windows.h"
 #include "ui/forms/Control.h"
 #include "ui/forms/Form.h"
@@ -37,15 +34,6 @@
 namespace telk::test {
 
 namespace stdfs = std::filesystem;
-
-inline stdfs::path MakeTempRoot() {
-    char pattern[] = "/tmp/telk-run-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made == nullptr) throw std::runtime_error("mkdtemp failed");
-    stdfs::create_directories(stdfs::path(made) / "c" / "TELK");
-    stdfs::create_directories(stdfs::path(made) / "d");
-    return made;
-}
 
 // Index of the entry shown as item, or -1.
 inline int IndexOf(const ui::ListControl& list, const std::string& item, int from = 0) {
@@ -109,66 +97,40 @@ inline void ExpectLayout(const ui::Form& form, std::initializer_list<LayoutRow> 
 class RunFixture : public ::testing::Test {
 protected:
     RunFixture()
-        : root_(MakeTempRoot()),
-          posix_({{'C', (root_ / "c").string()}, {'D', (root_ / "d").string()}, {'Q', (root_ / "missing").string()}}),
+        : posix_({{'C', root_.Native("c")}, {'D', root_.Native("d")}, {'Q', root_.Native("missing")}}),
           fs(posix_),
           codec("CP932"),
           launcher_(posix_) {
-        char* cwd = getcwd(nullptr, 0);
-        savedCwd_ = cwd ? cwd : "/";
-        free(cwd);
-        stdfs::current_path(root_ / "c" / "TELK");
+        root_.MakeFolder("c\\TELK");
+        root_.MakeFolder("d");
+        cwd_ = std::make_unique<ScopedCurrentFolder>(root_.Native("c\\TELK"));
     }
 
-    ~RunFixture() override {
-        run_.reset();
-        std::error_code ignored;
-        stdfs::current_path(savedCwd_, ignored);
-        stdfs::remove_all(root_, ignored);
-    }
+    ~RunFixture() override { run_.reset(); }
 
     // Native path of a path on drive C: or D: ("C:\Games\UO").
-    stdfs::path Native(const std::string& windowsPath) const {
-        std::string rest = windowsPath.substr(3);
-        while (!rest.empty() && rest.front() == '\\') rest.erase(0, 1);
-        for (char& c : rest)
-            if (c == '\\') c = '/';
-        const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath.at(0))));
-        return root_ / std::string(1, drive) / rest;
-    }
-    void MakeFolder(const std::string& windowsPath) const { stdfs::create_directories(Native(windowsPath)); }
-    void MakeFile(const std::string& windowsPath) const {
-        stdfs::create_directories(Native(windowsPath).parent_path());
-        std::ofstream(Native(windowsPath), std::ios::binary) << "MZ";
-    }
+    std::string Native(const std::string& windowsPath) const { return root_.Native(Rel(windowsPath)); }
+    void MakeFolder(const std::string& windowsPath) const { root_.MakeFolder(Rel(windowsPath)); }
+    void MakeFile(const std::string& windowsPath) const { root_.WriteBytes(Rel(windowsPath), "MZ"); }
     // A client folder the main window can open: Desktop with one character.
     void MakeClientFolder(const std::string& windowsPath) const {
         MakeFolder(windowsPath + "\\Desktop\\Account1\\Shard1\\Char1");
     }
 
-    stdfs::path IniPath() const { return root_ / "c" / "TELK" / "telk.ini"; }
-    // telk.ini as bytes, or "<missing>".
-    std::string IniBytes() const {
-        std::ifstream in(IniPath(), std::ios::binary);
-        if (!in) return "<missing>";
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    std::string IniPath() const { return Native("C:\\TELK\\telk.ini"); }
+    std::string IniBytes() const { return root_.ReadBytes(Rel("C:\\TELK\\telk.ini")); }
     // The bytes of a settings file holding these lines, as the program writes them.
     std::string IniOf(std::initializer_list<std::string> lines) {
         std::string bytes;
         for (const std::string& line : lines) bytes += codec.ToAnsi(line) + "\r\n";
         return bytes;
     }
-    void WriteIni(std::initializer_list<std::string> lines) {
-        std::ofstream(IniPath(), std::ios::binary | std::ios::trunc) << IniOf(lines);
-    }
+    void WriteIni(std::initializer_list<std::string> lines) { root_.WriteBytes(Rel("C:\\TELK\\telk.ini"), IniOf(lines)); }
 
     // A new run through the start routine; the client folder window is up.
     void Start() {
         run_.reset();
-        run_ = std::make_unique<Run>(fs, codec, clock_, launcher_, (root_ / "telk.lock").string());
+        run_ = std::make_unique<Run>(fs, codec, clock_, launcher_, root_.Native("telk.lock"));
         Main(run_->windows);
     }
 
@@ -187,8 +149,15 @@ private:
         ui::Windows windows;
     };
 
-    stdfs::path root_;
-    std::string savedCwd_;
+    // "D:\Games" -> "d\Games", below the temporary folder.
+    static std::string Rel(const std::string& windowsPath) {
+        std::string rest = windowsPath.substr(3);
+        while (!rest.empty() && rest.front() == '\\') rest.erase(0, 1);
+        const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath.at(0))));
+        return rest.empty() ? std::string(1, drive) : std::string(1, drive) + "\\" + rest;
+    }
+
+    TempDir root_;
     PosixFileSystem posix_;
 
 protected:
@@ -198,6 +167,7 @@ protected:
 private:
     PosixClock clock_;
     PosixLauncher launcher_;
+    std::unique_ptr<ScopedCurrentFolder> cwd_;
     std::unique_ptr<Run> run_;
 };
 
