@@ -293,6 +293,8 @@ bool PosixFileSystem::CanOpenForReading(const std::string& path) {
 }
 
 bool PosixFileSystem::CanEnterFolder(const std::string& path) {
+    // As on Windows, an empty path names no folder to change to.
+    if (path.empty()) return false;
     const std::string native = NativePath(path);
     if (native.empty()) return false;
     struct stat info {};

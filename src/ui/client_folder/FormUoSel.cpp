@@ -62,9 +62,7 @@ void FormUoSel::Command2_Click() {
 
     state.UoFolder = typed;
     if (state.UoFolder.empty() || state.UoFolder.back() != '\\') state.UoFolder += '\\';
-    // An empty box names no folder, even where the platform would take an
-    // empty path for the current one.
-    if (typed.empty() || !FolderExists(fs, typed)) return EndWith(kNoFolder);
+    if (!FolderExists(fs, typed)) return EndWith(kNoFolder);
 
     SetEnabled(false);
     ctx_.windows.Load<FormWait>();

@@ -299,10 +299,12 @@ TEST_F(Win32UiTest, ComboBoxMirrorsItemsChoiceAndText) {
     EXPECT_EQ(form.Combo1.Text(), "アカウント1");
     EXPECT_EQ(form.comboClicks, 2);
 
-    // The user types into the field: the text counts, no click.
+    // The user types into the field (over the chosen text): the text
+    // counts, no click.
     HWND field = GetWindow(combo, GW_CHILD);
     ASSERT_NE(field, nullptr);
-    SetWindowTextW(field, L"手入力");
+    SendMessageW(field, EM_SETSEL, 0, -1);
+    for (wchar_t ch : std::wstring(L"手入力")) SendMessageW(field, WM_CHAR, ch, 1);
     EXPECT_EQ(form.Combo1.Text(), "手入力");
     EXPECT_EQ(form.comboClicks, 2);
 
