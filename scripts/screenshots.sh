@@ -40,6 +40,11 @@ fi
 # wait for a manager to take a window down (2 s on every destroy otherwise).
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+set_dpi() {
+  dpi=$1
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+}
+set_dpi 96
 
 drive_c=$WINEPREFIX/drive_c
 work=$drive_c/TELK
@@ -108,15 +113,18 @@ ended() {
   fail "telk.exe did not end"
 }
 
+# Twips to pixels at the prefix's DPI.
+px() { echo $((($1 * dpi + 720) / 1440)); }
+
 # click TITLE CLIENT_W CLIENT_H LEFT TOP WIDTH HEIGHT: the centre of a
-# control, all in twips as the layout tables give them (15 a pixel here).
+# control, all in twips as the layout tables give them.
 click() {
   local id X Y WIDTH HEIGHT SCREEN WINDOW
   id=$(window "$1")
   eval "$(xdotool getwindowgeometry --shell "$id")"
-  local bx=$(((WIDTH - $2 / 15) / 2))
-  local by=$((HEIGHT - $3 / 15 - bx))
-  xdotool mousemove $((X + bx + ($4 + $6 / 2) / 15)) $((Y + by + ($5 + $7 / 2) / 15))
+  local bx=$(((WIDTH - $(px "$2")) / 2))
+  local by=$((HEIGHT - $(px "$3") - bx))
+  xdotool mousemove $((X + bx + $(px $(($4 + $6 / 2))))) $((Y + by + $(px $(($5 + $7 / 2)))))
   sleep 0.3
   xdotool click "${8:-1}"
   sleep 0.2
@@ -143,15 +151,26 @@ answer() {
 }
 
 # The window alone.
+# With no window manager the keyboard focus follows the pointer: moving it
+# off a button (Wine starts with it mid-screen) would leave the window
+# inactive unless it is given the focus outright.
+focus() {
+  xdotool mousemove 1 1
+  xdotool windowfocus --sync "$(window "$1")"
+}
+
 shot_window() {
   local id
   id=$(window "$2")
+  focus "$2"
   sleep 0.6
   import -window "$id" "$out/$1.png"
 }
 
-# Every TELK window on screen, as they stand over one another.
+# Every TELK window on screen, as they stand over one another; the one
+# titled $2 is the active one.
 shot_all() {
+  focus "$2"
   sleep 0.6
   local x0=99999 y0=99999 x1=0 y1=0 X Y WIDTH HEIGHT SCREEN WINDOW id
   for id in $(xdotool search --onlyvisible --classname 'telk.exe'); do
@@ -183,7 +202,7 @@ start_telk
 shot_window 01-client-folder "$UOSEL"
 
 uosel 120 840 1575 495                        # これじゃない
-shot_all 02-folder-picker
+shot_all 02-folder-picker "$SELDIR"
 seldir 3840 1080 1095 735                     # 中止
 closed "$SELDIR"
 
@@ -192,7 +211,7 @@ shot_window 03-settings "$SETUP"
 setup 5760 240 855 615                        # 選択 (2D)
 shot_window 04-program-picker "$SELFILE"
 selfile 4920 240 1095 735                     # 選択 with no file chosen
-shot_all 05-program-picker-no-file
+shot_all 05-program-picker-no-file '^TELK$'
 answer '^TELK$'
 selfile 4920 1080 1095 735                    # 中断
 closed "$SELFILE"
@@ -231,20 +250,32 @@ main 2040 2520 2295 375                       # its name box
 type_into "$MAIN" 'いつもの装備'
 shot_window 08-main-confirmed "$MAIN"
 main 4680 1680 1335 855                       # バックアップ
-shot_all 09-backup-question
+shot_all 09-backup-question '^TELK$'
 answer '^TELK$'
 answer '^TELK$'
 main 4680 2880 1335 855                       # リストア
 answer '^TELK$'
 window "$RUNUO" >/dev/null
 shot_window 10-launch-prompt "$RUNUO"
-shot_all 11-launch-prompt-over-main
+shot_all 11-launch-prompt-over-main "$RUNUO"
 click "$RUNUO" $RUNUO_W $RUNUO_H 3840 720 1455 855   # なんもしない
 closed "$RUNUO"
 main 240 4080 5775 735                        # 終了
-shot_all 12-quit-question
+shot_all 12-quit-question '^確認しま～す$'
 answer '^確認しま～す$'
 ended
+
+# ---- run 4: at 150 % (144 DPI), the same layout scaled
+
+set_dpi 144
+start_telk
+shot_window 13-client-folder-150 "$UOSEL"
+uosel 2040 840 1575 495                       # いいよん
+shot_window 14-main-150 "$MAIN"
+kill "$telk"
+wait "$telk" 2>/dev/null || true
+telk=
+set_dpi 96
 
 echo "screenshots in $out:"
 ls "$out"

@@ -276,6 +276,12 @@ void RequireDisplay() {
         Fail("no display: the end-to-end tests show real windows; run them under xvfb-run (scripts/test.sh does)");
 }
 
+void QuietCrashes() {
+    if (!IsWine()) return;
+    const DWORD off = 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\WineDbg", L"ShowCrashDialog", REG_DWORD, &off, sizeof off);
+}
+
 // ---- waiting
 
 void WaitUntil(const std::function<bool()>& condition, const std::string& what, std::chrono::milliseconds timeout) {
@@ -291,6 +297,14 @@ void WaitUntil(const std::function<bool()>& condition, const std::string& what, 
 }
 
 // ---- processes
+
+bool Alive(DWORD pid) {
+    HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!h) return false;
+    const bool alive = WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+    CloseHandle(h);
+    return alive;
+}
 
 Process::~Process() {
     Kill();
@@ -388,7 +402,14 @@ HWND FindTopWindow(DWORD pid, const std::wstring& caption) {
 
 HWND WaitWindow(DWORD pid, const std::wstring& caption) {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopWindow(pid, caption)) != nullptr; }, "the window \"" + Utf8(caption) + "\"");
+    const std::string what = "the window \"" + Utf8(caption) + "\"";
+    WaitUntil(
+        [&] {
+            if ((found = FindTopWindow(pid, caption)) != nullptr) return true;
+            if (!Alive(pid)) Fail("the program ended while waiting for " + what);
+            return false;
+        },
+        what);
     return found;
 }
 
@@ -589,7 +610,13 @@ std::optional<MessageBoxSeen> FindMessageBox(DWORD pid) {
 
 MessageBoxSeen WaitMessageBox(DWORD pid) {
     std::optional<MessageBoxSeen> box;
-    WaitUntil([&] { return (box = FindMessageBox(pid)).has_value() && !box->text.empty(); }, "a message box");
+    WaitUntil(
+        [&] {
+            if ((box = FindMessageBox(pid)).has_value() && !box->text.empty()) return true;
+            if (!Alive(pid)) Fail("the program ended while waiting for a message box");
+            return false;
+        },
+        "a message box");
     return *box;
 }
 

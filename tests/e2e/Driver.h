@@ -89,6 +89,9 @@ std::wstring ClientExe();
 std::wstring WindowsPath(const std::wstring& path);
 // Throws unless windows can be shown (under Wine: an X display).
 void RequireDisplay();
+// Under Wine, a crashing program gets a back-trace on the console instead of
+// a crash dialog that would wait for a user.
+void QuietCrashes();
 
 // ---- waiting
 
@@ -97,6 +100,8 @@ void WaitUntil(const std::function<bool()>& condition, const std::string& what,
                std::chrono::milliseconds timeout = kTimeout);
 
 // ---- processes
+
+bool Alive(DWORD pid);
 
 class Process {
 public:

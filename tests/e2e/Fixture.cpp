@@ -57,6 +57,7 @@ UoSelWindow UoSelWindow::Of(HWND window) {
 
 void TelkTest::SetUp() {
     RequireDisplay();
+    QuietCrashes();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     root_ = std::make_unique<TempFolder>(info->name());
     work_ = Join(root_->Path(), L"work");

@@ -49,9 +49,9 @@ TEST_F(Pickers, TheFolderPickerCancelsAndSelectsTheOpenedFolder) {
 
     // The picked folder is the one the main window lists, and the one saved.
     const MainWindow main = Accept(w);
-    const auto accounts = Items(main.account);
-    EXPECT_EQ(std::set<std::wstring>(accounts.begin(), accounts.end()),
-              std::set<std::wstring>(SampleAccounts().begin(), SampleAccounts().end()));
+    const auto listed = Items(main.account);
+    const auto accounts = SampleAccounts();
+    EXPECT_EQ(std::set<std::wstring>(listed.begin(), listed.end()), std::set<std::wstring>(accounts.begin(), accounts.end()));
     QuitWithOk(main);
     EXPECT_EQ(SettingsBytes(), Cp932Lines({Utf8(s.client2D), Utf8(s.client3D), Utf8(s.install) + "\\"}));
 }

@@ -110,13 +110,11 @@ PixelBox BoxOf(const ui::Control& c, unsigned dpi, HFONT font, int roomRight) {
     }
     // The layouts were made for a font with a short line; a taller face
     // (Yu Gothic UI, Meiryo UI) would lose its descenders in a one-line
-    // box, so the box grows about its middle until the line fits.
+    // box, so the box grows downwards (its label sits above it) until the
+    // line fits.
     if (c.Kind() == ControlKind::TextBox) {
         const int need = TextHeight(font) + 2 * GetSystemMetricsForDpi(SM_CYEDGE, dpi) + Scale(2, dpi);
-        if (b.height < need) {
-            b.top -= (need - b.height) / 2;
-            b.height = need;
-        }
+        b.height = std::max(b.height, need);
     }
     return b;
 }
