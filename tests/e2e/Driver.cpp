@@ -235,8 +235,8 @@ TempFolder::~TempFolder() {
     if (Env(L"TELK_E2E_KEEP").empty()) RemoveTree(path_);
 }
 
-HeldFile::HeldFile(const std::wstring& path) {
-    handle_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+HeldFile::HeldFile(const std::wstring& path, DWORD share) {
+    handle_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) Fail(LastError("cannot hold " + Utf8(path)));
 }
 

@@ -67,10 +67,11 @@ private:
     std::wstring path_;
 };
 
-// Holds a file open with no sharing, as the running game client does.
+// Holds a file open for reading and writing, as the running game client
+// does: sharing nothing, or letting others only read.
 class HeldFile {
 public:
-    explicit HeldFile(const std::wstring& path);
+    explicit HeldFile(const std::wstring& path, DWORD share = 0);
     ~HeldFile();
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
