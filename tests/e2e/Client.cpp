@@ -1,7 +1,9 @@
 // Stands in for the game client: records how it was started (its command line
 // and its current folder, UTF-8, one a line) in "<its own path>.record", then
-// ends. The record is written under another name and renamed, so a reader
-// that sees it sees it whole.
+// ends; with "--stay" it keeps running, as a client in play, until the test
+// ends it (two minutes at most, so none is left behind). The record is
+// written under another name and renamed, so a reader that sees it sees it
+// whole.
 
 #include <windows.h>
 
@@ -36,5 +38,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
     CloseHandle(h);
     if (!ok || !MoveFileExW(partial.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING)) return 4;
+    if (wcsstr(GetCommandLineW(), L" --stay")) Sleep(120000);
     return 0;
 }

@@ -145,11 +145,6 @@ bool IsFile(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsFolder(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 namespace {
 
 template <class F> void EachEntry(const std::wstring& folder, F f) {
@@ -276,10 +271,12 @@ void RequireDisplay() {
         Fail("no display: the end-to-end tests show real windows; run them under xvfb-run (scripts/test.sh does)");
 }
 
-void QuietCrashes() {
+void PrepareWine() {
     if (!IsWine()) return;
     const DWORD off = 0;
     RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\WineDbg", L"ShowCrashDialog", REG_DWORD, &off, sizeof off);
+    const wchar_t no[] = L"N";
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", L"Managed", REG_SZ, no, sizeof no);
 }
 
 // ---- waiting
@@ -311,8 +308,9 @@ Process::~Process() {
     if (process_) CloseHandle(process_);
 }
 
-void Process::Start(const std::wstring& exe, const std::wstring& folder) {
+void Process::Start(const std::wstring& exe, const std::wstring& folder, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -362,6 +360,13 @@ RECT ScreenRect(HWND window) {
 }
 
 bool Enabled(HWND window) { return IsWindowEnabled(window) != FALSE; }
+
+HWND Focused(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
 
 namespace {
 

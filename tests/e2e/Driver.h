@@ -45,7 +45,6 @@ void MakeFolders(const std::wstring& path);
 void WriteBytes(const std::wstring& path, std::string_view bytes); // creates the folders
 std::optional<std::string> ReadBytes(const std::wstring& path);
 bool IsFile(const std::wstring& path);
-bool IsFolder(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 void CopyOrThrow(const std::wstring& from, const std::wstring& to);
 // Everything under a folder: relative path -> bytes ("/" for a folder), so two
@@ -54,7 +53,8 @@ using Tree = std::map<std::wstring, std::string>;
 Tree Snapshot(const std::wstring& folder);
 std::string Describe(const Tree& before, const Tree& after);
 
-// A fresh folder under the Wine prefix's temporary folder, removed at the end.
+// A fresh folder under the Wine prefix's temporary folder, removed at the end
+// (kept when TELK_E2E_KEEP is set, to look at after a failure).
 class TempFolder {
 public:
     explicit TempFolder(const std::string& tag);
@@ -90,9 +90,11 @@ std::wstring ClientExe();
 std::wstring WindowsPath(const std::wstring& path);
 // Throws unless windows can be shown (under Wine: an X display).
 void RequireDisplay();
-// Under Wine, a crashing program gets a back-trace on the console instead of
-// a crash dialog that would wait for a user.
-void QuietCrashes();
+// Under Wine: a crashing program gets a back-trace on the console instead of
+// a crash dialog that would wait for a user; and with no window manager in
+// Xvfb, windows are left unmanaged so that hiding one does not wait for a
+// manager's answer.
+void PrepareWine();
 
 // ---- waiting
 
@@ -111,7 +113,7 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    void Start(const std::wstring& exe, const std::wstring& folder);
+    void Start(const std::wstring& exe, const std::wstring& folder, const std::wstring& arguments = L"");
     DWORD Id() const { return id_; }
     bool Running() const;
     void WaitExit(const std::string& what, std::chrono::milliseconds timeout = kTimeout);
@@ -128,6 +130,8 @@ std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window); // WM_GETTEXT, works across processes
 RECT ScreenRect(HWND window);
 bool Enabled(HWND window);
+// The control that has the keyboard focus in the window's thread.
+HWND Focused(HWND window);
 
 // Visible top-level windows of a process.
 std::vector<HWND> TopWindows(DWORD pid);

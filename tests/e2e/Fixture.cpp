@@ -57,7 +57,7 @@ UoSelWindow UoSelWindow::Of(HWND window) {
 
 void TelkTest::SetUp() {
     RequireDisplay();
-    QuietCrashes();
+    PrepareWine();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     root_ = std::make_unique<TempFolder>(info->name());
     work_ = Join(root_->Path(), L"work");
@@ -135,6 +135,11 @@ void TelkTest::QuitWithOk(const MainWindow& main) {
     telk_.WaitExit("quit with OK");
 }
 
+::testing::AssertionResult SameTree(const Tree& before, const Tree& after) {
+    if (before == after) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Describe(before, after);
+}
+
 void ExpectFolderHoldsCharacter(const std::wstring& folder, const SampleCharacter& c, bool withCfg) {
     for (const auto& file : kRequiredFiles)
         EXPECT_EQ(ReadBytes(Join(folder, file)).value_or("<missing>"), SampleFileBytes(c, file))
@@ -143,6 +148,13 @@ void ExpectFolderHoldsCharacter(const std::wstring& folder, const SampleCharacte
         EXPECT_EQ(ReadBytes(Join(folder, kCfgFile)).value_or("<missing>"), SampleFileBytes(c, kCfgFile))
             << Utf8(Join(folder, kCfgFile));
     }
+}
+
+std::string ExpectBackedUp(const std::wstring& slot, const std::string& dayBegun, const std::string& name) {
+    const std::string dataIni = ReadBytes(Join(slot, L"DATA.INI")).value_or("<missing>");
+    const std::string date = dataIni == Cp932Lines({dayBegun, name}) ? dayBegun : Today();
+    EXPECT_EQ(dataIni, Cp932Lines({date, name})) << Utf8(slot);
+    return date;
 }
 
 void ExpectClientStarted(const std::wstring& client, const std::wstring& folder) {

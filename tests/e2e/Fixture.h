@@ -90,8 +90,15 @@ private:
     std::unique_ptr<SampleClient> sample_;
 };
 
+// Two snapshots alike, or what differs.
+::testing::AssertionResult SameTree(const Tree& before, const Tree& after);
+
 // Test helpers for files.
 void ExpectFolderHoldsCharacter(const std::wstring& folder, const SampleCharacter& character, bool withCfg);
+// The slot's DATA.INI as a back-up writes it: the day of the back-up (the
+// day it began, or today if midnight passed since) and the name; returns
+// the date.
+std::string ExpectBackedUp(const std::wstring& slot, const std::string& dayBegun, const std::string& name);
 // The test client was started as exactly that file, with no arguments, in
 // the folder.
 void ExpectClientStarted(const std::wstring& client, const std::wstring& folder);

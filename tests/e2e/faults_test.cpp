@@ -1,6 +1,7 @@
 // Faults the real program must survive: a character file held open by
 // another process (the running client, as it were) during a back-up and
-// during a restore, and a client program that is not there.
+// during a restore, a restore while the client runs, and a client program
+// that is not there.
 
 #include "Fixture.h"
 
@@ -28,46 +29,28 @@ TEST_F(Faults, ABackUpWhileACharacterFileIsHeldChangesNothing) {
     Type(main.name[1], L"新しい名前");
     const Tree slotBefore = Snapshot(Slot(1));
     const Tree characterBefore = Snapshot(mageFolder);
-    auto backUp = [&] {
-        PostClick(main.backup);
-        Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
-    };
-    auto expectNothingChanged = [&] {
-        const Tree slotAfter = Snapshot(Slot(1));
-        EXPECT_EQ(slotAfter, slotBefore) << Describe(slotBefore, slotAfter);
-        EXPECT_TRUE(telk_.Running());
-        WaitUntil([&] { return Enabled(main.window) && Enabled(main.backup); }, "the main window to be usable");
-        // No new date for a slot whose copies did not all succeed.
-        EXPECT_EQ(Utf8(TextOf(main.date[1])), "01-02-2024");
-    };
     {
-        // Held without sharing: the file cannot even be opened for reading,
+        // Held without sharing, the file cannot even be opened for reading,
         // so it counts as missing.
         HeldFile held(Join(mageFolder, L"macros.txt"));
-        backUp();
+        PostClick(main.backup);
+        Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
         Answer(ExpectMessage(kTitle, L"必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ"), IDOK);
-        expectNothingChanged();
+        EXPECT_TRUE(SameTree(slotBefore, Snapshot(Slot(1))));
+        EXPECT_TRUE(telk_.Running());
+        WaitUntil([&] { return Enabled(main.window) && Enabled(main.backup); }, "the main window to be usable");
+        EXPECT_EQ(Utf8(TextOf(main.date[1])), "01-02-2024");
     }
-    {
-        // EXPERIMENT
-        HeldFile held(Join(Slot(1), L"skillgrp.mul"));
-        backUp();
-        const MessageBoxSeen report = WaitMessageBox(Pid());
-        fprintf(stderr, "BOX: %s\n", Utf8(report.text).c_str());
-        Answer(report, IDOK);
-        const Tree slotAfter = Snapshot(Slot(1));
-        fprintf(stderr, "DIFF: %s\n", Describe(slotBefore, slotAfter).c_str());
-        fprintf(stderr, "WORK: %s\n", Describe(Tree{}, Snapshot(Work())).c_str());
-    }
-    EXPECT_EQ(Snapshot(mageFolder), characterBefore);
+    EXPECT_TRUE(SameTree(characterBefore, Snapshot(mageFolder)));
 
     // Once the file is free the same back-up goes through.
     Type(main.name[1], L"新しい名前");
-    backUp();
+    const std::string day = Today();
+    PostClick(main.backup);
+    Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
     Answer(ExpectMessage(kTitle, L"ばっぶあっぷ完了っす！"), IDOK);
     ExpectFolderHoldsCharacter(Slot(1), mage, true);
-    const std::string dataIni = ReadBytes(Join(Slot(1), L"DATA.INI")).value_or("");
-    EXPECT_EQ(dataIni.substr(dataIni.find('\n') + 1), Cp932Lines({"新しい名前"}));
+    ExpectBackedUp(Slot(1), day, "新しい名前");
     QuitWithOk(main);
 }
 
@@ -93,9 +76,8 @@ TEST_F(Faults, ARestoreWhileACharacterFileIsHeldChangesNothing) {
         EXPECT_EQ(FindTopWindow(Pid(), kRunUO), nullptr);
         WaitUntil([&] { return Enabled(main.window); }, "the main window to be enabled");
     }
-    const Tree characterAfter = Snapshot(smithFolder);
-    EXPECT_EQ(characterAfter, characterBefore) << Describe(characterBefore, characterAfter);
-    EXPECT_EQ(Snapshot(Slot(3)), slotBefore);
+    EXPECT_TRUE(SameTree(characterBefore, Snapshot(smithFolder)));
+    EXPECT_TRUE(SameTree(slotBefore, Snapshot(Slot(3))));
 
     // Once the file is free the restore goes through, "uo.cfg" included.
     PostClick(main.restore);
@@ -105,6 +87,43 @@ TEST_F(Faults, ARestoreWhileACharacterFileIsHeldChangesNothing) {
     PostClick(Control(prompt, Kind::Button, L"なんもしない"));
     WaitGone(prompt, "the launch prompt");
     WaitUntil([&] { return Enabled(main.window); }, "the main window to be enabled");
+    QuitWithOk(main);
+}
+
+TEST_F(Faults, ARestoreWhileTheClientRunsAsksFirst) {
+    UseSample();
+    const SampleCharacter& ninja = FindSample(L"alpha", L"Ninja");
+    const SampleCharacter& tamer = FindSample(L"alpha", L"Tamer");
+    FillSlot(0, tamer, "07-08-2025", "テイマー");
+    const std::wstring ninjaFolder = Sample().CharacterFolder(ninja.account, ninja.shard, ninja.name);
+    // The 3D client is in play.
+    Process client;
+    client.Start(Sample().client3D, Root(), L"--stay");
+    WaitUntil([&] { return ReadClientRecord(Sample().client3D).has_value(); }, "the client to run");
+
+    const MainWindow main = StartAtCharacter(ninja);
+    const Tree before = Snapshot(ninjaFolder);
+    auto restore = [&] {
+        PostClick(main.restore);
+        Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+        const MessageBoxSeen question = WaitMessageBox(Pid());
+        EXPECT_EQ(Utf8(question.title), Utf8(kTitle));
+        EXPECT_NE(question.text.find(L"ＵＯが起動中"), std::wstring::npos) << Utf8(question.text);
+        return question;
+    };
+
+    // Cancel: nothing copied, no prompt.
+    Answer(restore(), IDCANCEL);
+    EXPECT_TRUE(SameTree(before, Snapshot(ninjaFolder)));
+    EXPECT_EQ(FindTopWindow(Pid(), kRunUO), nullptr);
+    EXPECT_TRUE(Enabled(main.window));
+
+    // OK: the restore goes ahead.
+    Answer(restore(), IDOK);
+    HWND prompt = WaitWindow(Pid(), kRunUO);
+    ExpectFolderHoldsCharacter(ninjaFolder, tamer, true);
+    PostClick(Control(prompt, Kind::Button, L"なんもしない"));
+    WaitGone(prompt, "the launch prompt");
     QuitWithOk(main);
 }
 
