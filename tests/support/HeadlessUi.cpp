@@ -23,8 +23,8 @@ void HeadlessUi::Unrealize(ui::Form& form) {
 }
 
 void HeadlessUi::OuterSize(const ui::Form& form, int& width, int& height) {
-    width = form.Spec().clientWidth + 2 * kBorder;
-    height = form.Spec().clientHeight + 2 * kBorder + (form.Spec().titleBar ? kTitle : 0);
+    width = form.Layout().clientWidth + 2 * kBorder;
+    height = form.Layout().clientHeight + 2 * kBorder + (form.Layout().titleBar ? kTitle : 0);
 }
 
 ui::Answer HeadlessUi::MessageBox(const std::string& text, ui::Buttons buttons, const std::string& title) {

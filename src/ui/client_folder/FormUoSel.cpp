@@ -10,7 +10,7 @@ namespace telk::ui {
 
 namespace {
 
-const FormSpec kForm{"ＵＯフォルダこれでいいかな？", 5760, 2295};
+const FormLayout kForm{"ＵＯフォルダこれでいいかな？", 5760, 2295};
 
 const char* const kNoFolder = "そのフォルダ無いみたいです\r\n確認してくださいね";
 const char* const kNeverLoggedIn = "一回もログインしていないみたいです\r\nキャラを作ってからやってね";

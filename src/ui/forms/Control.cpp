@@ -37,8 +37,8 @@ std::string Join(const std::string& folder, const std::string& name) {
 
 // ---- Control
 
-Control::Control(Form& form, ControlKind kind, ControlSpec spec)
-    : form_(form), kind_(kind), spec_(std::move(spec)), text_(spec_.text) {
+Control::Control(Form& form, ControlKind kind, ControlLayout layout)
+    : form_(form), kind_(kind), layout_(std::move(layout)), text_(layout_.text) {
     form_.Register(*this);
 }
 
@@ -98,7 +98,7 @@ void Control::Raise(const std::function<void()>& handler) {
 
 // ---- OptionButton
 
-OptionButton::OptionButton(Form& form, ControlSpec spec) : Control(form, ControlKind::OptionButton, std::move(spec)) {}
+OptionButton::OptionButton(Form& form, ControlLayout layout) : Control(form, ControlKind::OptionButton, std::move(layout)) {}
 
 void OptionButton::SetValue(bool on) {
     if (!on) {
@@ -166,8 +166,8 @@ bool ComboBox::UserSelect(int index) {
 
 // ---- DriveListBox
 
-DriveListBox::DriveListBox(Form& form, ControlSpec spec, FileSystem& fs)
-    : ListControl(form, ControlKind::DriveList, std::move(spec)), fs_(fs) {
+DriveListBox::DriveListBox(Form& form, ControlLayout layout, FileSystem& fs)
+    : ListControl(form, ControlKind::DriveList, std::move(layout)), fs_(fs) {
     Refresh();
 }
 
@@ -225,8 +225,8 @@ bool DriveListBox::UserSelect(int index) {
 
 // ---- DirListBox
 
-DirListBox::DirListBox(Form& form, ControlSpec spec, FileSystem& fs)
-    : ListControl(form, ControlKind::FolderList, std::move(spec)), fs_(fs) {
+DirListBox::DirListBox(Form& form, ControlLayout layout, FileSystem& fs)
+    : ListControl(form, ControlKind::FolderList, std::move(layout)), fs_(fs) {
     try {
         SetPath(fs_.CurrentFolder());
     } catch (const FileError&) {
@@ -297,8 +297,8 @@ bool DirListBox::UserOpen(int index) {
 
 // ---- FileListBox
 
-FileListBox::FileListBox(Form& form, ControlSpec spec, FileSystem& fs)
-    : ListControl(form, ControlKind::FileList, std::move(spec)), fs_(fs) {
+FileListBox::FileListBox(Form& form, ControlLayout layout, FileSystem& fs)
+    : ListControl(form, ControlKind::FileList, std::move(layout)), fs_(fs) {
     try {
         SetPath(fs_.CurrentFolder());
     } catch (const FileError&) {

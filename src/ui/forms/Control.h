@@ -45,7 +45,7 @@ public:
 
 // Layout table row: name, index (-1 unless in a control array), position,
 // tab index (-1: none), text at design time.
-struct ControlSpec {
+struct ControlLayout {
     std::string name{};
     int index = -1;
     Rect rect{};
@@ -57,19 +57,19 @@ struct ControlSpec {
 
 class Control {
 public:
-    Control(Form& form, ControlKind kind, ControlSpec spec);
+    Control(Form& form, ControlKind kind, ControlLayout layout);
     virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
     Form& Owner() const { return form_; }
     ControlKind Kind() const { return kind_; }
-    const std::string& Name() const { return spec_.name; }
-    int Index() const { return spec_.index; }
-    const Rect& Bounds() const { return spec_.rect; }
-    int TabIndex() const { return spec_.tabIndex; }
-    Align Alignment() const { return spec_.align; }
-    const Font& FontSpec() const { return spec_.font; }
+    const std::string& Name() const { return layout_.name; }
+    int Index() const { return layout_.index; }
+    const Rect& Bounds() const { return layout_.rect; }
+    int TabIndex() const { return layout_.tabIndex; }
+    Align Alignment() const { return layout_.align; }
+    const Font& FontSpec() const { return layout_.font; }
     bool TakesFocus() const; // by kind: not labels or lines
 
     // Caption of labels and buttons, text of text boxes and combo boxes.
@@ -103,7 +103,7 @@ protected:
 private:
     Form& form_;
     ControlKind kind_;
-    ControlSpec spec_;
+    ControlLayout layout_;
     std::string text_;
     bool enabled_ = true;
     bool visible_ = true;
@@ -112,30 +112,30 @@ private:
 
 class Label : public Control {
 public:
-    Label(Form& form, ControlSpec spec) : Control(form, ControlKind::Label, std::move(spec)) {}
+    Label(Form& form, ControlLayout layout) : Control(form, ControlKind::Label, std::move(layout)) {}
 };
 
 class TextBox : public Control {
 public:
-    TextBox(Form& form, ControlSpec spec) : Control(form, ControlKind::TextBox, std::move(spec)) {}
+    TextBox(Form& form, ControlLayout layout) : Control(form, ControlKind::TextBox, std::move(layout)) {}
 };
 
 class CommandButton : public Control {
 public:
-    CommandButton(Form& form, ControlSpec spec) : Control(form, ControlKind::CommandButton, std::move(spec)) {}
+    CommandButton(Form& form, ControlLayout layout) : Control(form, ControlKind::CommandButton, std::move(layout)) {}
 };
 
 class Line : public Control {
 public:
     // rect holds x1, y1 as left, top and x2 - x1, y2 - y1 as width, height.
-    Line(Form& form, ControlSpec spec) : Control(form, ControlKind::Line, std::move(spec)) {}
+    Line(Form& form, ControlLayout layout) : Control(form, ControlKind::Line, std::move(layout)) {}
 };
 
 // Option buttons of one form are one group: turning one on turns the
 // others off. Turning one on that was off raises its Click.
 class OptionButton : public Control {
 public:
-    OptionButton(Form& form, ControlSpec spec);
+    OptionButton(Form& form, ControlLayout layout);
     bool Value() const { return value_; }
     void SetValue(bool on);
     bool UserChoose();
@@ -168,7 +168,7 @@ private:
 // to the entry and raises Click; typing raises nothing.
 class ComboBox : public ListControl {
 public:
-    ComboBox(Form& form, ControlSpec spec) : ListControl(form, ControlKind::ComboBox, std::move(spec)) {}
+    ComboBox(Form& form, ControlLayout layout) : ListControl(form, ControlKind::ComboBox, std::move(layout)) {}
     void Clear();
     void AddItem(const std::string& item);
     // Throws std::out_of_range for an index outside the list (as the
@@ -181,7 +181,7 @@ public:
 // one current drive. Changing the drive raises Change.
 class DriveListBox : public ListControl {
 public:
-    DriveListBox(Form& form, ControlSpec spec, FileSystem& fs);
+    DriveListBox(Form& form, ControlLayout layout, FileSystem& fs);
     // Fills the list and makes the current folder's drive current. Throws nothing.
     void Refresh();
     const std::string& Drive() const { return drive_; } // "C:\"
@@ -204,7 +204,7 @@ private:
 // raises Change.
 class DirListBox : public ListControl {
 public:
-    DirListBox(Form& form, ControlSpec spec, FileSystem& fs);
+    DirListBox(Form& form, ControlLayout layout, FileSystem& fs);
     const std::string& Path() const { return path_; } // "C:\", "C:\Games\UO"
     // Throws FileError when the folder cannot be listed; nothing changes then.
     void SetPath(const std::string& path);
@@ -225,7 +225,7 @@ private:
 // FileName is the selected name, or empty.
 class FileListBox : public ListControl {
 public:
-    FileListBox(Form& form, ControlSpec spec, FileSystem& fs);
+    FileListBox(Form& form, ControlLayout layout, FileSystem& fs);
     const std::string& Path() const { return path_; }
     void SetPath(const std::string& path); // throws FileError, nothing changes then
     std::string FileName() const;

@@ -4,7 +4,7 @@
 
 namespace telk::ui {
 
-Form::Form(Ui& ui, FormSpec spec) : ui_(ui), spec_(std::move(spec)) {}
+Form::Form(Ui& ui, FormLayout layout) : ui_(ui), layout_(std::move(layout)) {}
 
 Control* Form::Find(const std::string& name, int index) const {
     for (Control* c : controls_)

@@ -12,7 +12,7 @@ namespace telk::ui {
 
 class Ui;
 
-struct FormSpec {
+struct FormLayout {
     std::string caption;
     int clientWidth = 0;  // twips
     int clientHeight = 0; // twips
@@ -30,14 +30,14 @@ public:
 
 class Form {
 public:
-    Form(Ui& ui, FormSpec spec);
+    Form(Ui& ui, FormLayout layout);
     virtual ~Form() = default;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
     Ui& Host() const { return ui_; }
-    const FormSpec& Spec() const { return spec_; }
-    const std::string& Caption() const { return spec_.caption; }
+    const FormLayout& Layout() const { return layout_; }
+    const std::string& Caption() const { return layout_.caption; }
     const std::vector<Control*>& Controls() const { return controls_; }
     Control* Find(const std::string& name, int index = -1) const;
 
@@ -71,7 +71,7 @@ public:
 
 private:
     Ui& ui_;
-    FormSpec spec_;
+    FormLayout layout_;
     std::vector<Control*> controls_;
     double left_ = 0;
     double top_ = 0;

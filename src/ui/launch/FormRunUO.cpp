@@ -10,7 +10,7 @@ namespace telk::ui {
 
 namespace {
 
-const FormSpec kForm{"ＵＯ起動します？", 5625, 1755};
+const FormLayout kForm{"ＵＯ起動します？", 5625, 1755};
 
 const Font kLabelFont{"ＭＳ Ｐゴシック", 14.25, true};
 

@@ -4,7 +4,7 @@ namespace telk::ui {
 
 namespace {
 
-const FormSpec kForm{"", 5970, 1245, /*titleBar=*/false};
+const FormLayout kForm{"", 5970, 1245, /*titleBar=*/false};
 
 } // namespace
 

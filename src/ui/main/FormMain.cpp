@@ -14,11 +14,11 @@ namespace telk::ui {
 
 namespace {
 
-const FormSpec kForm{"どのキャラっすかね？", 6180, 4980, /*titleBar=*/true, /*appIcon=*/true};
+const FormLayout kForm{"どのキャラっすかね？", 6180, 4980, /*titleBar=*/true, /*appIcon=*/true};
 
 const char* const kConfirmTitle = "確認しま～す";
 
-ControlSpec Row(const char* name, int slot, int left, int width, int tabIndex) {
+ControlLayout Row(const char* name, int slot, int left, int width, int tabIndex) {
     return {name, slot, {left, 1560 + 480 * slot, width, 375}, tabIndex, "", Align::Left, Font{}};
 }
 

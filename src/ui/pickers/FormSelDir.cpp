@@ -9,7 +9,7 @@ namespace telk::ui {
 
 namespace {
 
-const FormSpec kForm{"フォルダ選択", 5130, 4005};
+const FormLayout kForm{"フォルダ選択", 5130, 4005};
 
 const char* const kDriveUnreadable = "ドライブが読めないみたいです\r\n確認してくださいね";
 

@@ -9,7 +9,7 @@ namespace telk::ui {
 
 namespace {
 
-const FormSpec kForm{"ＵＯ実行実行プログラム選択", 6180, 3660};
+const FormLayout kForm{"ＵＯ実行実行プログラム選択", 6180, 3660};
 
 const char* const kNoFile = "ファイルが選択されたいないよ～";
 const char* const kDriveUnreadable = "ドライブが読めないみたいです\r\n確認してくださいね";

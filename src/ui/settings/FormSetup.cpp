@@ -10,7 +10,7 @@ namespace telk::ui {
 
 namespace {
 
-const FormSpec kForm{"TELK設定", 6735, 2925};
+const FormLayout kForm{"TELK設定", 6735, 2925};
 
 } // namespace
 

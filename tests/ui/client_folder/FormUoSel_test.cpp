@@ -86,8 +86,8 @@ TEST_F(ClientFolderWindow, LayoutFollowsTheTable) {
     Start();
     const FormUoSel& form = Window();
     EXPECT_EQ(form.Caption(), kCaption);
-    EXPECT_EQ(form.Spec().clientWidth, 5760);
-    EXPECT_EQ(form.Spec().clientHeight, 2295);
+    EXPECT_EQ(form.Layout().clientWidth, 5760);
+    EXPECT_EQ(form.Layout().clientHeight, 2295);
     ExpectLayout(form, {
                            {"Label1", {120, 120, 2175, 255}, 0, "インストールフォルダ"},
                            {"Text1", {120, 360, 5415, 270}, 1, "C:\\Games\\UO"},

@@ -34,7 +34,7 @@ public:
         : Form(ui, {"sample", 3000, 2000}),
           Combo1(*this, {"Combo1", -1, {0, 0, 100, 100}, 0}),
           Combo2(*this, {"Combo2", -1, {0, 0, 100, 100}, 1}),
-          Option1([&](int i) { return std::make_unique<OptionButton>(*this, ControlSpec{"Option1", i, {}, 2 + i}); }),
+          Option1([&](int i) { return std::make_unique<OptionButton>(*this, ControlLayout{"Option1", i, {}, 2 + i}); }),
           Command1(*this, {"Command1", -1, {}, 5, "go"}),
           Drive1(*this, {"Drive1", -1, {}, 6}, fs),
           Dir1(*this, {"Dir1", -1, {}, 7}, fs),

@@ -71,8 +71,8 @@ protected:
 TEST_F(Pickers, LayoutsFollowTheirTables) {
     InFolderPicker([this](FormSelDir& picker) {
         EXPECT_EQ(picker.Caption(), "フォルダ選択");
-        EXPECT_EQ(picker.Spec().clientWidth, 5130);
-        EXPECT_EQ(picker.Spec().clientHeight, 4005);
+        EXPECT_EQ(picker.Layout().clientWidth, 5130);
+        EXPECT_EQ(picker.Layout().clientHeight, 4005);
         ExpectLayout(picker, {
                                  {"Drive1", {120, 3360, 3495, 300}, 0, ""},
                                  {"Dir1", {120, 120, 3495, 3030}, 1, ""},
@@ -85,8 +85,8 @@ TEST_F(Pickers, LayoutsFollowTheirTables) {
     });
     InProgramPicker([this](FormSelFile& picker) {
         EXPECT_EQ(picker.Caption(), "ＵＯ実行実行プログラム選択");
-        EXPECT_EQ(picker.Spec().clientWidth, 6180);
-        EXPECT_EQ(picker.Spec().clientHeight, 3660);
+        EXPECT_EQ(picker.Layout().clientWidth, 6180);
+        EXPECT_EQ(picker.Layout().clientHeight, 3660);
         ExpectLayout(picker, {
                                  {"Drive1", {120, 3240, 2295, 300}, 0, ""},
                                  {"Dir1", {120, 120, 2295, 3030}, 1, ""},

@@ -70,8 +70,8 @@ protected:
 TEST_F(SettingsWindow, LayoutFollowsTheTable) {
     const FormSetup& form = Open();
     EXPECT_EQ(form.Caption(), "TELK設定");
-    EXPECT_EQ(form.Spec().clientWidth, 6735);
-    EXPECT_EQ(form.Spec().clientHeight, 2925);
+    EXPECT_EQ(form.Layout().clientWidth, 6735);
+    EXPECT_EQ(form.Layout().clientHeight, 2925);
     ExpectLayout(form, {
                            {"Label1", {120, 120, 3735, 255}, 0, "２Ｄクライアント起動ファイル"},
                            {"Text1", {120, 480, 5535, 270}, 2, "C:\\Clients\\2D\\UO.exe"},

@@ -44,37 +44,37 @@ void FormWindow::RegisterWindowClass(HINSTANCE instance) {
     RegisterClassExW(&wc);
 }
 
-DWORD FormWindow::Style(const ui::FormSpec& spec) {
+DWORD FormWindow::Style(const ui::FormLayout& layout) {
     // No WS_SYSMENU: no system menu and no close box.
-    return (spec.titleBar ? WS_OVERLAPPED | WS_CAPTION : WS_POPUP | WS_BORDER) | WS_CLIPCHILDREN;
+    return (layout.titleBar ? WS_OVERLAPPED | WS_CAPTION : WS_POPUP | WS_BORDER) | WS_CLIPCHILDREN;
 }
 
-DWORD FormWindow::ExStyle(const ui::FormSpec& spec) {
+DWORD FormWindow::ExStyle(const ui::FormLayout& layout) {
     // A box without a title has nothing to show on the taskbar.
-    return WS_EX_CONTROLPARENT | (spec.titleBar ? 0 : WS_EX_TOOLWINDOW);
+    return WS_EX_CONTROLPARENT | (layout.titleBar ? 0 : WS_EX_TOOLWINDOW);
 }
 
-SIZE FormWindow::OuterPixels(const ui::FormSpec& spec, unsigned dpi) {
-    RECT r{0, 0, TwipsToPixels(spec.clientWidth, dpi), TwipsToPixels(spec.clientHeight, dpi)};
-    AdjustWindowRectExForDpi(&r, Style(spec), FALSE, ExStyle(spec), dpi);
+SIZE FormWindow::OuterPixels(const ui::FormLayout& layout, unsigned dpi) {
+    RECT r{0, 0, TwipsToPixels(layout.clientWidth, dpi), TwipsToPixels(layout.clientHeight, dpi)};
+    AdjustWindowRectExForDpi(&r, Style(layout), FALSE, ExStyle(layout), dpi);
     return {r.right - r.left, r.bottom - r.top};
 }
 
-void FormWindow::OuterTwips(const ui::FormSpec& spec, unsigned dpi, int& width, int& height) {
-    const SIZE s = OuterPixels(spec, dpi);
+void FormWindow::OuterTwips(const ui::FormLayout& layout, unsigned dpi, int& width, int& height) {
+    const SIZE s = OuterPixels(layout, dpi);
     width = PixelsToTwips(s.cx, dpi);
     height = PixelsToTwips(s.cy, dpi);
 }
 
 void FormWindow::OuterTwips(int& width, int& height) const {
-    OuterTwips(form_.Spec(), dpi_, width, height);
+    OuterTwips(form_.Layout(), dpi_, width, height);
 }
 
 void FormWindow::Create(unsigned dpi) {
     dpi_ = dpi;
-    SIZE size = OuterPixels(form_.Spec(), dpi_);
+    SIZE size = OuterPixels(form_.Layout(), dpi_);
     const std::wstring caption = Utf8ToWide(form_.Caption());
-    hwnd_ = CreateWindowExW(ExStyle(form_.Spec()), kClassName, caption.c_str(), Style(form_.Spec()), TwipsToPixels(form_.Left(), dpi_),
+    hwnd_ = CreateWindowExW(ExStyle(form_.Layout()), kClassName, caption.c_str(), Style(form_.Layout()), TwipsToPixels(form_.Left(), dpi_),
                             TwipsToPixels(form_.Top(), dpi_), size.cx, size.cy, nullptr, nullptr, host_.Instance(),
                             this);
     if (!hwnd_) throw std::runtime_error("ウィンドウを作れませんでした");
@@ -82,7 +82,7 @@ void FormWindow::Create(unsigned dpi) {
     const unsigned actual = GetDpiForWindow(hwnd_);
     if (actual != 0 && actual != dpi_) {
         dpi_ = actual;
-        size = OuterPixels(form_.Spec(), dpi_);
+        size = OuterPixels(form_.Layout(), dpi_);
         SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
@@ -136,7 +136,7 @@ int FormWindow::RoomRightOf(const ui::Control& control) const {
     // The left edge of the nearest control to its right on the same band,
     // else the form's edge.
     const ui::Rect& r = control.Bounds();
-    int room = form_.Spec().clientWidth;
+    int room = form_.Layout().clientWidth;
     for (const ui::Control* other : form_.Controls()) {
         if (other == &control || other->Kind() == ui::ControlKind::Line) continue;
         const ui::Rect& o = other->Bounds();
@@ -154,7 +154,7 @@ HFONT FormWindow::FontFor(const ui::Font& font) {
 }
 
 void FormWindow::ApplyIcon() {
-    if (!form_.Spec().appIcon || !hwnd_) return;
+    if (!form_.Layout().appIcon || !hwnd_) return;
     HICON big = static_cast<HICON>(LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_TELK), IMAGE_ICON,
                                               GetSystemMetricsForDpi(SM_CXICON, dpi_),
                                               GetSystemMetricsForDpi(SM_CYICON, dpi_), 0));

@@ -38,7 +38,7 @@ public:
     unsigned Dpi() const { return dpi_; }
     // Outer size in twips, as the frame adds border and title bar.
     void OuterTwips(int& width, int& height) const;
-    static void OuterTwips(const ui::FormSpec& spec, unsigned dpi, int& width, int& height);
+    static void OuterTwips(const ui::FormLayout& layout, unsigned dpi, int& width, int& height);
 
 private:
     // ui::FormPeer
@@ -55,9 +55,9 @@ private:
     void OnDpiChanged(unsigned dpi, const RECT& suggested);
     void OnPaint();
 
-    static DWORD Style(const ui::FormSpec& spec);
-    static DWORD ExStyle(const ui::FormSpec& spec);
-    static SIZE OuterPixels(const ui::FormSpec& spec, unsigned dpi);
+    static DWORD Style(const ui::FormLayout& layout);
+    static DWORD ExStyle(const ui::FormLayout& layout);
+    static SIZE OuterPixels(const ui::FormLayout& layout, unsigned dpi);
     // Lets go of the window and what it holds, without touching the model.
     void Release();
     HFONT FontFor(const ui::Font& font);

@@ -81,7 +81,7 @@ void Win32Ui::Unrealize(ui::Form& form) {
 
 void Win32Ui::OuterSize(const ui::Form& form, int& width, int& height) {
     if (FormWindow* w = Find(form)) w->OuterTwips(width, height);
-    else FormWindow::OuterTwips(form.Spec(), PrimaryDpi(), width, height);
+    else FormWindow::OuterTwips(form.Layout(), PrimaryDpi(), width, height);
 }
 
 ui::ScreenSize Win32Ui::Screen() {

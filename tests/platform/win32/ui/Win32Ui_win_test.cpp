@@ -27,8 +27,8 @@ using ui::Align;
 // A form like the program's: declared out of tab order on purpose.
 class SampleForm : public ui::Form {
 public:
-    explicit SampleForm(ui::Ui& host, ui::FormSpec spec = {"試験の窓", 4800, 3000})
-        : Form(host, std::move(spec)),
+    explicit SampleForm(ui::Ui& host, ui::FormLayout layout = {"試験の窓", 4800, 3000})
+        : Form(host, std::move(layout)),
           Label1(*this, {"Label1", -1, {120, 120, 900, 255}, 0, "名前"}),
           Text1(*this, {"Text1", -1, {1200, 120, 2400, 300}, 1, "最初"}),
           Command2(*this, {"Command2", -1, {1440, 600, 1200, 495}, 3, "二番"}),
