@@ -53,10 +53,11 @@ public:
     virtual void CreateFolder(const std::string& path) = 0;
     virtual void RemoveFolder(const std::string& path) = 0; // must be empty
     // Copies the bytes and flushes them to disk; replaces an existing target.
+    // The copy is writable even when the source is marked read-only.
     virtual void CopyFile(const std::string& from, const std::string& to) = 0;
     // Renames a file or folder; a file target is replaced.
     virtual void Rename(const std::string& from, const std::string& to) = 0;
-    virtual void RemoveFile(const std::string& path) = 0;
+    virtual void RemoveFile(const std::string& path) = 0; // read-only ones too
     // Fails (HeldOpen) when another process holds the file in a way that
     // would block replacing or deleting it. A missing file passes.
     virtual void CheckReplaceable(const std::string& path) = 0;

@@ -244,6 +244,13 @@ void Win32FileSystem::CopyFile(const std::string& from, const std::string& to) {
         // it cannot even be read, else the target.
         ThrowFileError("copy", CanOpenForReading(from) ? to : from, error);
     }
+    // CopyFileW carries a read-only mark over (players set one on
+    // desktop.uos); the copy is the program's own and must flush, and later
+    // be replaced or removed.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        !SetFileAttributesW(target.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
+        ThrowLastFileError("copy", to);
     Handle copy(OpenRetrying(retry_, target, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, "copy", to));
     if (!FlushFileBuffers(copy.Get())) ThrowLastFileError("copy", to);
 }
@@ -260,7 +267,23 @@ void Win32FileSystem::Rename(const std::string& from, const std::string& to) {
 
 void Win32FileSystem::RemoveFile(const std::string& path) {
     const std::wstring api = ApiPath(path, "remove");
-    const DWORD error = Retrying(retry_, [&] { return ErrorUnless(DeleteFileW(api.c_str())); });
+    const DWORD error = Retrying(retry_, [&] {
+        if (DeleteFileW(api.c_str())) return static_cast<DWORD>(ERROR_SUCCESS);
+        const DWORD failed = GetLastError();
+        // Only the program's own copies and temporaries are removed; a
+        // read-only mark on one (from an older copy of the program) must not
+        // leave a slot's retired folder behind for good.
+        const DWORD attributes = GetFileAttributesW(api.c_str());
+        if (failed != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != FILE_ATTRIBUTE_READONLY)
+            return failed;
+        if (!SetFileAttributesW(api.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
+            return failed;
+        if (DeleteFileW(api.c_str())) return static_cast<DWORD>(ERROR_SUCCESS);
+        const DWORD again = GetLastError();
+        SetFileAttributesW(api.c_str(), attributes); // still there: as it was
+        return again;
+    });
     if (error != ERROR_SUCCESS) ThrowFileError("remove", path, error);
 }
 

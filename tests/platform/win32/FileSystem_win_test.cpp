@@ -165,6 +165,45 @@ TEST_F(HeldFile, ABriefHoldIsWaitedOut) {
     EXPECT_EQ(dir.ReadBytes("skillgrp.mul"), "new");
 }
 
+// Players keep desktop.uos or macros.txt read-only so the client leaves
+// them alone. The copies the program makes of them (staging, incoming) are
+// its own: they must flush, and later be replaced or removed, like any other.
+class ReadOnlyFile : public ::testing::Test {
+protected:
+    TempDir dir;
+    Win32FileSystem fs {kQuick};
+
+    void SetUp() override {
+        dir.WriteBytes("desktop.uos", "layout");
+        SetFileAttributesW(Api("desktop.uos").c_str(), FILE_ATTRIBUTE_READONLY);
+        if (!(GetFileAttributesW(Api("desktop.uos").c_str()) & FILE_ATTRIBUTE_READONLY))
+            GTEST_SKIP() << "this file system keeps no read-only attribute";
+    }
+    void TearDown() override {
+        // The temporary folder is removed with plain calls.
+        for (const std::string& name : dir.Names())
+            SetFileAttributesW(Api(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    std::wstring Api(const std::string& rel) const { return Utf8ToWide(dir.Native(rel)); }
+};
+
+TEST_F(ReadOnlyFile, ACopyOfItIsAnOrdinaryFile) {
+    ASSERT_NO_THROW(fs.CopyFile(dir.Win("desktop.uos"), dir.Win("desktop.uos.new")));
+    EXPECT_EQ(dir.ReadBytes("desktop.uos.new"), "layout");
+    EXPECT_EQ(GetFileAttributesW(Api("desktop.uos.new").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    // A second back-up copies over the first.
+    EXPECT_NO_THROW(fs.CopyFile(dir.Win("desktop.uos"), dir.Win("desktop.uos.new")));
+    EXPECT_NO_THROW(fs.RemoveFile(dir.Win("desktop.uos.new")));
+    EXPECT_FALSE(dir.IsFile("desktop.uos.new"));
+}
+
+// A slot folder that an older copy of the program filled may hold read-only
+// files; the swap's clean-up must still be able to remove them.
+TEST_F(ReadOnlyFile, RemoveTakesIt) {
+    EXPECT_NO_THROW(fs.RemoveFile(dir.Win("desktop.uos")));
+    EXPECT_FALSE(dir.IsFile("desktop.uos"));
+}
+
 TEST(Win32FileSystem, HiddenAndSystemAttributesNeedTheirBits) {
     TempDir dir;
     dir.WriteBytes("hidden.txt", "");

@@ -75,8 +75,11 @@ void Win32Ui::Unrealize(ui::Form& form) {
     (*it)->Destroy();
     retired_.push_back(std::move(*it));
     windows_.erase(it);
-    // Wakes a loop blocked in GetMessage to see that no window is left.
-    if (windows_.empty()) PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+    // Wakes a loop blocked in GetMessage to test again: a picker that closes
+    // ends a wait, and its click may have come as a message sent from
+    // another thread (UI automation), which GetMessage handles without
+    // returning. Also how the program's loop sees that no window is left.
+    PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 void Win32Ui::OuterSize(const ui::Form& form, int& width, int& height) {

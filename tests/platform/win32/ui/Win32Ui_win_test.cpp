@@ -117,6 +117,23 @@ TEST_F(Win32UiTest, CloseRequestsAreIgnored) {
     Unload(form);
 }
 
+// A picker's unload is what ends its caller's wait. When its click came as
+// a message sent from another thread (UI automation invokes a button so),
+// GetMessage handles it without returning; only a posted message lets the
+// wait test its condition again.
+TEST_F(Win32UiTest, UnloadingAFormWakesAWaitBlockedInGetMessage) {
+    SampleForm caller(ui_);
+    SampleForm picker(ui_);
+    Load(caller);
+    Load(picker);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_NULL, WM_NULL, PM_REMOVE)) {
+    }
+    Unload(picker);
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_NULL, WM_NULL, PM_REMOVE));
+    Unload(caller);
+}
+
 TEST_F(Win32UiTest, AFormWithoutTitleBarIsABorderedPopup) {
     SampleForm form(ui_, {"", 5970, 1245, /*titleBar=*/false});
     Load(form);
