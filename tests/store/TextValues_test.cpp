@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/FileError.h"
 #include "store/TextValues.h"
+#include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
 
 namespace telk {
@@ -89,6 +91,32 @@ TEST_F(TextValuesTest, ValuesWithADoubleQuoteCannotBeQuotedAndStayAsTheyAre) {
     EXPECT_EQ(ReadAll(EncodeValues(*codec, {"\"name\""})), (Values{"name"}));
     // A quote that is not the first character is plain text.
     EXPECT_EQ(ReadAll(EncodeValues(*codec, {"a \"b\""})), (Values{"a \"b\""}));
+}
+
+TEST_F(TextValuesTest, AFailedRewriteLeavesThePreviousFileWhole) {
+    test::TempDir dir;
+    std::unique_ptr<FileSystem> real = test::MakePlatformFileSystem();
+    const std::string path = dir.Win("telk.ini");
+    WriteValues(*real, *codec, path, {"old 2D", "old 3D"});
+    const std::string before = dir.ReadBytes("telk.ini");
+
+    for (int n = 1;; ++n) {
+        SCOPED_TRACE("operation " + std::to_string(n));
+        test::FaultyFileSystem fs(*real);
+        fs.FailNth(n, test::FaultyFileSystem::Mode::HalfDone);
+        try {
+            WriteValues(fs, *codec, path, {"new 2D", "new 3D", "C:\\UO\\"});
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.Path(), path); // named as the user knows it
+            EXPECT_EQ(dir.ReadBytes("telk.ini"), before);
+            EXPECT_EQ(dir.Names(), std::vector<std::string>{"telk.ini"});
+            continue;
+        }
+        ASSERT_FALSE(fs.Fired());
+        break;
+    }
+    EXPECT_EQ(dir.ReadBytes("telk.ini"), "new 2D\r\nnew 3D\r\nC:\\UO\\\r\n");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"telk.ini"});
 }
 
 } // namespace
