@@ -3,7 +3,7 @@
 # missing, and generates the Japanese locale (Wine's ANSI code page 932).
 set -euo pipefail
 pkgs=(cmake make g++ libgtest-dev googletest mingw-w64 g++-mingw-w64-x86-64-posix
-      wine wine64 xvfb x11-utils xauth fonts-noto-cjk locales imagemagick)
+      wine wine64 xvfb x11-utils xauth xdotool fonts-noto-cjk locales imagemagick)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

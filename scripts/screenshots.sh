@@ -9,7 +9,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build-win}" && pwd)
+build=$(cd "${1:-$root/build/win}" && pwd)
 out=$root/docs/screenshots
 display=${TELK_SCREENSHOT_DISPLAY:-:97}
 
