@@ -14,6 +14,12 @@ cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/host -j"$jobs"
 ctest --test-dir build/host --output-on-failure -j"$jobs" 2>&1 | tee -a "$log" || true
 
+echo "== host build with address and undefined-behaviour sanitizers"
+cmake -S . -B build/host-asan -DCMAKE_BUILD_TYPE=Debug -DTELK_SANITIZE=ON >/dev/null
+cmake --build build/host-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build/host-asan --output-on-failure -j"$jobs" 2>&1 | tee -a "$log" || true
+
 echo "== Windows build (MinGW-w64), tests under Wine"
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win -j"$jobs"
