@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 #include <stdexcept>
 
 #include "platform/FileError.h"
@@ -237,10 +238,15 @@ DirListBox::DirListBox(Form& form, ControlLayout layout, FileSystem& fs)
 void DirListBox::SetPath(const std::string& path) {
     const std::string target = WithoutTrailingSlash(path);
     // Read everything first, so a folder that cannot be listed changes nothing.
+    // The sub-folders are what the folder listing has beyond the file
+    // listing: two listings, where a test per name would open every file of
+    // a large folder.
+    const std::vector<std::string> files = fs_.List(Join(target, "*.*"), Attr::Normal);
+    const std::set<std::string> fileNames(files.begin(), files.end());
     std::vector<std::string> subfolders;
     for (const std::string& name : fs_.List(Join(target, "*.*"), Attr::Folder)) {
-        if (name == "." || name == "..") continue;
-        if (fs_.CanEnterFolder(Join(target, name))) subfolders.push_back(name);
+        if (name == "." || name == ".." || fileNames.count(name) != 0) continue;
+        subfolders.push_back(name);
     }
     std::sort(subfolders.begin(), subfolders.end(), LessNoCase);
 

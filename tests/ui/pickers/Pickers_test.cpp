@@ -207,9 +207,9 @@ TEST_F(Pickers, ProgramPickerFileListFollowsTheFolderAndDriveLists) {
 TEST_F(Pickers, ProgramPickerFolderWhoseFilesCannotBeListedStepsBack) {
     InProgramPicker([this](FormSelFile& picker) {
         Browse(picker, "C:\\Games");
-        // The folder list reads C:\Games\UO (1st listing), the file list
-        // fails on it (2nd).
-        fs.FailNth(2);
+        // The folder list reads C:\Games\UO (its files, then all its
+        // entries: the 1st and 2nd listings), the file list fails on it (3rd).
+        fs.FailNth(3);
         EXPECT_TRUE(picker.Dir1.UserOpen(IndexOf(picker.Dir1, "UO")));
         EXPECT_TRUE(fs.Fired());
         fs.FailNth(0);
@@ -221,7 +221,7 @@ TEST_F(Pickers, ProgramPickerFolderWhoseFilesCannotBeListedStepsBack) {
 
         // The same through a drive change: the drive list steps back too.
         Ui().ClearBoxes();
-        fs.FailNth(2);
+        fs.FailNth(3);
         EXPECT_TRUE(picker.Drive1.UserSelect(DriveIndex(picker.Drive1, 'D')));
         EXPECT_TRUE(fs.Fired());
         fs.FailNth(0);
