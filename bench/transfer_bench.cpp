@@ -62,7 +62,7 @@ int main() {
     const std::string slotFolder = "C:\\SETTINGS\\2\\";
 
     const double backUp = MedianMs(41, [&] { BackUpToSlot(files, codec, charFolder, slotFolder, "12-08-2026", "メイン"); });
-    const double restore = MedianMs(41, [&] { RestoreFromSlot(files, slotFolder, charFolder); });
+    const double restore = MedianMs(41, [&] { RestoreFromSlot(files, "C:\\", slotFolder, charFolder); });
 
     fs::create_directories(root / "big");
     for (int i = 0; i < 10000; ++i) fs::create_directories(root / "big" / ("account" + std::to_string(i)));

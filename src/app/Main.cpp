@@ -53,8 +53,8 @@ void PrepareStore(ProgramState& state, Platform& platform) {
     // Written with its "\" when the user accepted it; one comes off.
     if (!state.UoFolder.empty() && state.UoFolder.back() == '\\') state.UoFolder.pop_back();
 
-    // A swap that a crash cut off must be settled before a missing slot
-    // folder is taken for one to make anew.
+    // A swap or a restore that a crash cut off must be settled before a
+    // missing slot folder is taken for one to make anew.
     RepairSlotStore(fs, app);
 
     const std::string store = app + kStoreFolderName;
@@ -64,7 +64,8 @@ void PrepareStore(ProgramState& state, Platform& platform) {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         Step([&] {
             const std::string folder = store + "\\" + std::to_string(slot);
-            if (!FolderExists(fs, folder)) fs.CreateFolder(folder);
+            // Not while the slot's previous contents wait to be put back.
+            if (!FolderExists(fs, folder) && !SlotAwaitsRepair(fs, folder)) fs.CreateFolder(folder);
         });
         Step([&] {
             const std::string data = SlotDataPath(app, slot);

@@ -7,12 +7,12 @@ namespace telk {
 // what() reads like a sentence a log or a message box can quote as is:
 // "copy C:\x\a.txt: Access is denied."
 FileError::FileError(std::string operation, std::string path, std::string systemMessage,
-                     int code, bool heldOpen)
+                     int code, FileCause cause)
     : std::runtime_error(operation + " " + path + ": " + systemMessage),
       operation_(std::move(operation)),
       path_(std::move(path)),
       systemMessage_(std::move(systemMessage)),
       code_(code),
-      heldOpen_(heldOpen) {}
+      cause_(cause) {}
 
 } // namespace telk

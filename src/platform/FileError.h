@@ -7,26 +7,32 @@
 
 namespace telk {
 
+// Why a file operation failed, as far as the user can act on it.
+enum class FileCause {
+    Other,
+    HeldOpen, // a sharing or lock conflict: the kind a running client causes
+    NoAccess, // no right to change it, or a read-only medium
+};
+
 class FileError : public std::runtime_error {
 public:
-    // code is the system's error number (Win32 GetLastError or errno);
-    // heldOpen says it is a sharing or access conflict, the kind a running
-    // client causes and a short retry may clear.
+    // code is the system's error number (Win32 GetLastError or errno).
     FileError(std::string operation, std::string path, std::string systemMessage, int code,
-              bool heldOpen);
+              FileCause cause);
 
     const std::string& Operation() const { return operation_; }
     const std::string& Path() const { return path_; }
     const std::string& SystemMessage() const { return systemMessage_; }
     int Code() const { return code_; }
-    bool HeldOpen() const { return heldOpen_; }
+    FileCause Cause() const { return cause_; }
+    bool HeldOpen() const { return cause_ == FileCause::HeldOpen; }
 
 private:
     std::string operation_;
     std::string path_;
     std::string systemMessage_;
     int code_;
-    bool heldOpen_;
+    FileCause cause_;
 };
 
 } // namespace telk

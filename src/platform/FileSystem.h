@@ -38,6 +38,9 @@ public:
 
     // Tests: never throw, never change anything.
     virtual bool CanOpenForReading(const std::string& path) = 0;
+    // True when path itself is a symbolic link or a junction, whatever it
+    // points at (or whether that exists).
+    virtual bool IsLink(const std::string& path) = 0;
     // True when the current folder could be changed to path; the current
     // folder is the same afterwards.
     virtual bool CanEnterFolder(const std::string& path) = 0;
@@ -55,14 +58,21 @@ public:
     // Copies the bytes and flushes them to disk; replaces an existing target.
     // The copy is writable even when the source is marked read-only.
     virtual void CopyFile(const std::string& from, const std::string& to) = 0;
-    // Renames a file or folder; a file target is replaced.
+    // Makes to a link to what the link from points at.
+    virtual void CopyLink(const std::string& from, const std::string& to) = 0;
+    // Renames a file or folder; a file target is replaced, a read-only one
+    // too.
     virtual void Rename(const std::string& from, const std::string& to) = 0;
-    virtual void RemoveFile(const std::string& path) = 0; // read-only ones too
+    // Removes a file, read-only ones too, or a link as itself (never what
+    // it points at).
+    virtual void RemoveFile(const std::string& path) = 0;
     // Fails (HeldOpen) when another process holds the file in a way that
     // would block replacing or deleting it. A missing file passes.
     virtual void CheckReplaceable(const std::string& path) = 0;
     // Puts replacement in place of target, keeping the old target under
     // backup; afterwards replacement no longer exists. Target must exist.
+    // A read-only target is replaced too: the new file takes its read-only
+    // mark, and the backup keeps it.
     virtual void ReplaceFile(const std::string& target, const std::string& replacement,
                              const std::string& backup) = 0;
     virtual std::string ReadFile(const std::string& path) = 0;

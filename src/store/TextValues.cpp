@@ -2,7 +2,7 @@
 
 #include "store/TextValues.h"
 
-#include "platform/FileError.h"
+#include "store/FolderTree.h"
 
 #include <utility>
 
@@ -41,23 +41,9 @@ std::string EncodeValues(TextCodec& codec, const std::vector<std::string>& value
     return bytes;
 }
 
-// Written beside the file and renamed over it: a write that fails (a full
-// disk) leaves the previous file whole instead of emptied.
 void WriteValues(FileSystem& fs, TextCodec& codec, const std::string& path,
                  const std::vector<std::string>& values) {
-    const std::string fresh = path + ".telk-new";
-    try {
-        fs.WriteFile(fresh, EncodeValues(codec, values));
-        fs.Rename(fresh, path);
-    } catch (const FileError& e) {
-        try {
-            fs.RemoveFile(fresh);
-        } catch (const FileError&) {
-            // Nothing was written there, or it is beyond saving.
-        }
-        // The user knows the file by its own name.
-        throw FileError(e.Operation(), path, e.SystemMessage(), e.Code(), e.HeldOpen());
-    }
+    WriteWhole(fs, path, EncodeValues(codec, values));
 }
 
 ValueReader::ValueReader(TextCodec& codec, std::string ansiBytes) : codec_(codec), bytes_(std::move(ansiBytes)) {}

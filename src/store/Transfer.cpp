@@ -1,18 +1,12 @@
-// Back-up and restore. Windows has no call that replaces a set of files at
-// once, so each direction builds one: the slot, being the program's own
-// folder, is built anew beside itself and swapped in by two renames; the
-// character folder belongs to the client and is never renamed, so its
-// files are staged one by one beside their targets and swapped in with
-// ReplaceFile, which keeps the old file until all of them are in.
+// Back-up into a slot. The slot is the program's own folder, so it is
+// built anew beside itself and swapped in by two renames; what a crash or
+// a failed rename leaves, the repair settles from what the folders hold.
 
 #include "store/Transfer.h"
 
-#include <algorithm>
-#include <cctype>
-#include <vector>
-
-#include "platform/FileError.h"
 #include "store/FileRoutines.h"
+#include "store/FolderTree.h"
+#include "store/Restore.h"
 #include "store/SlotStore.h"
 #include "store/TextValues.h"
 
@@ -20,256 +14,142 @@ namespace telk {
 
 namespace {
 
-constexpr std::uint16_t kEverything = Attr::Folder | Attr::Hidden | Attr::System;
 constexpr const char* kDataFileName = "data.ini";
 
-std::string WithoutTrailingSeparators(std::string folder) {
-    while (folder.size() > 1 && folder.back() == '\\') folder.pop_back();
-    return folder;
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-bool Holds(const std::vector<std::string>& names, const std::string& wanted) {
-    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, wanted); });
-}
-
-// A file the slot already has keeps its name as it stands on disk, as it
-// did when the copy went over it in place.
-std::string NameIn(const std::vector<std::string>& names, const std::string& wanted) {
-    for (const std::string& n : names)
-        if (SameName(n, wanted)) return n;
-    return wanted;
-}
-
-// Every entry of folder (no trailing "\"), hidden ones too, less "." and "..".
-std::vector<std::string> Entries(FileSystem& fs, const std::string& folder) {
-    std::vector<std::string> names = fs.List(folder + "\\*.*", kEverything);
-    std::erase_if(names, [](const std::string& n) { return n == "." || n == ".."; });
-    return names;
-}
-
-// A sub-folder is first removed as it stands: on Windows that takes away a
-// link (junction) to a folder elsewhere without reaching into it. Only a
-// folder that is not empty is emptied first.
-void RemoveTree(FileSystem& fs, const std::string& folder) {
-    for (const std::string& name : Entries(fs, folder)) {
-        const std::string path = folder + "\\" + name;
-        if (!FolderExists(fs, path)) {
-            fs.RemoveFile(path);
-            continue;
-        }
-        try {
-            fs.RemoveFolder(path);
-        } catch (const FileError&) {
-            RemoveTree(fs, path);
-        }
-    }
-    fs.RemoveFolder(folder);
-}
-
-// Clean-up after a failure must not hide that failure; what it leaves,
-// start-up repair removes.
-void RemoveTreeQuietly(FileSystem& fs, const std::string& folder) {
-    try {
-        RemoveTree(fs, folder);
-    } catch (const FileError&) {
-    }
-}
-
-void CopyTree(FileSystem& fs, const std::string& from, const std::string& to) {
-    fs.CreateFolder(to);
-    for (const std::string& name : Entries(fs, from)) {
-        const std::string source = from + "\\" + name;
-        if (FolderExists(fs, source))
-            CopyTree(fs, source, to + "\\" + name);
-        else
-            fs.CopyFile(source, to + "\\" + name);
-    }
-}
-
 // slot names the slot folder without its trailing "\".
-void RepairSlot(FileSystem& fs, const std::string& slot) {
-    const std::string retired = slot + kRetiredSuffix;
-    const std::string staging = slot + kStagingSuffix;
-    if (FolderExists(fs, retired)) {
-        try {
-            if (FolderExists(fs, slot))
-                RemoveTree(fs, retired); // the swap was done; only the clean-up is missing
-            else
-                fs.Rename(retired, slot); // cut off between the renames: the old slot is the truth
-        } catch (const FileError&) {
-        }
-    }
-    if (FolderExists(fs, staging)) RemoveTreeQuietly(fs, staging);
+struct SlotPaths {
+    explicit SlotPaths(const std::string& slotFolder)
+        : slot(WithoutTrailingSeparators(slotFolder)), staging(slot + kStagingSuffix), retired(slot + kRetiredSuffix) {}
+    std::string slot, staging, retired;
+};
+
+// What a finished back-up leaves: DATA.INI, written last, and the four files.
+bool IsCompleteSlot(FileSystem& fs, const std::string& folder) {
+    return FileExists(fs, folder + "\\" + kSlotDataFile) && CharFilesExist(fs, folder + "\\");
 }
 
-void RemoveFileQuietly(FileSystem& fs, const std::string& path) {
+bool HoldsAnyCharFile(FileSystem& fs, const std::string& folder) {
+    for (const char* name : kCharFiles)
+        if (FileExists(fs, folder + "\\" + name)) return true;
+    return FileExists(fs, folder + "\\" + kOptionalCharFile);
+}
+
+// Decides from what the folders hold, never from which of them exist: a
+// slot that a failed start made anew must not pass for a finished swap.
+// Throws FileError when a step fails; everything is then still there.
+void RepairSlot(FileSystem& fs, const SlotPaths& p) {
+    if (FolderExists(fs, p.retired)) {
+        if (!FolderExists(fs, p.slot)) {
+            fs.Rename(p.retired, p.slot); // cut off between the renames
+        } else if (IsCompleteSlot(fs, p.slot)) {
+            RemoveTree(fs, p.retired); // the swap was done; only the clean-up is missing
+        } else if (IsCompleteSlot(fs, p.retired)) {
+            RemoveTree(fs, p.slot); // a stand-in made while the old slot waited
+            fs.Rename(p.retired, p.slot);
+        } else if (!HoldsAnyCharFile(fs, p.retired)) {
+            RemoveTree(fs, p.retired); // an unused slot: nothing of a character's
+        }
+        // Otherwise nothing tells which is the truth: both stay.
+    }
+    if (FolderExists(fs, p.staging)) RemoveTree(fs, p.staging); // the slot or its old self holds the truth
+}
+
+// The new slot gets everything the slot holds that this back-up does not
+// replace (an older uo.cfg, anything the user put there), then the new
+// files, then DATA.INI; only a complete staging folder is swapped in.
+void BuildStaging(FileSystem& fs, const SlotPaths& p, const std::string& charFolder,
+                  const std::vector<std::string>& incoming, const std::string& dataBytes) {
+    const std::vector<std::string> held = FolderExists(fs, p.slot) ? Entries(fs, p.slot) : std::vector<std::string>();
+    // A file the slot already has keeps its name as it stands on disk.
+    auto nameInSlot = [&](const std::string& wanted) {
+        for (const std::string& n : held)
+            if (SameName(n, wanted)) return n;
+        return wanted;
+    };
+    fs.CreateFolder(p.staging);
     try {
-        fs.RemoveFile(path);
+        for (const std::string& entry : held) {
+            if (Holds(incoming, entry) || SameName(entry, kDataFileName)) continue;
+            const std::string source = p.slot + "\\" + entry;
+            const std::string target = p.staging + "\\" + entry;
+            if (fs.IsLink(source))
+                fs.CopyLink(source, target);
+            else if (FolderExists(fs, source))
+                CopyTree(fs, source, target);
+            else
+                fs.CopyFile(source, target);
+        }
+        for (const std::string& file : incoming) fs.CopyFile(charFolder + file, p.staging + "\\" + nameInSlot(file));
+        fs.WriteFile(p.staging + "\\" + nameInSlot(kDataFileName), dataBytes);
     } catch (const FileError&) {
+        RemoveTreeQuietly(fs, p.staging);
+        throw;
+    }
+}
+
+// Slot -> old, staging -> slot. If the second rename fails the old slot
+// goes back; if that fails too it stays as it is under its ".old" name,
+// which start-up repair renames back, and the user is told where it is.
+void SwapIn(FileSystem& fs, const SlotPaths& p, bool slotExists) {
+    try {
+        if (slotExists) fs.Rename(p.slot, p.retired);
+    } catch (const FileError&) {
+        RemoveTreeQuietly(fs, p.staging);
+        throw;
+    }
+    try {
+        fs.Rename(p.staging, p.slot);
+    } catch (const FileError& e) {
+        RemoveTreeQuietly(fs, p.staging);
+        if (!slotExists) throw;
+        try {
+            fs.Rename(p.retired, p.slot);
+        } catch (const FileError&) {
+            throw RollbackFailed(e, {{p.slot, p.retired}});
+        }
+        throw;
     }
 }
 
 } // namespace
 
-// The staging folder gets everything the slot holds that this back-up does
-// not replace (an older uo.cfg, anything the user put there), then the new
-// files, then DATA.INI; only a complete staging folder is swapped in.
+RollbackFailed::RollbackFailed(const FileError& cause, std::vector<KeptCopy> kept)
+    : FileError(cause), kept_(std::move(kept)) {}
+
 void BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& charFolder,
                   const std::string& slotFolder, const std::string& dateLine, const std::string& name) {
-    const std::string slot = WithoutTrailingSeparators(slotFolder);
-    const std::string staging = slot + kStagingSuffix;
-    const std::string retired = slot + kRetiredSuffix;
-    const std::string dataBytes = EncodeValues(codec, {dateLine, name});
-
-    // Left over when an earlier back-up in this run could not clean up.
-    RepairSlot(fs, slot);
+    const SlotPaths p(slotFolder);
+    // Left over when an earlier back-up in this run could not clean up; a
+    // slot whose old self cannot be put back is not backed up into.
+    RepairSlot(fs, p);
+    // Still there when nothing told which folder is the truth: putting it
+    // back fails while the slot stands in the way, and says why.
+    if (FolderExists(fs, p.retired)) fs.Rename(p.retired, p.slot);
 
     std::vector<std::string> incoming(kCharFiles.begin(), kCharFiles.end());
     if (FileExists(fs, charFolder + kOptionalCharFile)) incoming.push_back(kOptionalCharFile);
-
     // A slot folder removed behind the program's back is simply made anew.
-    const bool slotExists = FolderExists(fs, slot);
-    const std::vector<std::string> held = slotExists ? Entries(fs, slot) : std::vector<std::string>();
+    const bool slotExists = FolderExists(fs, p.slot);
 
-    fs.CreateFolder(staging);
-    try {
-        for (const std::string& entry : held) {
-            if (Holds(incoming, entry) || SameName(entry, kDataFileName)) continue;
-            const std::string source = slot + "\\" + entry;
-            if (FolderExists(fs, source))
-                CopyTree(fs, source, staging + "\\" + entry);
-            else
-                fs.CopyFile(source, staging + "\\" + entry);
-        }
-        for (const std::string& file : incoming)
-            fs.CopyFile(charFolder + file, staging + "\\" + NameIn(held, file));
-        fs.WriteFile(staging + "\\" + NameIn(held, kDataFileName), dataBytes);
-    } catch (const FileError&) {
-        RemoveTreeQuietly(fs, staging);
-        throw;
-    }
-
-    if (!slotExists) {
-        try {
-            fs.Rename(staging, slot);
-        } catch (const FileError&) {
-            RemoveTreeQuietly(fs, staging);
-            throw;
-        }
-        return;
-    }
-
-    try {
-        fs.Rename(slot, retired);
-    } catch (const FileError&) {
-        RemoveTreeQuietly(fs, staging);
-        throw;
-    }
-    try {
-        fs.Rename(staging, slot);
-    } catch (const FileError&) {
-        try {
-            fs.Rename(retired, slot);
-        } catch (const FileError&) {
-            // Start-up repair renames it back.
-        }
-        RemoveTreeQuietly(fs, staging);
-        throw;
-    }
+    BuildStaging(fs, p, charFolder, incoming, EncodeValues(codec, {dateLine, name}));
+    SwapIn(fs, p, slotExists);
     // The new slot is in place: the back-up has succeeded even if the old
     // folder cannot go now; start-up repair removes it.
-    RemoveTreeQuietly(fs, retired);
+    if (slotExists) RemoveTreeQuietly(fs, p.retired);
 }
 
-// Nothing of the client's changes until every target has passed the check
-// and every new file sits beside its target. A failure after that puts the
-// replaced targets back from their backups; a backup that cannot be put
-// back stays on disk rather than be lost.
-void RestoreFromSlot(FileSystem& fs, const std::string& slotFolder, const std::string& charFolder) {
-    std::vector<std::string> files(kCharFiles.begin(), kCharFiles.end());
-    if (FileExists(fs, slotFolder + kOptionalCharFile)) files.push_back(kOptionalCharFile);
-
-    const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
-
-    struct Item {
-        std::string source, target, incoming, backup;
-        bool existed = false;
-        bool keepBackup = false;
-    };
-    std::vector<Item> items;
-    for (const std::string& file : files) {
-        Item item;
-        item.source = slotFolder + file;
-        item.target = charFolder + file;
-        item.incoming = item.target + kIncomingSuffix;
-        item.backup = item.target + kBackupSuffix;
-        item.existed = Holds(present, file);
-        items.push_back(item);
-    }
-
-    for (const Item& item : items) fs.CheckReplaceable(item.target);
-    // Leftovers of a restore the system cut off would stand in the way, and
-    // a stray backup would later pass for one of ours.
-    for (const std::string& file : files) {
-        if (Holds(present, file + kIncomingSuffix)) fs.RemoveFile(charFolder + file + kIncomingSuffix);
-        if (Holds(present, file + kBackupSuffix)) fs.RemoveFile(charFolder + file + kBackupSuffix);
-    }
-
-    std::size_t replaced = 0;
-    bool replacing = false;
-    try {
-        for (const Item& item : items) fs.CopyFile(item.source, item.incoming);
-        replacing = true;
-        for (; replaced < items.size(); ++replaced) {
-            const Item& item = items[replaced];
-            if (item.existed)
-                fs.ReplaceFile(item.target, item.incoming, item.backup);
-            else
-                fs.Rename(item.incoming, item.target);
-        }
-    } catch (const FileError&) {
-        for (std::size_t i = 0; i < replaced; ++i) {
-            Item& item = items[i];
-            try {
-                if (item.existed)
-                    fs.Rename(item.backup, item.target);
-                else
-                    fs.RemoveFile(item.target);
-            } catch (const FileError&) {
-                item.keepBackup = true;
-            }
-        }
-        // A replace that failed half-way may have moved the target to its
-        // backup already; no backup of ours existed before.
-        if (replacing && replaced < items.size()) {
-            Item& item = items[replaced];
-            if (item.existed && FileExists(fs, item.backup)) {
-                try {
-                    fs.Rename(item.backup, item.target);
-                } catch (const FileError&) {
-                    item.keepBackup = true;
-                }
-            }
-        }
-        for (const Item& item : items) {
-            if (FileExists(fs, item.incoming)) RemoveFileQuietly(fs, item.incoming);
-            if (!item.keepBackup && FileExists(fs, item.backup)) RemoveFileQuietly(fs, item.backup);
-        }
-        throw;
-    }
-    for (const Item& item : items)
-        if (item.existed) RemoveFileQuietly(fs, item.backup);
+bool SlotAwaitsRepair(FileSystem& fs, const std::string& slotFolder) {
+    return FolderExists(fs, SlotPaths(slotFolder).retired);
 }
 
 void RepairSlotStore(FileSystem& fs, const std::string& appFolder) {
-    for (int slot = 0; slot < kSlotCount; ++slot)
-        RepairSlot(fs, WithoutTrailingSeparators(SlotFolderPath(appFolder, slot)));
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        try {
+            RepairSlot(fs, SlotPaths(SlotFolderPath(appFolder, slot)));
+        } catch (const FileError&) {
+        }
+    }
+    SettleRestores(fs, appFolder);
 }
 
 } // namespace telk

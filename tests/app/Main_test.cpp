@@ -3,6 +3,7 @@
 // no failing step stops it.
 #include <filesystem>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -153,8 +154,20 @@ TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
     dir.WriteBytes("Settings\\2.old\\chardata.mul", "saved");
     dir.WriteBytes("Settings\\2.new\\chardata.mul", "unfinished");
     // Cut off after the renames: slot 4's old folder is still there.
+    for (const char* name : {"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul"})
+        dir.WriteBytes(std::string("Settings\\4\\") + name, name);
     dir.WriteBytes("Settings\\4.old\\chardata.mul", "retired");
     const auto slot4 = test::FolderSnapshot(dir.Native("Settings/4"));
+    const auto waiting = test::FolderSnapshot(dir.Native("Settings/2.old"));
+
+    // A start that cannot put slot 2 back makes no empty slot in its place.
+    test::FaultyFileSystem faulty(*fs);
+    std::vector<int> everything(200);
+    std::iota(everything.begin(), everything.end(), 1);
+    faulty.FailAt(everything);
+    Prepare(faulty);
+    EXPECT_FALSE(dir.IsFolder("Settings\\2"));
+    EXPECT_EQ(test::FolderSnapshot(dir.Native("Settings/2.old")), waiting);
 
     Prepare();
 

@@ -29,7 +29,7 @@ protected:
             return error;
         }
         ADD_FAILURE() << "no FileError";
-        return FileError("", "", "", 0, false);
+        return FileError("", "", "", 0, FileCause::Other);
     }
 };
 

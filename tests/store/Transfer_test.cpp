@@ -1,11 +1,13 @@
-// Back-up and restore are all or nothing. Every file operation of a run is
-// failed in turn (the 1st, the 2nd, ... until a run completes), cleanly and
-// half-done; each time the folders must be byte for byte as before, with
-// nothing temporary left, and the completed run must leave the state of a
-// successful operation. A crash at each operation, followed by the start-up
-// repair, must leave the slot either as before or as after.
+// Back-up and restore are all or nothing, and no fault ever costs a file.
+// Every file operation of a run is failed in turn (cleanly and half-done),
+// then every pair of them, then the process is stopped at each one; after
+// each run every file of the player's must still exist somewhere, and
+// after the next start's repair both folders must be byte for byte as
+// before or as after, with nothing temporary left.
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <string>
@@ -30,14 +32,30 @@ using Mode = test::FaultyFileSystem::Mode;
 // A runaway loop would mean an operation that never completes.
 constexpr int kMaxOperations = 300;
 const char* const kCharRel = "UO\\DESKTOP\\acct\\shard\\Name";
+const char* const kSafetyRel = "Settings\\BeforeRestore\\acct\\shard\\Name";
 const char* const kDate = "12-07-2026";
 const char* const kName = "狩り用, メイン";
+const std::vector<std::string> kFiles = {"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul", "uo.cfg"};
+
+// How a run under faults ended.
+struct Tally {
+    int runs = 0;
+    int lost = 0;
+};
 
 class TransferTest : public ::testing::Test {
 protected:
-    std::string Native(const std::string& rel) const { return dir.Native(rel); }
     Snapshot Store() const { return test::FolderSnapshot(dir.Native("Settings")); }
     Snapshot Char() const { return test::FolderSnapshot(dir.Native(kCharRel)); }
+    Snapshot Safety() const { return test::FolderSnapshot(dir.Native(kSafetyRel)); }
+    // The slots and the character folder: what must be as before or after.
+    Snapshot World() const {
+        Snapshot world;
+        for (auto& [rel, bytes] : Store())
+            if (!rel.starts_with("BeforeRestore")) world["Settings/" + rel] = bytes;
+        for (auto& [rel, bytes] : Char()) world["char/" + rel] = bytes;
+        return world;
+    }
 
     void Reset() {
         std::filesystem::remove_all(dir.Native("Settings"));
@@ -48,69 +66,99 @@ protected:
 
     // A slot filled by an earlier back-up, with things the user put there.
     void FillSlot2() {
-        for (const char* name : {"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul", "uo.cfg"})
-            dir.WriteBytes(std::string("Settings\\2\\") + name, std::string("slot ") + name);
+        for (const std::string& name : kFiles) dir.WriteBytes("Settings\\2\\" + name, "slot " + name);
         dir.WriteBytes("Settings\\2\\notes.txt", "kept by the user");
         dir.WriteBytes("Settings\\2\\extra\\deep.txt", "nested");
     }
 
     void FillChar(bool withUoCfg) {
-        for (const char* name : {"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul"})
-            dir.WriteBytes(std::string(kCharRel) + "\\" + name, std::string("client ") + name + " with more bytes");
-        if (withUoCfg) dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg", "client uo.cfg");
+        for (const std::string& name : kFiles)
+            if (withUoCfg || name != "uo.cfg") dir.WriteBytes(std::string(kCharRel) + "\\" + name, "client " + name);
     }
 
-    void BackUp(FileSystem& fileSystem) {
-        BackUpToSlot(fileSystem, *codec, charFolder, slotFolder, kDate, kName);
+    void BackUp(FileSystem& fileSystem) { BackUpToSlot(fileSystem, *codec, charFolder, slotFolder, kDate, kName); }
+    void Restore(FileSystem& fileSystem) { RestoreFromSlot(fileSystem, app, slotFolder, charFolder); }
+
+    // The files of state that are nowhere in the store or the character
+    // folder, under any name.
+    std::vector<std::string> Missing(const Snapshot& state) const {
+        std::vector<std::string> now;
+        for (auto& [rel, bytes] : Store()) now.push_back(bytes);
+        for (auto& [rel, bytes] : Char()) now.push_back(bytes);
+        std::vector<std::string> missing;
+        for (auto& [rel, bytes] : state)
+            if (bytes != "<folder>" && std::find(now.begin(), now.end(), bytes) == now.end()) missing.push_back(rel);
+        return missing;
     }
 
-    void Restore(FileSystem& fileSystem) { RestoreFromSlot(fileSystem, slotFolder, charFolder); }
-
-    // What a successful back-up from FillChar into FillSlot2 leaves.
-    Snapshot StoreAfterBackUp(bool charHasUoCfg) {
-        Snapshot after = Store();
-        for (const char* name : {"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul"})
-            after[std::string("2/") + name] = std::string("client ") + name + " with more bytes";
-        if (charHasUoCfg) after["2/uo.cfg"] = "client uo.cfg";
-        after["2/DATA.INI"] = EncodeValues(*codec, {kDate, kName});
-        return after;
+    // Nothing of the player's is lost: every file of before is still
+    // somewhere, or the run got as far as after, which drops only what a
+    // back-up overwrites by design.
+    int LostFiles(const Snapshot& before, const Snapshot& after) const {
+        const std::vector<std::string> missing = Missing(before);
+        if (missing.empty() || Missing(after).empty()) return 0;
+        for (const std::string& rel : missing) ADD_FAILURE() << "lost " << rel;
+        return static_cast<int>(missing.size());
     }
 
-    // Fails each operation of run in turn; checks before/after each time.
-    // Returns how many runs failed.
-    int FailEachOperation(Mode mode, const std::function<void()>& setUp, const std::function<void()>& run,
-                          const std::function<Snapshot()>& watched, const Snapshot& before, const Snapshot& after,
-                          const std::function<void(const std::string&)>& toleratedLeftover) {
-        int failures = 0;
-        for (int n = 1; n < kMaxOperations; ++n) {
-            setUp();
-            EXPECT_EQ(watched(), before) << "set-up";
-            faulty.FailNth(n, mode);
-            bool threw = false;
-            try {
-                run();
-            } catch (const FileError& e) {
-                threw = true;
-                EXPECT_TRUE(e.HeldOpen());
-                EXPECT_FALSE(e.Path().empty());
-            }
-            if (!faulty.Fired()) {
-                EXPECT_FALSE(threw);
-                EXPECT_EQ(watched(), after) << "clean run after " << n - 1 << " operations";
-                return failures;
-            }
-            const std::string failed = faulty.FiredAt();
-            if (threw) {
-                ++failures;
-                EXPECT_EQ(watched(), before) << "failing operation " << n << ": " << failed;
-            } else {
-                // Only clean-up after the operation took effect may fail unseen.
-                toleratedLeftover(failed);
-                EXPECT_EQ(watched(), after) << "failing operation " << n << ": " << failed;
+    // One run of run under the faults that arm() sets; then the next start.
+    void RunOnce(const std::function<void()>& setUp, const std::function<void(FileSystem&)>& run,
+                 const std::function<void()>& arm, const Snapshot& before, const Snapshot& after, Tally& tally) {
+        setUp();
+        arm();
+        bool threw = false;
+        try {
+            run(faulty);
+        } catch (const FileError&) {
+            threw = true;
+        } catch (const test::SimulatedCrash&) {
+        }
+        SCOPED_TRACE(faulty.FiredAt());
+        ++tally.runs;
+        tally.lost += LostFiles(before, after);
+        RepairSlotStore(*real, app);
+        const Snapshot now = World();
+        if (threw) {
+            EXPECT_EQ(now, before);
+        } else {
+            EXPECT_TRUE(now == before || now == after) << "neither before nor after";
+        }
+        if (!faulty.Fired()) {
+            EXPECT_EQ(now, after);
+        }
+        EXPECT_FALSE(dir.IsFile(std::string(kSafetyRel) + "\\" + kJournalName));
+        EXPECT_FALSE(dir.IsFolder("Settings\\BeforeRestore.new"));
+    }
+
+    // Single faults in both modes, every pair of faults, a crash at each
+    // operation; prints the figures.
+    void ExpectAllOrNothing(const char* direction, const std::function<void()>& setUp,
+                            const std::function<void(FileSystem&)>& run) {
+        setUp();
+        const Snapshot before = World();
+        run(*real);
+        const Snapshot after = World();
+
+        Tally single, pairs, crashes;
+        for (Mode mode : {Mode::Clean, Mode::HalfDone}) {
+            for (int n = 1; n < kMaxOperations; ++n) {
+                RunOnce(setUp, run, [&] { faulty.FailNth(n, mode); }, before, after, single);
+                if (!faulty.Fired() || HasFailure()) break;
+                int count = faulty.Count();
+                for (int m = n + 1; m <= count + 1 && mode == Mode::Clean && !HasFailure(); ++m) {
+                    RunOnce(setUp, run, [&] { faulty.FailAt({n, m}); }, before, after, pairs);
+                    count = std::max(count, faulty.Count());
+                }
             }
         }
-        ADD_FAILURE() << "no run completed";
-        return failures;
+        for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
+            RunOnce(setUp, run, [&] { faulty.CrashAtNth(n); }, before, after, crashes);
+            if (!faulty.Fired()) break;
+        }
+        std::cout << direction << ": single faults " << single.runs << " runs, " << single.lost
+                  << " files lost; fault pairs " << pairs.runs << " runs, " << pairs.lost << " lost; crashes "
+                  << crashes.runs << " runs, " << crashes.lost << " lost\n";
+        EXPECT_GE(single.runs, 20);
     }
 
     test::TempDir dir;
@@ -127,10 +175,16 @@ TEST_F(TransferTest, BackUpReplacesTheFilesAndKeepsWhatItDoesNotReplace) {
     FillSlot2();
     FillChar(false);
     const Snapshot charBefore = Char();
-    const Snapshot expected = StoreAfterBackUp(false);
+    Snapshot expected = Store();
+    for (const std::string& name : kFiles)
+        if (name != "uo.cfg") expected["2/" + name] = "client " + name;
+    expected["2/DATA.INI"] = EncodeValues(*codec, {kDate, kName});
     BackUp(*real);
     EXPECT_EQ(Store(), expected); // older uo.cfg, notes and sub-folder carried over
     EXPECT_EQ(Char(), charBefore);
+    const SlotData data = ReadSlotData(*real, *codec, slotFolder);
+    EXPECT_EQ(data.label, kDate);
+    EXPECT_EQ(data.name, kName);
 
     FillChar(true);
     BackUp(*real);
@@ -144,23 +198,8 @@ TEST_F(TransferTest, BackUpKeepsTheNamesAsTheSlotHasThem) {
     BackUp(*real);
     EXPECT_EQ(dir.Names("Settings\\2"),
               (std::vector<std::string>{"CharData.MUL", "DATA.INI", "desktop.uos", "macros.txt", "skillgrp.mul"}));
-    EXPECT_EQ(dir.ReadBytes("Settings\\2\\CharData.MUL"), "client chardata.mul with more bytes");
+    EXPECT_EQ(dir.ReadBytes("Settings\\2\\CharData.MUL"), "client chardata.mul");
     EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
-}
-
-TEST_F(TransferTest, BackUpNameReadsBackWholeAndAnEmptyNameStaysEmpty) {
-    Reset();
-    FillChar(false);
-    BackUp(*real);
-    SlotData data = ReadSlotData(*real, *codec, slotFolder);
-    EXPECT_TRUE(data.complete);
-    EXPECT_EQ(data.label, kDate);
-    EXPECT_EQ(data.name, kName);
-
-    BackUpToSlot(*real, *codec, charFolder, slotFolder, kDate, "");
-    data = ReadSlotData(*real, *codec, slotFolder);
-    EXPECT_TRUE(data.complete);
-    EXPECT_EQ(data.name, "");
 }
 
 TEST_F(TransferTest, BackUpMakesASlotFolderRemovedBehindItsBack) {
@@ -173,137 +212,143 @@ TEST_F(TransferTest, BackUpMakesASlotFolderRemovedBehindItsBack) {
     EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
 }
 
-TEST_F(TransferTest, BackUpClearsLeftoversOfAnEarlierBackUp) {
+TEST_F(TransferTest, BackUpIsAllOrNothing) {
+    for (bool withUoCfg : {false, true}) {
+        SCOPED_TRACE(withUoCfg ? "with uo.cfg" : "without uo.cfg");
+        ExpectAllOrNothing(withUoCfg ? "back-up with uo.cfg" : "back-up", [&] {
+            Reset();
+            FillSlot2();
+            FillChar(withUoCfg);
+        }, [&](FileSystem& fs) { BackUp(fs); });
+    }
+}
+
+TEST_F(TransferTest, RestoreIsAllOrNothing) {
+    // One target missing, so both the replace and the plain rename run.
+    ExpectAllOrNothing("restore", [&] {
+        Reset();
+        FillSlot2();
+        FillChar(true);
+        std::filesystem::remove(dir.Native(std::string(kCharRel) + "\\skillgrp.mul"));
+        dir.WriteBytes(std::string(kCharRel) + "\\other.txt", "not ours");
+        dir.WriteBytes(std::string(kSafetyRel) + "\\desktop.uos", "an earlier restore's");
+    }, [&](FileSystem& fs) { Restore(fs); });
+}
+
+// The repair decides from what the folders hold, never from which exist.
+TEST_F(TransferTest, RepairKeepsTheSlotThatHoldsTheFiles) {
+    struct Case {
+        const char* what;
+        std::function<void()> damage;
+    } cases[] = {
+        {"cut off while staging", [&] { dir.WriteBytes("Settings\\2.new\\chardata.mul", "half"); }},
+        {"cut off between the renames",
+         [&] {
+             std::filesystem::rename(dir.Native("Settings/2"), dir.Native("Settings/2.old"));
+             dir.WriteBytes("Settings\\2.new\\chardata.mul", "new");
+         }},
+        {"a failed start made a stand-in",
+         [&] {
+             std::filesystem::rename(dir.Native("Settings/2"), dir.Native("Settings/2.old"));
+             dir.WriteBytes("Settings\\2\\DATA.INI", "未使用\r\nSlot2\r\n");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reset();
+        FillSlot2();
+        dir.WriteBytes("Settings\\2\\DATA.INI", "01-02-2026\r\nmain\r\n");
+        const Snapshot before = Store();
+        c.damage();
+        RepairSlotStore(*real, app);
+        EXPECT_EQ(Store(), before);
+    }
+    // After the renames: the new slot stays, whatever is left of the old goes.
+    Reset();
+    FillSlot2();
+    dir.WriteBytes("Settings\\2\\DATA.INI", "01-02-2026\r\nmain\r\n");
+    const Snapshot after = Store();
+    dir.WriteBytes("Settings\\2.old\\chardata.mul", "old");
+    RepairSlotStore(*real, app);
+    EXPECT_EQ(Store(), after);
+}
+
+TEST_F(TransferTest, AFailedRollbackSaysWhereTheOldSlotWaits) {
     Reset();
     FillSlot2();
     FillChar(false);
-    const Snapshot expected = StoreAfterBackUp(false);
-    dir.WriteBytes("Settings\\2.old\\chardata.mul", "retired");
-    dir.WriteBytes("Settings\\2.new\\chardata.mul", "unfinished");
-    BackUp(*real);
-    EXPECT_EQ(Store(), expected);
-}
-
-TEST_F(TransferTest, BackUpLeavesTheSlotAsItWasWhicheverOperationFails) {
-    for (bool withUoCfg : {false, true}) {
-        for (Mode mode : {Mode::Clean, Mode::HalfDone}) {
-            SCOPED_TRACE(std::string(withUoCfg ? "with" : "without") + " uo.cfg, " +
-                         (mode == Mode::Clean ? "clean" : "half-done") + " failures");
-            auto setUp = [&] {
-                Reset();
-                FillSlot2();
-                FillChar(withUoCfg);
-            };
-            setUp();
-            const Snapshot before = Store();
-            const Snapshot after = StoreAfterBackUp(withUoCfg);
-            const Snapshot charBefore = Char();
-            const int failures = FailEachOperation(
-                mode, setUp, [&] { BackUp(faulty); }, [&] { return Store(); }, before, after,
-                [&](const std::string& failed) {
-                    // The swap is done; the old slot waits for start-up repair.
-                    EXPECT_NE(failed.find("2.old"), std::string::npos) << failed;
-                    RepairSlotStore(*real, app);
-                });
-            EXPECT_EQ(Char(), charBefore);
-            // Staging copies the slot's files, the new files and DATA.INI, then two renames.
-            EXPECT_GE(failures, 12);
-        }
-    }
-}
-
-TEST_F(TransferTest, AnInterruptedBackUpIsRepairedToBeforeOrAfter) {
-    auto setUp = [&] {
-        Reset();
-        FillSlot2();
-        FillChar(false);
-    };
-    setUp();
     const Snapshot before = Store();
-    const Snapshot after = StoreAfterBackUp(false);
-    int rolledBack = 0, rolledForward = 0;
-    for (int n = 1; n < kMaxOperations; ++n) {
-        setUp();
-        faulty.CrashAtNth(n);
-        try {
-            BackUp(faulty);
-        } catch (const test::SimulatedCrash&) {
-        }
-        if (!faulty.Fired()) break;
-        const std::string crashed = faulty.FiredAt();
-        RepairSlotStore(*real, app);
-        const Snapshot repaired = Store();
-        if (repaired == before)
-            ++rolledBack;
-        else if (repaired == after)
-            ++rolledForward;
-        else
-            ADD_FAILURE() << "crash at operation " << n << " (" << crashed << ") repaired to neither state";
+    // The second rename fails, and so does putting the old slot back.
+    auto indexOf = [&](const std::string& prefix) {
+        const std::vector<std::string>& log = faulty.Log();
+        const auto at = std::find_if(log.begin(), log.end(), [&](const std::string& l) { return l.starts_with(prefix); });
+        return static_cast<int>(at - log.begin()) + 1;
+    };
+    faulty.FailNth(0);
+    BackUp(faulty);
+    const int swap = indexOf("Rename " + app + "SETTINGS\\2.new");
+    Reset();
+    FillSlot2();
+    FillChar(false);
+    faulty.FailNth(swap);
+    EXPECT_THROW(BackUp(faulty), FileError);
+    const int putBack = indexOf("Rename " + app + "SETTINGS\\2.old");
+    ASSERT_GT(putBack, swap);
+    Reset();
+    FillSlot2();
+    FillChar(false);
+    faulty.FailAt({swap, putBack});
+    try {
+        BackUp(faulty);
+        ADD_FAILURE() << "no failure";
+    } catch (const RollbackFailed& e) {
+        ASSERT_EQ(e.Kept().size(), 1u);
+        EXPECT_EQ(e.Kept()[0].copy, app + "SETTINGS\\2.old");
     }
-    EXPECT_GE(rolledBack, 12);  // up to and including the second rename
-    EXPECT_GE(rolledForward, 1); // while the old slot was being removed
-}
-
-TEST_F(TransferTest, RepairSettlesEachInterruptionPoint) {
-    // Cut off while staging: only the staging folder is extra.
-    Reset();
-    FillSlot2();
-    Snapshot before = Store();
-    dir.WriteBytes("Settings\\2.new\\chardata.mul", "half");
-    RepairSlotStore(*real, app);
-    EXPECT_EQ(Store(), before);
-
-    // Cut off between the renames: the old slot is renamed back.
-    Reset();
-    FillSlot2();
-    before = Store();
-    std::filesystem::rename(dir.Native("Settings/2"), dir.Native("Settings/2.old"));
-    dir.WriteBytes("Settings\\2.new\\chardata.mul", "new");
-    RepairSlotStore(*real, app);
-    EXPECT_EQ(Store(), before);
-
-    // Cut off after the renames: the new slot stays, the old one goes.
-    Reset();
-    FillSlot2();
-    before = Store();
-    dir.WriteBytes("Settings\\2.old\\chardata.mul", "old");
-    dir.WriteBytes("Settings\\2.old\\sub\\x", "old");
+    EXPECT_TRUE(dir.IsFolder("Settings\\2.old"));
+    EXPECT_TRUE(SlotAwaitsRepair(*real, slotFolder));
     RepairSlotStore(*real, app);
     EXPECT_EQ(Store(), before);
 }
 
-TEST_F(TransferTest, RestoreCopiesTheSlotIntoTheCharacterFolder) {
-    Reset();
-    FillSlot2();
-    dir.WriteBytes(std::string(kCharRel) + "\\chardata.mul", "client");
-    dir.WriteBytes(std::string(kCharRel) + "\\other.txt", "not ours");
-    Restore(*real);
-    EXPECT_EQ(dir.Names(kCharRel), (std::vector<std::string>{"chardata.mul", "desktop.uos", "macros.txt",
-                                                             "other.txt", "skillgrp.mul", "uo.cfg"}));
-    EXPECT_EQ(dir.ReadBytes(std::string(kCharRel) + "\\chardata.mul"), "slot chardata.mul");
-    EXPECT_EQ(dir.ReadBytes(std::string(kCharRel) + "\\uo.cfg"), "slot uo.cfg");
-    EXPECT_EQ(dir.ReadBytes(std::string(kCharRel) + "\\other.txt"), "not ours");
-}
-
-TEST_F(TransferTest, RestoreWithoutUoCfgInTheSlotLeavesTheClientsOne) {
+TEST_F(TransferTest, RestoreCopiesTheSlotAndKeepsTheCharactersFilesAside) {
     Reset();
     FillSlot2();
     std::filesystem::remove(dir.Native("Settings/2/uo.cfg"));
     FillChar(true);
+    dir.WriteBytes(std::string(kCharRel) + "\\other.txt", "not ours");
     Restore(*real);
-    EXPECT_EQ(dir.ReadBytes(std::string(kCharRel) + "\\uo.cfg"), "client uo.cfg");
-    EXPECT_EQ(dir.ReadBytes(std::string(kCharRel) + "\\macros.txt"), "slot macros.txt");
+    Snapshot expected = {{"other.txt", "not ours"}, {"uo.cfg", "client uo.cfg"}};
+    for (const std::string& name : kFiles)
+        if (name != "uo.cfg") expected[name] = "slot " + name;
+    EXPECT_EQ(Char(), expected); // the client's uo.cfg stays when the slot has none
+
+    Snapshot kept;
+    for (const std::string& name : kFiles)
+        if (name != "uo.cfg") kept[name] = "client " + name;
+    EXPECT_EQ(Safety(), kept); // only what the restore replaced
+
+    // The next restore keeps only its own set.
+    Restore(*real);
+    for (auto& [name, bytes] : kept) bytes = "slot " + name;
+    EXPECT_EQ(Safety(), kept);
+    EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4", "BeforeRestore"}));
 }
 
-TEST_F(TransferTest, RestoreClearsLeftoversOfAnInterruptedRestore) {
+TEST_F(TransferTest, RestoreSettlesWhatAnOlderCopyOfTheProgramLeft) {
     Reset();
     FillSlot2();
     FillChar(true);
+    // A backup whose target is missing is put back (and so kept aside);
+    // stray backups and staged copies beside present targets go.
+    std::filesystem::rename(dir.Native(std::string(kCharRel) + "/macros.txt"),
+                            dir.Native(std::string(kCharRel) + "/macros.txt.telk-old"));
     dir.WriteBytes(std::string(kCharRel) + "\\chardata.mul.telk-new", "stale");
     dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg.telk-old", "stale");
     Restore(*real);
     EXPECT_EQ(dir.Names(kCharRel), (std::vector<std::string>{"chardata.mul", "desktop.uos", "macros.txt",
                                                              "skillgrp.mul", "uo.cfg"}));
+    EXPECT_EQ(Safety().at("macros.txt"), "client macros.txt");
 }
 
 TEST_F(TransferTest, RestoreIntoAMissingCharacterFolderFailsAndChangesNothing) {
@@ -315,46 +360,29 @@ TEST_F(TransferTest, RestoreIntoAMissingCharacterFolderFailsAndChangesNothing) {
     EXPECT_EQ(Store(), before);
 }
 
-TEST_F(TransferTest, RestoreLeavesTheCharacterFolderAsItWasWhicheverOperationFails) {
-    for (Mode mode : {Mode::Clean, Mode::HalfDone}) {
-        SCOPED_TRACE(mode == Mode::Clean ? "clean failures" : "half-done failures");
-        // One target missing, so both the replace and the plain rename run.
-        auto setUp = [&] {
-            Reset();
-            FillSlot2();
-            for (const char* name : {"chardata.mul", "desktop.uos", "macros.txt", "uo.cfg"})
-                dir.WriteBytes(std::string(kCharRel) + "\\" + name, std::string("client ") + name);
-            dir.WriteBytes(std::string(kCharRel) + "\\other.txt", "not ours");
-        };
-        setUp();
-        const Snapshot before = Char();
-        Snapshot after = before;
-        for (const char* name : {"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul", "uo.cfg"})
-            after[name] = std::string("slot ") + name;
-        const Snapshot storeBefore = Store();
+TEST_F(TransferTest, SafetyFoldersStayInsideTheStore) {
+    const std::string root = app + "SETTINGS\\BeforeRestore\\";
+    EXPECT_EQ(SafetyFolderPath(app, "C:\\UO\\Desktop\\a\\s\\c\\"), root + "a\\s\\c");
+    EXPECT_EQ(SafetyFolderPath(app, "C:\\UO\\Desktop\\a\\..\\\\..\\"), root + "a\\_\\_");
+    EXPECT_EQ(SafetyFolderPath(app, "c\\"), root + "_\\_\\c");
+}
 
-        std::string leftover;
-        const int failures = FailEachOperation(
-            mode, setUp, [&] { Restore(faulty); },
-            [&] {
-                Snapshot now = Char();
-                if (!leftover.empty()) now.erase(leftover);
-                return now;
-            },
-            before, after,
-            [&](const std::string& failed) {
-                // Only removing a backup after success may fail; the
-                // backup stays beside its file.
-                ASSERT_EQ(failed.rfind("RemoveFile ", 0), 0u) << failed;
-                const std::string path = failed.substr(failed.find(' ') + 1);
-                ASSERT_EQ(path.substr(path.size() - 9), ".telk-old") << failed;
-                leftover = path.substr(path.rfind('\\') + 1);
-                EXPECT_TRUE(dir.IsFile(std::string(kCharRel) + "\\" + leftover));
-            });
-        EXPECT_EQ(Store(), storeBefore);
-        // Check, copy and replace of five files.
-        EXPECT_GE(failures, 15);
-    }
+// Neither removing nor copying a slot's folders ever follows a link.
+TEST_F(TransferTest, LinksInASlotAreCopiedAndRemovedAsThemselves) {
+    Reset();
+    FillSlot2();
+    FillChar(false);
+    dir.WriteBytes("outside\\keep.txt", "not the program's");
+    std::filesystem::create_directory_symlink(dir.Native("outside"), dir.Native("Settings/2/linked"));
+    std::filesystem::create_directory_symlink(dir.Native("Settings/2"), dir.Native("Settings/2/extra/loop"));
+    const Snapshot outside = test::FolderSnapshot(dir.Native("outside"));
+    BackUp(*real);
+    BackUp(*real);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Native("Settings/2/linked")));
+    EXPECT_EQ(std::filesystem::read_symlink(dir.Native("Settings/2/linked")), dir.Native("outside"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Native("Settings/2/extra/loop")));
+    EXPECT_FALSE(dir.IsFolder("Settings\\2.old"));
+    EXPECT_EQ(test::FolderSnapshot(dir.Native("outside")), outside);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "FaultyFileSystem.h"
 
+#include <algorithm>
+
 #include "platform/FileError.h"
 
 namespace telk::test {
@@ -11,11 +13,11 @@ namespace {
 constexpr int kSharingViolation = 32;
 } // namespace
 
-void FaultyFileSystem::FailNth(int n, Mode mode) {
+void FaultyFileSystem::FailAt(std::vector<int> ns, Mode mode) {
     count_ = 0;
-    failAt_ = n;
+    failAt_ = std::move(ns);
     crash_ = false;
-    fired_ = false;
+    firedAt_.clear();
     mode_ = mode;
     log_.clear();
 }
@@ -25,22 +27,28 @@ void FaultyFileSystem::CrashAtNth(int n) {
     crash_ = true;
 }
 
+std::string FaultyFileSystem::FiredAt() const {
+    std::string text;
+    for (int n : firedAt_) text += (text.empty() ? "" : " / ") + log_[static_cast<std::size_t>(n - 1)];
+    return text;
+}
+
 void FaultyFileSystem::ThrowIfCrashed() const {
-    if (crash_ && fired_) throw SimulatedCrash{};
+    if (crash_ && Fired()) throw SimulatedCrash{};
 }
 
 bool FaultyFileSystem::Hit(const char* operation, const std::string& path) {
     ThrowIfCrashed();
     ++count_;
     log_.push_back(std::string(operation) + " " + path);
-    if (count_ != failAt_) return false;
-    fired_ = true;
+    if (std::find(failAt_.begin(), failAt_.end(), count_) == failAt_.end()) return false;
+    firedAt_.push_back(count_);
     if (crash_) throw SimulatedCrash{};
     return true;
 }
 
 void FaultyFileSystem::Fail(const char* operation, const std::string& path) {
-    throw FileError(operation, path, "simulated failure", kSharingViolation, true);
+    throw FileError(operation, path, "simulated failure", kSharingViolation, FileCause::HeldOpen);
 }
 
 bool FaultyFileSystem::CanOpenForReading(const std::string& path) {
@@ -51,6 +59,16 @@ bool FaultyFileSystem::CanOpenForReading(const std::string& path) {
 bool FaultyFileSystem::CanEnterFolder(const std::string& path) {
     ThrowIfCrashed();
     return real_.CanEnterFolder(path);
+}
+
+bool FaultyFileSystem::IsLink(const std::string& path) {
+    ThrowIfCrashed();
+    return real_.IsLink(path);
+}
+
+void FaultyFileSystem::CopyLink(const std::string& from, const std::string& to) {
+    if (Hit("CopyLink", from + " -> " + to)) Fail("CopyLink", to);
+    real_.CopyLink(from, to);
 }
 
 std::vector<std::string> FaultyFileSystem::List(const std::string& pattern, std::uint16_t mask) {

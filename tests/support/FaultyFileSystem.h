@@ -27,19 +27,25 @@ public:
 
     // The n-th counted operation from now on (1-based) fails with a
     // FileError that says the file is held open; 0 fails none.
-    void FailNth(int n, Mode mode = Mode::Clean);
+    void FailNth(int n, Mode mode = Mode::Clean) { FailAt({n}, mode); }
+    // Each of the listed operations fails.
+    void FailAt(std::vector<int> ns, Mode mode = Mode::Clean);
     // The n-th counted operation and everything after it throw SimulatedCrash.
     void CrashAtNth(int n);
-    // Counted operations since construction or the last FailNth/CrashAtNth.
+    // Counted operations since construction or the last FailAt/CrashAtNth.
     int Count() const { return count_; }
-    // Whether the chosen failure or crash has happened.
-    bool Fired() const { return fired_; }
+    // Whether the first chosen failure or the crash has happened.
+    bool Fired() const { return !firedAt_.empty(); }
+    // How many of the chosen failures have happened.
+    int FiredCount() const { return static_cast<int>(firedAt_.size()); }
     // "Operation path" of each counted operation, in order.
     const std::vector<std::string>& Log() const { return log_; }
-    // The entry of Log() that failed or crashed; empty until then.
-    std::string FiredAt() const { return fired_ ? log_[static_cast<std::size_t>(failAt_ - 1)] : std::string(); }
+    // The entries of Log() that failed or crashed, joined by " / ".
+    std::string FiredAt() const;
 
     bool CanOpenForReading(const std::string& path) override;
+    bool IsLink(const std::string& path) override;
+    void CopyLink(const std::string& from, const std::string& to) override;
     bool CanEnterFolder(const std::string& path) override;
     std::vector<std::string> List(const std::string& pattern, std::uint16_t mask) override;
     std::vector<Drive> Drives() override;
@@ -63,9 +69,9 @@ private:
 
     FileSystem& real_;
     int count_ = 0;
-    int failAt_ = 0;
+    std::vector<int> failAt_;
     bool crash_ = false;
-    bool fired_ = false;
+    std::vector<int> firedAt_;
     Mode mode_ = Mode::Clean;
     std::vector<std::string> log_;
 };

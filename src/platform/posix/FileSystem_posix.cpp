@@ -45,13 +45,16 @@ bool LessNoCase(const std::string& a, const std::string& b) {
     return false;
 }
 
-bool HeldOpenErrno(int err) {
-    return err == EACCES || err == EBUSY || err == ETXTBSY;
+// A program running from a file (or a busy mount) is what holds files on
+// POSIX; permissions and read-only media are the user's to change.
+FileCause CauseOfErrno(int err) {
+    if (err == EBUSY || err == ETXTBSY) return FileCause::HeldOpen;
+    if (err == EACCES || err == EPERM || err == EROFS) return FileCause::NoAccess;
+    return FileCause::Other;
 }
 
 [[noreturn]] void Fail(const char* operation, const std::string& path, int err) {
-    throw FileError(operation, path, std::generic_category().message(err), err,
-                    HeldOpenErrno(err));
+    throw FileError(operation, path, std::generic_category().message(err), err, CauseOfErrno(err));
 }
 
 std::string JoinNative(const std::string& folder, const std::string& name) {
@@ -292,6 +295,13 @@ bool PosixFileSystem::CanOpenForReading(const std::string& path) {
     return fstat(fd.Get(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool PosixFileSystem::IsLink(const std::string& path) {
+    std::string native = NativePath(path);
+    while (native.size() > 1 && native.back() == '/') native.pop_back(); // "x/" would follow it
+    struct stat info {};
+    return !native.empty() && lstat(native.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 bool PosixFileSystem::CanEnterFolder(const std::string& path) {
     // As on Windows, an empty path names no folder to change to.
     if (path.empty()) return false;
@@ -408,6 +418,26 @@ void PosixFileSystem::CopyFile(const std::string& from, const std::string& to) {
     SyncAndClose(out, "copy", to);
 }
 
+// The link's text is copied as it stands, so a relative link stays relative.
+void PosixFileSystem::CopyLink(const std::string& from, const std::string& to) {
+    const std::string source = NativePath(from);
+    const std::string target = NativePath(to);
+    if (source.empty()) Fail("copy", from, ENOENT);
+    if (target.empty()) Fail("copy", to, ENOENT);
+    std::string text(256, '\0');
+    for (;;) {
+        const ssize_t length = readlink(source.c_str(), text.data(), text.size());
+        if (length < 0) Fail("copy", from, errno);
+        if (static_cast<std::size_t>(length) < text.size()) {
+            text.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        text.resize(text.size() * 2);
+    }
+    if (symlink(text.c_str(), target.c_str()) != 0) Fail("copy", to, errno);
+    SyncFolderOf(target);
+}
+
 void PosixFileSystem::Rename(const std::string& from, const std::string& to) {
     const std::string source = NativePath(from);
     std::string target = NativePath(to);
@@ -451,8 +481,9 @@ void PosixFileSystem::ReplaceFile(const std::string& target, const std::string& 
     if (replacementNative.empty()) Fail("replace", replacement, ENOENT);
     if (backupNative.empty()) Fail("replace", backup, ENOENT);
 
+    struct stat targetInfo {};
     struct stat info {};
-    if (stat(targetNative.c_str(), &info) != 0) Fail("replace", target, errno);
+    if (stat(targetNative.c_str(), &targetInfo) != 0) Fail("replace", target, errno);
     if (stat(replacementNative.c_str(), &info) != 0) Fail("replace", replacement, errno);
     if (rename(targetNative.c_str(), backupNative.c_str()) != 0) Fail("replace", target, errno);
     if (rename(replacementNative.c_str(), targetNative.c_str()) != 0) {
@@ -460,6 +491,9 @@ void PosixFileSystem::ReplaceFile(const std::string& target, const std::string& 
         rename(backupNative.c_str(), targetNative.c_str()); // put the old file back
         Fail("replace", replacement, err);
     }
+    // The new file keeps the target's permissions, a read-only mark above
+    // all: that is the player's choice, not the program's.
+    chmod(targetNative.c_str(), targetInfo.st_mode & 07777);
     SyncFolderOf(targetNative);
 }
 

@@ -4,6 +4,7 @@
 // holds a file for a moment should not fail a back-up.
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include "platform/win32/FileSystem_win.h"
 
@@ -54,7 +55,7 @@ template <class Attempt>
 DWORD Retrying(const RetryPolicy& policy, Attempt attempt) {
     for (int tries = 1;; ++tries) {
         const DWORD error = attempt();
-        if (error == ERROR_SUCCESS || !IsHeldOpenError(error) || tries >= policy.attempts)
+        if (error == ERROR_SUCCESS || !IsRetriedError(error) || tries >= policy.attempts)
             return error;
         Sleep(policy.pauseMs);
     }
@@ -97,6 +98,72 @@ HANDLE OpenRetrying(const RetryPolicy& policy, const std::wstring& api, DWORD ac
     return handle;
 }
 
+// Wine resolves a Unix symbolic link inside every call, deleting or moving
+// what it points at, and marks it at most with a bare attribute bit; only
+// the handle's final path gives it away there.
+bool UnderWine() {
+    static const bool wine =
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+std::wstring FinalPath(const std::wstring& api) {
+    Handle entry(OpenShared(api, 0, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+    if (!entry.Valid()) return {};
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(entry.Get(), buffer.data(),
+                                                       static_cast<DWORD>(buffer.size()), 0);
+        if (length == 0) return {};
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(length);
+    }
+}
+
+bool SameTextNoCase(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+enum class LinkKind {
+    None,
+    Reparse, // a junction or symbolic link the system shows as one
+    Opaque,  // a link the system resolves without saying so (Wine)
+};
+
+// api is an extended-length path without a trailing "\".
+LinkKind LinkOf(const std::wstring& api) {
+    WIN32_FIND_DATAW data {};
+    FindHandle find(FindFirstFileExW(api.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    if (find.Get() == INVALID_HANDLE_VALUE) return LinkKind::None;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (IsReparseTagNameSurrogate(data.dwReserved0)) return LinkKind::Reparse;
+        if (data.dwReserved0 == 0) return LinkKind::Opaque;
+        return LinkKind::None; // a placeholder of a cloud folder and the like: a real file
+    }
+    if (!UnderWine()) return LinkKind::None;
+    const auto sep = api.find_last_of(L'\\');
+    if (sep == std::wstring::npos) return LinkKind::None;
+    const std::wstring parent = FinalPath(api.substr(0, sep));
+    const std::wstring self = FinalPath(api);
+    if (parent.empty() || self.empty()) return LinkKind::None;
+    const std::wstring expected = (parent.back() == L'\\' ? parent : parent + L'\\') + api.substr(sep + 1);
+    return SameTextNoCase(self, expected) ? LinkKind::None : LinkKind::Opaque;
+}
+
+std::wstring WithoutTrailingSeparator(std::wstring api) {
+    while (api.size() > 7 && api.back() == L'\\') api.pop_back(); // past "\\?\C:\"
+    return api;
+}
+
+// Whatever the program does to such a link there would reach through it.
+void RefuseOpaqueLink(const std::wstring& api, const char* operation, const std::string& path) {
+    if (LinkOf(WithoutTrailingSeparator(api)) == LinkKind::Opaque) ThrowFileError(operation, path, ERROR_NOT_SUPPORTED);
+}
+
 } // namespace
 
 std::wstring ToExtendedLengthPath(const std::wstring& fullPath) {
@@ -135,6 +202,12 @@ bool Win32FileSystem::CanOpenForReading(const std::string& path) {
     // Without FILE_FLAG_BACKUP_SEMANTICS a folder does not open.
     Handle file(OpenShared(api, GENERIC_READ));
     return file.Valid();
+}
+
+bool Win32FileSystem::IsLink(const std::string& path) {
+    if (path.empty()) return false;
+    const std::wstring api = TryApiPath(path);
+    return !api.empty() && LinkOf(WithoutTrailingSeparator(api)) != LinkKind::None;
 }
 
 bool Win32FileSystem::CanEnterFolder(const std::string& path) {
@@ -255,18 +328,83 @@ void Win32FileSystem::CopyFile(const std::string& from, const std::string& to) {
     if (!FlushFileBuffers(copy.Get())) ThrowLastFileError("copy", to);
 }
 
+// A junction or symbolic link is copied as its reparse data, so that it
+// points where the original does; nothing behind it is read.
+void Win32FileSystem::CopyLink(const std::string& from, const std::string& to) {
+    const std::wstring source = ApiPath(from, "copy");
+    const std::wstring target = ApiPath(to, "copy");
+    if (LinkOf(WithoutTrailingSeparator(source)) != LinkKind::Reparse) ThrowFileError("copy", from, ERROR_NOT_SUPPORTED);
+    Handle link(OpenShared(source, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+    if (!link.Valid()) ThrowLastFileError("copy", from);
+    std::string data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE, '\0');
+    DWORD size = 0;
+    if (!DeviceIoControl(link.Get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
+                         static_cast<DWORD>(data.size()), &size, nullptr))
+        ThrowLastFileError("copy", from);
+    const DWORD attributes = GetFileAttributesW(source.c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (folder) {
+        if (!CreateDirectoryW(target.c_str(), nullptr)) ThrowLastFileError("copy", to);
+    } else {
+        Handle created(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        if (!created.Valid()) ThrowLastFileError("copy", to);
+    }
+    DWORD error = ERROR_SUCCESS;
+    {
+        Handle made(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        DWORD ignored = 0;
+        if (!made.Valid() ||
+            !DeviceIoControl(made.Get(), FSCTL_SET_REPARSE_POINT, data.data(), size, nullptr, 0, &ignored, nullptr))
+            error = GetLastError();
+    }
+    if (error == ERROR_SUCCESS) return;
+    if (folder)
+        RemoveDirectoryW(target.c_str());
+    else
+        DeleteFileW(target.c_str());
+    ThrowFileError("copy", to, error);
+}
+
 void Win32FileSystem::Rename(const std::string& from, const std::string& to) {
     const std::wstring source = ApiPath(from, "rename");
     const std::wstring target = ApiPath(to, "rename");
-    const DWORD error = Retrying(retry_, [&] {
-        return ErrorUnless(MoveFileExW(source.c_str(), target.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-    });
+    RefuseOpaqueLink(source, "rename", from);
+    auto move = [&] {
+        return ErrorUnless(MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    };
+    DWORD error = Retrying(retry_, move);
+    // A read-only file in the way: the program renames only over its own
+    // files, or puts a player's file back over the copy that replaced it.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY &&
+        SetFileAttributesW(target.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+        error = Retrying(retry_, move);
+        if (error != ERROR_SUCCESS) SetFileAttributesW(target.c_str(), attributes);
+    }
     if (error != ERROR_SUCCESS) ThrowFileError("rename", from, error);
 }
 
 void Win32FileSystem::RemoveFile(const std::string& path) {
     const std::wstring api = ApiPath(path, "remove");
+    switch (LinkOf(WithoutTrailingSeparator(api))) {
+    case LinkKind::Opaque:
+        ThrowFileError("remove", path, ERROR_NOT_SUPPORTED);
+    case LinkKind::Reparse: {
+        // The link itself goes; RemoveDirectoryW never reaches into a
+        // junction's target.
+        const DWORD attributes = GetFileAttributesW(api.c_str());
+        const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        const DWORD error = Retrying(retry_, [&] {
+            return ErrorUnless(folder ? RemoveDirectoryW(api.c_str()) : DeleteFileW(api.c_str()));
+        });
+        if (error != ERROR_SUCCESS) ThrowFileError("remove", path, error);
+        return;
+    }
+    case LinkKind::None:
+        break;
+    }
     const DWORD error = Retrying(retry_, [&] {
         if (DeleteFileW(api.c_str())) return static_cast<DWORD>(ERROR_SUCCESS);
         const DWORD failed = GetLastError();
@@ -305,16 +443,35 @@ void Win32FileSystem::ReplaceFile(const std::string& target, const std::string& 
     const std::wstring targetApi = ApiPath(target, "replace");
     const std::wstring replacementApi = ApiPath(replacement, "replace");
     const std::wstring backupApi = ApiPath(backup, "replace");
+    RefuseOpaqueLink(targetApi, "replace", target);
+    // ReplaceFileW refuses a read-only target. The mark is the player's:
+    // it comes off for the replace and goes onto the new file, and back
+    // onto the old one under its backup name.
+    const DWORD attributes = GetFileAttributesW(targetApi.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly && !SetFileAttributesW(targetApi.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
+        ThrowLastFileError("replace", target);
+    auto markReadOnly = [](const std::wstring& api) {
+        const DWORD now = GetFileAttributesW(api.c_str());
+        if (now != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(api.c_str(), now | FILE_ATTRIBUTE_READONLY);
+    };
     const DWORD error = Retrying(retry_, [&] {
         return ErrorUnless(ReplaceFileW(targetApi.c_str(), replacementApi.c_str(), backupApi.c_str(),
                                         REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
                                         nullptr, nullptr));
     });
-    if (error == ERROR_SUCCESS) return;
+    if (error == ERROR_SUCCESS) {
+        if (readOnly) {
+            markReadOnly(targetApi);
+            markReadOnly(backupApi);
+        }
+        return;
+    }
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
         // The old file already went to the backup name: put it back.
         MoveFileExW(backupApi.c_str(), targetApi.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     }
+    if (readOnly) markReadOnly(GetFileAttributesW(targetApi.c_str()) != INVALID_FILE_ATTRIBUTES ? targetApi : backupApi);
     const bool replacementSide =
         error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
     ThrowFileError("replace", replacementSide ? replacement : target, error);

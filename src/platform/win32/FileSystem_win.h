@@ -25,6 +25,8 @@ public:
     void CreateFolder(const std::string& path) override;
     void RemoveFolder(const std::string& path) override;
     void CopyFile(const std::string& from, const std::string& to) override;
+    bool IsLink(const std::string& path) override;
+    void CopyLink(const std::string& from, const std::string& to) override;
     void Rename(const std::string& from, const std::string& to) override;
     void RemoveFile(const std::string& path) override;
     void CheckReplaceable(const std::string& path) override;

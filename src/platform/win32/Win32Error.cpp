@@ -20,14 +20,30 @@ std::string SystemMessage(unsigned long code) {
     return WideToUtf8(text);
 }
 
-bool IsHeldOpenError(unsigned long code) {
+bool IsRetriedError(unsigned long code) {
     return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION ||
            code == ERROR_LOCK_VIOLATION;
 }
 
+// Only sharing and lock violations point at a program holding the file;
+// access denied is about rights (or a read-only mark the caller did not
+// clear), and the user must hear that instead.
+FileCause CauseOf(unsigned long code) {
+    switch (code) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return FileCause::HeldOpen;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_PRIVILEGE_NOT_HELD:
+        return FileCause::NoAccess;
+    default:
+        return FileCause::Other;
+    }
+}
+
 void ThrowFileError(const std::string& operation, const std::string& path, unsigned long code) {
-    throw FileError(operation, path, SystemMessage(code), static_cast<int>(code),
-                    IsHeldOpenError(code));
+    throw FileError(operation, path, SystemMessage(code), static_cast<int>(code), CauseOf(code));
 }
 
 void ThrowLastFileError(const std::string& operation, const std::string& path) {

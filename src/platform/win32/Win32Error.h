@@ -3,15 +3,19 @@
 
 #include <string>
 
+#include "platform/FileError.h"
+
 namespace telk {
 
 // The system's text for a Win32 error code, in UTF-8, without the trailing
 // line break; a generic text when the system has none.
 std::string SystemMessage(unsigned long code);
 
-// Sharing and access conflicts (5, 32, 33): what a program holding a file
-// open causes, and what a short retry may clear.
-bool IsHeldOpenError(unsigned long code);
+// Sharing, lock and access conflicts (32, 33, 5): what a short retry may
+// clear, as virus scanners hold a file for a moment.
+bool IsRetriedError(unsigned long code);
+// What the user can do about the error.
+FileCause CauseOf(unsigned long code);
 
 [[noreturn]] void ThrowFileError(const std::string& operation, const std::string& path,
                                  unsigned long code);

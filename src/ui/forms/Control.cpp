@@ -207,7 +207,7 @@ void DriveListBox::SetDrive(const std::string& root) {
     std::string r = WithoutTrailingSlash(root);
     if (r.size() >= 2 && r[1] == ':') r = r.substr(0, 2) + "\\";
     if (!fs_.CanEnterFolder(r))
-        throw FileError("open drive", r, "ドライブの準備ができていません", 21, false);
+        throw FileError("open drive", r, "ドライブの準備ができていません", 21, FileCause::Other);
     ShowDrive(r);
     Raise(Change);
 }

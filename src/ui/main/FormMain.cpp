@@ -94,7 +94,9 @@ bool FormMain::FillList(ComboBox& list, const std::string& folder) {
     std::optional<FileError> failure;
     const Listing listing = ListFolder(ctx_.platform.fs, folder + "\\*.*", kListMask, &failure);
     list.Clear();
-    if (failure) {
+    // The client keeps plain files beside its account and shard folders;
+    // below one of them there is simply nothing to list.
+    if (failure && !FileExists(ctx_.platform.fs, folder)) {
         std::string text = "フォルダの中身が読めなかったっす\r\n" + folder;
         if (!failure->SystemMessage().empty()) text += "\r\n" + failure->SystemMessage();
         Tell(text);
@@ -172,6 +174,9 @@ void FormMain::Command4_Click() {
     try {
         BackUpToSlot(ctx_.platform.fs, ctx_.platform.codec, ctx_.state.CharFolder, ctx_.state.SlotFolder,
                      ctx_.platform.clock.Today(), Text1(slot).Text());
+    } catch (const RollbackFailed& e) {
+        Tell(RollbackFailureText(e));
+        return;
     } catch (const FileError& e) {
         Tell(FileFailureText(e));
         return;
@@ -195,7 +200,10 @@ void FormMain::Command5_Click() {
         !Ask("ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？", kProgramTitle))
         return;
     try {
-        RestoreFromSlot(ctx_.platform.fs, ctx_.state.SlotFolder, ctx_.state.CharFolder);
+        RestoreFromSlot(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.SlotFolder, ctx_.state.CharFolder);
+    } catch (const RollbackFailed& e) {
+        Tell(RollbackFailureText(e));
+        return;
     } catch (const FileError& e) {
         // The character folder is as it was; the window stays usable.
         Tell(FileFailureText(e));

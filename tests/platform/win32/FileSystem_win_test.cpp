@@ -44,7 +44,7 @@ FileError ErrorOf(Body body) {
         return error;
     }
     ADD_FAILURE() << "no FileError";
-    return FileError("", "", "", 0, false);
+    return FileError("", "", "", 0, FileCause::Other);
 }
 
 TEST(ExtendedLengthPath, PrefixesDrivePathsAndUncShares) {

@@ -42,7 +42,7 @@ public:
         Combo1.Click = [this] { log.push_back("Combo1:" + Combo1.Text()); Combo2.Clear(); Combo2.AddItem("x"); Combo2.SetListIndex(0); };
         Combo2.Click = [this] { log.push_back("Combo2:" + Combo2.Text()); };
         for (int i = 0; i < 3; ++i) Option1(i).Click = [this, i] { log.push_back("Option1:" + std::to_string(i)); };
-        Command1.Click = [this] { log.push_back("Command1"); if (fail) throw FileError("copy", "C:\\a", "denied", 5, true); };
+        Command1.Click = [this] { log.push_back("Command1"); if (fail) throw FileError("copy", "C:\\a", "denied", 5, FileCause::NoAccess); };
         Dir1.Change = [this] { log.push_back("Dir1:" + Dir1.Path()); };
         Drive1.Change = [this] { log.push_back("Drive1:" + Drive1.Drive()); };
     }

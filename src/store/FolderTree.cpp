@@ -1,0 +1,96 @@
+#include "store/FolderTree.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/FileError.h"
+#include "store/FileRoutines.h"
+
+namespace telk {
+
+namespace {
+
+constexpr std::uint16_t kEverything = Attr::Folder | Attr::Hidden | Attr::System;
+constexpr const char* kFreshSuffix = ".telk-new";
+
+// A link is never entered: whatever it points at is not ours to touch.
+bool IsRealFolder(FileSystem& fs, const std::string& path) {
+    return !fs.IsLink(path) && FolderExists(fs, path);
+}
+
+} // namespace
+
+bool SameName(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+bool Holds(const std::vector<std::string>& names, const std::string& wanted) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, wanted); });
+}
+
+std::string WithoutTrailingSeparators(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+std::vector<std::string> Entries(FileSystem& fs, const std::string& folder) {
+    std::vector<std::string> names = fs.List(folder + "\\*.*", kEverything);
+    std::erase_if(names, [](const std::string& n) { return n == "." || n == ".."; });
+    return names;
+}
+
+void RemoveTree(FileSystem& fs, const std::string& folder) {
+    for (const std::string& name : Entries(fs, folder)) {
+        const std::string path = folder + "\\" + name;
+        if (IsRealFolder(fs, path))
+            RemoveTree(fs, path);
+        else
+            fs.RemoveFile(path);
+    }
+    fs.RemoveFolder(folder);
+}
+
+void CopyTree(FileSystem& fs, const std::string& from, const std::string& to) {
+    fs.CreateFolder(to);
+    for (const std::string& name : Entries(fs, from)) {
+        const std::string source = from + "\\" + name;
+        const std::string target = to + "\\" + name;
+        if (fs.IsLink(source))
+            fs.CopyLink(source, target);
+        else if (FolderExists(fs, source))
+            CopyTree(fs, source, target);
+        else
+            fs.CopyFile(source, target);
+    }
+}
+
+void RemoveTreeQuietly(FileSystem& fs, const std::string& folder) {
+    try {
+        RemoveTree(fs, folder);
+    } catch (const FileError&) {
+    }
+}
+
+void RemoveFileQuietly(FileSystem& fs, const std::string& path) {
+    try {
+        fs.RemoveFile(path);
+    } catch (const FileError&) {
+    }
+}
+
+void WriteWhole(FileSystem& fs, const std::string& path, const std::string& bytes) {
+    const std::string fresh = path + kFreshSuffix;
+    try {
+        fs.WriteFile(fresh, bytes);
+        fs.Rename(fresh, path);
+    } catch (const FileError& e) {
+        // Nothing was written there, or it is beyond saving.
+        RemoveFileQuietly(fs, fresh);
+        // The user knows the file by its own name.
+        throw FileError(e.Operation(), path, e.SystemMessage(), e.Code(), e.Cause());
+    }
+}
+
+} // namespace telk

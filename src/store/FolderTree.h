@@ -1,0 +1,35 @@
+// Whole folders as the transfers handle them: listed with hidden entries,
+// copied and removed without ever following a link or junction, and names
+// compared without regard to case.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace telk {
+
+bool SameName(const std::string& a, const std::string& b);
+bool Holds(const std::vector<std::string>& names, const std::string& wanted);
+
+// "C:\x\" -> "C:\x"; a root keeps its own.
+std::string WithoutTrailingSeparators(std::string folder);
+
+// Every entry of folder (no trailing "\"), hidden ones too, less "." and "..".
+std::vector<std::string> Entries(FileSystem& fs, const std::string& folder);
+
+// A link inside is removed or copied as itself. Both throw FileError.
+void RemoveTree(FileSystem& fs, const std::string& folder);
+void CopyTree(FileSystem& fs, const std::string& from, const std::string& to);
+
+// Clean-up after a failure must not hide that failure; what these leave,
+// start-up repair settles.
+void RemoveTreeQuietly(FileSystem& fs, const std::string& folder);
+void RemoveFileQuietly(FileSystem& fs, const std::string& path);
+
+// Writes the file beside itself and renames it into place: a write that
+// fails leaves the previous file whole. Throws FileError naming path.
+void WriteWhole(FileSystem& fs, const std::string& path, const std::string& bytes);
+
+} // namespace telk
