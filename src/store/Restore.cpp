@@ -32,6 +32,7 @@ struct Item {
 struct Journal {
     std::string state;
     std::string charFolder; // with its trailing "\"
+    std::string slotFolder; // with its trailing "\"
     std::vector<Item> items;
 
     std::string Target(const Item& item) const { return charFolder + item.name; }
@@ -39,10 +40,12 @@ struct Journal {
     std::string Backup(const Item& item) const { return Target(item) + kBackupSuffix; }
 };
 
-// UTF-8 lines: the header, the state, the character folder, then one
-// line a file, "1 name" when it existed before the restore, "0 name" not.
+// UTF-8 lines: the header, the state, the character folder, the slot
+// folder, then one line a file, "1 name" when it existed before the
+// restore, "0 name" not.
 std::string Encode(const Journal& journal) {
-    std::string bytes = std::string(kJournalHeader) + "\r\n" + journal.state + "\r\n" + journal.charFolder + "\r\n";
+    std::string bytes = std::string(kJournalHeader) + "\r\n" + journal.state + "\r\n" + journal.charFolder + "\r\n" +
+                        journal.slotFolder + "\r\n";
     for (const Item& item : journal.items) bytes += (item.existed ? "1 " : "0 ") + item.name + "\r\n";
     return bytes;
 }
@@ -58,11 +61,12 @@ std::optional<Journal> Decode(const std::string& bytes) {
         lines.push_back(std::move(line));
         begin = end + 1;
     }
-    if (lines.size() < 3 || lines[0] != kJournalHeader || (lines[1] != kRestoring && lines[1] != kRestored) ||
-        lines[2].empty() || lines[2].back() != '\\')
+    auto isFolder = [](const std::string& line) { return !line.empty() && line.back() == '\\'; };
+    if (lines.size() < 4 || lines[0] != kJournalHeader || (lines[1] != kRestoring && lines[1] != kRestored) ||
+        !isFolder(lines[2]) || !isFolder(lines[3]))
         return std::nullopt;
-    Journal journal{lines[1], lines[2], {}};
-    for (std::size_t i = 3; i < lines.size(); ++i) {
+    Journal journal{lines[1], lines[2], lines[3], {}};
+    for (std::size_t i = 4; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (line.size() < 3 || (line[0] != '0' && line[0] != '1') || line[1] != ' ') return std::nullopt;
         journal.items.push_back({line.substr(2), line[0] == '1'});
@@ -112,8 +116,11 @@ void Undo(FileSystem& fs, const Journal& journal) {
                 }
             });
         } else if (!item.existed && !staged && Holds(present, item.name)) {
-            // Added by this restore: the slot still holds it.
-            steps.Run([&] { fs.RemoveFile(journal.Target(item)); });
+            // Added by this restore, as long as it is still the slot's copy.
+            steps.Run([&] {
+                if (fs.ReadFile(journal.Target(item)) == fs.ReadFile(journal.slotFolder + item.name))
+                    fs.RemoveFile(journal.Target(item));
+            });
         }
         if (staged) steps.Run([&] { fs.RemoveFile(journal.Incoming(item)); });
     }
@@ -136,7 +143,9 @@ void Finish(FileSystem& fs, const Journal& journal) {
 void Settle(FileSystem& fs, const std::string& journalPath) {
     if (!FileExists(fs, journalPath)) return;
     // Written whole or not at all; anything else is not the program's.
-    if (const std::optional<Journal> journal = Decode(fs.ReadFile(journalPath))) {
+    const std::optional<Journal> journal = Decode(fs.ReadFile(journalPath));
+    // A character folder gone since holds nothing to settle.
+    if (journal && FolderExists(fs, journal->charFolder)) {
         if (journal->state == kRestored)
             Finish(fs, *journal);
         else
@@ -185,6 +194,58 @@ void KeepSafetyCopy(FileSystem& fs, const std::string& appFolder, const std::str
     }
 }
 
+// What the restore will change, once every target has passed the check
+// (nothing of the client's changes before) and orphans are back.
+Journal Plan(FileSystem& fs, const std::string& slotFolder, const std::string& charFolder) {
+    Journal journal{kRestoring, charFolder, slotFolder, {}};
+    for (const char* name : kCharFiles) journal.items.push_back({name});
+    if (FileExists(fs, slotFolder + kOptionalCharFile)) journal.items.push_back({kOptionalCharFile});
+    for (const Item& item : journal.items) fs.CheckReplaceable(journal.Target(item));
+    PutBackOrphans(fs, charFolder);
+    const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
+    for (Item& item : journal.items) item.existed = Holds(present, item.name);
+    return journal;
+}
+
+// Leftovers of an older restore would stand in the way, and a stray
+// backup would later pass for one of this restore's.
+void ClearLeftovers(FileSystem& fs, const Journal& journal) {
+    const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(journal.charFolder));
+    for (const Item& item : journal.items) {
+        if (Holds(present, item.name + kIncomingSuffix)) fs.RemoveFile(journal.Incoming(item));
+        if (Holds(present, item.name + kBackupSuffix)) fs.RemoveFile(journal.Backup(item));
+    }
+}
+
+// Journal first, then each new file beside its target, then the swaps, then
+// the journal's mark that all are in. A failure undoes what was done; a
+// file that cannot be put back stays under its backup name, with the
+// journal, for the next start.
+void PutInPlace(FileSystem& fs, const std::string& slotFolder, Journal journal, const std::string& journalPath) {
+    WriteWhole(fs, journalPath, Encode(journal));
+    try {
+        for (const Item& item : journal.items) fs.CopyFile(slotFolder + item.name, journal.Incoming(item));
+        for (const Item& item : journal.items) {
+            if (item.existed)
+                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), journal.Backup(item));
+            else
+                fs.Rename(journal.Incoming(item), journal.Target(item));
+        }
+        journal.state = kRestored;
+        WriteWhole(fs, journalPath, Encode(journal));
+    } catch (const FileError& e) {
+        try {
+            Undo(fs, journal);
+            fs.RemoveFile(journalPath);
+        } catch (const RollbackFailed& undo) {
+            throw RollbackFailed(e, undo.Kept());
+        } catch (const FileError&) {
+            // Only a staged copy or the journal is left; the next start settles them.
+        }
+        throw;
+    }
+}
+
 // A character name, as a folder name in the store, that cannot climb out.
 std::string SafeName(const std::string& name) {
     return (name.empty() || name == "." || name == "..") ? "_" : name;
@@ -213,46 +274,10 @@ void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::st
     const std::string journalPath = safety + "\\" + kJournalName;
     // A restore into this character that could not be undone comes first.
     Settle(fs, journalPath);
-
-    Journal journal{kRestoring, charFolder, {}};
-    for (const char* name : kCharFiles) journal.items.push_back({name});
-    if (FileExists(fs, slotFolder + kOptionalCharFile)) journal.items.push_back({kOptionalCharFile});
-    // Nothing of the client's changes until every target has passed.
-    for (const Item& item : journal.items) fs.CheckReplaceable(journal.Target(item));
-    PutBackOrphans(fs, charFolder);
-
-    const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
-    for (Item& item : journal.items) item.existed = Holds(present, item.name);
+    const Journal journal = Plan(fs, slotFolder, charFolder);
     KeepSafetyCopy(fs, appFolder, safety, journal);
-    // Leftovers of an older restore would stand in the way, and a stray
-    // backup would later pass for one of this restore's.
-    for (const Item& item : journal.items) {
-        if (Holds(present, item.name + kIncomingSuffix)) fs.RemoveFile(journal.Incoming(item));
-        if (Holds(present, item.name + kBackupSuffix)) fs.RemoveFile(journal.Backup(item));
-    }
-
-    WriteWhole(fs, journalPath, Encode(journal));
-    try {
-        for (const Item& item : journal.items) fs.CopyFile(slotFolder + item.name, journal.Incoming(item));
-        for (const Item& item : journal.items) {
-            if (item.existed)
-                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), journal.Backup(item));
-            else
-                fs.Rename(journal.Incoming(item), journal.Target(item));
-        }
-        journal.state = kRestored;
-        WriteWhole(fs, journalPath, Encode(journal));
-    } catch (const FileError& e) {
-        try {
-            Undo(fs, journal);
-            fs.RemoveFile(journalPath);
-        } catch (const RollbackFailed& undo) {
-            throw RollbackFailed(e, undo.Kept()); // the journal stays: the next start tries again
-        } catch (const FileError&) {
-            // Only a staged copy or the journal is left; the next start settles them.
-        }
-        throw;
-    }
+    ClearLeftovers(fs, journal);
+    PutInPlace(fs, slotFolder, journal, journalPath);
     // Every file is in: what is left to remove, the next start removes.
     try {
         Finish(fs, journal);

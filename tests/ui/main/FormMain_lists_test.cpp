@@ -183,6 +183,24 @@ TEST_F(FormMainLists, AFolderGoneSinceLoadingIsReportedAndTheWindowGoesOn) {
     EXPECT_EQ(main.Combo3.Items(), (Items{"Hero", "Mage"}));
 }
 
+// The client keeps plain files among its account and shard folders.
+TEST_F(FormMainLists, APlainFileAmongTheEntriesHasNothingBelowItAndSaysNothing) {
+    TwoAccounts();
+    dir.WriteBytes("UO\\DESKTOP\\0readme.txt", "first in the list");
+    dir.WriteBytes("UO\\DESKTOP\\Bob\\0login.cfg", "first among the shards");
+    FormMain& main = OpenMain();
+    EXPECT_EQ(main.Combo1.Text(), "0readme.txt");
+    EXPECT_EQ(main.Combo2.ListCount(), 0);
+    EXPECT_EQ(main.Combo3.ListCount(), 0);
+
+    ASSERT_TRUE(main.Combo1.UserSelect(2));
+    EXPECT_EQ(main.Combo2.Text(), "0login.cfg");
+    EXPECT_EQ(main.Combo3.ListCount(), 0);
+    ASSERT_TRUE(main.Combo2.UserSelect(1));
+    EXPECT_GT(main.Combo3.ListCount(), 0);
+    EXPECT_TRUE(ui.Boxes().empty());
+}
+
 TEST_F(FormMainLists, AnUnreadableDesktopIsReportedAtLoadAndTheWindowOpens) {
     std::filesystem::remove_all(dir.Native("UO\\DESKTOP"));
     FormMain& main = OpenMain();

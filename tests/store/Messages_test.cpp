@@ -1,0 +1,36 @@
+// What the user reads when a file operation fails: the file, the system's
+// reason, the hint that fits the cause, and what could not be put back.
+#include <gtest/gtest.h>
+
+#include "store/Messages.h"
+
+namespace telk {
+namespace {
+
+constexpr const char* kHeldHint = "ＵＯが起動中かも？";
+constexpr const char* kRightsHint = "書き換える権限が無いみたいっす";
+
+TEST(Messages, EachCauseGetsItsOwnHint) {
+    struct Case {
+        FileCause cause;
+        bool held, rights;
+    } cases[] = {{FileCause::Other, false, false}, {FileCause::HeldOpen, true, false}, {FileCause::NoAccess, false, true}};
+    for (const Case& c : cases) {
+        const std::string text = FileFailureText(FileError("copy", "C:\\UO\\desktop.uos", "why", 5, c.cause));
+        EXPECT_EQ(text.rfind("ファイルの操作に失敗しちゃいました\r\nC:\\UO\\desktop.uos\r\nwhy", 0), 0u) << text;
+        EXPECT_EQ(text.find(kHeldHint) != std::string::npos, c.held) << text;
+        EXPECT_EQ(text.find(kRightsHint) != std::string::npos, c.rights) << text;
+    }
+}
+
+TEST(Messages, AFailedRollbackNamesTheFileAndWhereItsContentsWait) {
+    const RollbackFailed error(FileError("rename", "C:\\S\\2.new", "why", 32, FileCause::HeldOpen),
+                               {{"C:\\UO\\macros.txt", "C:\\UO\\macros.txt.telk-old"}});
+    const std::string text = RollbackFailureText(error);
+    EXPECT_EQ(text.rfind(FileFailureText(error), 0), 0u);
+    EXPECT_NE(text.find("C:\\UO\\macros.txt\r\n前の中身はここに残ってます\r\nC:\\UO\\macros.txt.telk-old"), std::string::npos)
+        << text;
+}
+
+} // namespace
+} // namespace telk
