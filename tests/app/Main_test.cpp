@@ -1,9 +1,9 @@
 // The start routine on a real working folder: what a first start creates,
 // what it reads from an existing telk.ini, what it leaves alone, and that
 // no failing step stops it.
+#include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -147,24 +147,32 @@ TEST_F(MainTest, ExistingSlotsAreLeftAsTheyAre) {
 }
 
 TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
-    Prepare();
-    // Cut off between the renames: slot 2 exists only as "2.old".
-    std::filesystem::rename(dir.Native("Settings/2"), dir.Native("Settings/2.old"));
-    dir.WriteBytes("Settings\\2.old\\DATA.INI", "12-07-2026\r\nsaved\r\n");
-    dir.WriteBytes("Settings\\2.old\\chardata.mul", "saved");
-    dir.WriteBytes("Settings\\2.new\\chardata.mul", "unfinished");
-    // Cut off after the renames: slot 4's old folder is still there.
-    for (const char* name : {"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul"})
-        dir.WriteBytes(std::string("Settings\\4\\") + name, name);
-    dir.WriteBytes("Settings\\4.old\\chardata.mul", "retired");
+    auto damage = [&] {
+        for (const std::string& name : dir.Names()) std::filesystem::remove_all(dir.Native(name));
+        Prepare();
+        // Cut off between the renames: slot 2 exists only as "2.old".
+        std::filesystem::rename(dir.Native("Settings/2"), dir.Native("Settings/2.old"));
+        dir.WriteBytes("Settings\\2.old\\DATA.INI", "12-07-2026\r\nsaved\r\n");
+        dir.WriteBytes("Settings\\2.old\\chardata.mul", "saved");
+        dir.WriteBytes("Settings\\2.new\\chardata.mul", "unfinished");
+        // Cut off after the renames: slot 4's old folder is still there.
+        for (const char* name : {"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul"})
+            dir.WriteBytes(std::string("Settings\\4\\") + name, name);
+        dir.WriteBytes("Settings\\4.old\\chardata.mul", "retired");
+    };
+    damage();
     const auto slot4 = test::FolderSnapshot(dir.Native("Settings/4"));
     const auto waiting = test::FolderSnapshot(dir.Native("Settings/2.old"));
 
     // A start that cannot put slot 2 back makes no empty slot in its place.
     test::FaultyFileSystem faulty(*fs);
-    std::vector<int> everything(200);
-    std::iota(everything.begin(), everything.end(), 1);
-    faulty.FailAt(everything);
+    faulty.FailNth(0);
+    Prepare(faulty);
+    const auto& log = faulty.Log();
+    const auto rename = std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("Rename"); });
+    ASSERT_NE(rename, log.end());
+    damage();
+    faulty.FailNth(static_cast<int>(rename - log.begin()) + 1);
     Prepare(faulty);
     EXPECT_FALSE(dir.IsFolder("Settings\\2"));
     EXPECT_EQ(test::FolderSnapshot(dir.Native("Settings/2.old")), waiting);
