@@ -52,17 +52,14 @@ void RemoveTree(FileSystem& fs, const std::string& folder) {
     fs.RemoveFolder(folder);
 }
 
-void CopyTree(FileSystem& fs, const std::string& from, const std::string& to) {
-    fs.CreateFolder(to);
-    for (const std::string& name : Entries(fs, from)) {
-        const std::string source = from + "\\" + name;
-        const std::string target = to + "\\" + name;
-        if (fs.IsLink(source))
-            fs.CopyLink(source, target);
-        else if (FolderExists(fs, source))
-            CopyTree(fs, source, target);
-        else
-            fs.CopyFile(source, target);
+void CopyEntry(FileSystem& fs, const std::string& from, const std::string& to) {
+    if (fs.IsLink(from)) {
+        fs.CopyLink(from, to);
+    } else if (FolderExists(fs, from)) {
+        fs.CreateFolder(to);
+        for (const std::string& name : Entries(fs, from)) CopyEntry(fs, from + "\\" + name, to + "\\" + name);
+    } else {
+        fs.CopyFile(from, to);
     }
 }
 

@@ -19,9 +19,11 @@ std::string WithoutTrailingSeparators(std::string folder);
 // Every entry of folder (no trailing "\"), hidden ones too, less "." and "..".
 std::vector<std::string> Entries(FileSystem& fs, const std::string& folder);
 
-// A link inside is removed or copied as itself. Both throw FileError.
+// A link inside is removed as itself. Throws FileError.
 void RemoveTree(FileSystem& fs, const std::string& folder);
-void CopyTree(FileSystem& fs, const std::string& from, const std::string& to);
+// Copies a file, a link as itself, or a folder with all it holds. Throws
+// FileError.
+void CopyEntry(FileSystem& fs, const std::string& from, const std::string& to);
 
 // Clean-up after a failure must not hide that failure; what these leave,
 // start-up repair settles.

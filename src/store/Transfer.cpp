@@ -69,15 +69,8 @@ void BuildStaging(FileSystem& fs, const SlotPaths& p, const std::string& charFol
     fs.CreateFolder(p.staging);
     try {
         for (const std::string& entry : held) {
-            if (Holds(incoming, entry) || SameName(entry, kDataFileName)) continue;
-            const std::string source = p.slot + "\\" + entry;
-            const std::string target = p.staging + "\\" + entry;
-            if (fs.IsLink(source))
-                fs.CopyLink(source, target);
-            else if (FolderExists(fs, source))
-                CopyTree(fs, source, target);
-            else
-                fs.CopyFile(source, target);
+            if (!Holds(incoming, entry) && !SameName(entry, kDataFileName))
+                CopyEntry(fs, p.slot + "\\" + entry, p.staging + "\\" + entry);
         }
         for (const std::string& file : incoming) fs.CopyFile(charFolder + file, p.staging + "\\" + nameInSlot(file));
         fs.WriteFile(p.staging + "\\" + nameInSlot(kDataFileName), dataBytes);

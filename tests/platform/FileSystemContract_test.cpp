@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FileError.h"
@@ -273,6 +274,33 @@ TEST_F(FileSystemContract, ReplaceFileNeedsAnExistingTarget) {
         [&] { fs->ReplaceFile(dir.Win("macros.txt"), dir.Win("macros.txt.new"), dir.Win("macros.txt.old")); });
     EXPECT_EQ(error.Operation(), "replace");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"macros.txt.new"});
+}
+
+// Players mark desktop.uos read-only so that the client leaves it alone; a
+// restore replaces it all the same, and the mark stays the player's.
+TEST_F(FileSystemContract, AReadOnlyTargetIsReplacedAndTheMarkStaysOnBothFiles) {
+    dir.WriteBytes("desktop.uos", "old");
+    dir.WriteBytes("desktop.uos.new", "new");
+    dir.SetReadOnly("desktop.uos");
+
+    fs->ReplaceFile(dir.Win("desktop.uos"), dir.Win("desktop.uos.new"), dir.Win("desktop.uos.old"));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"desktop.uos", "desktop.uos.old"}));
+    const std::pair<const char*, const char*> files[] = {{"desktop.uos", "new"}, {"desktop.uos.old", "old"}};
+    for (const auto& [name, bytes] : files) {
+        EXPECT_EQ(dir.ReadBytes(name), bytes);
+        EXPECT_TRUE(dir.IsReadOnly(name)) << name;
+    }
+}
+
+// An undo puts the old file back over the one that replaced it.
+TEST_F(FileSystemContract, RenameReplacesAReadOnlyFileTarget) {
+    dir.WriteBytes("desktop.uos", "new");
+    dir.WriteBytes("desktop.uos.old", "old");
+    dir.SetReadOnly("desktop.uos");
+
+    fs->Rename(dir.Win("desktop.uos.old"), dir.Win("desktop.uos"));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"desktop.uos"});
+    EXPECT_EQ(dir.ReadBytes("desktop.uos"), "old");
 }
 
 TEST_F(FileSystemContract, CheckReplaceablePassesForFreeAndMissingFiles) {

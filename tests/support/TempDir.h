@@ -42,6 +42,10 @@ public:
     void CopyIn(const std::string& nativeSource, const std::string& rel) const;
     bool IsFile(const std::string& rel) const;
     bool IsFolder(const std::string& rel) const;
+    // The system's read-only mark: the attribute on Windows, no write bit
+    // for anyone on POSIX.
+    void SetReadOnly(const std::string& rel) const;
+    bool IsReadOnly(const std::string& rel) const;
     // The names in a folder, sorted byte-wise, without "." and "..".
     std::vector<std::string> Names(const std::string& rel = {}) const;
 

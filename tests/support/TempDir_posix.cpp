@@ -94,6 +94,16 @@ bool TempDir::IsFolder(const std::string& rel) const {
     return fs::is_directory(Native(rel), ignored);
 }
 
+void TempDir::SetReadOnly(const std::string& rel) const {
+    fs::permissions(Native(rel), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
+bool TempDir::IsReadOnly(const std::string& rel) const {
+    const fs::perms perms = fs::status(Native(rel)).permissions();
+    return (perms & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) == fs::perms::none;
+}
+
 std::vector<std::string> TempDir::Names(const std::string& rel) const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(Native(rel)))

@@ -145,6 +145,18 @@ bool TempDir::IsFolder(const std::string& rel) const {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+void TempDir::SetReadOnly(const std::string& rel) const {
+    const std::wstring path = Api(Native(rel));
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY))
+        throw std::runtime_error("cannot mark " + Native(rel) + " read-only");
+}
+
+bool TempDir::IsReadOnly(const std::string& rel) const {
+    const DWORD attributes = GetFileAttributesW(Api(Native(rel)).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 std::vector<std::string> TempDir::Names(const std::string& rel) const {
     std::vector<std::string> names;
     WIN32_FIND_DATAW data {};

@@ -147,7 +147,8 @@ LinkKind LinkOf(const std::wstring& api) {
     if (!UnderWine()) return LinkKind::None;
     const auto sep = api.find_last_of(L'\\');
     if (sep == std::wstring::npos) return LinkKind::None;
-    const std::wstring parent = FinalPath(api.substr(0, sep));
+    // A drive's root keeps its "\": without it the name is the volume.
+    const std::wstring parent = FinalPath(api.substr(0, api[sep - 1] == L':' ? sep + 1 : sep));
     const std::wstring self = FinalPath(api);
     if (parent.empty() || self.empty()) return LinkKind::None;
     const std::wstring expected = (parent.back() == L'\\' ? parent : parent + L'\\') + api.substr(sep + 1);
@@ -370,19 +371,18 @@ void Win32FileSystem::Rename(const std::string& from, const std::string& to) {
     const std::wstring source = ApiPath(from, "rename");
     const std::wstring target = ApiPath(to, "rename");
     RefuseOpaqueLink(source, "rename", from);
-    auto move = [&] {
-        return ErrorUnless(MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-    };
-    DWORD error = Retrying(retry_, move);
     // A read-only file in the way: the program renames only over its own
     // files, or puts a player's file back over the copy that replaced it.
+    // The mark comes off first and goes back if the rename fails.
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY &&
-        SetFileAttributesW(target.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
-        error = Retrying(retry_, move);
-        if (error != ERROR_SUCCESS) SetFileAttributesW(target.c_str(), attributes);
-    }
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
+                          (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY;
+    if (readOnly && !SetFileAttributesW(target.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
+        ThrowLastFileError("rename", to);
+    const DWORD error = Retrying(retry_, [&] {
+        return ErrorUnless(MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    });
+    if (error != ERROR_SUCCESS && readOnly) SetFileAttributesW(target.c_str(), attributes);
     if (error != ERROR_SUCCESS) ThrowFileError("rename", from, error);
 }
 

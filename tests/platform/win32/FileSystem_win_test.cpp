@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <thread>
+#include <vector>
 
 #include "platform/FileError.h"
 #include "platform/win32/FileSystem_win.h"
 #include "platform/win32/Utf16.h"
+#include "platform/win32/Links.h"
 #include "platform/win32/Win32Error.h"
 #include "support/TempDir.h"
 
@@ -204,6 +207,66 @@ TEST_F(ReadOnlyFile, RemoveTakesIt) {
     EXPECT_FALSE(dir.IsFile("desktop.uos"));
 }
 
+// A link a player put in a slot, to a folder and to a file outside it.
+// Under Wine every call resolves a Unix link, so removing or moving one
+// would reach what it points at: the program must see it and keep away. On
+// Windows only the link itself goes.
+class Linked : public ::testing::Test {
+protected:
+    struct Link {
+        const char* rel;
+        const char* target;
+        bool folder;
+    };
+    static constexpr Link kLinks[] = {{"Slot\\Folder", "Outside", true}, {"Slot\\file.txt", "Outside\\keep.txt", false}};
+    TempDir dir;
+    Win32FileSystem fs {kQuick};
+
+    void SetUp() override {
+        dir.WriteBytes("Outside\\keep.txt", "keep");
+        dir.WriteBytes("Slot\\new.tmp", "new");
+        for (const Link& link : kLinks)
+            if (!MakeLink(Utf8ToWide(dir.Native(link.target)), Wide(link.rel), link.folder))
+                GTEST_SKIP() << "no links can be made here";
+    }
+    // Removed as links: the temporary folder's own clean-up would reach
+    // through them under Wine.
+    void TearDown() override {
+        for (const Link& link : kLinks) RemoveLink(Wide(link.rel), link.folder);
+    }
+    std::wstring Wide(const char* rel) const { return Utf8ToWide(dir.Native(rel)); }
+};
+
+TEST_F(Linked, LinksAreSeenAndPlainEntriesAreNot) {
+    for (const Link& link : kLinks) EXPECT_TRUE(fs.IsLink(dir.Win(link.rel))) << link.rel;
+    EXPECT_TRUE(fs.IsLink(dir.Win("Slot\\Folder\\")));
+    for (const char* rel : {"Outside", "Outside\\keep.txt", "Slot", "Slot\\new.tmp", "Slot\\Folder\\keep.txt"})
+        EXPECT_FALSE(fs.IsLink(dir.Win(rel))) << rel;
+}
+
+TEST_F(Linked, NothingReachesWhatALinkPointsAt) {
+    for (const Link& link : kLinks) {
+        const std::string path = dir.Win(link.rel);
+        if (!UnderWine()) {
+            fs.RemoveFile(path);
+            EXPECT_FALSE(dir.IsFile(link.rel) || dir.IsFolder(link.rel)) << link.rel;
+            continue;
+        }
+        const std::vector<std::function<void()>> attempts = {
+            [&] { fs.RemoveFile(path); },
+            [&] { fs.Rename(path, dir.Win("Slot\\moved")); },
+            [&] { fs.ReplaceFile(path, dir.Win("Slot\\new.tmp"), dir.Win("Slot\\old.tmp")); },
+            [&] { fs.CopyLink(path, dir.Win("Slot\\copy")); },
+        };
+        for (std::size_t i = 0; i < attempts.size(); ++i)
+            EXPECT_EQ(ErrorOf(attempts[i]).Code(), ERROR_NOT_SUPPORTED) << link.rel << ", attempt " << i;
+        EXPECT_TRUE(fs.IsLink(path)) << link.rel;
+    }
+    EXPECT_EQ(dir.Names("Outside"), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(dir.ReadBytes("Outside\\keep.txt"), "keep");
+    EXPECT_EQ(dir.ReadBytes("Slot\\new.tmp"), "new");
+}
+
 TEST(Win32FileSystem, HiddenAndSystemAttributesNeedTheirBits) {
     TempDir dir;
     dir.WriteBytes("hidden.txt", "");
@@ -231,14 +294,31 @@ TEST(Win32Error, MessagesAreTheSystemsOwnWithoutTheLineBreak) {
     EXPECT_NE(message.back(), '\n');
     EXPECT_NE(message.back(), '\r');
 
-    try {
-        ThrowFileError("copy", "C:\\x", ERROR_LOCK_VIOLATION);
-    } catch (const FileError& error) {
-        EXPECT_TRUE(error.HeldOpen());
-        EXPECT_EQ(error.SystemMessage(), SystemMessage(ERROR_LOCK_VIOLATION));
-        EXPECT_EQ(std::string(error.what()), "copy C:\\x: " + error.SystemMessage());
+    const FileError error = ErrorOf([] { ThrowFileError("copy", "C:\\x", ERROR_LOCK_VIOLATION); });
+    EXPECT_EQ(error.SystemMessage(), SystemMessage(ERROR_LOCK_VIOLATION));
+    EXPECT_EQ(std::string(error.what()), "copy C:\\x: " + error.SystemMessage());
+}
+
+// Only a sharing or lock conflict points at the running client; a missing
+// right must be told as such, though it is retried all the same.
+TEST(Win32Error, CodesTellAHeldFileFromAMissingRight) {
+    const struct {
+        DWORD code;
+        FileCause cause;
+        bool retried;
+    } cases[] = {
+        {ERROR_SHARING_VIOLATION, FileCause::HeldOpen, true},
+        {ERROR_LOCK_VIOLATION, FileCause::HeldOpen, true},
+        {ERROR_ACCESS_DENIED, FileCause::NoAccess, true},
+        {ERROR_WRITE_PROTECT, FileCause::NoAccess, false},
+        {ERROR_PRIVILEGE_NOT_HELD, FileCause::NoAccess, false},
+        {ERROR_FILE_NOT_FOUND, FileCause::Other, false},
+        {ERROR_NOT_SUPPORTED, FileCause::Other, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ErrorOf([&] { ThrowFileError("replace", "x", c.code); }).Cause(), c.cause) << c.code;
+        EXPECT_EQ(IsRetriedError(c.code), c.retried) << c.code;
     }
-    EXPECT_EQ(ErrorOf([] { ThrowFileError("read", "x", ERROR_PATH_NOT_FOUND); }).HeldOpen(), false);
 }
 
 } // namespace
