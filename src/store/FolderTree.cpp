@@ -5,13 +5,13 @@
 
 #include "platform/FileError.h"
 #include "store/FileRoutines.h"
+#include "store/Transfer.h"
 
 namespace telk {
 
 namespace {
 
 constexpr std::uint16_t kEverything = Attr::Folder | Attr::Hidden | Attr::System;
-constexpr const char* kFreshSuffix = ".telk-new";
 
 // A link is never entered: whatever it points at is not ours to touch.
 bool IsRealFolder(FileSystem& fs, const std::string& path) {
@@ -78,7 +78,7 @@ void RemoveFileQuietly(FileSystem& fs, const std::string& path) {
 }
 
 void WriteWhole(FileSystem& fs, const std::string& path, const std::string& bytes) {
-    const std::string fresh = path + kFreshSuffix;
+    const std::string fresh = path + kIncomingSuffix;
     try {
         fs.WriteFile(fresh, bytes);
         fs.Rename(fresh, path);

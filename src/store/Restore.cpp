@@ -141,6 +141,8 @@ void Finish(FileSystem& fs, const Journal& journal) {
 // A journal that is there was left by a restore that did not end: finish
 // or undo it, then let it go. Throws, keeping the journal, when that fails.
 void Settle(FileSystem& fs, const std::string& journalPath) {
+    // A journal whose writing was cut off never took the journal's place.
+    if (FileExists(fs, journalPath + kIncomingSuffix)) fs.RemoveFile(journalPath + kIncomingSuffix);
     if (!FileExists(fs, journalPath)) return;
     // Written whole or not at all; anything else is not the program's.
     const std::optional<Journal> journal = Decode(fs.ReadFile(journalPath));

@@ -126,7 +126,8 @@ protected:
         if (!faulty.Fired()) {
             EXPECT_EQ(now, after);
         }
-        EXPECT_FALSE(dir.IsFile(std::string(kSafetyRel) + "\\" + kJournalName));
+        for (const char* journal : {kJournalName, "restore.journal.telk-new"})
+            EXPECT_FALSE(dir.IsFile(std::string(kSafetyRel) + "\\" + journal));
         EXPECT_FALSE(dir.IsFolder("Settings\\BeforeRestore.new"));
     }
 
