@@ -43,6 +43,11 @@ std::vector<std::string> ListRuleEntries(const Listing& listing) {
     return entries;
 }
 
+std::string CharFolderPath(const std::string& uoFolder, const std::string& account, const std::string& shard,
+                           const std::string& character) {
+    return uoFolder + "\\DESKTOP\\" + account + "\\" + shard + "\\" + character + "\\";
+}
+
 bool CharFilesExist(FileSystem& fs, const std::string& folder) {
     for (const char* name : kCharFiles)
         if (!FileExists(fs, folder + name)) return false;

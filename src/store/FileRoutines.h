@@ -40,6 +40,10 @@ Listing ListFolder(FileSystem& fs, const std::string& pattern, std::uint16_t mas
 // The list rule of the main window's lists: entries 3 to 12 of a listing,
 // up to the first empty one.
 std::vector<std::string> ListRuleEntries(const Listing& listing);
+// UoFolder + "\DESKTOP\" + account + "\" + shard + "\" + character + "\":
+// the folder of the character the main window's lists name.
+std::string CharFolderPath(const std::string& uoFolder, const std::string& account, const std::string& shard,
+                           const std::string& character);
 // True when the four character files are in folder (ending in "\").
 bool CharFilesExist(FileSystem& fs, const std::string& folder);
 // Writes telk.ini anew: Client2DPath, Client3DPath, UoFolder. Throws FileError.

@@ -138,7 +138,7 @@ void FormMain::Command1_Click() {
         Command4.SetEnabled(true);
         Command5.SetEnabled(true);
     }
-    ctx_.state.CharFolder = DesktopFolder() + Combo1.Text() + "\\" + Combo2.Text() + "\\" + Combo3.Text() + "\\";
+    ctx_.state.CharFolder = CharFolderPath(ctx_.state.UoFolder, Combo1.Text(), Combo2.Text(), Combo3.Text());
     LoadSlotRows();
     Option1(0).SetValue(true);
     Text1(0).SetEnabled(true);
