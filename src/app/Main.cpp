@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/FileError.h"
+#include "platform/PathText.h"
 #include "store/FileRoutines.h"
 #include "store/Settings.h"
 #include "store/SlotStore.h"
@@ -34,22 +35,15 @@ void PrepareStore(ProgramState& state, Platform& platform) {
 
     state.UoFolder = kDefaultUoFolder;
     Step([&] {
-        state.AppFolder = fs.CurrentFolder();
         // A root comes with its "\" already.
-        if (state.AppFolder.empty() || state.AppFolder.back() != '\\') state.AppFolder += '\\';
+        state.AppFolder = WithTrailingSeparator(fs.CurrentFolder());
     });
     const std::string& app = state.AppFolder;
 
     Step([&] {
         if (!FileExists(fs, kSettingsFile)) WriteDefaultSettings(fs, codec);
     });
-    // A value the file ended before keeps what the variable held.
-    Step([&] {
-        const SettingsValues values = ReadSettings(fs, codec);
-        if (values.client2DPath) state.Client2DPath = *values.client2DPath;
-        if (values.client3DPath) state.Client3DPath = *values.client3DPath;
-        if (values.uoFolder) state.UoFolder = *values.uoFolder;
-    });
+    Step([&] { ApplySettings(ReadSettings(fs, codec), state); });
     // Written with its "\" when the user accepted it; one comes off.
     if (!state.UoFolder.empty() && state.UoFolder.back() == '\\') state.UoFolder.pop_back();
 

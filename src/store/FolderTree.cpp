@@ -1,7 +1,6 @@
 #include "store/FolderTree.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/FileError.h"
 #include "store/FileRoutines.h"
@@ -20,19 +19,8 @@ bool IsRealFolder(FileSystem& fs, const std::string& path) {
 
 } // namespace
 
-bool SameName(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 bool Holds(const std::vector<std::string>& names, const std::string& wanted) {
-    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, wanted); });
-}
-
-std::string WithoutTrailingSeparators(std::string folder) {
-    while (folder.size() > 1 && folder.back() == '\\') folder.pop_back();
-    return folder;
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameNameNoCase(n, wanted); });
 }
 
 std::vector<std::string> Entries(FileSystem& fs, const std::string& folder) {

@@ -7,14 +7,12 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 
 namespace telk {
 
-bool SameName(const std::string& a, const std::string& b);
+// Whether names holds wanted, without regard to case.
 bool Holds(const std::vector<std::string>& names, const std::string& wanted);
-
-// "C:\x\" -> "C:\x"; a root keeps its own.
-std::string WithoutTrailingSeparators(std::string folder);
 
 // Every entry of folder (no trailing "\"), hidden ones too, less "." and "..".
 std::vector<std::string> Entries(FileSystem& fs, const std::string& folder);

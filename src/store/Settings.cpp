@@ -24,4 +24,10 @@ void WriteSettings(FileSystem& fs, TextCodec& codec, const std::string& client2D
     WriteValues(fs, codec, kSettingsFile, {client2DPath, client3DPath, uoFolder});
 }
 
+void ApplySettings(const SettingsValues& values, ProgramState& state) {
+    if (values.client2DPath) state.Client2DPath = *values.client2DPath;
+    if (values.client3DPath) state.Client3DPath = *values.client3DPath;
+    if (values.uoFolder) state.UoFolder = *values.uoFolder;
+}
+
 } // namespace telk

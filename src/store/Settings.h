@@ -7,6 +7,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
+#include "store/ProgramState.h"
 
 namespace telk {
 
@@ -22,6 +23,10 @@ struct SettingsValues {
     std::optional<std::string> client3DPath;
     std::optional<std::string> uoFolder;
 };
+
+// Takes each value the file held into the state; a value the file ended
+// before leaves its variable as it was.
+void ApplySettings(const SettingsValues& values, ProgramState& state);
 
 // Reads the first three values. Throws FileError when the file cannot be read.
 SettingsValues ReadSettings(FileSystem& fs, TextCodec& codec);

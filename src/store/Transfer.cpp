@@ -63,13 +63,13 @@ void BuildStaging(FileSystem& fs, const SlotPaths& p, const std::string& charFol
     // A file the slot already has keeps its name as it stands on disk.
     auto nameInSlot = [&](const std::string& wanted) {
         for (const std::string& n : held)
-            if (SameName(n, wanted)) return n;
+            if (SameNameNoCase(n, wanted)) return n;
         return wanted;
     };
     fs.CreateFolder(p.staging);
     try {
         for (const std::string& entry : held) {
-            if (!Holds(incoming, entry) && !SameName(entry, kDataFileName))
+            if (!Holds(incoming, entry) && !SameNameNoCase(entry, kDataFileName))
                 CopyEntry(fs, p.slot + "\\" + entry, p.staging + "\\" + entry);
         }
         for (const std::string& file : incoming) fs.CopyFile(charFolder + file, p.staging + "\\" + nameInSlot(file));

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/FileError.h"
+#include "platform/PathText.h"
 
 namespace telk {
 
@@ -23,26 +24,6 @@ namespace {
 
 char FoldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
-}
-
-// Case-insensitive order with a byte-wise tie-break, so that "a" and "A"
-// (distinct on POSIX) still come out in a fixed order.
-bool LessNoCase(const std::string& a, const std::string& b) {
-    const auto folded = std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [](char x, char y) {
-            return static_cast<unsigned char>(FoldAscii(x)) <
-                   static_cast<unsigned char>(FoldAscii(y));
-        });
-    if (folded) return true;
-    if (EqualNoCase(a, b)) return a < b;
-    return false;
 }
 
 // A program running from a file (or a busy mount) is what holds files on
@@ -115,7 +96,7 @@ std::optional<std::string> FindNoCase(const std::string& folder, const std::stri
     std::optional<std::string> found;
     while (const dirent* entry = readdir(dir)) {
         std::string candidate = entry->d_name;
-        if (EqualNoCase(candidate, name) && (!found || candidate < *found))
+        if (SameNameNoCase(candidate, name) && (!found || candidate < *found))
             found = std::move(candidate);
     }
     closedir(dir);
@@ -359,7 +340,7 @@ std::vector<std::string> PosixFileSystem::List(const std::string& pattern, std::
     closedir(dir);
     if (readError != 0) Fail("list", pattern, readError);
 
-    std::sort(names.begin(), names.end(), LessNoCase);
+    std::sort(names.begin(), names.end(), LessNameNoCase);
     std::vector<std::string> result;
     result.reserve(names.size() + 2);
     if (dot) result.emplace_back(".");

@@ -1,5 +1,6 @@
 #include "ui/client_folder/FormUoSel.h"
 
+#include "platform/PathText.h"
 #include "store/FileRoutines.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
@@ -60,8 +61,7 @@ void FormUoSel::Command2_Click() {
     FileSystem& fs = ctx_.platform.fs;
     const std::string typed = Text1.Text();
 
-    state.UoFolder = typed;
-    if (state.UoFolder.empty() || state.UoFolder.back() != '\\') state.UoFolder += '\\';
+    state.UoFolder = WithTrailingSeparator(typed);
     if (!FolderExists(fs, typed)) return EndWith(kNoFolder);
 
     SetEnabled(false);

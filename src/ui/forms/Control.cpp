@@ -7,6 +7,7 @@
 
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 #include "ui/forms/Form.h"
 #include "ui/forms/Ui.h"
 
@@ -14,20 +15,11 @@ namespace telk::ui {
 
 namespace {
 
-// Windows compares names without regard to case; ASCII folding is what the
-// lists need for their order.
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
-    });
-}
-
-std::string WithoutTrailingSlash(std::string path) {
-    // A drive root keeps its backslash ("C:\").
-    while (path.size() > 3 && path.back() == '\\') path.pop_back();
-    if (path.size() == 2 && path[1] == ':') path += '\\';
-    return path;
+// "C:" and "C:\\" name the drive's root; any other folder loses its "\".
+std::string FolderPathOf(const std::string& path) {
+    std::string folder = WithoutTrailingSeparators(path);
+    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+    return folder;
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -196,7 +188,7 @@ void DriveListBox::Refresh() {
 
 void DriveListBox::ShowDrive(const std::string& root) {
     for (std::size_t i = 0; i < roots_.size(); ++i) {
-        if (LessNoCase(roots_[i], root) || LessNoCase(root, roots_[i])) continue;
+        if (!SameNameNoCase(roots_[i], root)) continue;
         drive_ = roots_[i];
         StoreIndex(static_cast<int>(i));
         return;
@@ -204,7 +196,7 @@ void DriveListBox::ShowDrive(const std::string& root) {
 }
 
 void DriveListBox::SetDrive(const std::string& root) {
-    std::string r = WithoutTrailingSlash(root);
+    std::string r = FolderPathOf(root);
     if (r.size() >= 2 && r[1] == ':') r = r.substr(0, 2) + "\\";
     if (!fs_.CanEnterFolder(r))
         throw FileError("open drive", r, "ドライブの準備ができていません", 21, FileCause::Other);
@@ -236,7 +228,7 @@ DirListBox::DirListBox(Form& form, ControlLayout layout, FileSystem& fs)
 }
 
 void DirListBox::SetPath(const std::string& path) {
-    const std::string target = WithoutTrailingSlash(path);
+    const std::string target = FolderPathOf(path);
     // Read everything first, so a folder that cannot be listed changes nothing.
     // The sub-folders are what the folder listing has beyond the file
     // listing: two listings, where a test per name would open every file of
@@ -248,7 +240,7 @@ void DirListBox::SetPath(const std::string& path) {
         if (name == "." || name == ".." || fileNames.count(name) != 0) continue;
         subfolders.push_back(name);
     }
-    std::sort(subfolders.begin(), subfolders.end(), LessNoCase);
+    std::sort(subfolders.begin(), subfolders.end(), LessNameNoCase);
 
     std::vector<std::string> items;
     std::vector<std::string> paths;
@@ -312,9 +304,9 @@ FileListBox::FileListBox(Form& form, ControlLayout layout, FileSystem& fs)
 }
 
 void FileListBox::SetPath(const std::string& path) {
-    const std::string target = WithoutTrailingSlash(path);
+    const std::string target = FolderPathOf(path);
     std::vector<std::string> files = fs_.List(Join(target, pattern_), Attr::Normal);
-    std::sort(files.begin(), files.end(), LessNoCase);
+    std::sort(files.begin(), files.end(), LessNameNoCase);
     path_ = target;
     StoreItems(std::move(files));
     Notify(Prop::Path);

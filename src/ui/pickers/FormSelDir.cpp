@@ -2,20 +2,15 @@
 
 #include <string>
 
-#include "platform/FileError.h"
+#include "platform/PathText.h"
 #include "ui/client_folder/FormUoSel.h"
+#include "ui/pickers/DriveChange.h"
 
 namespace telk::ui {
 
 namespace {
 
 const FormLayout kForm{"フォルダ選択", 5130, 4005};
-
-const char* const kDriveUnreadable = "ドライブが読めないみたいです\r\n確認してくださいね";
-
-std::string DriveOf(const std::string& path) {
-    return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) + "\\" : std::string();
-}
 
 } // namespace
 
@@ -41,15 +36,8 @@ void FormSelDir::Form_Unload() {
     ctx_.state.FolderPickDone = 1;
 }
 
-// A drive with no medium (or gone) is told, and the drive list steps back
-// to the drive the folder list still shows.
 void FormSelDir::Drive1_Change() {
-    try {
-        Dir1.SetPath(Drive1.Drive());
-    } catch (const FileError&) {
-        ctx_.ui.MessageBox(kDriveUnreadable, Buttons::Ok, kProgramTitle);
-    }
-    Drive1.ShowDrive(DriveOf(Dir1.Path()));
+    FollowDrive(ctx_, Drive1, Dir1);
 }
 
 // The opened folder, not a merely highlighted one: the path box gets it as
@@ -57,9 +45,7 @@ void FormSelDir::Drive1_Change() {
 void FormSelDir::Command1_Click() {
     const std::string path = Dir1.Path();
     if (FormUoSel* owner = ctx_.windows.Get<FormUoSel>()) owner->Text1.SetText(path);
-    std::string& folder = ctx_.state.UoFolder;
-    folder = path;
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    ctx_.state.UoFolder = WithTrailingSeparator(path);
     ctx_.windows.Unload<FormSelDir>();
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "platform/FileError.h"
+#include "platform/PathText.h"
+#include "ui/pickers/DriveChange.h"
 #include "ui/settings/FormSetup.h"
 
 namespace telk::ui {
@@ -12,12 +14,7 @@ namespace {
 const FormLayout kForm{"ＵＯ実行実行プログラム選択", 6180, 3660};
 
 const char* const kNoFile = "ファイルが選択されたいないよ～";
-const char* const kDriveUnreadable = "ドライブが読めないみたいです\r\n確認してくださいね";
 const char* const kFolderUnreadable = "フォルダが開けないみたいです\r\n確認してくださいね";
-
-std::string DriveOf(const std::string& path) {
-    return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) + "\\" : std::string();
-}
 
 } // namespace
 
@@ -40,16 +37,9 @@ void FormSelFile::Form_Load() {
     Show();
 }
 
-// The folder list's move reaches the file list through Dir1_Change. The
-// drive list then shows the drive the folder list ended on: the old one
-// when the new drive could not be read.
+// The folder list's move reaches the file list through Dir1_Change.
 void FormSelFile::Drive1_Change() {
-    try {
-        Dir1.SetPath(Drive1.Drive());
-    } catch (const FileError&) {
-        ctx_.ui.MessageBox(kDriveUnreadable, Buttons::Ok, kProgramTitle);
-    }
-    Drive1.ShowDrive(DriveOf(Dir1.Path()));
+    FollowDrive(ctx_, Drive1, Dir1);
 }
 
 // A folder whose files cannot be listed sends the folder list back to the
@@ -77,9 +67,7 @@ void FormSelFile::Command1_Click() {
         ctx_.ui.MessageBox(kNoFile, Buttons::Ok, "");
         return;
     }
-    std::string path = Dir1.Path();
-    if (path.empty() || path.back() != '\\') path += '\\';
-    path += name;
+    const std::string path = WithTrailingSeparator(Dir1.Path()) + name;
     if (FormSetup* setup = ctx_.windows.Get<FormSetup>()) {
         TextBox& box = state.ProgramPickTarget == 1 ? setup->Text1 : setup->Text2;
         box.SetText(path);

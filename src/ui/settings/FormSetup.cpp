@@ -76,10 +76,7 @@ void FormSetup::Command3_Click() {
         Report(e);
         return;
     }
-    // A value the file ended before leaves its variable as it was.
-    if (values.client2DPath) state.Client2DPath = *values.client2DPath;
-    if (values.client3DPath) state.Client3DPath = *values.client3DPath;
-    if (values.uoFolder) state.UoFolder = *values.uoFolder;
+    ApplySettings(values, state);
 }
 
 // UoFolder is not taken from the file. When the file cannot be read the
@@ -93,8 +90,8 @@ void FormSetup::Command4_Click() {
         Report(e);
         return;
     }
-    if (values.client2DPath) state.Client2DPath = *values.client2DPath;
-    if (values.client3DPath) state.Client3DPath = *values.client3DPath;
+    values.uoFolder.reset();
+    ApplySettings(values, state);
     Text1.SetText(state.Client2DPath);
     Text2.SetText(state.Client3DPath);
 }

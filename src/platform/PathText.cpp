@@ -1,0 +1,37 @@
+#include "platform/PathText.h"
+
+#include <algorithm>
+
+namespace telk {
+
+namespace {
+
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+bool SameNameNoCase(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+bool LessNameNoCase(const std::string& a, const std::string& b) {
+    const bool folded = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(FoldAscii(x)) < static_cast<unsigned char>(FoldAscii(y));
+    });
+    if (folded) return true;
+    return SameNameNoCase(a, b) && a < b;
+}
+
+std::string WithTrailingSeparator(std::string path) {
+    if (path.empty() || path.back() != '\\') path += '\\';
+    return path;
+}
+
+std::string WithoutTrailingSeparators(std::string path) {
+    while (path.size() > 1 && path.back() == '\\' && !(path.size() == 3 && path[1] == ':')) path.pop_back();
+    return path;
+}
+
+} // namespace telk

@@ -1,0 +1,20 @@
+// Paths as the program writes them: "\" between names, a drive root with
+// its own "\" ("C:\"), names compared without regard to (ASCII) case, as
+// Windows and Wine compare them.
+#pragma once
+
+#include <string>
+
+namespace telk {
+
+bool SameNameNoCase(const std::string& a, const std::string& b);
+// Case-insensitive order with a byte-wise tie-break, so that names that
+// differ only in case still come out in a fixed order.
+bool LessNameNoCase(const std::string& a, const std::string& b);
+
+// "C:\x" -> "C:\x\"; a path that ends in "\" stays as it is.
+std::string WithTrailingSeparator(std::string path);
+// "C:\x\\" -> "C:\x"; a root keeps its "\" ("C:\", "\").
+std::string WithoutTrailingSeparators(std::string path);
+
+} // namespace telk

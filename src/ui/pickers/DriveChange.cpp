@@ -1,0 +1,26 @@
+#include "ui/pickers/DriveChange.h"
+
+#include <string>
+
+#include "platform/FileError.h"
+
+namespace telk::ui {
+
+namespace {
+
+std::string DriveOf(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) + "\\" : std::string();
+}
+
+} // namespace
+
+void FollowDrive(Context& ctx, DriveListBox& drive, DirListBox& folders) {
+    try {
+        folders.SetPath(drive.Drive());
+    } catch (const FileError&) {
+        ctx.ui.MessageBox("ドライブが読めないみたいです\r\n確認してくださいね", Buttons::Ok, kProgramTitle);
+    }
+    drive.ShowDrive(DriveOf(folders.Path()));
+}
+
+} // namespace telk::ui
