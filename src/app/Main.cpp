@@ -10,7 +10,6 @@
 #include "store/FileRoutines.h"
 #include "store/Settings.h"
 #include "store/SlotStore.h"
-#include "store/TextValues.h"
 #include "store/Transfer.h"
 #include "ui/Windows.h"
 #include "ui/client_folder/FormUoSel.h"
@@ -62,8 +61,8 @@ void PrepareStore(ProgramState& state, Platform& platform) {
             if (!FolderExists(fs, folder) && !SlotAwaitsRepair(fs, folder)) fs.CreateFolder(folder);
         });
         Step([&] {
-            const std::string data = SlotDataPath(app, slot);
-            if (!FileExists(fs, data)) WriteValues(fs, codec, data, {kUnusedLabel, DefaultSlotName(slot)});
+            if (!FileExists(fs, SlotDataPath(app, slot)))
+                WriteSlotData(fs, codec, SlotFolderPath(app, slot), kUnusedLabel, DefaultSlotName(slot));
         });
     }
 }

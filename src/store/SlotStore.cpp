@@ -25,9 +25,8 @@ SlotData ReadSlotData(FileSystem& fs, TextCodec& codec, const std::string& slotF
     SlotData data;
     try {
         ValueReader reader = ReadValues(fs, codec, slotFolder + kSlotDataFile);
-        data.complete = reader.Read(data.label) && reader.Read(data.name);
+        if (reader.Read(data.label)) reader.Read(data.name);
     } catch (const FileError&) {
-        data.complete = false;
     }
     return data;
 }

@@ -27,13 +27,13 @@ std::string DefaultSlotName(int slot);
 struct SlotData {
     std::string label;
     std::string name;
-    bool complete = false; // both values were there
 };
 
 // What DATA.INI in slotFolder (with its trailing "\") holds; a missing or
 // short file leaves the rest empty. Never throws.
 SlotData ReadSlotData(FileSystem& fs, TextCodec& codec, const std::string& slotFolder);
-// Writes DATA.INI in slotFolder anew. Throws FileError.
+// Writes DATA.INI in slotFolder anew (beside itself, then renamed into
+// place). Throws FileError.
 void WriteSlotData(FileSystem& fs, TextCodec& codec, const std::string& slotFolder,
                    const std::string& label, const std::string& name);
 

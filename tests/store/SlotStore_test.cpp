@@ -22,20 +22,18 @@ TEST(SlotStoreTest, SlotDataGivesWhateverCouldBeRead) {
     dir.WriteBytes("Settings\\3\\DATA.INI", "");
 
     const SlotData missing = ReadSlotData(*fs, *codec, SlotFolderPath(app, 0));
-    EXPECT_FALSE(missing.complete);
     EXPECT_EQ(missing.label + missing.name, "");
 
     const SlotData shortFile = ReadSlotData(*fs, *codec, SlotFolderPath(app, 1));
-    EXPECT_FALSE(shortFile.complete);
     EXPECT_EQ(shortFile.label, "12-07-2026");
     EXPECT_EQ(shortFile.name, "");
 
     const SlotData full = ReadSlotData(*fs, *codec, SlotFolderPath(app, 2));
-    EXPECT_TRUE(full.complete);
     EXPECT_EQ(full.label, "未使用");
     EXPECT_EQ(full.name, "Slot2");
 
-    EXPECT_FALSE(ReadSlotData(*fs, *codec, SlotFolderPath(app, 3)).complete);
+    const SlotData empty = ReadSlotData(*fs, *codec, SlotFolderPath(app, 3));
+    EXPECT_EQ(empty.label + empty.name, "");
 }
 
 } // namespace

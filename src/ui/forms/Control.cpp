@@ -195,15 +195,6 @@ void DriveListBox::ShowDrive(const std::string& root) {
     }
 }
 
-void DriveListBox::SetDrive(const std::string& root) {
-    std::string r = FolderPathOf(root);
-    if (r.size() >= 2 && r[1] == ':') r = r.substr(0, 2) + "\\";
-    if (!fs_.CanEnterFolder(r))
-        throw FileError("open drive", r, "ドライブの準備ができていません", 21, FileCause::Other);
-    ShowDrive(r);
-    Raise(Change);
-}
-
 // As the classic list: the user's choice becomes current at once, readable
 // or not, and raises Change; the handler finds out when it lists the drive
 // and steps back with ShowDrive.

@@ -185,8 +185,6 @@ public:
     // Fills the list and makes the current folder's drive current. Throws nothing.
     void Refresh();
     const std::string& Drive() const { return drive_; } // "C:\"
-    // Throws FileError when the drive cannot be read; the list stays as it was.
-    void SetDrive(const std::string& root);
     // Shows root as current without the Change event (to step back after a
     // drive that could not be read).
     void ShowDrive(const std::string& root);

@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "platform/FileError.h"
-#include "platform/Launcher.h"
 #include "store/Messages.h"
 
 namespace telk::ui {
@@ -26,8 +25,6 @@ void Ui::Dispatch(const std::function<void()>& handler) {
         handler();
     } catch (const FileError& e) {
         ReportUnexpected(FileFailureText(e));
-    } catch (const LaunchError& e) {
-        ReportUnexpected("起動できませんでした\r\n" + e.Path() + "\r\n" + e.SystemMessage());
     } catch (const std::exception& e) {
         ReportUnexpected(std::string("うまくいきませんでした\r\n") + e.what());
     }

@@ -168,16 +168,6 @@ TEST_F(ModelTest, FileListHasOrdinaryFilesAndFileNameOfSelection) {
     EXPECT_EQ(form->File1.FileName(), "client.exe");
 }
 
-TEST_F(ModelTest, UnreadableDriveFailsAndLeavesDriveListAsItWas) {
-    ASSERT_EQ(form->Drive1.ListCount(), 2);
-    const std::string before = form->Drive1.Drive();
-    EXPECT_THROW(form->Drive1.SetDrive("Q:\\"), FileError);
-    EXPECT_EQ(form->Drive1.Drive(), before);
-    form->Drive1.SetDrive("c:");
-    EXPECT_EQ(form->Drive1.Drive(), "C:\\");
-    EXPECT_EQ(form->log.back(), "Drive1:C:\\");
-}
-
 TEST_F(ModelTest, CentringUsesOuterSizeTopFirst) {
     ui.SetScreen(15000, 9000);
     form->CenterOnScreen();
