@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "platform/FileError.h"
-#include "store/Messages.h"
+#include "ui/Messages.h"
 
 namespace telk::ui {
 

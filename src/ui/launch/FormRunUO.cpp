@@ -3,7 +3,7 @@
 #include "platform/FileError.h"
 #include "platform/Launcher.h"
 #include "store/FileRoutines.h"
-#include "store/Messages.h"
+#include "ui/Messages.h"
 #include "ui/main/FormMain.h"
 
 namespace telk::ui {

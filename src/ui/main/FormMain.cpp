@@ -4,7 +4,7 @@
 
 #include "platform/FileError.h"
 #include "store/FileRoutines.h"
-#include "store/Messages.h"
+#include "ui/Messages.h"
 #include "store/SlotStore.h"
 #include "store/Transfer.h"
 #include "ui/launch/FormRunUO.h"

@@ -1,7 +1,7 @@
 #include "ui/settings/FormSetup.h"
 
 #include "platform/FileError.h"
-#include "store/Messages.h"
+#include "ui/Messages.h"
 #include "store/Settings.h"
 #include "ui/client_folder/FormUoSel.h"
 #include "ui/pickers/FormSelFile.h"

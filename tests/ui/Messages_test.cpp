@@ -2,9 +2,9 @@
 // reason, the hint that fits the cause, and what could not be put back.
 #include <gtest/gtest.h>
 
-#include "store/Messages.h"
+#include "ui/Messages.h"
 
-namespace telk {
+namespace telk::ui {
 namespace {
 
 constexpr const char* kHeldHint = "ＵＯが起動中かも？";
@@ -33,4 +33,4 @@ TEST(Messages, AFailedRollbackNamesTheFileAndWhereItsContentsWait) {
 }
 
 } // namespace
-} // namespace telk
+} // namespace telk::ui

@@ -6,7 +6,7 @@
 #include "platform/FileError.h"
 #include "store/Transfer.h"
 
-namespace telk {
+namespace telk::ui {
 
 // The message box text for a file failure: what happened, the file, the
 // system's reason, and a hint when the running client holds the file.
@@ -16,4 +16,4 @@ std::string FileFailureText(const FileError& error);
 // where its previous contents wait.
 std::string RollbackFailureText(const RollbackFailed& error);
 
-} // namespace telk
+} // namespace telk::ui

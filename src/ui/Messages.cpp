@@ -1,8 +1,8 @@
 // Japanese texts for failures, in the program's casual tone.
 
-#include "store/Messages.h"
+#include "ui/Messages.h"
 
-namespace telk {
+namespace telk::ui {
 
 std::string FileFailureText(const FileError& error) {
     std::string text = "ファイルの操作に失敗しちゃいました";
@@ -22,4 +22,4 @@ std::string RollbackFailureText(const RollbackFailed& error) {
     return text;
 }
 
-} // namespace telk
+} // namespace telk::ui
