@@ -69,31 +69,6 @@ template <class Picker> void Browse(Picker& picker, const std::string& folder) {
     }
 }
 
-// One row of a window's layout table; a null text is not checked.
-struct LayoutRow {
-    const char* name;
-    ui::Rect rect;
-    int tab;
-    const char* text;
-    ui::Align align = ui::Align::Left;
-};
-
-inline void ExpectLayout(const ui::Form& form, std::initializer_list<LayoutRow> rows) {
-    for (const LayoutRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const ui::Control* c = form.Find(row.name);
-        ASSERT_NE(c, nullptr);
-        const ui::Rect& r = c->Bounds();
-        EXPECT_EQ((std::vector<int>{r.left, r.top, r.width, r.height}),
-                  (std::vector<int>{row.rect.left, row.rect.top, row.rect.width, row.rect.height}));
-        EXPECT_EQ(c->TabIndex(), row.tab);
-        if (row.text != nullptr) {
-            EXPECT_EQ(c->Text(), row.text);
-        }
-        EXPECT_EQ(c->Alignment(), row.align);
-    }
-}
-
 class RunFixture : public ::testing::Test {
 protected:
     RunFixture()

@@ -68,32 +68,13 @@ protected:
     }
 };
 
-TEST_F(Pickers, LayoutsFollowTheirTables) {
+TEST_F(Pickers, BothOpenCentred) {
     InFolderPicker([this](FormSelDir& picker) {
-        EXPECT_EQ(picker.Caption(), "フォルダ選択");
-        EXPECT_EQ(picker.Layout().clientWidth, 5130);
-        EXPECT_EQ(picker.Layout().clientHeight, 4005);
-        ExpectLayout(picker, {
-                                 {"Drive1", {120, 3360, 3495, 300}, 0, ""},
-                                 {"Dir1", {120, 120, 3495, 3030}, 1, ""},
-                                 {"Command1", {3840, 240, 1095, 735}, 2, "選択"},
-                                 {"Command2", {3840, 1080, 1095, 735}, 3, "中止"},
-                             });
         EXPECT_TRUE(picker.Shown());
         EXPECT_DOUBLE_EQ(picker.Top(), (Ui().Screen().height - picker.Height()) / 2);
         EXPECT_TRUE(picker.Command2.UserClick());
     });
     InProgramPicker([this](FormSelFile& picker) {
-        EXPECT_EQ(picker.Caption(), "ＵＯ実行実行プログラム選択");
-        EXPECT_EQ(picker.Layout().clientWidth, 6180);
-        EXPECT_EQ(picker.Layout().clientHeight, 3660);
-        ExpectLayout(picker, {
-                                 {"Drive1", {120, 3240, 2295, 300}, 0, ""},
-                                 {"Dir1", {120, 120, 2295, 3030}, 1, ""},
-                                 {"File1", {2520, 120, 2175, 3330}, 2, ""},
-                                 {"Command1", {4920, 240, 1095, 735}, 3, "選択"},
-                                 {"Command2", {4920, 1080, 1095, 735}, 4, "中断"},
-                             });
         EXPECT_TRUE(picker.Shown());
         EXPECT_DOUBLE_EQ(picker.Left(), (Ui().Screen().width - picker.Width()) / 2);
         EXPECT_TRUE(picker.Command2.UserClick());
