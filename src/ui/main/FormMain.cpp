@@ -1,5 +1,6 @@
 #include "ui/main/FormMain.h"
 
+#include <functional>
 #include <optional>
 
 #include "platform/FileError.h"
@@ -160,55 +161,61 @@ int FormMain::ChosenSlot() const {
     return -1;
 }
 
-void FormMain::Command4_Click() {
+// The chosen slot becomes SlotFolder; then the question, then the test
+// that the source holds the files. Answers the slot, or -1 to stop.
+int FormMain::ConfirmTransfer(const std::string& question, bool fromSlot, const std::string& missingHint) {
     const int slot = ChosenSlot();
-    if (slot < 0) return;
+    if (slot < 0) return -1;
     ctx_.state.SlotFolder = SlotFolderPath(ctx_.state.AppFolder, slot);
-    if (!Ask("キャラデータをバックアップします\r\nよろしいでしょうか？", kProgramTitle)) return;
-    if (!CharFilesExist(ctx_.platform.fs, ctx_.state.CharFolder)) {
-        Tell("必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ");
-        return;
+    if (!Ask(question, kProgramTitle)) return -1;
+    if (!CharFilesExist(ctx_.platform.fs, fromSlot ? ctx_.state.SlotFolder : ctx_.state.CharFolder)) {
+        Tell("必要ファイルが無いです\r\n" + missingHint);
+        return -1;
     }
-    // All or nothing: a failure leaves the slot as it was, so the rows still
-    // show the truth and keep what the user typed.
+    return slot;
+}
+
+// All or nothing: a failure leaves the slot and the character folder as
+// they were, or says where what could not be put back waits; the window
+// stays usable either way.
+bool FormMain::Transfer(const std::function<void()>& transfer) {
     try {
-        BackUpToSlot(ctx_.platform.fs, ctx_.platform.codec, ctx_.state.CharFolder, ctx_.state.SlotFolder,
-                     ctx_.platform.clock.Today(), Text1(slot).Text());
+        transfer();
+        return true;
     } catch (const RollbackFailed& e) {
         Tell(RollbackFailureText(e));
-        return;
     } catch (const FileError& e) {
         Tell(FileFailureText(e));
-        return;
     }
+    return false;
+}
+
+void FormMain::Command4_Click() {
+    const int slot = ConfirmTransfer("キャラデータをバックアップします\r\nよろしいでしょうか？", false,
+                                     "ＵＯ起動して再度やり直してみてちょ");
+    if (slot < 0) return;
+    const ProgramState& s = ctx_.state;
+    // A failed back-up keeps what the user typed in the rows.
+    if (!Transfer([&] {
+            BackUpToSlot(ctx_.platform.fs, ctx_.platform.codec, s.CharFolder, s.SlotFolder,
+                         ctx_.platform.clock.Today(), Text1(slot).Text());
+        }))
+        return;
     LoadSlotRows();
     Tell("ばっぶあっぷ完了っす！");
 }
 
 void FormMain::Command5_Click() {
-    const int slot = ChosenSlot();
-    if (slot < 0) return;
-    ctx_.state.SlotFolder = SlotFolderPath(ctx_.state.AppFolder, slot);
-    if (!Ask("キャラデータをリストアします\r\nよろしいでしょうか？", kProgramTitle)) return;
-    if (!CharFilesExist(ctx_.platform.fs, ctx_.state.SlotFolder)) {
-        Tell("必要ファイルが無いです\r\nバックアップしていないんじゃないかなぁ");
+    if (ConfirmTransfer("キャラデータをリストアします\r\nよろしいでしょうか？", true,
+                        "バックアップしていないんじゃないかなぁ") < 0)
         return;
-    }
     // A running client writes its own files back when it logs out, which
     // would quietly undo the restore.
     if (ClientRunning() &&
         !Ask("ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？", kProgramTitle))
         return;
-    try {
-        RestoreFromSlot(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.SlotFolder, ctx_.state.CharFolder);
-    } catch (const RollbackFailed& e) {
-        Tell(RollbackFailureText(e));
-        return;
-    } catch (const FileError& e) {
-        // The character folder is as it was; the window stays usable.
-        Tell(FileFailureText(e));
-        return;
-    }
+    const ProgramState& s = ctx_.state;
+    if (!Transfer([&] { RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder); })) return;
     SetEnabled(false);
     ctx_.windows.Load<FormRunUO>();
 }

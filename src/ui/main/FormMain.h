@@ -2,6 +2,7 @@
 // DESKTOP tree, the five slot rows, back-up, restore and quit.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ui/Windows.h"
@@ -48,6 +49,8 @@ private:
     std::string DesktopFolder() const;
     void LoadSlotRows();
     int ChosenSlot() const;
+    int ConfirmTransfer(const std::string& question, bool fromSlot, const std::string& missingHint);
+    bool Transfer(const std::function<void()>& transfer);
     bool Ask(const std::string& text, const std::string& title);
     void Tell(const std::string& text);
     bool ClientRunning();
