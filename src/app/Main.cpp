@@ -11,6 +11,7 @@
 #include "store/Settings.h"
 #include "store/SlotStore.h"
 #include "store/Transfer.h"
+#include "ui/Messages.h"
 #include "ui/Windows.h"
 #include "ui/client_folder/FormUoSel.h"
 
@@ -28,7 +29,7 @@ void Step(const std::function<void()>& step) {
 
 } // namespace
 
-void PrepareStore(ProgramState& state, Platform& platform) {
+bool PrepareStore(ProgramState& state, Platform& platform) {
     FileSystem& fs = platform.fs;
     TextCodec& codec = platform.codec;
 
@@ -65,13 +66,16 @@ void PrepareStore(ProgramState& state, Platform& platform) {
                 WriteSlotData(fs, codec, SlotFolderPath(app, slot), kUnusedLabel, DefaultSlotName(slot));
         });
     }
+    return FileExists(fs, kSettingsFile) && FolderExists(fs, store);
 }
 
 void Main(ui::Windows& windows) {
     ui::Context& ctx = windows.Ctx();
     if (!ctx.platform.lock.Acquire()) ctx.ui.EndProgram();
 
-    PrepareStore(ctx.state, ctx.platform);
+    // Where nothing can be written, every back-up would fail later for a
+    // reason the player cannot see: say so now, once, and go on.
+    if (!PrepareStore(ctx.state, ctx.platform)) ctx.ui.MessageBox(ui::kUnwritableFolderText, ui::Buttons::Ok, ui::kProgramTitle);
 
     windows.Load<ui::FormUoSel>();
 }

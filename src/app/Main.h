@@ -13,8 +13,9 @@ class Windows;
 }
 
 // Everything of the start between the instance check and the first window.
-// A step that fails is skipped and the next one runs; nothing is reported.
-void PrepareStore(ProgramState& state, Platform& platform);
+// A step that fails is skipped and the next one runs. Answers whether
+// telk.ini and the slot store are there at the end.
+bool PrepareStore(ProgramState& state, Platform& platform);
 
 // Called once by the platform when the program starts; returns with the
 // client folder window loaded. Ends the program when another copy runs.

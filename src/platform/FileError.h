@@ -12,6 +12,7 @@ enum class FileCause {
     Other,
     HeldOpen, // a sharing or lock conflict: the kind a running client causes
     NoAccess, // no right to change it, or a read-only medium
+    DiskFull,
 };
 
 class FileError : public std::runtime_error {

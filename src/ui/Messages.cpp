@@ -12,6 +12,7 @@ std::string FileFailureText(const FileError& error) {
     if (error.Cause() == FileCause::HeldOpen) text += "\r\nＵＯが起動中かも？終了してからやり直してね";
     // Rights or a read-only medium: no use waiting for the client.
     if (error.Cause() == FileCause::NoAccess) text += "\r\n書き換える権限が無いみたいっす\r\n場所や権限を確かめてみてちょ";
+    if (error.Cause() == FileCause::DiskFull) text += "\r\nディスクがいっぱいみたいっす\r\n空きを作ってからやり直してね";
     return text;
 }
 

@@ -12,6 +12,11 @@ namespace telk::ui {
 // system's reason, and a hint when the running client holds the file.
 std::string FileFailureText(const FileError& error);
 
+// Told once at the start when telk.ini or the slot store cannot be made
+// where the program runs (Program Files, a read-only medium).
+inline constexpr const char* kUnwritableFolderText =
+    "TELKの置き場所に書き込めないみたいっす\r\nデスクトップやドキュメントみたいな自分のフォルダに置いてから起動してね";
+
 // The same, and then each file that could not be put back with the place
 // where its previous contents wait.
 std::string RollbackFailureText(const RollbackFailed& error);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "support/FaultyFileSystem.h"
 #include "support/HeadlessUi.h"
 #include "support/TempDir.h"
+#include "ui/Messages.h"
 #include "ui/Windows.h"
 #include "ui/client_folder/FormUoSel.h"
 
@@ -77,6 +79,22 @@ TEST_F(MainTest, FirstStartInAnEmptyFolderMakesTheSettingsAndTheStore) {
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->Shown());
     EXPECT_TRUE(ui.Boxes().empty());
+}
+
+// telk.exe in Program Files or on a read-only medium: every write fails.
+TEST_F(MainTest, AFolderThatCannotBeWrittenIsToldOnceAndTheStartGoesOn) {
+    test::FaultyFileSystem readOnly(*fs);
+    std::vector<int> everything(100);
+    std::iota(everything.begin(), everything.end(), 1);
+    readOnly.FailAt(everything);
+    Platform p{readOnly, *codec, *clock, *launcher, *lock};
+    ui::Windows run{state, p, ui};
+    Main(run);
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.Boxes()[0].text, ui::kUnwritableFolderText);
+    EXPECT_EQ(ui.Boxes()[0].title, "TELK");
+    EXPECT_NE(run.Get<ui::FormUoSel>(), nullptr);
+    EXPECT_TRUE(dir.Names().empty());
 }
 
 TEST_F(MainTest, ASecondCopyEndsAtOnceAndCreatesNothing) {

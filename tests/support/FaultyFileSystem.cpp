@@ -9,8 +9,20 @@
 namespace telk::test {
 
 namespace {
-// ERROR_SHARING_VIOLATION: what a running client causes.
-constexpr int kSharingViolation = 32;
+// The Win32 codes of the causes: a running client, no rights, a full disk.
+int CodeOf(FileCause cause) {
+    switch (cause) {
+    case FileCause::HeldOpen:
+        return 32;
+    case FileCause::NoAccess:
+        return 5;
+    case FileCause::DiskFull:
+        return 112;
+    case FileCause::Other:
+        break;
+    }
+    return 1;
+}
 } // namespace
 
 void FaultyFileSystem::FailAt(std::vector<int> ns, Mode mode) {
@@ -48,7 +60,7 @@ bool FaultyFileSystem::Hit(const char* operation, const std::string& path) {
 }
 
 void FaultyFileSystem::Fail(const char* operation, const std::string& path) {
-    throw FileError(operation, path, "simulated failure", kSharingViolation, FileCause::HeldOpen);
+    throw FileError(operation, path, "simulated failure", CodeOf(cause_), cause_);
 }
 
 bool FaultyFileSystem::CanOpenForReading(const std::string& path) {

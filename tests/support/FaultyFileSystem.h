@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileError.h"
 #include "platform/FileSystem.h"
 
 namespace telk::test {
@@ -30,6 +31,8 @@ public:
     void FailNth(int n, Mode mode = Mode::Clean) { FailAt({n}, mode); }
     // Each of the listed operations fails.
     void FailAt(std::vector<int> ns, Mode mode = Mode::Clean);
+    // Why the chosen operations fail from now on; a held file at first.
+    void FailWith(FileCause cause) { cause_ = cause; }
     // The n-th counted operation and everything after it throw SimulatedCrash.
     void CrashAtNth(int n);
     // Counted operations since construction or the last FailAt/CrashAtNth.
@@ -73,6 +76,7 @@ private:
     bool crash_ = false;
     std::vector<int> firedAt_;
     Mode mode_ = Mode::Clean;
+    FileCause cause_ = FileCause::HeldOpen;
     std::vector<std::string> log_;
 };
 

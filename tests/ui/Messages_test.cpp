@@ -9,17 +9,22 @@ namespace {
 
 constexpr const char* kHeldHint = "ＵＯが起動中かも？";
 constexpr const char* kRightsHint = "書き換える権限が無いみたいっす";
+constexpr const char* kFullHint = "ディスクがいっぱいみたいっす";
 
 TEST(Messages, EachCauseGetsItsOwnHint) {
     struct Case {
         FileCause cause;
-        bool held, rights;
-    } cases[] = {{FileCause::Other, false, false}, {FileCause::HeldOpen, true, false}, {FileCause::NoAccess, false, true}};
+        bool held, rights, full;
+    } cases[] = {{FileCause::Other, false, false, false},
+                 {FileCause::HeldOpen, true, false, false},
+                 {FileCause::NoAccess, false, true, false},
+                 {FileCause::DiskFull, false, false, true}};
     for (const Case& c : cases) {
         const std::string text = FileFailureText(FileError("copy", "C:\\UO\\desktop.uos", "why", 5, c.cause));
         EXPECT_EQ(text.rfind("ファイルの操作に失敗しちゃいました\r\nC:\\UO\\desktop.uos\r\nwhy", 0), 0u) << text;
         EXPECT_EQ(text.find(kHeldHint) != std::string::npos, c.held) << text;
         EXPECT_EQ(text.find(kRightsHint) != std::string::npos, c.rights) << text;
+        EXPECT_EQ(text.find(kFullHint) != std::string::npos, c.full) << text;
     }
 }
 

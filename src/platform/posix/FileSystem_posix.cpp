@@ -31,6 +31,7 @@ char FoldAscii(char c) {
 FileCause CauseOfErrno(int err) {
     if (err == EBUSY || err == ETXTBSY) return FileCause::HeldOpen;
     if (err == EACCES || err == EPERM || err == EROFS) return FileCause::NoAccess;
+    if (err == ENOSPC || err == EDQUOT) return FileCause::DiskFull;
     return FileCause::Other;
 }
 

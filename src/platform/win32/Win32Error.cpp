@@ -37,6 +37,10 @@ FileCause CauseOf(unsigned long code) {
     case ERROR_WRITE_PROTECT:
     case ERROR_PRIVILEGE_NOT_HELD:
         return FileCause::NoAccess;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_DISK_QUOTA_EXCEEDED:
+        return FileCause::DiskFull;
     default:
         return FileCause::Other;
     }

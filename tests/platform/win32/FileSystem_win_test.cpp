@@ -300,7 +300,7 @@ TEST(Win32Error, MessagesAreTheSystemsOwnWithoutTheLineBreak) {
 }
 
 // Only a sharing or lock conflict points at the running client; a missing
-// right must be told as such, though it is retried all the same.
+// right or a full disk must be told as such.
 TEST(Win32Error, CodesTellAHeldFileFromAMissingRight) {
     const struct {
         DWORD code;
@@ -312,6 +312,8 @@ TEST(Win32Error, CodesTellAHeldFileFromAMissingRight) {
         {ERROR_ACCESS_DENIED, FileCause::NoAccess, true},
         {ERROR_WRITE_PROTECT, FileCause::NoAccess, false},
         {ERROR_PRIVILEGE_NOT_HELD, FileCause::NoAccess, false},
+        {ERROR_DISK_FULL, FileCause::DiskFull, false},
+        {ERROR_HANDLE_DISK_FULL, FileCause::DiskFull, false},
         {ERROR_FILE_NOT_FOUND, FileCause::Other, false},
         {ERROR_NOT_SUPPORTED, FileCause::Other, false},
     };

@@ -159,6 +159,28 @@ TEST_P(FormMainFaults, RestoreIsAllOrNothing) {
     EXPECT_LE(n, kMaxOperations) << "never ran clean";
 }
 
+// Whichever copy or write of a back-up meets a full disk, the user reads so
+// and the slot stays as it was.
+TEST(FormMainDiskFull, ABackUpOntoAFullDiskSaysSoAndKeepsTheSlot) {
+    int writes = 0;
+    for (int n = 1; n <= kMaxOperations; ++n) {
+        World w;
+        const Files before = Slots(w);
+        w.fs.FailNth(n, FaultyFileSystem::Mode::HalfDone);
+        w.fs.FailWith(FileCause::DiskFull);
+        w.ui.Answer(Answer::Ok);
+        w.Main().Command4.UserClick();
+        if (!w.fs.Fired()) break;
+        const std::string op = w.fs.FiredAt();
+        if (!op.starts_with("CopyFile") && !op.starts_with("WriteFile")) continue;
+        SCOPED_TRACE(op);
+        ++writes;
+        EXPECT_NE(w.ui.LastBoxText().find("ディスクがいっぱいみたいっす"), std::string::npos) << w.ui.LastBoxText();
+        EXPECT_EQ(Slots(w), before);
+    }
+    EXPECT_GE(writes, 6); // the slot's own files, the four new ones, DATA.INI
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, FormMainFaults,
                          ::testing::Values(FaultyFileSystem::Mode::Clean, FaultyFileSystem::Mode::HalfDone),
                          [](const ::testing::TestParamInfo<FaultyFileSystem::Mode>& mode) {
