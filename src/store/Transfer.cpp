@@ -121,8 +121,12 @@ void BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& charFolde
 
     std::vector<std::string> incoming(kCharFiles.begin(), kCharFiles.end());
     if (FileExists(fs, charFolder + kOptionalCharFile)) incoming.push_back(kOptionalCharFile);
-    // A slot folder removed behind the program's back is simply made anew.
+    // A slot folder removed behind the program's back is simply made anew,
+    // and so is the store around it.
     const bool slotExists = FolderExists(fs, p.slot);
+    const std::string store = p.slot.substr(0, p.slot.find_last_of('\\'));
+    if (!slotExists && !FolderExists(fs, store))
+        fs.CreateFolder(store.substr(0, store.find_last_of('\\') + 1) + kStoreFolderName); // as the start names it
 
     BuildStaging(fs, p, charFolder, incoming, EncodeValues(codec, {dateLine, name}));
     SwapIn(fs, p, slotExists);

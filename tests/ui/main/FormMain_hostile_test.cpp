@@ -1,0 +1,63 @@
+// Folders that are not what the program made: a slot that became a plain
+// file, a slot store deleted while the program runs, a DATA.INI that is a
+// folder. Nothing crashes, the user reads what happened, nothing is lost.
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/MainWindowFixture.h"
+#include "ui/main/FormMain.h"
+
+namespace telk::ui {
+namespace {
+
+using test::MainWindowFixture;
+
+const char* const kDone = "ばっぶあっぷ完了っす！";
+const char* const kFailed = "ファイルの操作に失敗しちゃいました";
+
+TEST(FormMainHostile, OddSlotStoresAreToldOrMadeGood) {
+    struct Case {
+        const char* what;
+        std::function<void(MainWindowFixture&)> damage;
+        const char* told;                                    // how the last box begins
+        std::function<void(MainWindowFixture&)> afterwards; // what must hold then
+    } cases[] = {
+        {"slot 2 is a plain file",
+         [](MainWindowFixture& w) {
+             std::filesystem::remove_all(w.dir.Native("Settings/2"));
+             w.dir.WriteBytes("Settings\\2", "a user's file");
+         },
+         kFailed,
+         [](MainWindowFixture& w) { EXPECT_EQ(w.dir.ReadBytes("Settings\\2"), "a user's file"); }},
+        {"the slot store was deleted", [](MainWindowFixture& w) { std::filesystem::remove_all(w.dir.Native("Settings")); },
+         kDone, [](MainWindowFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\desktop.uos")); }},
+        {"DATA.INI is a folder",
+         [](MainWindowFixture& w) {
+             std::filesystem::remove(w.dir.Native("Settings/2/DATA.INI"));
+             w.dir.MakeFolder("Settings\\2\\DATA.INI");
+         },
+         kDone, [](MainWindowFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\DATA.INI")); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MainWindowFixture w;
+        w.AddCharacter("Acc", "Shard", "Char");
+        const auto charBefore = w.Snapshot(MainWindowFixture::CharRel("Acc", "Shard", "Char"));
+        FormMain& main = w.OpenMain();
+        c.damage(w);
+        main.Command1.UserClick();
+        main.Option1(2).UserChoose();
+        w.ui.Answer(Answer::Ok);
+        main.Command4.UserClick();
+        EXPECT_EQ(w.ui.LastBoxText().rfind(c.told, 0), 0u) << w.ui.LastBoxText();
+        c.afterwards(w);
+        EXPECT_EQ(w.Snapshot(MainWindowFixture::CharRel("Acc", "Shard", "Char")), charBefore);
+        EXPECT_TRUE(main.Command4.CanTakeInput());
+    }
+}
+
+} // namespace
+} // namespace telk::ui
