@@ -79,6 +79,10 @@ public:
     // Creates or empties the file, writes the bytes, flushes them.
     virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
 
+    // The same file or folder named with the short (8.3) names the volume
+    // keeps for it; the path as given where there are none. Never throws.
+    virtual std::string ShortPath(const std::string& path) = 0;
+
     // The process's current folder, without a trailing "\" (except a root).
     virtual std::string CurrentFolder() = 0;
 };

@@ -19,9 +19,26 @@ void WriteDefaultSettings(FileSystem& fs, TextCodec& codec) {
     WriteValues(fs, codec, kSettingsFile, {kDefaultClient2DPath, kDefaultClient3DPath});
 }
 
-void WriteSettings(FileSystem& fs, TextCodec& codec, const std::string& client2DPath,
+bool KeptInCodePage(TextCodec& codec, const std::string& text) {
+    return codec.FromAnsi(codec.ToAnsi(text)) == text;
+}
+
+// The file stays in the code page older copies read. A folder named in
+// Hangul, say, is still found by its short name on a Japanese system.
+bool WriteSettings(FileSystem& fs, TextCodec& codec, const std::string& client2DPath,
                    const std::string& client3DPath, const std::string& uoFolder) {
-    WriteValues(fs, codec, kSettingsFile, {client2DPath, client3DPath, uoFolder});
+    std::vector<std::string> values = {client2DPath, client3DPath, uoFolder};
+    bool whole = true;
+    for (std::string& value : values) {
+        if (KeptInCodePage(codec, value)) continue;
+        const std::string shortForm = fs.ShortPath(value);
+        if (KeptInCodePage(codec, shortForm))
+            value = shortForm;
+        else
+            whole = false;
+    }
+    WriteValues(fs, codec, kSettingsFile, values);
+    return whole;
 }
 
 void ApplySettings(const SettingsValues& values, ProgramState& state) {

@@ -32,8 +32,13 @@ void ApplySettings(const SettingsValues& values, ProgramState& state);
 SettingsValues ReadSettings(FileSystem& fs, TextCodec& codec);
 // The file of a first start: the two default program paths, no third line.
 void WriteDefaultSettings(FileSystem& fs, TextCodec& codec);
-// Writes the whole file anew, three lines. Throws FileError.
-void WriteSettings(FileSystem& fs, TextCodec& codec, const std::string& client2DPath,
+// Writes the whole file anew, three lines. A path with characters the code
+// page lacks goes in its short form where that has none. Answers whether
+// every path went in whole. Throws FileError.
+bool WriteSettings(FileSystem& fs, TextCodec& codec, const std::string& client2DPath,
                    const std::string& client3DPath, const std::string& uoFolder);
+
+// Whether text survives the code page of the program's text files.
+bool KeptInCodePage(TextCodec& codec, const std::string& text);
 
 } // namespace telk

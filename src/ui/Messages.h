@@ -17,6 +17,11 @@ std::string FileFailureText(const FileError& error);
 inline constexpr const char* kUnwritableFolderText =
     "TELKの置き場所に書き込めないみたいっす\r\nデスクトップやドキュメントみたいな自分のフォルダに置いてから起動してね";
 
+// A path or a slot name with characters the text files' code page lacks
+// is kept with "?" in their place.
+inline constexpr const char* kPathNotKeptText = "保存できない文字が入ってたみたいっす\r\n「?」になったところを確かめてね";
+inline constexpr const char* kNameNotKeptText = "スロット名に保存できない文字があったので\r\n「?」になってます";
+
 // The same, and then each file that could not be put back with the place
 // where its previous contents wait.
 std::string RollbackFailureText(const RollbackFailed& error);

@@ -91,6 +91,15 @@ TEST_F(FileSystemContract, RelativePathsStartAtTheCurrentFolder) {
     EXPECT_EQ(fs->List("*.ini", Attr::Normal), std::vector<std::string>{"telk.ini"});
 }
 
+// The short form names the same file, whatever the volume keeps.
+TEST_F(FileSystemContract, ShortPathNamesTheSameFile) {
+    dir.WriteBytes("Ultima Online 한국\\desktop layout.uos", "layout");
+    const std::string path = dir.Win("Ultima Online 한국\\desktop layout.uos");
+    EXPECT_EQ(fs->ReadFile(fs->ShortPath(path)), "layout");
+    EXPECT_TRUE(fs->CanEnterFolder(fs->ShortPath(dir.Win("Ultima Online 한국") + "\\")));
+    EXPECT_EQ(fs->ShortPath(dir.Win("missing\\x.exe")), dir.Win("missing\\x.exe"));
+}
+
 TEST_F(FileSystemContract, CurrentFolderHasNoTrailingSeparator) {
     ScopedCurrentFolder inside(dir.Native());
     EXPECT_TRUE(SamePathNoCase(fs->CurrentFolder(), dir.Win())) << fs->CurrentFolder();

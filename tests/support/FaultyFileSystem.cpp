@@ -153,6 +153,11 @@ void FaultyFileSystem::WriteFile(const std::string& path, const std::string& byt
     real_.WriteFile(path, bytes);
 }
 
+std::string FaultyFileSystem::ShortPath(const std::string& path) {
+    ThrowIfCrashed();
+    return real_.ShortPath(path);
+}
+
 std::string FaultyFileSystem::CurrentFolder() {
     ThrowIfCrashed();
     return real_.CurrentFolder();

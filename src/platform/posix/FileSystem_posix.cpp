@@ -511,6 +511,11 @@ void PosixFileSystem::WriteFile(const std::string& path, const std::string& byte
     SyncAndClose(fd, "write", path);
 }
 
+// POSIX names have no short forms.
+std::string PosixFileSystem::ShortPath(const std::string& path) {
+    return path;
+}
+
 std::string PosixFileSystem::CurrentFolder() {
     const std::string native = CurrentNativeFolder();
     std::string win = WindowsPath(native);

@@ -31,6 +31,7 @@ public:
                      const std::string& backup) override;
     std::string ReadFile(const std::string& path) override;
     void WriteFile(const std::string& path, const std::string& bytes) override;
+    std::string ShortPath(const std::string& path) override;
     std::string CurrentFolder() override;
 
     // The native path a Windows-syntax path stands for: existing components

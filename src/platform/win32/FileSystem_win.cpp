@@ -509,6 +509,21 @@ void Win32FileSystem::WriteFile(const std::string& path, const std::string& byte
     if (!FlushFileBuffers(file.Get())) ThrowLastFileError("write", path);
 }
 
+std::string Win32FileSystem::ShortPath(const std::string& path) {
+    const std::wstring full = FullPathName(Utf8ToWide(path));
+    if (full.empty()) return path;
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetShortPathNameW(full.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return path;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return WideToUtf8(buffer);
+        }
+        buffer.resize(length);
+    }
+}
+
 std::string Win32FileSystem::CurrentFolder() {
     const DWORD size = GetCurrentDirectoryW(0, nullptr);
     std::wstring buffer(size, L'\0');

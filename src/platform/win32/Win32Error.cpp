@@ -39,7 +39,6 @@ FileCause CauseOf(unsigned long code) {
         return FileCause::NoAccess;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED:
         return FileCause::DiskFull;
     default:
         return FileCause::Other;

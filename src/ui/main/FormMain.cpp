@@ -5,9 +5,10 @@
 
 #include "platform/FileError.h"
 #include "store/FileRoutines.h"
-#include "ui/Messages.h"
+#include "store/Settings.h"
 #include "store/SlotStore.h"
 #include "store/Transfer.h"
+#include "ui/Messages.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/launch/FormWait.h"
 
@@ -195,14 +196,16 @@ void FormMain::Command4_Click() {
                                      "ＵＯ起動して再度やり直してみてちょ");
     if (slot < 0) return;
     const ProgramState& s = ctx_.state;
+    const std::string name = Text1(slot).Text();
     // A failed back-up keeps what the user typed in the rows.
     if (!Transfer([&] {
             BackUpToSlot(ctx_.platform.fs, ctx_.platform.codec, s.CharFolder, s.SlotFolder,
-                         ctx_.platform.clock.Today(), Text1(slot).Text());
+                         ctx_.platform.clock.Today(), name);
         }))
         return;
     LoadSlotRows();
     Tell("ばっぶあっぷ完了っす！");
+    if (!KeptInCodePage(ctx_.platform.codec, name)) Tell(kNameNotKeptText);
 }
 
 void FormMain::Command5_Click() {

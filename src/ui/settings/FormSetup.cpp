@@ -69,14 +69,16 @@ void FormSetup::Command3_Click() {
     TextCodec& codec = ctx_.platform.codec;
     ProgramState& state = ctx_.state;
     SettingsValues values;
+    bool whole = true;
     try {
-        WriteSettings(fs, codec, Text1.Text(), Text2.Text(), state.UoFolder);
+        whole = WriteSettings(fs, codec, Text1.Text(), Text2.Text(), state.UoFolder);
         values = ReadSettings(fs, codec);
     } catch (const FileError& e) {
         Report(e);
         return;
     }
     ApplySettings(values, state);
+    if (!whole) ctx_.ui.MessageBox(kPathNotKeptText, Buttons::Ok, kProgramTitle);
 }
 
 // UoFolder is not taken from the file. When the file cannot be read the

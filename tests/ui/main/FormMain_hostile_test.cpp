@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/MainWindowFixture.h"
+#include "ui/Messages.h"
 #include "ui/main/FormMain.h"
 
 namespace telk::ui {
@@ -56,6 +57,49 @@ TEST(FormMainHostile, OddSlotStoresAreToldOrMadeGood) {
         c.afterwards(w);
         EXPECT_EQ(w.Snapshot(MainWindowFixture::CharRel("Acc", "Shard", "Char")), charBefore);
         EXPECT_TRUE(main.Command4.CanTakeInput());
+    }
+}
+
+// Names as players make them, some outside the Japanese code page the text
+// files use: the files go both ways whole; a slot name that cannot be kept
+// whole is said to have changed.
+TEST(FormMainHostile, OddNamesTravelWholeAndALostCharacterIsTold) {
+    struct Case {
+        const char* account;
+        const char* character;
+        const char* slotName;
+        bool nameKept;
+    } cases[] = {
+        {"a,b", " lead", "狩り用, メイン", true},
+        {"trail ", "한국어", "", true},
+        {"😀", "x", "메인 😀", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.character);
+        MainWindowFixture w;
+        w.AddCharacter(c.account, "Shard", c.character, true);
+        const std::string rel = MainWindowFixture::CharRel(c.account, "Shard", c.character);
+        const auto files = w.Snapshot(rel);
+        FormMain& main = w.OpenMain();
+        main.Command1.UserClick();
+        main.Option1(3).UserChoose();
+        main.Text1(3).UserType(c.slotName);
+        w.ui.Answer(Answer::Ok);
+        main.Command4.UserClick();
+        ASSERT_EQ(w.ui.Boxes().size(), c.nameKept ? 2u : 3u);
+        EXPECT_EQ(w.ui.Boxes()[1].text, kDone);
+        if (!c.nameKept) {
+            EXPECT_EQ(w.ui.LastBoxText(), kNameNotKeptText);
+        }
+        EXPECT_EQ(main.Text1(3).Text() == c.slotName, c.nameKept);
+        EXPECT_EQ(w.Snapshot(MainWindowFixture::SlotRel(3)).size(), files.size() + 1); // and DATA.INI
+
+        std::filesystem::remove_all(w.dir.Native(rel));
+        w.dir.MakeFolder(rel);
+        w.ui.Answer(Answer::Ok);
+        main.Command5.UserClick();
+        EXPECT_NE(w.Prompt(), nullptr);
+        EXPECT_EQ(w.Snapshot(rel), files);
     }
 }
 

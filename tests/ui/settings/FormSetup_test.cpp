@@ -11,6 +11,7 @@
 #include "ui/client_folder/RunFixture.h"
 #include "ui/pickers/FormSelDir.h"
 #include "ui/pickers/FormSelFile.h"
+#include "ui/Messages.h"
 #include "ui/settings/FormSetup.h"
 
 namespace telk::test {
@@ -180,6 +181,12 @@ TEST_F(SettingsWindow, SaveReadsBackEmptyAndCommaPathsWhole) {
     EXPECT_TRUE(setup.Text2.UserType("  C:\\Spaced\\UO.exe"));
     EXPECT_TRUE(setup.Command3.UserClick());
     ExpectState("C:\\Games,Old\\UO.exe", "  C:\\Spaced\\UO.exe", "C:\\Games\\UO");
+    EXPECT_TRUE(Ui().Boxes().empty());
+
+    // A path the code page cannot hold, with no short form here: told.
+    EXPECT_TRUE(setup.Text1.UserType("C:\\한국\\UO.exe"));
+    EXPECT_TRUE(setup.Command3.UserClick());
+    EXPECT_EQ(Ui().LastBoxText(), ui::kPathNotKeptText);
 }
 
 TEST_F(SettingsWindow, DiscardShowsWhatTheFileHoldsAndLeavesUoFolder) {
