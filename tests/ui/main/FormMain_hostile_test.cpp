@@ -61,18 +61,19 @@ TEST(FormMainHostile, OddSlotStoresAreToldOrMadeGood) {
 }
 
 // Names as players make them, some outside the Japanese code page the text
-// files use: the files go both ways whole; a slot name that cannot be kept
+// files use, and a character folder past 260 characters: the files go both ways whole; a slot name that cannot be kept
 // whole is said to have changed.
 TEST(FormMainHostile, OddNamesTravelWholeAndALostCharacterIsTold) {
     struct Case {
-        const char* account;
-        const char* character;
-        const char* slotName;
+        std::string account;
+        std::string character;
+        std::string slotName;
         bool nameKept;
     } cases[] = {
         {"a,b", " lead", "狩り用, メイン", true},
         {"trail ", "한국어", "", true},
         {"😀", "x", "메인 😀", false},
+        {std::string(120, 'a'), std::string(120, 'c'), "past 260 characters", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.character);
