@@ -27,6 +27,15 @@ inline constexpr std::uint16_t System = 4;
 inline constexpr std::uint16_t Folder = 16;
 } // namespace Attr
 
+// Where Windows puts what an old 32-bit program without a manifest writes
+// below the protected folders (Program Files, Windows, ProgramData): the
+// same path, less its drive, below folder. Empty where nothing is
+// redirected.
+struct VirtualStoreLayout {
+    std::vector<std::string> protectedFolders; // "C:\Program Files (x86)"
+    std::string folder;                        // "C:\Users\x\AppData\Local\VirtualStore"
+};
+
 struct Drive {
     std::string root;  // "C:\"
     std::string label; // volume label, may be empty
@@ -82,6 +91,9 @@ public:
     // The same file or folder named with the short (8.3) names the volume
     // keeps for it; the path as given where there are none. Never throws.
     virtual std::string ShortPath(const std::string& path) = 0;
+
+    // Never throws.
+    virtual VirtualStoreLayout VirtualStore() = 0;
 
     // The process's current folder, without a trailing "\" (except a root).
     virtual std::string CurrentFolder() = 0;

@@ -516,6 +516,11 @@ std::string PosixFileSystem::ShortPath(const std::string& path) {
     return path;
 }
 
+// Nothing redirects writes here; under Wine neither.
+VirtualStoreLayout PosixFileSystem::VirtualStore() {
+    return {};
+}
+
 std::string PosixFileSystem::CurrentFolder() {
     const std::string native = CurrentNativeFolder();
     std::string win = WindowsPath(native);

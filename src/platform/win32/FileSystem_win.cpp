@@ -4,6 +4,9 @@
 // holds a file for a moment should not fail a back-up.
 
 #include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
 #include <winioctl.h>
 
 #include "platform/win32/FileSystem_win.h"
@@ -522,6 +525,32 @@ std::string Win32FileSystem::ShortPath(const std::string& path) {
         }
         buffer.resize(length);
     }
+}
+
+namespace {
+
+std::string KnownFolder(REFKNOWNFOLDERID id) {
+    wchar_t* path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path))) folder = WideToUtf8(path);
+    CoTaskMemFree(path);
+    return folder;
+}
+
+} // namespace
+
+// UAC virtualises writes to these folders only; a 64-bit program such as
+// this one never sees the redirection, so it must look for itself.
+VirtualStoreLayout Win32FileSystem::VirtualStore() {
+    VirtualStoreLayout layout;
+    for (REFKNOWNFOLDERID id : {FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86, FOLDERID_Windows, FOLDERID_ProgramData}) {
+        std::string folder = KnownFolder(id);
+        if (!folder.empty()) layout.protectedFolders.push_back(std::move(folder));
+    }
+    const std::string local = KnownFolder(FOLDERID_LocalAppData);
+    if (UnderWine() || local.empty()) return {}; // Wine redirects nothing
+    layout.folder = local + "\\VirtualStore";
+    return layout;
 }
 
 std::string Win32FileSystem::CurrentFolder() {

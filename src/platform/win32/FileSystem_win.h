@@ -35,6 +35,7 @@ public:
     std::string ReadFile(const std::string& path) override;
     void WriteFile(const std::string& path, const std::string& bytes) override;
     std::string ShortPath(const std::string& path) override;
+    VirtualStoreLayout VirtualStore() override;
     std::string CurrentFolder() override;
 
 private:

@@ -1,6 +1,7 @@
 #include "ui/client_folder/FormUoSel.h"
 
 #include "platform/PathText.h"
+#include "store/ClientView.h"
 #include "store/FileRoutines.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
@@ -68,7 +69,7 @@ void FormUoSel::Command2_Click() {
     ctx_.windows.Load<FormWait>();
     ctx_.ui.DoEvents();
 
-    if (!FolderExists(fs, state.UoFolder + "Desktop")) return EndWith(kNeverLoggedIn);
+    if (!ClientFolderExists(fs, state.UoFolder + "Desktop")) return EndWith(kNeverLoggedIn);
 
     ctx_.windows.Load<FormMain>();
     ctx_.windows.Unload<FormUoSel>();

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/FileError.h"
+#include "store/ClientView.h"
 #include "store/FileRoutines.h"
 #include "store/Settings.h"
 #include "store/SlotStore.h"
@@ -94,7 +95,7 @@ void FormMain::Combo2_Click() {
 // whether the list got any entry.
 bool FormMain::FillList(ComboBox& list, const std::string& folder) {
     std::optional<FileError> failure;
-    const Listing listing = ListFolder(ctx_.platform.fs, folder + "\\*.*", kListMask, &failure);
+    const Listing listing = ListClientFolder(ctx_.platform.fs, folder, &failure);
     list.Clear();
     // The client keeps plain files beside its account and shard folders;
     // below one of them there is simply nothing to list.
@@ -140,7 +141,8 @@ void FormMain::Command1_Click() {
         Command4.SetEnabled(true);
         Command5.SetEnabled(true);
     }
-    ctx_.state.CharFolder = CharFolderPath(ctx_.state.UoFolder, Combo1.Text(), Combo2.Text(), Combo3.Text());
+    ctx_.state.CharFolder =
+        LiveCharFolder(ctx_.platform.fs, CharFolderPath(ctx_.state.UoFolder, Combo1.Text(), Combo2.Text(), Combo3.Text()));
     LoadSlotRows();
     Option1(0).SetValue(true);
     Text1(0).SetEnabled(true);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/FileRoutines.h"
 #include "support/MainWindowFixture.h"
 #include "ui/Messages.h"
 #include "ui/main/FormMain.h"
@@ -102,6 +103,30 @@ TEST(FormMainHostile, OddNamesTravelWholeAndALostCharacterIsTold) {
         EXPECT_NE(w.Prompt(), nullptr);
         EXPECT_EQ(w.Snapshot(rel), files);
     }
+}
+
+// A client below Program Files whose writes Windows redirects: the back-up
+// takes the files it really uses, and the restore puts them there.
+TEST(FormMainHostile, AVirtualisedClientIsServedWhereItReads) {
+    MainWindowFixture w;
+    w.fs.RedirectWrites({{w.dir.Win("UO")}, w.dir.Win("VirtualStore")});
+    w.AddCharacter("Acc", "Shard", "Char", false, "stale");
+    const std::string live = "VirtualStore\\" + w.dir.Win().substr(3) + "\\" + MainWindowFixture::CharRel("Acc", "Shard", "Char");
+    for (const char* name : kCharFiles) w.dir.WriteBytes(live + "\\" + name, std::string(name) + " of live");
+    FormMain& main = w.OpenMain();
+    main.Command1.UserClick();
+    main.Option1(1).UserChoose();
+    w.ui.Answer(Answer::Ok);
+    main.Command4.UserClick();
+    EXPECT_EQ(w.ui.LastBoxText(), kDone);
+    EXPECT_EQ(w.dir.ReadBytes("Settings\\1\\macros.txt"), "macros.txt of live");
+
+    w.FillSlot(2, "slot");
+    main.Option1(2).UserChoose();
+    w.ui.Answer(Answer::Ok);
+    main.Command5.UserClick();
+    ASSERT_NE(w.Prompt(), nullptr);
+    EXPECT_EQ(w.dir.ReadBytes(live + "\\macros.txt"), "macros.txt of slot");
 }
 
 } // namespace

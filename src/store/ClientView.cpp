@@ -1,0 +1,52 @@
+#include "store/ClientView.h"
+
+#include "platform/PathText.h"
+
+namespace telk {
+
+std::string VirtualStorePath(const VirtualStoreLayout& layout, const std::string& path) {
+    if (layout.folder.empty() || path.size() < 3 || path[1] != ':' || path[2] != '\\') return {};
+    for (const std::string& root : layout.protectedFolders) {
+        const std::string folder = WithoutTrailingSeparators(root);
+        const bool inside = path.size() >= folder.size() && SameNameNoCase(path.substr(0, folder.size()), folder) &&
+                            (path.size() == folder.size() || path[folder.size()] == '\\');
+        if (inside) return WithTrailingSeparator(layout.folder) + path.substr(3);
+    }
+    return {};
+}
+
+bool ClientFolderExists(FileSystem& fs, const std::string& folder) {
+    if (FolderExists(fs, folder)) return true;
+    const std::string mirror = VirtualStorePath(fs.VirtualStore(), folder);
+    return !mirror.empty() && FolderExists(fs, mirror);
+}
+
+Listing ListClientFolder(FileSystem& fs, const std::string& folder, std::optional<FileError>* failure) {
+    std::optional<FileError> realFailure;
+    Listing listing = ListFolder(fs, folder + "\\*.*", kListMask, &realFailure);
+    const std::string mirror = VirtualStorePath(fs.VirtualStore(), folder);
+    if (mirror.empty() || !FolderExists(fs, mirror)) {
+        if (failure) *failure = realFailure;
+        return listing;
+    }
+    if (failure) failure->reset();
+    const Listing redirected = ListFolder(fs, mirror + "\\*.*", kListMask);
+    if (realFailure) return redirected; // the client made the folder there only
+    std::size_t end = 1;
+    while (end < listing.size() && !listing[end].empty()) ++end;
+    for (std::size_t i = 1; i < redirected.size() && !redirected[i].empty() && end < listing.size(); ++i) {
+        const std::string& name = redirected[i];
+        bool known = false;
+        for (std::size_t j = 1; j < end && !known; ++j) known = SameNameNoCase(listing[j], name);
+        if (!known) listing[end++] = name;
+    }
+    return listing;
+}
+
+std::string LiveCharFolder(FileSystem& fs, const std::string& charFolder) {
+    const std::string mirror = VirtualStorePath(fs.VirtualStore(), charFolder);
+    return !mirror.empty() && CharFilesExist(fs, WithTrailingSeparator(mirror)) ? WithTrailingSeparator(mirror)
+                                                                                 : charFolder;
+}
+
+} // namespace telk
