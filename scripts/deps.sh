@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building, testing and running TELK need on Debian 12, when
 # missing, and generates the Japanese locale (Wine's ANSI code page 932).
+# libFuzzer is in libclang-rt-14-dev, which clang only recommends; llvm
+# brings the symbolizer for the sanitizers' reports.
 set -euo pipefail
 pkgs=(cmake make g++ libgtest-dev googletest mingw-w64 g++-mingw-w64-x86-64-posix
-      wine wine64 xvfb x11-utils xauth xdotool fonts-noto-cjk locales imagemagick)
+      wine wine64 xvfb x11-utils xauth xdotool fonts-noto-cjk locales imagemagick
+      clang libclang-rt-14-dev llvm)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

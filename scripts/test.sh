@@ -20,6 +20,9 @@ cmake --build build/host-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build/host-asan --output-on-failure -j"$jobs" 2>&1 | tee -a "$log" || true
 
+echo "== fuzzing: libFuzzer targets (clang, address and undefined-behaviour sanitizers), 25 s each"
+tests/fuzz/run.sh 25 2>&1 | tee -a "$log" || true
+
 echo "== Windows build (MinGW-w64), tests under Wine"
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win -j"$jobs"
@@ -27,9 +30,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build/win --output-on-f
 wineserver_bin=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 WINEPREFIX="$PWD/build/win/wineprefix" "$wineserver_bin" -k 2>/dev/null || true
 
-# One closing line over both runs.
+# One closing line over all runs; a fuzz target counts as one test.
 total=0; failed=0
 while read -r f t; do total=$((total + t)); failed=$((failed + f)); done < <(
-  sed -nE 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/p' "$log")
+  sed -nE -e 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/p' \
+    -e 's/^fuzz: ([0-9]+) targets failed out of ([0-9]+)$/\1 \2/p' "$log")
 echo "$((total - failed)) passed, $failed failed"
-[ "$failed" -eq 0 ] && ! grep -q 'No tests were found' "$log"
+[ "$failed" -eq 0 ] && ! grep -q 'No tests were found' "$log" && grep -q '^fuzz: [0-9]' "$log"

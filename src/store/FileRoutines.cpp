@@ -48,6 +48,10 @@ std::string CharFolderPath(const std::string& uoFolder, const std::string& accou
     return uoFolder + "\\DESKTOP\\" + account + "\\" + shard + "\\" + character + "\\";
 }
 
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
+}
+
 bool CharFilesExist(FileSystem& fs, const std::string& folder) {
     for (const char* name : kCharFiles)
         if (!FileExists(fs, folder + name)) return false;

@@ -44,6 +44,9 @@ std::vector<std::string> ListRuleEntries(const Listing& listing);
 // the folder of the character the main window's lists name.
 std::string CharFolderPath(const std::string& uoFolder, const std::string& account, const std::string& shard,
                            const std::string& character);
+// True when name names one folder inside another: not empty, not "." or
+// "..", and free of "\", "/" and ":".
+bool IsPlainName(const std::string& name);
 // True when the four character files are in folder (ending in "\").
 bool CharFilesExist(FileSystem& fs, const std::string& folder);
 // Writes telk.ini anew: Client2DPath, Client3DPath, UoFolder. Throws FileError.

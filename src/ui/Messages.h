@@ -22,6 +22,10 @@ inline constexpr const char* kUnwritableFolderText =
 inline constexpr const char* kPathNotKeptText = "保存できない文字が入ってたみたいっす\r\n「?」になったところを確かめてね";
 inline constexpr const char* kNameNotKeptText = "スロット名に保存できない文字があったので\r\n「?」になってます";
 
+// A restore into lists that name no single character folder (an empty
+// list, a typed "..").
+inline constexpr const char* kNoCharacterText = "キャラが選ばれてないみたいです\r\nリストから選び直してね";
+
 // The same, and then each file that could not be put back with the place
 // where its previous contents wait.
 std::string RollbackFailureText(const RollbackFailed& error);

@@ -72,13 +72,18 @@ inline bool IsUtf8(const std::string& text) {
 }
 
 // Reads give the input's bytes and listings its names, or both fail as an
-// unreadable folder does. Any other call is one the code under test must
-// not make: it escapes as std::logic_error and ends the run.
+// unreadable folder does. With a VirtualStore, a folder's copy there exists
+// or not and has a listing of its own. Any other call is one the code under
+// test must not make: it escapes as std::logic_error and ends the run.
 class InputFileSystem : public FileSystem {
 public:
     std::string bytes;
     std::vector<std::string> names;
     bool fail = false;
+    VirtualStoreLayout layout;
+    bool mirrorExists = false;
+    std::vector<std::string> mirrorNames;
+    bool mirrorFails = false;
     std::vector<std::string> asked; // every path read or pattern listed
 
     std::string ReadFile(const std::string& path) override {
@@ -88,13 +93,18 @@ public:
     }
     std::vector<std::string> List(const std::string& pattern, std::uint16_t) override {
         asked.push_back(pattern);
-        if (fail) throw FileError("list", pattern, "input says no", 3, FileCause::Other);
-        return names;
+        const bool mirror = InVirtualStore(pattern);
+        if (mirror ? mirrorFails : fail) throw FileError("list", pattern, "input says no", 3, FileCause::Other);
+        return mirror ? mirrorNames : names;
     }
+    bool CanEnterFolder(const std::string& path) override {
+        if (!InVirtualStore(path)) Unexpected("CanEnterFolder");
+        return mirrorExists;
+    }
+    VirtualStoreLayout VirtualStore() override { return layout; }
 
     bool CanOpenForReading(const std::string&) override { Unexpected("CanOpenForReading"); }
     bool IsLink(const std::string&) override { Unexpected("IsLink"); }
-    bool CanEnterFolder(const std::string&) override { Unexpected("CanEnterFolder"); }
     std::vector<Drive> Drives() override { Unexpected("Drives"); }
     void CreateFolder(const std::string&) override { Unexpected("CreateFolder"); }
     void RemoveFolder(const std::string&) override { Unexpected("RemoveFolder"); }
@@ -107,9 +117,13 @@ public:
         Unexpected("ReplaceFile");
     }
     void WriteFile(const std::string&, const std::string&) override { Unexpected("WriteFile"); }
+    std::string ShortPath(const std::string&) override { Unexpected("ShortPath"); }
     std::string CurrentFolder() override { Unexpected("CurrentFolder"); }
 
 private:
+    bool InVirtualStore(const std::string& path) const {
+        return !layout.folder.empty() && path.compare(0, layout.folder.size(), layout.folder) == 0;
+    }
     [[noreturn]] static void Unexpected(const char* call) {
         throw std::logic_error(std::string("unexpected file system call: ") + call);
     }

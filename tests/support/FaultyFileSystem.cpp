@@ -158,6 +158,11 @@ std::string FaultyFileSystem::ShortPath(const std::string& path) {
     return real_.ShortPath(path);
 }
 
+VirtualStoreLayout FaultyFileSystem::VirtualStore() {
+    ThrowIfCrashed();
+    return virtualStore_ ? *virtualStore_ : real_.VirtualStore();
+}
+
 std::string FaultyFileSystem::CurrentFolder() {
     ThrowIfCrashed();
     return real_.CurrentFolder();

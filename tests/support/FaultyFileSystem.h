@@ -4,7 +4,9 @@
 // answer, they cannot fail.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FileError.h"
@@ -31,6 +33,8 @@ public:
     void FailNth(int n, Mode mode = Mode::Clean) { FailAt({n}, mode); }
     // Each of the listed operations fails.
     void FailAt(std::vector<int> ns, Mode mode = Mode::Clean);
+    // Answers VirtualStore() with layout instead of the real one.
+    void RedirectWrites(VirtualStoreLayout layout) { virtualStore_ = std::move(layout); }
     // Why the chosen operations fail from now on; a held file at first.
     void FailWith(FileCause cause) { cause_ = cause; }
     // The n-th counted operation and everything after it throw SimulatedCrash.
@@ -63,6 +67,7 @@ public:
     std::string ReadFile(const std::string& path) override;
     void WriteFile(const std::string& path, const std::string& bytes) override;
     std::string ShortPath(const std::string& path) override;
+    VirtualStoreLayout VirtualStore() override;
     std::string CurrentFolder() override;
 
 private:
@@ -78,6 +83,7 @@ private:
     std::vector<int> firedAt_;
     Mode mode_ = Mode::Clean;
     FileCause cause_ = FileCause::HeldOpen;
+    std::optional<VirtualStoreLayout> virtualStore_;
     std::vector<std::string> log_;
 };
 

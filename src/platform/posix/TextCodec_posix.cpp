@@ -85,6 +85,24 @@ private:
 
 std::size_t OneByte(const char*, std::size_t) { return 1; }
 
+// glibc's UTF-8 decoder passes code points past U+10FFFF (four to six
+// bytes) through; like any character outside Unicode they become "?".
+std::string BeyondUnicodeAsQuestionMarks(const std::string& utf8) {
+    std::string text;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
+        if (lead < 0xF5 && !(lead == 0xF4 && next >= 0x90)) {
+            text.push_back(utf8[i++]);
+            continue;
+        }
+        text.push_back('?');
+        for (++i; i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80; ++i) {
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 PosixTextCodec::PosixTextCodec(std::string codeSet)
@@ -97,7 +115,7 @@ std::string PosixTextCodec::ToAnsi(const std::string& utf8) {
 }
 
 std::string PosixTextCodec::FromAnsi(const std::string& ansi) {
-    return Converter("UTF-8", codeSet_).Run(ansi, OneByte);
+    return BeyondUnicodeAsQuestionMarks(Converter("UTF-8", codeSet_).Run(ansi, OneByte));
 }
 
 } // namespace telk

@@ -143,6 +143,9 @@ void FormMain::Command1_Click() {
     }
     ctx_.state.CharFolder =
         LiveCharFolder(ctx_.platform.fs, CharFolderPath(ctx_.state.UoFolder, Combo1.Text(), Combo2.Text(), Combo3.Text()));
+    // Typed or empty texts may name the shard's folder, or one above the
+    // install: a back-up only reads there, a restore must not write there.
+    charNamed_ = IsPlainName(Combo1.Text()) && IsPlainName(Combo2.Text()) && IsPlainName(Combo3.Text());
     LoadSlotRows();
     Option1(0).SetValue(true);
     Text1(0).SetEnabled(true);
@@ -214,6 +217,10 @@ void FormMain::Command5_Click() {
     if (ConfirmTransfer("キャラデータをリストアします\r\nよろしいでしょうか？", true,
                         "バックアップしていないんじゃないかなぁ") < 0)
         return;
+    if (!charNamed_) {
+        Tell(kNoCharacterText);
+        return;
+    }
     // A running client writes its own files back when it logs out, which
     // would quietly undo the restore.
     if (ClientRunning() &&

@@ -56,6 +56,7 @@ private:
     bool ClientRunning();
 
     Context& ctx_;
+    bool charNamed_ = false; // the confirmed lists named one character folder
 };
 
 } // namespace telk::ui

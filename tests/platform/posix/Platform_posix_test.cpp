@@ -33,6 +33,8 @@ TEST(PosixTextCodec, BytesTheCodePageDoesNotDefineBecomeQuestionMarks) {
     EXPECT_EQ(codec.FromAnsi("a\xA0" "b"), "a?b");
     EXPECT_EQ(codec.FromAnsi("\x96\xA2\x81"), "未?") << "cut short at the end";
     EXPECT_EQ(codec.ToAnsi("x\xFFy"), "x?y") << "invalid UTF-8 input";
+    // Past U+10FFFF: no character, though glibc's decoder lets it through.
+    EXPECT_EQ(PosixTextCodec("UTF-8").FromAnsi("a\xF7\xBF\xBF\xBF" "b\xF4\x90\x80\x80" "c"), "a?b?c");
 }
 
 TEST(PosixTextCodec, AnUnknownCodeSetFailsAtOnce) {

@@ -105,6 +105,27 @@ TEST(FormMainHostile, OddNamesTravelWholeAndALostCharacterIsTold) {
     }
 }
 
+// Lists that name no single character folder: a shard with no character
+// yet, or a typed "..". A restore would write into the shard's folder or
+// above it; it is refused, and nothing there changes.
+TEST(FormMainHostile, ARestoreNeedsOneCharacterFolder) {
+    for (const char* typed : {"", "..", "a\\..\\..", "x:y"}) {
+        SCOPED_TRACE(typed);
+        MainWindowFixture w;
+        w.AddCharacter("Acc", "Shard", "Char");
+        w.FillSlot(0, "slot");
+        FormMain& main = w.OpenMain();
+        main.Combo3.UserType(typed);
+        const auto before = w.Snapshot("UO");
+        main.Command1.UserClick();
+        w.ui.Answer(Answer::Ok);
+        main.Command5.UserClick();
+        EXPECT_EQ(w.ui.LastBoxText(), kNoCharacterText);
+        EXPECT_EQ(w.Prompt(), nullptr);
+        EXPECT_EQ(w.Snapshot("UO"), before);
+    }
+}
+
 // A client below Program Files whose writes Windows redirects: the back-up
 // takes the files it really uses, and the restore puts them there.
 TEST(FormMainHostile, AVirtualisedClientIsServedWhereItReads) {
