@@ -250,7 +250,7 @@ void PutInPlace(FileSystem& fs, const std::string& slotFolder, Journal journal, 
 
 // A character name, as a folder name in the store, that cannot climb out.
 std::string SafeName(const std::string& name) {
-    return (name.empty() || name == "." || name == "..") ? "_" : name;
+    return IsPlainName(name) ? name : "_";
 }
 
 } // namespace

@@ -27,11 +27,6 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
            });
 }
 
-// A name that is one folder below its parent, whatever the platform.
-bool IsPlainName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/") == std::string::npos;
-}
-
 // Exactly three plain names below the store's BeforeRestore folder.
 void CheckSafetyFolder(const std::string& appFolder, const std::string& safety) {
     const std::string root = appFolder + "SETTINGS\\BeforeRestore\\";
