@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Error.h"
 
@@ -139,10 +140,14 @@ enum class LinkKind {
 
 // api is an extended-length path without a trailing "\".
 LinkKind LinkOf(const std::wstring& api) {
-    WIN32_FIND_DATAW data {};
-    FindHandle find(FindFirstFileExW(api.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
-    if (find.Get() == INVALID_HANDLE_VALUE) return LinkKind::None;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    // The attributes alone tell whether there is a reparse point; only then
+    // is its tag looked up, in the directory entry (a search costs far more).
+    const DWORD attributes = GetFileAttributesW(api.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return LinkKind::None;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        WIN32_FIND_DATAW data {};
+        FindHandle find(FindFirstFileExW(api.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+        if (find.Get() == INVALID_HANDLE_VALUE) return LinkKind::None;
         if (IsReparseTagNameSurrogate(data.dwReserved0)) return LinkKind::Reparse;
         if (data.dwReserved0 == 0) return LinkKind::Opaque;
         return LinkKind::None; // a placeholder of a cloud folder and the like: a real file
@@ -221,9 +226,11 @@ bool Win32FileSystem::CanEnterFolder(const std::string& path) {
     // The access SetCurrentDirectoryW asks for, without moving the process.
     Handle folder(OpenShared(api, FILE_TRAVERSE | SYNCHRONIZE, FILE_FLAG_BACKUP_SEMANTICS));
     if (!folder.Valid()) return false;
-    BY_HANDLE_FILE_INFORMATION info {};
-    return GetFileInformationByHandle(folder.Get(), &info) &&
-           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // The basic information only: the full set has Wine work out the
+    // file's name too, which costs several times the open.
+    FILE_BASIC_INFO info {};
+    return GetFileInformationByHandleEx(folder.Get(), FileBasicInfo, &info, sizeof info) &&
+           (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::vector<std::string> Win32FileSystem::List(const std::string& pattern, std::uint16_t mask) {
@@ -530,10 +537,15 @@ std::string Win32FileSystem::ShortPath(const std::string& path) {
 namespace {
 
 std::string KnownFolder(REFKNOWNFOLDERID id) {
+    using GetKnownFolderPathFn = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+    using TaskMemFreeFn = void(WINAPI*)(void*);
+    static const auto getPath = SystemFunction<GetKnownFolderPathFn>(L"shell32.dll", "SHGetKnownFolderPath");
+    static const auto freeTask = SystemFunction<TaskMemFreeFn>(L"ole32.dll", "CoTaskMemFree");
+    if (!getPath || !freeTask) return {};
     wchar_t* path = nullptr;
     std::string folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path))) folder = WideToUtf8(path);
-    CoTaskMemFree(path);
+    if (SUCCEEDED(getPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path))) folder = WideToUtf8(path);
+    freeTask(path);
     return folder;
 }
 
@@ -542,13 +554,14 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
 // UAC virtualises writes to these folders only; a 64-bit program such as
 // this one never sees the redirection, so it must look for itself.
 VirtualStoreLayout Win32FileSystem::VirtualStore() {
+    if (UnderWine()) return {}; // Wine redirects nothing
     VirtualStoreLayout layout;
     for (REFKNOWNFOLDERID id : {FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86, FOLDERID_Windows, FOLDERID_ProgramData}) {
         std::string folder = KnownFolder(id);
         if (!folder.empty()) layout.protectedFolders.push_back(std::move(folder));
     }
     const std::string local = KnownFolder(FOLDERID_LocalAppData);
-    if (UnderWine() || local.empty()) return {}; // Wine redirects nothing
+    if (local.empty()) return {};
     layout.folder = local + "\\VirtualStore";
     return layout;
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "platform/win32/FileSystem_win.h"
+#include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Error.h"
 
@@ -98,8 +100,23 @@ void Win32Launcher::StartThroughShell(const std::string& path) {
     info.lpVerb = nullptr; // the default verb: "open", or "runas" for a program that asks for it
     info.lpFile = file.c_str();
     info.nShow = SW_SHOWNORMAL;
+    using ShellExecuteExFn = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+    using CoInitializeExFn = HRESULT(WINAPI*)(void*, DWORD);
+    using CoUninitializeFn = void(WINAPI*)();
+    static const auto shellExecute = SystemFunction<ShellExecuteExFn>(L"shell32.dll", "ShellExecuteExW");
+    static const auto coInitialize = SystemFunction<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
+    static const auto coUninitialize = SystemFunction<CoUninitializeFn>(L"ole32.dll", "CoUninitialize");
+    if (!shellExecute) Fail(path, GetLastError());
+    // The shell's start of a program that asks for elevation wants COM on
+    // this thread; SEE_MASK_NOASYNC has the start done before COM goes.
+    const HRESULT com = coInitialize && coUninitialize
+                            ? coInitialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)
+                            : E_FAIL;
     // Refusing the elevation prompt ends here with ERROR_CANCELLED.
-    if (!ShellExecuteExW(&info)) Fail(path, GetLastError());
+    const BOOL started = shellExecute(&info);
+    const DWORD error = started ? ERROR_SUCCESS : GetLastError();
+    if (SUCCEEDED(com)) coUninitialize();
+    if (!started) Fail(path, error);
 }
 
 bool Win32Launcher::IsRunning(const std::string& path) {

@@ -5,7 +5,6 @@
 #undef MessageBox
 #undef CopyFile
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "app/Main.h"
 #include "platform/Platform.h"
@@ -23,10 +22,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // (a planted DLL beside the game's files must not load).
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 
-    // The shell's start of a client that asks for elevation wants COM on
-    // this thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_STANDARD_CLASSES;
@@ -43,7 +38,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     telk::ui::Windows windows(state, platform, ui);
 
     ui.Dispatch([&] { telk::Main(windows); });
-    const int exitCode = ui.Run();
-    if (SUCCEEDED(com)) CoUninitialize();
-    return exitCode;
+    return ui.Run();
 }

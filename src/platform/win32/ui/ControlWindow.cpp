@@ -168,7 +168,12 @@ void ControlWindow::Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT 
     DWORD style = WS_CHILD | cls.style;
     if (model_.Visible()) style |= WS_VISIBLE;
     if (!model_.Enabled()) style |= WS_DISABLED;
-    hwnd_ = CreateWindowExW(cls.exStyle, cls.name, L"", style, b.left, b.top, b.width, b.height, parent,
+    // Created with its text: setting it afterwards is a second round of
+    // messages for every control of the window.
+    const ControlKind k = model_.Kind();
+    const bool titled = k == ControlKind::Label || k == ControlKind::CommandButton || k == ControlKind::TextBox;
+    const std::wstring text = titled ? Utf8ToWide(model_.Text()) : std::wstring();
+    hwnd_ = CreateWindowExW(cls.exStyle, cls.name, text.c_str(), style, b.left, b.top, b.width, b.height, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), instance, nullptr);
     if (!hwnd_) return;
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -265,16 +270,27 @@ void ControlWindow::FillList() {
     const ControlKind k = model_.Kind();
     const bool combo = IsCombo(k);
     const auto& items = static_cast<const ui::ListControl&>(model_).Items();
+    // Entries added at the end (one AddItem after another) go in alone:
+    // refilling the whole list each time costs the square of its length.
+    const bool appended = items.size() >= listed_.size() && std::equal(listed_.begin(), listed_.end(), items.begin());
     {
         Writing w(*this);
         SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(hwnd_, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
-        for (const std::string& item : items) {
-            const std::wstring text = Utf8ToWide(item);
+        if (!appended) SendMessageW(hwnd_, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+        const std::size_t from = appended ? listed_.size() : 0;
+        if (items.size() - from > 100) {
+            // Room for a long list at once, not entry by entry.
+            std::size_t chars = 0;
+            for (std::size_t i = from; i < items.size(); ++i) chars += items[i].size() + 1;
+            SendMessageW(hwnd_, combo ? CB_INITSTORAGE : LB_INITSTORAGE, items.size() - from, chars * sizeof(wchar_t));
+        }
+        for (std::size_t i = from; i < items.size(); ++i) {
+            const std::wstring text = Utf8ToWide(items[i]);
             SendMessageW(hwnd_, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         }
         SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     }
+    listed_ = items;
     SelectFromModel();
     if (k == ControlKind::ComboBox) SetTextFromModel(); // emptying the list emptied the field
     InvalidateRect(hwnd_, nullptr, TRUE);

@@ -8,6 +8,9 @@
 #include <windows.h>
 #undef MessageBox
 
+#include <string>
+#include <vector>
+
 #include "ui/forms/Control.h"
 
 namespace telk::winui {
@@ -66,6 +69,7 @@ private:
     unsigned dpi_ = 96;
     int writing_ = 0; // > 0 while the backend writes into the control
     int roomRight_ = 0;
+    std::vector<std::string> listed_; // the entries the list control holds
 };
 
 } // namespace telk::winui
