@@ -287,6 +287,15 @@ void FillPicker(HWND picker, bool withFiles) {
     SendMessageW(driveList, CB_SETCURSEL, static_cast<WPARAM>(currentDrive), 0);
 }
 
+// Both pickers: the owner goes disabled, the picker fills and shows.
+template <std::size_t N>
+void OpenPicker(HWND owner, const wchar_t* caption, int width, int height, const Ctl (&controls)[N], bool withFiles) {
+    EnableWindow(owner, FALSE);
+    gPicker = MakeWindow(caption, width, height, true, controls, static_cast<int>(N), gUiFont);
+    FillPicker(gPicker, withFiles);
+    Show(gPicker);
+}
+
 void OpenFolderPicker() {
     static const Ctl controls[] = {
         {L"COMBOBOX", L"", kDrives, 0, 120, 3360, 3495, 300, kDriveList},
@@ -294,10 +303,7 @@ void OpenFolderPicker() {
         {L"BUTTON", L"選択", kButton, 0, 3840, 240, 1095, 735, 1},
         {L"BUTTON", L"中止", kButton, 0, 3840, 1080, 1095, 735, 2},
     };
-    EnableWindow(gFirst, FALSE);
-    gPicker = MakeWindow(L"フォルダ選択", 5130, 4005, true, controls, 4, gUiFont);
-    FillPicker(gPicker, false);
-    Show(gPicker);
+    OpenPicker(gFirst, L"フォルダ選択", 5130, 4005, controls, false);
 }
 
 void OpenProgramPicker() {
@@ -308,10 +314,7 @@ void OpenProgramPicker() {
         {L"BUTTON", L"選択", kButton, 0, 4920, 240, 1095, 735, 1},
         {L"BUTTON", L"中断", kButton, 0, 4920, 1080, 1095, 735, 2},
     };
-    EnableWindow(gSetup, FALSE);
-    gPicker = MakeWindow(L"ＵＯ実行実行プログラム選択", 6180, 3660, true, controls, 5, gUiFont);
-    FillPicker(gPicker, true);
-    Show(gPicker);
+    OpenPicker(gSetup, L"ＵＯ実行実行プログラム選択", 6180, 3660, controls, true);
 }
 
 void ClosePicker() {

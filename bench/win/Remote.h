@@ -10,14 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Utf16.h"
+
 namespace bench {
 
 // Milliseconds on the performance counter.
 double Now();
 
 [[noreturn]] void Fail(const std::string& what);
-std::string Utf8(const std::wstring& text);
-std::wstring Wide(const std::string& text);
+inline std::string Utf8(const std::wstring& text) { return telk::WideToUtf8(text); }
+inline std::wstring Wide(const std::string& text) { return telk::Utf8ToWide(text); }
 
 class Program {
 public:

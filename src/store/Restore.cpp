@@ -162,14 +162,16 @@ std::string SafetyRoot(const std::string& appFolder) {
 
 // An older copy of the program that could not put a file back left it
 // under its backup name with the target missing: it goes back, before
-// anything else sees the folder.
-void PutBackOrphans(FileSystem& fs, const std::string& charFolder) {
-    const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
+// anything else sees the folder. present, the folder's names, follows.
+void PutBackOrphans(FileSystem& fs, const std::string& charFolder, std::vector<std::string>& present) {
     std::vector<std::string> names(kCharFiles.begin(), kCharFiles.end());
     names.push_back(kOptionalCharFile);
-    for (const std::string& name : names)
-        if (Holds(present, name + kBackupSuffix) && !Holds(present, name))
-            fs.Rename(charFolder + name + kBackupSuffix, charFolder + name);
+    for (const std::string& name : names) {
+        if (!Holds(present, name + kBackupSuffix) || Holds(present, name)) continue;
+        fs.Rename(charFolder + name + kBackupSuffix, charFolder + name);
+        std::erase_if(present, [&](const std::string& n) { return SameNameNoCase(n, name + kBackupSuffix); });
+        present.push_back(name);
+    }
 }
 
 // The character's files as they are now, complete in a staging folder
@@ -197,22 +199,23 @@ void KeepSafetyCopy(FileSystem& fs, const std::string& appFolder, const std::str
 }
 
 // What the restore will change, once every target has passed the check
-// (nothing of the client's changes before) and orphans are back.
-Journal Plan(FileSystem& fs, const std::string& slotFolder, const std::string& charFolder) {
+// (nothing of the client's changes before) and orphans are back; present
+// gets the folder's names.
+Journal Plan(FileSystem& fs, const std::string& slotFolder, const std::string& charFolder,
+             std::vector<std::string>& present) {
     Journal journal{kRestoring, charFolder, slotFolder, {}};
     for (const char* name : kCharFiles) journal.items.push_back({name});
     if (FileExists(fs, slotFolder + kOptionalCharFile)) journal.items.push_back({kOptionalCharFile});
     for (const Item& item : journal.items) fs.CheckReplaceable(journal.Target(item));
-    PutBackOrphans(fs, charFolder);
-    const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
+    present = Entries(fs, WithoutTrailingSeparators(charFolder));
+    PutBackOrphans(fs, charFolder, present);
     for (Item& item : journal.items) item.existed = Holds(present, item.name);
     return journal;
 }
 
 // Leftovers of an older restore would stand in the way, and a stray
 // backup would later pass for one of this restore's.
-void ClearLeftovers(FileSystem& fs, const Journal& journal) {
-    const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(journal.charFolder));
+void ClearLeftovers(FileSystem& fs, const Journal& journal, const std::vector<std::string>& present) {
     for (const Item& item : journal.items) {
         if (Holds(present, item.name + kIncomingSuffix)) fs.RemoveFile(journal.Incoming(item));
         if (Holds(present, item.name + kBackupSuffix)) fs.RemoveFile(journal.Backup(item));
@@ -276,9 +279,10 @@ void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::st
     const std::string journalPath = safety + "\\" + kJournalName;
     // A restore into this character that could not be undone comes first.
     Settle(fs, journalPath);
-    const Journal journal = Plan(fs, slotFolder, charFolder);
+    std::vector<std::string> present;
+    const Journal journal = Plan(fs, slotFolder, charFolder, present);
     KeepSafetyCopy(fs, appFolder, safety, journal);
-    ClearLeftovers(fs, journal);
+    ClearLeftovers(fs, journal, present);
     PutInPlace(fs, slotFolder, journal, journalPath);
     // Every file is in: what is left to remove, the next start removes.
     try {

@@ -554,15 +554,19 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
 // UAC virtualises writes to these folders only; a 64-bit program such as
 // this one never sees the redirection, so it must look for itself.
 VirtualStoreLayout Win32FileSystem::VirtualStore() {
-    if (UnderWine()) return {}; // Wine redirects nothing
-    VirtualStoreLayout layout;
-    for (REFKNOWNFOLDERID id : {FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86, FOLDERID_Windows, FOLDERID_ProgramData}) {
-        std::string folder = KnownFolder(id);
-        if (!folder.empty()) layout.protectedFolders.push_back(std::move(folder));
-    }
-    const std::string local = KnownFolder(FOLDERID_LocalAppData);
-    if (local.empty()) return {};
-    layout.folder = local + "\\VirtualStore";
+    // The known folders stay put for the run; each list fill asks.
+    static const VirtualStoreLayout layout = [] {
+        if (UnderWine()) return VirtualStoreLayout{}; // Wine redirects nothing
+        VirtualStoreLayout found;
+        for (REFKNOWNFOLDERID id : {FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86, FOLDERID_Windows, FOLDERID_ProgramData}) {
+            std::string folder = KnownFolder(id);
+            if (!folder.empty()) found.protectedFolders.push_back(std::move(folder));
+        }
+        const std::string local = KnownFolder(FOLDERID_LocalAppData);
+        if (local.empty()) return VirtualStoreLayout{};
+        found.folder = local + "\\VirtualStore";
+        return found;
+    }();
     return layout;
 }
 
