@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "Version.h"
+
 namespace {
 
 HINSTANCE gInstance;
@@ -142,7 +144,7 @@ const Ctl kFirstControls[] = {
     {L"BUTTON", L"いいよん", kButton, 0, 2040, 840, 1575, 495, 2},
     {L"BUTTON", L"や～めた", kButton, 0, 3960, 840, 1575, 495, 3},
     {L"BUTTON", L"設定", kButton, 0, 4680, 1560, 855, 615, 4},
-    {L"STATIC", L"TELK　Ｖｅｒ１．２０", kCenter, 0, 0, 1440, 4455, 255, 12},
+    {L"STATIC", L"TELK　Ｖｅｒ" TELK_VERSION_FULLWIDTH, kCenter, 0, 0, 1440, 4455, 255, 12},
     {L"STATIC", L"製作：ＴＥＬＫ開発チーム", kCenter, 0, 0, 1680, 4455, 255, 13},
     {L"STATIC", L"いつも使ってくれてありがとね", kCenter, 0, 0, 1920, 4455, 255, 14},
 };

@@ -2,6 +2,7 @@
 // second copy, and the folders that end the program after a message.
 
 #include "Fixture.h"
+#include "Version.h"
 
 namespace e2e {
 namespace {
@@ -23,7 +24,7 @@ TEST_F(Startup, FirstStartInAnEmptyFolderCreatesTheSettingsAndTheSlots) {
     EXPECT_TRUE(SameTree(expected, created));
 
     // What the user sees: the window's texts, no system menu, centred.
-    for (const wchar_t* label : {L"インストールフォルダ", L"TELK　Ｖｅｒ１．２０"})
+    for (const wchar_t* label : {L"インストールフォルダ", L"TELK　Ｖｅｒ" TELK_VERSION_FULLWIDTH})
         EXPECT_NO_THROW(Control(w.window, Kind::Label, label)) << Utf8(label);
     EXPECT_EQ(GetWindowLongPtrW(w.window, GWL_STYLE) & WS_SYSMENU, 0);
     const RECT r = ScreenRect(w.window);

@@ -7,6 +7,7 @@
 #include "ui/main/FormMain.h"
 #include "ui/pickers/FormSelDir.h"
 #include "ui/settings/FormSetup.h"
+#include "Version.h"
 
 namespace telk::ui {
 
@@ -27,7 +28,7 @@ FormUoSel::FormUoSel(Context& ctx)
       Command2(*this, {"Command2", -1, {2040, 840, 1575, 495}, 3, "いいよん", Align::Left, Font{}}),
       Command3(*this, {"Command3", -1, {3960, 840, 1575, 495}, 4, "や～めた", Align::Left, Font{}}),
       Command4(*this, {"Command4", -1, {4680, 1560, 855, 615}, 8, "設定", Align::Left, Font{}}),
-      Label2(*this, {"Label2", -1, {0, 1440, 4455, 255}, 5, "TELK　Ｖｅｒ１．２０", Align::Center, Font{}}),
+      Label2(*this, {"Label2", -1, {0, 1440, 4455, 255}, 5, "TELK　Ｖｅｒ" TELK_VERSION_FULLWIDTH, Align::Center, Font{}}),
       Label3(*this, {"Label3", -1, {0, 1680, 4455, 255}, 6, "製作：ＴＥＬＫ開発チーム", Align::Center, Font{}}),
       Label4(*this, {"Label4", -1, {0, 1920, 4455, 255}, 7, "いつも使ってくれてありがとね", Align::Center, Font{}}),
       ctx_(ctx) {
