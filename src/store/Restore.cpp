@@ -8,7 +8,9 @@
 
 #include "store/Restore.h"
 
+#include <algorithm>
 #include <optional>
+#include <string_view>
 
 #include "store/FileRoutines.h"
 #include "store/FolderTree.h"
@@ -138,22 +140,46 @@ void Finish(FileSystem& fs, const Journal& journal) {
     steps.ThrowIfFailed();
 }
 
+// Beside a character's safety folder: the previous safety copy, kept until
+// the restore that replaced it has put every file in.
+std::string Aside(const std::string& safety) {
+    return safety + kBackupSuffix;
+}
+
+// The previous safety copy back in its place, when one waits aside.
+void RevertSafety(FileSystem& fs, const std::string& safety) {
+    if (!FolderExists(fs, Aside(safety))) return;
+    if (FolderExists(fs, safety)) RemoveTree(fs, safety);
+    fs.Rename(Aside(safety), safety);
+}
+
+void DropAside(FileSystem& fs, const std::string& safety) {
+    if (FolderExists(fs, Aside(safety))) RemoveTree(fs, Aside(safety));
+}
+
 // A journal that is there was left by a restore that did not end: finish
-// or undo it, then let it go. Throws, keeping the journal, when that fails.
-void Settle(FileSystem& fs, const std::string& journalPath) {
+// or undo it, then let it go. A previous safety copy still aside means the
+// restore did not end either: it goes back, unless the restore got as far
+// as every file in. Throws, keeping the journal, when that fails.
+void Settle(FileSystem& fs, const std::string& safety) {
+    const std::string journalPath = safety + "\\" + kJournalName;
     // A journal whose writing was cut off never took the journal's place.
     if (FileExists(fs, journalPath + kIncomingSuffix)) fs.RemoveFile(journalPath + kIncomingSuffix);
-    if (!FileExists(fs, journalPath)) return;
-    // Written whole or not at all; anything else is not the program's.
-    const std::optional<Journal> journal = Decode(fs.ReadFile(journalPath));
-    // A character folder gone since holds nothing to settle.
-    if (journal && FolderExists(fs, journal->charFolder)) {
-        if (journal->state == kRestored)
-            Finish(fs, *journal);
-        else
-            Undo(fs, *journal);
+    if (FileExists(fs, journalPath)) {
+        // Written whole or not at all; anything else is not the program's.
+        const std::optional<Journal> journal = Decode(fs.ReadFile(journalPath));
+        const bool restored = journal && journal->state == kRestored;
+        // A character folder gone since holds nothing to settle.
+        if (journal && FolderExists(fs, journal->charFolder)) {
+            if (restored)
+                Finish(fs, *journal);
+            else
+                Undo(fs, *journal);
+        }
+        if (restored) DropAside(fs, safety);
+        fs.RemoveFile(journalPath);
     }
-    fs.RemoveFile(journalPath);
+    RevertSafety(fs, safety);
 }
 
 std::string SafetyRoot(const std::string& appFolder) {
@@ -175,7 +201,8 @@ void PutBackOrphans(FileSystem& fs, const std::string& charFolder, std::vector<s
 }
 
 // The character's files as they are now, complete in a staging folder
-// before the previous safety copy gives way to it.
+// before they take the safety folder's place; the previous copy waits
+// aside until the restore has put every file in.
 void KeepSafetyCopy(FileSystem& fs, const std::string& appFolder, const std::string& safety, const Journal& journal) {
     const std::string root = SafetyRoot(appFolder);
     const std::string staging = root + kStagingSuffix;
@@ -184,16 +211,21 @@ void KeepSafetyCopy(FileSystem& fs, const std::string& appFolder, const std::str
     try {
         for (const Item& item : journal.items)
             if (item.existed) fs.CopyFile(journal.Target(item), staging + "\\" + item.name);
-        if (FolderExists(fs, safety)) RemoveTree(fs, safety);
         // root\account\shard, as far as they are missing.
         for (std::size_t sep = safety.find('\\', root.size()); sep != std::string::npos;
              sep = safety.find('\\', sep + 1)) {
             const std::string folder = safety.substr(0, sep);
             if (!FolderExists(fs, folder)) fs.CreateFolder(folder);
         }
+        if (FolderExists(fs, safety)) fs.Rename(safety, Aside(safety));
         fs.Rename(staging, safety);
     } catch (const FileError&) {
         RemoveTreeQuietly(fs, staging);
+        try {
+            RevertSafety(fs, safety);
+        } catch (const FileError&) {
+            // Still aside: the next start puts it back.
+        }
         throw;
     }
 }
@@ -278,15 +310,26 @@ void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::st
     const std::string safety = SafetyFolderPath(appFolder, charFolder);
     const std::string journalPath = safety + "\\" + kJournalName;
     // A restore into this character that could not be undone comes first.
-    Settle(fs, journalPath);
+    Settle(fs, safety);
     std::vector<std::string> present;
     const Journal journal = Plan(fs, slotFolder, charFolder, present);
     KeepSafetyCopy(fs, appFolder, safety, journal);
-    ClearLeftovers(fs, journal, present);
-    PutInPlace(fs, slotFolder, journal, journalPath);
+    try {
+        ClearLeftovers(fs, journal, present);
+        PutInPlace(fs, slotFolder, journal, journalPath);
+    } catch (const FileError&) {
+        // Undone: the previous safety copy goes back. With the journal
+        // still there, the next start undoes the rest first.
+        try {
+            if (!FileExists(fs, journalPath)) RevertSafety(fs, safety);
+        } catch (const FileError&) {
+        }
+        throw;
+    }
     // Every file is in: what is left to remove, the next start removes.
     try {
         Finish(fs, journal);
+        DropAside(fs, safety);
         fs.RemoveFile(journalPath);
     } catch (const FileError&) {
     }
@@ -308,13 +351,22 @@ void SettleRestores(FileSystem& fs, const std::string& appFolder) {
     };
     if (!FolderExists(fs, root)) return;
     for (const std::string& account : folders(root))
-        for (const std::string& shard : folders(account))
-            for (const std::string& character : folders(shard)) {
+        for (const std::string& shard : folders(account)) {
+            // A safety copy aside is settled with the character's own.
+            std::vector<std::string> characters;
+            for (std::string character : folders(shard)) {
+                if (character.ends_with(kBackupSuffix))
+                    character.resize(character.size() - std::string_view(kBackupSuffix).size());
+                if (std::find(characters.begin(), characters.end(), character) == characters.end())
+                    characters.push_back(character);
+            }
+            for (const std::string& character : characters) {
                 try {
-                    Settle(fs, character + "\\" + kJournalName);
+                    Settle(fs, character);
                 } catch (const FileError&) {
                 }
             }
+        }
 }
 
 } // namespace telk

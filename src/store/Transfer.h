@@ -17,7 +17,8 @@ namespace telk {
 // while the two are swapped.
 inline constexpr const char* kStagingSuffix = ".new";
 inline constexpr const char* kRetiredSuffix = ".old";
-// Beside a character file while a restore replaces it.
+// Beside a character file while a restore replaces it; kBackupSuffix also
+// beside a character's safety folder, for the copy it replaces.
 inline constexpr const char* kIncomingSuffix = ".telk-new";
 inline constexpr const char* kBackupSuffix = ".telk-old";
 // In the slot store: the character's files as the last restore into it

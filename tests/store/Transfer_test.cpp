@@ -48,11 +48,11 @@ protected:
     Snapshot Store() const { return test::FolderSnapshot(dir.Native("Settings")); }
     Snapshot Char() const { return test::FolderSnapshot(dir.Native(kCharRel)); }
     Snapshot Safety() const { return test::FolderSnapshot(dir.Native(kSafetyRel)); }
-    // The slots and the character folder: what must be as before or after.
+    // The slot store with the safety copies, and the character folder: what
+    // must be as before or after.
     Snapshot World() const {
         Snapshot world;
-        for (auto& [rel, bytes] : Store())
-            if (!rel.starts_with("BeforeRestore")) world["Settings/" + rel] = bytes;
+        for (auto& [rel, bytes] : Store()) world["Settings/" + rel] = bytes;
         for (auto& [rel, bytes] : Char()) world["char/" + rel] = bytes;
         return world;
     }
