@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // <windows.h> maps CopyFile and ReplaceFile to their A/W forms by macro; here
@@ -36,6 +37,12 @@ struct VirtualStoreLayout {
     std::string folder;                        // "C:\Users\x\AppData\Local\VirtualStore"
 };
 
+// A name of a listing and whether it is a folder, as the same walk saw it.
+struct ListEntry {
+    std::string name;
+    bool folder = false;
+};
+
 struct Drive {
     std::string root;  // "C:\"
     std::string label; // volume label, may be empty
@@ -58,7 +65,9 @@ public:
     // platform's order. Ordinary files always; folders when mask has
     // Attr::Folder; hidden and system entries only when the mask has their
     // bit. Throws FileError when the folder cannot be listed.
-    virtual std::vector<std::string> List(const std::string& pattern, std::uint16_t mask) = 0;
+    virtual std::vector<ListEntry> ListEntries(const std::string& pattern, std::uint16_t mask) = 0;
+    // The same, names only.
+    std::vector<std::string> List(const std::string& pattern, std::uint16_t mask);
     virtual std::vector<Drive> Drives() = 0;
 
     // Everything below throws FileError on failure.
@@ -98,5 +107,13 @@ public:
     // The process's current folder, without a trailing "\" (except a root).
     virtual std::string CurrentFolder() = 0;
 };
+
+inline std::vector<std::string> FileSystem::List(const std::string& pattern, std::uint16_t mask) {
+    std::vector<ListEntry> entries = ListEntries(pattern, mask);
+    std::vector<std::string> names;
+    names.reserve(entries.size());
+    for (ListEntry& entry : entries) names.push_back(std::move(entry.name));
+    return names;
+}
 
 } // namespace telk

@@ -91,11 +91,13 @@ public:
         if (fail) throw FileError("read", path, "input says no", 5, FileCause::NoAccess);
         return bytes;
     }
-    std::vector<std::string> List(const std::string& pattern, std::uint16_t) override {
+    std::vector<ListEntry> ListEntries(const std::string& pattern, std::uint16_t) override {
         asked.push_back(pattern);
         const bool mirror = InVirtualStore(pattern);
         if (mirror ? mirrorFails : fail) throw FileError("list", pattern, "input says no", 3, FileCause::Other);
-        return mirror ? mirrorNames : names;
+        std::vector<ListEntry> entries;
+        for (const std::string& name : mirror ? mirrorNames : names) entries.push_back({name, false});
+        return entries;
     }
     bool CanEnterFolder(const std::string& path) override {
         if (!InVirtualStore(path)) Unexpected("CanEnterFolder");

@@ -156,6 +156,14 @@ TEST_F(Listing, WithoutTheFolderBitOnlyOrdinaryFiles) {
               (std::set<std::string>{"A.txt", "b.txt", "README"}));
 }
 
+TEST_F(Listing, EachEntrySaysWhetherItIsAFolder) {
+    std::set<std::string> folders, files;
+    for (const ListEntry& entry : fs->ListEntries(dir.Win("*.*"), Attr::Folder))
+        (entry.folder ? folders : files).insert(entry.name);
+    EXPECT_EQ(folders, (std::set<std::string>{".", "..", "Sub"}));
+    EXPECT_EQ(files, (std::set<std::string>{"A.txt", "b.txt", "README"}));
+}
+
 TEST_F(Listing, HiddenEntriesOnlyWithTheirBit) {
     EXPECT_EQ(AsSet(fs->List(dir.Win("*.*"), Attr::Hidden)),
               (std::set<std::string>{".hidden", "A.txt", "b.txt", "README"}));

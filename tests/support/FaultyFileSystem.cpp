@@ -83,9 +83,9 @@ void FaultyFileSystem::CopyLink(const std::string& from, const std::string& to) 
     real_.CopyLink(from, to);
 }
 
-std::vector<std::string> FaultyFileSystem::List(const std::string& pattern, std::uint16_t mask) {
+std::vector<ListEntry> FaultyFileSystem::ListEntries(const std::string& pattern, std::uint16_t mask) {
     if (Hit("List", pattern)) Fail("List", pattern);
-    return real_.List(pattern, mask);
+    return real_.ListEntries(pattern, mask);
 }
 
 std::vector<Drive> FaultyFileSystem::Drives() {

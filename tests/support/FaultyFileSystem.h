@@ -54,7 +54,7 @@ public:
     bool IsLink(const std::string& path) override;
     void CopyLink(const std::string& from, const std::string& to) override;
     bool CanEnterFolder(const std::string& path) override;
-    std::vector<std::string> List(const std::string& pattern, std::uint16_t mask) override;
+    std::vector<ListEntry> ListEntries(const std::string& pattern, std::uint16_t mask) override;
     std::vector<Drive> Drives() override;
     void CreateFolder(const std::string& path) override;
     void RemoveFolder(const std::string& path) override;

@@ -294,7 +294,7 @@ bool PosixFileSystem::CanEnterFolder(const std::string& path) {
            access(native.c_str(), X_OK) == 0;
 }
 
-std::vector<std::string> PosixFileSystem::List(const std::string& pattern, std::uint16_t mask) {
+std::vector<ListEntry> PosixFileSystem::ListEntries(const std::string& pattern, std::uint16_t mask) {
     std::string win = pattern;
     std::replace(win.begin(), win.end(), '/', '\\');
     std::string folder;
@@ -320,7 +320,7 @@ std::vector<std::string> PosixFileSystem::List(const std::string& pattern, std::
     const bool withHidden = (mask & Attr::Hidden) != 0;
     bool dot = false;
     bool dotDot = false;
-    std::vector<std::string> names;
+    std::vector<ListEntry> entries;
     int readError = 0;
     for (;;) {
         errno = 0; // readdir reports an error only through errno
@@ -335,18 +335,21 @@ std::vector<std::string> PosixFileSystem::List(const std::string& pattern, std::
             continue;
         }
         if (name[0] == '.' && !withHidden) continue;
-        if (!withFolders && IsFolderEntry(native, *entry)) continue;
-        if (MatchesFilePattern(name, namePattern)) names.push_back(name);
+        if (!MatchesFilePattern(name, namePattern)) continue;
+        const bool isFolder = IsFolderEntry(native, *entry);
+        if (isFolder && !withFolders) continue;
+        entries.push_back({name, isFolder});
     }
     closedir(dir);
     if (readError != 0) Fail("list", pattern, readError);
 
-    std::sort(names.begin(), names.end(), LessNameNoCase);
-    std::vector<std::string> result;
-    result.reserve(names.size() + 2);
-    if (dot) result.emplace_back(".");
-    if (dotDot) result.emplace_back("..");
-    for (auto& name : names) result.push_back(std::move(name));
+    std::sort(entries.begin(), entries.end(),
+              [](const ListEntry& a, const ListEntry& b) { return LessNameNoCase(a.name, b.name); });
+    std::vector<ListEntry> result;
+    result.reserve(entries.size() + 2);
+    if (dot) result.push_back({".", true});
+    if (dotDot) result.push_back({"..", true});
+    for (auto& entry : entries) result.push_back(std::move(entry));
     return result;
 }
 

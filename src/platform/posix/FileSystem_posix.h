@@ -17,7 +17,7 @@ public:
 
     bool CanOpenForReading(const std::string& path) override;
     bool CanEnterFolder(const std::string& path) override;
-    std::vector<std::string> List(const std::string& pattern, std::uint16_t mask) override;
+    std::vector<ListEntry> ListEntries(const std::string& pattern, std::uint16_t mask) override;
     std::vector<Drive> Drives() override;
     void CreateFolder(const std::string& path) override;
     void RemoveFolder(const std::string& path) override;

@@ -233,7 +233,7 @@ bool Win32FileSystem::CanEnterFolder(const std::string& path) {
            (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::vector<std::string> Win32FileSystem::List(const std::string& pattern, std::uint16_t mask) {
+std::vector<ListEntry> Win32FileSystem::ListEntries(const std::string& pattern, std::uint16_t mask) {
     std::wstring wide = Utf8ToWide(pattern);
     std::replace(wide.begin(), wide.end(), L'/', L'\\');
     std::wstring folder;
@@ -260,14 +260,14 @@ std::vector<std::string> Win32FileSystem::List(const std::string& pattern, std::
     WIN32_FIND_DATAW data {};
     FindHandle find(FindFirstFileExW((api + name).c_str(), FindExInfoBasic, &data,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    std::vector<std::string> names;
+    std::vector<ListEntry> entries;
     if (find.Get() == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         // No match in a folder that exists is an empty listing, not a failure.
         if (error == ERROR_FILE_NOT_FOUND) {
             const DWORD attributes = GetFileAttributesW(api.c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-                return names;
+                return entries;
             ThrowFileError("list", pattern, ERROR_PATH_NOT_FOUND);
         }
         ThrowFileError("list", pattern, error);
@@ -277,11 +277,11 @@ std::vector<std::string> Win32FileSystem::List(const std::string& pattern, std::
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(mask & Attr::Folder)) continue;
         if ((attributes & FILE_ATTRIBUTE_HIDDEN) && !(mask & Attr::Hidden)) continue;
         if ((attributes & FILE_ATTRIBUTE_SYSTEM) && !(mask & Attr::System)) continue;
-        names.push_back(WideToUtf8(data.cFileName));
+        entries.push_back({WideToUtf8(data.cFileName), (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (FindNextFileW(find.Get(), &data));
     const DWORD error = GetLastError();
     if (error != ERROR_NO_MORE_FILES) ThrowFileError("list", pattern, error);
-    return names;
+    return entries;
 }
 
 std::vector<Drive> Win32FileSystem::Drives() {

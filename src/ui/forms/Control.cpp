@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <set>
 #include <stdexcept>
 
 #include "platform/FileError.h"
@@ -221,17 +220,16 @@ DirListBox::DirListBox(Form& form, ControlLayout layout, FileSystem& fs)
 void DirListBox::SetPath(const std::string& path) {
     const std::string target = FolderPathOf(path);
     // Read everything first, so a folder that cannot be listed changes nothing.
-    // The sub-folders are what the folder listing has beyond the file
-    // listing: two listings, where a test per name would open every file of
-    // a large folder.
-    const std::vector<std::string> files = fs_.List(Join(target, "*.*"), Attr::Normal);
-    const std::set<std::string> fileNames(files.begin(), files.end());
+    // One walk gives both the sub-folders and the files: under Wine each walk
+    // of a large folder costs as much as the rest of the picker.
     std::vector<std::string> subfolders;
-    for (const std::string& name : fs_.List(Join(target, "*.*"), Attr::Folder)) {
-        if (name == "." || name == ".." || fileNames.count(name) != 0) continue;
-        subfolders.push_back(name);
+    std::vector<std::string> files;
+    for (ListEntry& entry : fs_.ListEntries(Join(target, "*.*"), Attr::Folder)) {
+        if (!entry.folder) files.push_back(std::move(entry.name));
+        else if (entry.name != "." && entry.name != "..") subfolders.push_back(std::move(entry.name));
     }
     std::sort(subfolders.begin(), subfolders.end(), LessNameNoCase);
+    std::sort(files.begin(), files.end(), LessNameNoCase);
 
     std::vector<std::string> items;
     std::vector<std::string> paths;
@@ -260,6 +258,7 @@ void DirListBox::SetPath(const std::string& path) {
     const bool changed = target != path_;
     path_ = target;
     entryPaths_ = std::move(paths);
+    files_ = std::move(files);
     openIndex_ = open;
     StoreItems(std::move(items));
     StoreIndex(open);
@@ -280,26 +279,27 @@ bool DirListBox::UserHighlight(int index) {
 bool DirListBox::UserOpen(int index) {
     if (!CanTakeInput() || index < 0 || index >= ListCount()) return false;
     const std::string target = EntryPath(index);
-    Owner().Host().Dispatch([this, target] { SetPath(target); });
+    Owner().Host().Dispatch([this, target] {
+        try {
+            SetPath(target);
+        } catch (const FileError&) {
+            if (!OpenFailed) throw;
+            Raise(OpenFailed);
+        }
+    });
     return true;
 }
 
 // ---- FileListBox
 
-FileListBox::FileListBox(Form& form, ControlLayout layout, FileSystem& fs)
-    : ListControl(form, ControlKind::FileList, std::move(layout)), fs_(fs) {
-    try {
-        SetPath(fs_.CurrentFolder());
-    } catch (const FileError&) {
-    }
+FileListBox::FileListBox(Form& form, ControlLayout layout, const DirListBox& folders)
+    : ListControl(form, ControlKind::FileList, std::move(layout)) {
+    Follow(folders);
 }
 
-void FileListBox::SetPath(const std::string& path) {
-    const std::string target = FolderPathOf(path);
-    std::vector<std::string> files = fs_.List(Join(target, pattern_), Attr::Normal);
-    std::sort(files.begin(), files.end(), LessNameNoCase);
-    path_ = target;
-    StoreItems(std::move(files));
+void FileListBox::Follow(const DirListBox& folders) {
+    path_ = folders.Path();
+    StoreItems(folders.Files());
     Notify(Prop::Path);
 }
 

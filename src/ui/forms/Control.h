@@ -209,30 +209,38 @@ public:
     // Full path of entry i of the list.
     std::string EntryPath(int index) const;
     int OpenIndex() const { return openIndex_; } // index of Path's own entry
+    // The ordinary files of Path, sorted, from the same listing as the
+    // sub-folders: a file list beside it shows them without a walk of its own.
+    const std::vector<std::string>& Files() const { return files_; }
     bool UserHighlight(int index);
-    bool UserOpen(int index); // may throw FileError as SetPath does
+    // May throw FileError as SetPath does; with OpenFailed set, that is
+    // raised instead and the list stays as it was.
+    bool UserOpen(int index);
+
+    std::function<void()> OpenFailed;
 
 private:
     FileSystem& fs_;
     std::string path_;
     std::vector<std::string> entryPaths_;
+    std::vector<std::string> files_;
     int openIndex_ = -1;
 };
 
-// The classic file list: the ordinary files of Path matching Pattern.
-// FileName is the selected name, or empty.
+// The classic file list: every ordinary file of Path, as the folder list
+// it follows read them. FileName is the selected name, or empty.
 class FileListBox : public ListControl {
 public:
-    FileListBox(Form& form, ControlLayout layout, FileSystem& fs);
+    // Starts on the folder list's opened folder.
+    FileListBox(Form& form, ControlLayout layout, const DirListBox& folders);
     const std::string& Path() const { return path_; }
-    void SetPath(const std::string& path); // throws FileError, nothing changes then
+    // Moves to the folder list's opened folder.
+    void Follow(const DirListBox& folders);
     std::string FileName() const;
     bool UserSelect(int index);
 
 private:
-    FileSystem& fs_;
     std::string path_;
-    std::string pattern_ = "*.*";
 };
 
 // A control array, indexed 0 to N - 1 as Option1(i).

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "platform/FileError.h"
 #include "platform/PathText.h"
 #include "ui/pickers/DriveChange.h"
 #include "ui/settings/FormSetup.h"
@@ -22,12 +21,13 @@ FormSelFile::FormSelFile(Context& ctx)
     : Form(ctx.ui, kForm),
       Drive1(*this, {"Drive1", -1, {120, 3240, 2295, 300}, 0, "", Align::Left, Font{}}, ctx.platform.fs),
       Dir1(*this, {"Dir1", -1, {120, 120, 2295, 3030}, 1, "", Align::Left, Font{}}, ctx.platform.fs),
-      File1(*this, {"File1", -1, {2520, 120, 2175, 3330}, 2, "", Align::Left, Font{}}, ctx.platform.fs),
+      File1(*this, {"File1", -1, {2520, 120, 2175, 3330}, 2, "", Align::Left, Font{}}, Dir1),
       Command1(*this, {"Command1", -1, {4920, 240, 1095, 735}, 3, "選択", Align::Left, Font{}}),
       Command2(*this, {"Command2", -1, {4920, 1080, 1095, 735}, 4, "中断", Align::Left, Font{}}),
       ctx_(ctx) {
     Drive1.Change = [this] { Drive1_Change(); };
     Dir1.Change = [this] { Dir1_Change(); };
+    Dir1.OpenFailed = [this] { Dir1_OpenFailed(); };
     Command1.Click = [this] { Command1_Click(); };
     Command2.Click = [this] { Command2_Click(); };
 }
@@ -42,22 +42,15 @@ void FormSelFile::Drive1_Change() {
     FollowDrive(ctx_, Drive1, Dir1);
 }
 
-// A folder whose files cannot be listed sends the folder list back to the
-// folder the file list still shows, so the two never disagree.
+// The file list shows what the folder list read of the opened folder, so
+// the two never disagree.
 void FormSelFile::Dir1_Change() {
-    try {
-        File1.SetPath(Dir1.Path());
-        return;
-    } catch (const FileError&) {
-        ctx_.ui.MessageBox(kFolderUnreadable, Buttons::Ok, kProgramTitle);
-    }
-    const std::string shown = File1.Path();
-    if (shown.empty() || shown == Dir1.Path()) return;
-    try {
-        Dir1.SetPath(shown);
-    } catch (const FileError&) {
-        // That folder has gone too: the lists stay as they are.
-    }
+    File1.Follow(Dir1);
+}
+
+// A folder that cannot be listed is told; both lists stay where they were.
+void FormSelFile::Dir1_OpenFailed() {
+    ctx_.ui.MessageBox(kFolderUnreadable, Buttons::Ok, kProgramTitle);
 }
 
 void FormSelFile::Command1_Click() {

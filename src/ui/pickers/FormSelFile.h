@@ -23,6 +23,7 @@ public:
     void Form_Load() override;
     void Drive1_Change();
     void Dir1_Change();
+    void Dir1_OpenFailed();
     void Command1_Click();
     void Command2_Click();
 

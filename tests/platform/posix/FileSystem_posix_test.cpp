@@ -101,6 +101,9 @@ TEST_F(PosixFs, ABrokenSymbolicLinkIsListedAsAFile) {
     EXPECT_EQ(fs.List(dir.Win("*.*"), Attr::Normal), (std::vector<std::string>{"broken", "real.txt"}));
     EXPECT_EQ(fs.List(dir.Win("*.*"), Attr::Folder),
               (std::vector<std::string>{".", "..", "broken", "loop", "real.txt"}));
+    std::vector<bool> folder;
+    for (const ListEntry& entry : fs.ListEntries(dir.Win("*.*"), Attr::Folder)) folder.push_back(entry.folder);
+    EXPECT_EQ(folder, (std::vector<bool>{true, true, false, true, false}));
 }
 
 TEST_F(PosixFs, NamesThatDifferOnlyInCaseResolveToOneOfThemAlways) {

@@ -38,7 +38,7 @@ public:
           Command1(*this, {"Command1", -1, {}, 5, "go"}),
           Drive1(*this, {"Drive1", -1, {}, 6}, fs),
           Dir1(*this, {"Dir1", -1, {}, 7}, fs),
-          File1(*this, {"File1", -1, {}, 8}, fs) {
+          File1(*this, {"File1", -1, {}, 8}, Dir1) {
         Combo1.Click = [this] { log.push_back("Combo1:" + Combo1.Text()); Combo2.Clear(); Combo2.AddItem("x"); Combo2.SetListIndex(0); };
         Combo2.Click = [this] { log.push_back("Combo2:" + Combo2.Text()); };
         for (int i = 0; i < 3; ++i) Option1(i).Click = [this, i] { log.push_back("Option1:" + std::to_string(i)); };
@@ -161,7 +161,8 @@ TEST_F(ModelTest, FolderThatCannotBeListedChangesNothing) {
 }
 
 TEST_F(ModelTest, FileListHasOrdinaryFilesAndFileNameOfSelection) {
-    form->File1.SetPath("C:\\uo\\");
+    form->Dir1.SetPath("C:\\uo\\");
+    form->File1.Follow(form->Dir1);
     EXPECT_EQ(form->File1.Items(), (std::vector<std::string>{"client.exe", "readme.txt"}));
     EXPECT_EQ(form->File1.FileName(), "");
     EXPECT_TRUE(form->File1.UserSelect(0));
