@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "Remote.h"
+#include "TimedFileSystem.h"
 #include "platform/win32/FileSystem_win.h"
 #include "platform/win32/TextCodec_win.h"
 #include "platform/win32/ui/Fonts.h"
@@ -536,6 +537,35 @@ void Transfers(const Setup& s) {
             buFlush.push_back(copyAll(refChar, refSlot, true));
             reFlush.push_back(copyAll(refSlot, refChar, true));
         }
+        // Where the time goes: the same runs again, each operation timed.
+        bench::TimedFileSystem timed(fs);
+        auto breakdown = [&](const char* direction, auto run) {
+            timed.Reset();
+            double total = 0;
+            for (int i = 0; i < c.pairs; ++i) total += run(timed);
+            char head[160];
+            std::snprintf(head, sizeof head, "%s, %s, where a run's time goes: %.2f ms in all;", direction, c.what,
+                          total / c.pairs);
+            std::string note = head;
+            for (const auto& [what, tally] : timed.Tallies()) {
+                char part[120];
+                std::snprintf(part, sizeof part, " %s %g× %.2f ms;", what.c_str(),
+                              static_cast<double>(tally.count) / c.pairs, tally.ms / c.pairs);
+                note += part;
+            }
+            note.back() = '.';
+            gNotes.push_back(note);
+        };
+        breakdown("Back-up", [&](telk::FileSystem& f) {
+            const double t0 = Now();
+            telk::BackUpToSlot(f, codec, charPath, slotPath, "12-08-2026", "メイン");
+            return Now() - t0;
+        });
+        breakdown("Restore", [&](telk::FileSystem& f) {
+            const double t0 = Now();
+            telk::RestoreFromSlot(f, appPath, slotPath, charPath);
+            return Now() - t0;
+        });
         AddPairs(std::string("Back-up, ") + c.what, bu, buRef, 1.5);
         AddPairs(std::string("Restore, ") + c.what, re, reRef, 1.5);
         char note[300];

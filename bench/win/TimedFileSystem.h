@@ -1,0 +1,78 @@
+// Wraps a FileSystem and adds up the time each kind of operation takes, to
+// say where a back-up's or a restore's time goes under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace bench {
+
+class TimedFileSystem : public telk::FileSystem {
+public:
+    struct Tally {
+        int count = 0;
+        double ms = 0;
+    };
+
+    explicit TimedFileSystem(telk::FileSystem& real) : real_(real) {
+        QueryPerformanceFrequency(&frequency_);
+    }
+    const std::map<std::string, Tally>& Tallies() const { return tallies_; }
+    void Reset() { tallies_.clear(); }
+
+    bool CanOpenForReading(const std::string& p) override { return Time("existence test", [&] { return real_.CanOpenForReading(p); }); }
+    bool IsLink(const std::string& p) override { return Time("link test", [&] { return real_.IsLink(p); }); }
+    bool CanEnterFolder(const std::string& p) override { return Time("existence test", [&] { return real_.CanEnterFolder(p); }); }
+    std::vector<telk::ListEntry> ListEntries(const std::string& p, std::uint16_t m) override {
+        return Time("listing", [&] { return real_.ListEntries(p, m); });
+    }
+    std::vector<telk::Drive> Drives() override { return real_.Drives(); }
+    void CreateFolder(const std::string& p) override { Time("folder made or removed", [&] { real_.CreateFolder(p); }); }
+    void RemoveFolder(const std::string& p) override { Time("folder made or removed", [&] { real_.RemoveFolder(p); }); }
+    void CopyFile(const std::string& f, const std::string& t) override { Time("copy, flushed", [&] { real_.CopyFile(f, t); }); }
+    void CopyLink(const std::string& f, const std::string& t) override { Time("copy, flushed", [&] { real_.CopyLink(f, t); }); }
+    void Rename(const std::string& f, const std::string& t) override { Time("rename", [&] { real_.Rename(f, t); }); }
+    void RemoveFile(const std::string& p) override { Time("file removed", [&] { real_.RemoveFile(p); }); }
+    void CheckReplaceable(const std::string& p) override { Time("replaceable test", [&] { real_.CheckReplaceable(p); }); }
+    void ReplaceFile(const std::string& t, const std::string& r, const std::string& b) override {
+        Time("replace", [&] { real_.ReplaceFile(t, r, b); });
+    }
+    std::string ReadFile(const std::string& p) override { return Time("read", [&] { return real_.ReadFile(p); }); }
+    void WriteFile(const std::string& p, const std::string& b) override { Time("write, flushed", [&] { real_.WriteFile(p, b); }); }
+    std::string ShortPath(const std::string& p) override { return real_.ShortPath(p); }
+    telk::VirtualStoreLayout VirtualStore() override { return real_.VirtualStore(); }
+    std::string CurrentFolder() override { return real_.CurrentFolder(); }
+
+private:
+    template <class Op>
+    auto Time(const char* what, Op op) -> decltype(op()) {
+        LARGE_INTEGER t0;
+        QueryPerformanceCounter(&t0);
+        struct Stop {
+            TimedFileSystem& self;
+            const char* what;
+            LARGE_INTEGER t0;
+            ~Stop() {
+                LARGE_INTEGER t1;
+                QueryPerformanceCounter(&t1);
+                Tally& tally = self.tallies_[what];
+                ++tally.count;
+                tally.ms += 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) /
+                            static_cast<double>(self.frequency_.QuadPart);
+            }
+        } stop{*this, what, t0};
+        return op();
+    }
+
+    telk::FileSystem& real_;
+    LARGE_INTEGER frequency_{};
+    std::map<std::string, Tally> tallies_;
+};
+
+} // namespace bench
