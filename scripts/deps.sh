@@ -3,10 +3,11 @@
 # missing, and generates the Japanese locale (Wine's ANSI code page 932).
 # libFuzzer is in libclang-rt-14-dev, which clang only recommends; llvm
 # brings the symbolizer for the sanitizers' reports.
+# zip and cmark-gfm (the guide as HTML) make the release package.
 set -euo pipefail
 pkgs=(cmake make g++ libgtest-dev googletest mingw-w64 g++-mingw-w64-x86-64-posix
       wine wine64 xvfb x11-utils xauth xdotool fonts-noto-cjk locales imagemagick
-      clang libclang-rt-14-dev llvm)
+      clang libclang-rt-14-dev llvm zip unzip cmark-gfm)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds both builds and runs every test: the host build natively, the
-# Windows build under Wine (in its own prefix, Japanese locale, Xvfb).
+# Windows build under Wine (in its own prefix, Japanese locale, Xvfb), the
+# fuzz targets and the release package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -30,10 +31,15 @@ xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build/win --output-on-f
 wineserver_bin=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 WINEPREFIX="$PWD/build/win/wineprefix" "$wineserver_bin" -k 2>/dev/null || true
 
-# One closing line over all runs; a fuzz target counts as one test.
+echo "== release package: what the zip holds, the same bytes when built again, a start under Wine"
+tests/package/check.sh 2>&1 | tee -a "$log" || true
+
+# One closing line over all runs; a fuzz target and a package check count
+# as one test each.
 total=0; failed=0
 while read -r f t; do total=$((total + t)); failed=$((failed + f)); done < <(
   sed -nE -e 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/p' \
-    -e 's/^fuzz: ([0-9]+) targets failed out of ([0-9]+)$/\1 \2/p' "$log")
+    -e 's/^fuzz: ([0-9]+) targets failed out of ([0-9]+)$/\1 \2/p' \
+    -e 's/^package: ([0-9]+) checks failed out of ([0-9]+)$/\1 \2/p' "$log")
 echo "$((total - failed)) passed, $failed failed"
-[ "$failed" -eq 0 ] && ! grep -q 'No tests were found' "$log" && grep -q '^fuzz: [0-9]' "$log"
+[ "$failed" -eq 0 ] && ! grep -q 'No tests were found' "$log" && grep -q '^fuzz: [0-9]' "$log" && grep -q '^package: [0-9]' "$log"

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Checks the release package as players and distributors meet it: what the
+# zip holds, that a second build from a copy of the source gives the same
+# bytes, that telk.exe needs no DLL beyond Windows' own, and that it starts
+# under Wine in a fresh folder and shows the client folder window (driven
+# by the end-to-end driver of build/win, which it builds when missing).
+# Ends with "package: F checks failed out of T".
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+total=0; failed=0
+check() { # what, command...
+  local what=$1; shift
+  total=$((total + 1))
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failed=$((failed + 1)); fi
+}
+finish() { echo "package: $failed checks failed out of $total"; [ "$failed" -eq 0 ]; exit; }
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+built=$(scripts/package.sh) || built=""
+zip=${built%%$'\n'*}
+if [ -z "$zip" ] || [ ! -f "$zip" ]; then
+  check "scripts/package.sh builds the zip" false; finish
+fi
+name=$(basename "$zip" -win64.zip)
+
+# The same commit, built again from a copy elsewhere.
+same_when_built_again() {
+  mkdir -p "$tmp/copy"
+  git ls-files -co --exclude-standard | while read -r f; do [ -e "$f" ] && printf '%s\n' "$f"; done |
+    tar -cf - -T - | tar -xf - -C "$tmp/copy"
+  local again
+  again=$(SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) "$tmp/copy/scripts/package.sh") &&
+    cmp "$zip" "${again%%$'\n'*}"
+}
+check "a second build from a copy of the source gives the same zip" same_when_built_again
+
+unzip -q "$zip" -d "$tmp/fresh"
+top=$tmp/fresh/$name
+pictures() { grep -o 'src="images/[^"]*"' "$top/README.html" | sed 's|src="||; s|"$||' | sort -u; }
+
+holds_what_it_should() {
+  local expected actual
+  expected=$( { printf '%s\n' "$name/" "$name/LICENSE.txt" "$name/README.html" "$name/images/" "$name/telk.exe"
+                pictures | sed "s|^|$name/|"; } | LC_ALL=C sort)
+  actual=$(unzip -Z1 "$zip" | LC_ALL=C sort)
+  [ "$expected" = "$actual" ] || { diff <(echo "$expected") <(echo "$actual"); return 1; }
+  [ -n "$(pictures)" ] && grep -q 'MIT License' "$top/LICENSE.txt"
+}
+check "the zip holds telk.exe, the guide, its pictures and the licence, nothing else" holds_what_it_should
+
+links_resolve() {
+  local bad=0 target
+  while read -r target; do
+    case $target in http://*|https://*|mailto:*|\#*) continue ;; esac
+    [ -e "$top/${target%%#*}" ] || { echo "the guide links to $target, which the zip lacks"; bad=1; }
+  done < <(grep -oE '(src|href)="[^"]*"' "$top/README.html" | sed -E 's/^(src|href)="//; s/"$//')
+  return $bad
+}
+check "every link and picture of the guide is in the zip" links_resolve
+
+dlls_are_windows_own() {
+  local dll bad=0
+  for dll in $(x86_64-w64-mingw32-objdump -p "$top/telk.exe" | sed -n 's/.*DLL Name: //p'); do
+    case ${dll,,} in
+      kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|shell32.dll|shlwapi.dll|ole32.dll|\
+      oleaut32.dll|advapi32.dll|msvcrt.dll|ucrtbase.dll|api-ms-win-*.dll) ;;
+      *) echo "telk.exe needs $dll"; bad=1 ;;
+    esac
+  done
+  return $bad
+}
+check "telk.exe needs no DLL beyond Windows' own" dlls_are_windows_own
+
+stripped_with_version() {
+  ! x86_64-w64-mingw32-objdump -h "$top/telk.exe" | grep -q '\.debug' &&
+    strings -el "$top/telk.exe" | grep -A1 -x 'ProductVersion' | tail -1 | grep -qx "${name#TELK-}"
+}
+check "telk.exe is stripped and carries its version" stripped_with_version
+
+starts_in_a_fresh_folder() {
+  [ -f build/win/CMakeCache.txt ] || cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build/win --target telk_e2e >/dev/null || return 1
+  local display=()
+  [ -n "${DISPLAY:-}" ] || display=(xvfb-run -a -s "-screen 0 1280x1024x24")
+  TELK_EXE=$top/telk.exe TELK_E2E_CLIENT=$root/build/win/tests/e2e/telk_e2e_client.exe \
+    "${display[@]}" cmake/wine-run.sh build/win/tests/e2e/telk_e2e.exe \
+    --gtest_filter=Startup.FirstStartInAnEmptyFolderCreatesTheSettingsAndTheSlots
+  local rc=$?
+  WINEPREFIX=$root/build/win/wineprefix "$(command -v wineserver || echo /usr/lib/wine/wineserver64)" -k 2>/dev/null
+  return $rc
+}
+check "the telk.exe inside starts under Wine in a fresh folder and shows the client folder window" starts_in_a_fresh_folder
+
+finish
