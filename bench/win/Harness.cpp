@@ -216,19 +216,18 @@ void StartUp(const Setup& s) {
              1.2);
     AddPairs("Start-up to the first window, later start", later[0].ms, later[1].ms, 1.2);
     AddPairs("Peak working set at the first window (first start)", first[0].peakKiB, first[1].peakKiB, 1.3, "KiB");
-    char note[300];
-    std::snprintf(note, sizeof note,
-                  "Start-up, CPU time of the program's own process by its first window: first start %.1f / %.1f ms "
-                  "(%.2f×), later start %.1f / %.1f ms (%.2f×).",
-                  Median(first[0].cpuMs), Median(first[1].cpuMs), Median(first[0].cpuMs) / Median(first[1].cpuMs),
-                  Median(later[0].cpuMs), Median(later[1].cpuMs), Median(later[0].cpuMs) / Median(later[1].cpuMs));
-    gNotes.push_back(note);
-    std::snprintf(note, sizeof note,
-                  "Start-up to ready for input (the first window painted, the program waiting for the user): first "
-                  "start %.1f / %.1f ms (%.2f×), later start %.1f / %.1f ms (%.2f×).",
-                  Median(first[0].readyMs), Median(first[1].readyMs), Median(first[0].readyMs) / Median(first[1].readyMs),
-                  Median(later[0].readyMs), Median(later[1].readyMs), Median(later[0].readyMs) / Median(later[1].readyMs));
-    gNotes.push_back(note);
+    // first start telk / reference (ratio), later start the same.
+    auto addNote = [&](const char* what, std::vector<double> Samples::*field) {
+        auto m = [&](const Samples& x) { return Median(x.*field); };
+        char note[300];
+        std::snprintf(note, sizeof note, "%s: first start %.1f / %.1f ms (%.2f×), later start %.1f / %.1f ms (%.2f×).",
+                      what, m(first[0]), m(first[1]), m(first[0]) / m(first[1]), m(later[0]), m(later[1]),
+                      m(later[0]) / m(later[1]));
+        gNotes.push_back(note);
+    };
+    addNote("Start-up, CPU time of the program's own process by its first window", &Samples::cpuMs);
+    addNote("Start-up to ready for input (the first window painted, the program waiting for the user)",
+            &Samples::readyMs);
 }
 
 // ---- main window
