@@ -22,7 +22,7 @@
 #include "platform/posix/TextCodec_posix.h"
 #include "store/FileRoutines.h"
 #include "store/TextValues.h"
-#include "store/Transfer.h"
+#include "store/Restore.h"
 
 namespace fs = std::filesystem;
 using namespace telk;
@@ -89,7 +89,7 @@ int main() {
 
     std::printf("| Figure | telk | plain | ratio |\n|---|---:|---:|---:|\n");
     Row("Back-up of one character (5 files, 358 KiB) / copying them", 41,
-        [&] { BackUpToSlot(files, codec, charFolder, slotFolder, "12-08-2026", "メイン"); },
+        [&] { BackUpToSlot(files, codec, "C:\\", charFolder, slotFolder, "12-08-2026", "メイン"); },
         [&] { copyAll(ch, plain); });
     Row("Restore of one character / copying its files", 41,
         [&] { RestoreFromSlot(files, "C:\\", slotFolder, charFolder); }, [&] { copyAll(plain, ch); });

@@ -24,7 +24,7 @@
 #include "platform/win32/FileSystem_win.h"
 #include "platform/win32/TextCodec_win.h"
 #include "platform/win32/ui/Fonts.h"
-#include "store/Transfer.h"
+#include "store/Restore.h"
 
 using namespace bench;
 
@@ -504,7 +504,7 @@ void Transfers(const Setup& s) {
 
         auto backUp = [&] {
             const double t0 = Now();
-            telk::BackUpToSlot(fs, codec, charPath, slotPath, "12-08-2026", "メイン");
+            telk::BackUpToSlot(fs, codec, appPath, charPath, slotPath, "12-08-2026", "メイン");
             return Now() - t0;
         };
         auto restore = [&] {
@@ -557,7 +557,7 @@ void Transfers(const Setup& s) {
         };
         breakdown("Back-up", [&](telk::FileSystem& f) {
             const double t0 = Now();
-            telk::BackUpToSlot(f, codec, charPath, slotPath, "12-08-2026", "メイン");
+            telk::BackUpToSlot(f, codec, appPath, charPath, slotPath, "12-08-2026", "メイン");
             return Now() - t0;
         });
         breakdown("Restore", [&](telk::FileSystem& f) {

@@ -29,7 +29,7 @@ void Step(const std::function<void()>& step) {
 
 } // namespace
 
-bool PrepareStore(ProgramState& state, Platform& platform) {
+bool PrepareStore(ProgramState& state, Platform& platform, RepairReport* repair) {
     FileSystem& fs = platform.fs;
     TextCodec& codec = platform.codec;
 
@@ -49,7 +49,8 @@ bool PrepareStore(ProgramState& state, Platform& platform) {
 
     // A swap or a restore that a crash cut off must be settled before a
     // missing slot folder is taken for one to make anew.
-    RepairSlotStore(fs, app);
+    RepairReport repaired = RepairSlotStore(fs, app);
+    if (repair) *repair = std::move(repaired);
 
     const std::string store = app + kStoreFolderName;
     Step([&] {
@@ -74,8 +75,13 @@ void Main(ui::Windows& windows) {
     if (!ctx.platform.lock.Acquire()) ctx.ui.EndProgram();
 
     // Where nothing can be written, every back-up would fail later for a
-    // reason the player cannot see: say so now, once, and go on.
-    if (!PrepareStore(ctx.state, ctx.platform)) ctx.ui.MessageBox(ui::kUnwritableFolderText, ui::Buttons::Ok, ui::kProgramTitle);
+    // reason the player cannot see: say so now, once, and go on. So with
+    // what the repair could not settle.
+    RepairReport repair;
+    if (!PrepareStore(ctx.state, ctx.platform, &repair))
+        ctx.ui.MessageBox(ui::kUnwritableFolderText, ui::Buttons::Ok, ui::kProgramTitle);
+    const std::string repairText = ui::RepairReportText(repair);
+    if (!repairText.empty()) ctx.ui.MessageBox(repairText, ui::Buttons::Ok, ui::kProgramTitle);
 
     windows.Load<ui::FormUoSel>();
 }

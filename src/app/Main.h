@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "store/ProgramState.h"
+#include "store/Transfer.h"
 
 namespace telk {
 
@@ -14,8 +15,9 @@ class Windows;
 
 // Everything of the start between the instance check and the first window.
 // A step that fails is skipped and the next one runs. Answers whether
-// telk.ini and the slot store are there at the end.
-bool PrepareStore(ProgramState& state, Platform& platform);
+// telk.ini and the slot store are there at the end; repair, when given,
+// gets what the repair of the store could not settle.
+bool PrepareStore(ProgramState& state, Platform& platform, RepairReport* repair = nullptr);
 
 // Called once by the platform when the program starts; returns with the
 // client folder window loaded. Ends the program when another copy runs.

@@ -16,6 +16,10 @@ bool SameNameNoCase(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
 }
 
+bool Holds(const std::vector<std::string>& names, const std::string& wanted) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameNameNoCase(n, wanted); });
+}
+
 bool LessNameNoCase(const std::string& a, const std::string& b) {
     const bool folded = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return static_cast<unsigned char>(FoldAscii(x)) < static_cast<unsigned char>(FoldAscii(y));

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace telk {
 
 bool SameNameNoCase(const std::string& a, const std::string& b);
+// Whether names holds wanted, without regard to case.
+bool Holds(const std::vector<std::string>& names, const std::string& wanted);
 // Case-insensitive order with a byte-wise tie-break, so that names that
 // differ only in case still come out in a fixed order.
 bool LessNameNoCase(const std::string& a, const std::string& b);

@@ -2,6 +2,9 @@
 
 #include "store/FileRoutines.h"
 
+#include <algorithm>
+
+#include "platform/PathText.h"
 #include "store/Settings.h"
 
 namespace telk {
@@ -52,10 +55,26 @@ bool IsPlainName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
 }
 
-bool CharFilesExist(FileSystem& fs, const std::string& folder) {
-    for (const char* name : kCharFiles)
-        if (!FileExists(fs, folder + name)) return false;
-    return true;
+std::vector<std::string> FilesIn(FileSystem& fs, const std::string& folder) {
+    std::vector<std::string> files;
+    for (ListEntry& entry : fs.ListEntries(folder + "*.*", Attr::Folder | Attr::Hidden | Attr::System))
+        if (!entry.folder) files.push_back(std::move(entry.name));
+    return files;
+}
+
+// A file the running client holds without sharing cannot be opened, but
+// it is there: only the listing tells "missing" from "held".
+bool CharFilesExist(FileSystem& fs, const std::string& folder, std::optional<FileError>* failure) {
+    if (failure) failure->reset();
+    std::vector<std::string> files;
+    try {
+        files = FilesIn(fs, folder);
+    } catch (const FileError& e) {
+        // A folder that is not there holds no files; one that is, may.
+        if (failure && FolderExists(fs, folder)) failure->emplace(e);
+        return false;
+    }
+    return std::all_of(kCharFiles.begin(), kCharFiles.end(), [&](const char* name) { return Holds(files, name); });
 }
 
 void SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state) {

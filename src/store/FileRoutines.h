@@ -47,8 +47,14 @@ std::string CharFolderPath(const std::string& uoFolder, const std::string& accou
 // True when name names one folder inside another: not empty, not "." or
 // "..", and free of "\", "/" and ":".
 bool IsPlainName(const std::string& name);
-// True when the four character files are in folder (ending in "\").
-bool CharFilesExist(FileSystem& fs, const std::string& folder);
+// The files (not folders) that folder (ending in "\") lists, hidden ones
+// too: whether a file is there, whoever holds it open. Throws FileError
+// when the folder cannot be listed.
+std::vector<std::string> FilesIn(FileSystem& fs, const std::string& folder);
+// True when the four character files are in folder (ending in "\"), as
+// its listing shows them. Never throws: a folder that is there but cannot
+// be listed gives false and, when failure is given, says why there.
+bool CharFilesExist(FileSystem& fs, const std::string& folder, std::optional<FileError>* failure = nullptr);
 // Writes telk.ini anew: Client2DPath, Client3DPath, UoFolder. Throws FileError.
 void SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state);
 

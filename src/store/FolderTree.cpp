@@ -12,15 +12,27 @@ namespace {
 
 constexpr std::uint16_t kEverything = Attr::Folder | Attr::Hidden | Attr::System;
 
+void RemoveContents(FileSystem& fs, const std::string& folder) {
+    for (const std::string& name : Entries(fs, folder)) {
+        const std::string path = folder + "\\" + name;
+        if (IsRealFolder(fs, path)) {
+            RemoveContents(fs, path);
+            fs.RemoveFolder(path);
+        } else {
+            fs.RemoveFile(path);
+        }
+    }
+}
+
+} // namespace
+
 // A link is never entered: whatever it points at is not ours to touch.
 bool IsRealFolder(FileSystem& fs, const std::string& path) {
     return !fs.IsLink(path) && FolderExists(fs, path);
 }
 
-} // namespace
-
-bool Holds(const std::vector<std::string>& names, const std::string& wanted) {
-    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameNameNoCase(n, wanted); });
+bool FolderOrLinkAt(FileSystem& fs, const std::string& path) {
+    return fs.IsLink(path) || FolderExists(fs, path);
 }
 
 std::vector<std::string> Entries(FileSystem& fs, const std::string& folder) {
@@ -30,13 +42,11 @@ std::vector<std::string> Entries(FileSystem& fs, const std::string& folder) {
 }
 
 void RemoveTree(FileSystem& fs, const std::string& folder) {
-    for (const std::string& name : Entries(fs, folder)) {
-        const std::string path = folder + "\\" + name;
-        if (IsRealFolder(fs, path))
-            RemoveTree(fs, path);
-        else
-            fs.RemoveFile(path);
+    if (fs.IsLink(folder)) {
+        fs.RemoveFile(folder);
+        return;
     }
+    RemoveContents(fs, folder);
     fs.RemoveFolder(folder);
 }
 

@@ -11,13 +11,16 @@
 
 namespace telk {
 
-// Whether names holds wanted, without regard to case.
-bool Holds(const std::vector<std::string>& names, const std::string& wanted);
-
 // Every entry of folder (no trailing "\"), hidden ones too, less "." and "..".
 std::vector<std::string> Entries(FileSystem& fs, const std::string& folder);
 
-// A link inside is removed as itself. Throws FileError.
+// A folder that is not a link: the only kind ever entered.
+bool IsRealFolder(FileSystem& fs, const std::string& path);
+// Whether a folder, or a link (even one whose target is gone), stands at path.
+bool FolderOrLinkAt(FileSystem& fs, const std::string& path);
+
+// Removes folder with all it holds. A link, the folder itself included, is
+// removed as itself: what it points at is never entered. Throws FileError.
 void RemoveTree(FileSystem& fs, const std::string& folder);
 // Copies a file, a link as itself, or a folder with all it holds. Throws
 // FileError.

@@ -1,10 +1,11 @@
 // Restore into a character folder. The folder is the client's and is never
 // renamed, so each file is staged beside its target and swapped in with
-// ReplaceFile, which keeps the old file until all of them are in. A
-// journal in the slot store, flushed before the first change, lets the
-// next start finish or undo a restore that the process did not live to
-// end; a safety copy of the character's files, taken before anything
-// changes, lets the player undo a restore of the wrong slot.
+// ReplaceFile, which keeps the old file until all of them are in. Before
+// anything changes, the character's files go into its safety folder
+// together with the journal, in one rename; the journal lets the next
+// start finish or undo a restore that the process did not live to end,
+// and the safety copy lets the player undo a restore of the wrong slot.
+// Nothing the client saved after the crash is ever put back over.
 
 #include "store/Restore.h"
 
@@ -12,69 +13,14 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/PathText.h"
 #include "store/FileRoutines.h"
 #include "store/FolderTree.h"
-#include "store/SlotStore.h"
-#include "store/Transfer.h"
+#include "store/RestoreJournal.h"
 
 namespace telk {
 
 namespace {
-
-constexpr const char* kJournalHeader = "TELK restore journal";
-// Until every file is in, undo; after, only the clean-up is left.
-constexpr const char* kRestoring = "restoring";
-constexpr const char* kRestored = "restored";
-
-struct Item {
-    std::string name;
-    bool existed = false;
-};
-
-struct Journal {
-    std::string state;
-    std::string charFolder; // with its trailing "\"
-    std::string slotFolder; // with its trailing "\"
-    std::vector<Item> items;
-
-    std::string Target(const Item& item) const { return charFolder + item.name; }
-    std::string Incoming(const Item& item) const { return Target(item) + kIncomingSuffix; }
-    std::string Backup(const Item& item) const { return Target(item) + kBackupSuffix; }
-};
-
-// UTF-8 lines: the header, the state, the character folder, the slot
-// folder, then one line a file, "1 name" when it existed before the
-// restore, "0 name" not.
-std::string Encode(const Journal& journal) {
-    std::string bytes = std::string(kJournalHeader) + "\r\n" + journal.state + "\r\n" + journal.charFolder + "\r\n" +
-                        journal.slotFolder + "\r\n";
-    for (const Item& item : journal.items) bytes += (item.existed ? "1 " : "0 ") + item.name + "\r\n";
-    return bytes;
-}
-
-std::optional<Journal> Decode(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t begin = 0;
-    while (begin < bytes.size()) {
-        std::size_t end = bytes.find('\n', begin);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(begin, end - begin);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        begin = end + 1;
-    }
-    auto isFolder = [](const std::string& line) { return !line.empty() && line.back() == '\\'; };
-    if (lines.size() < 4 || lines[0] != kJournalHeader || (lines[1] != kRestoring && lines[1] != kRestored) ||
-        !isFolder(lines[2]) || !isFolder(lines[3]))
-        return std::nullopt;
-    Journal journal{lines[1], lines[2], lines[3], {}};
-    for (std::size_t i = 4; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        if (line.size() < 3 || (line[0] != '0' && line[0] != '1') || line[1] != ' ') return std::nullopt;
-        journal.items.push_back({line.substr(2), line[0] == '1'});
-    }
-    return journal;
-}
 
 // Runs every step even when one fails, so that one stuck file does not
 // keep the others from being settled; then throws the first failure.
@@ -98,259 +44,449 @@ private:
     std::optional<FileError> first_;
 };
 
-// Everything as it was: each replaced file back from its backup, each file
-// the restore added taken away, each staged copy removed. Throws when a
-// step fails (RollbackFailed when a file could not be put back); every
-// step may run again.
-void Undo(FileSystem& fs, const Journal& journal) {
-    const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(journal.charFolder));
+std::vector<std::string> CharFileNames() {
+    std::vector<std::string> names(kCharFiles.begin(), kCharFiles.end());
+    names.push_back(kOptionalCharFile);
+    return names;
+}
+
+// "<file>.telk-new" or "<file>.telk-old", with or without a number: what
+// an interrupted run of this or an older copy of the program left.
+bool IsLeftoverOf(const std::string& entry, const std::string& file) {
+    for (const char* suffix : {kIncomingSuffix, kBackupSuffix}) {
+        const std::string prefix = file + suffix;
+        if (entry.size() < prefix.size() || !SameNameNoCase(entry.substr(0, prefix.size()), prefix)) continue;
+        if (std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(prefix.size()), entry.end(),
+                        [](char c) { return c >= '0' && c <= '9'; }))
+            return true;
+    }
+    return false;
+}
+
+// The first number whose temporary names no entry of the folder holds.
+int FreeSuffix(const std::vector<std::string>& present) {
+    for (int n = 1;; ++n) {
+        bool taken = false;
+        for (const std::string& name : CharFileNames())
+            taken = taken || Holds(present, IncomingName(name, n)) || Holds(present, BackupName(name, n));
+        if (!taken) return n;
+    }
+}
+
+std::optional<std::string> TryRead(FileSystem& fs, const std::string& path) {
+    try {
+        return fs.ReadFile(path);
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+}
+
+// The slot's copy of a restore's file, or nothing when the slot no longer
+// has it (removed by hand): then nothing proves the target is the slot's.
+// A copy that is there but cannot be read now fails the step, to be tried
+// again.
+std::optional<std::string> SlotCopy(FileSystem& fs, const Journal& journal, const JournalItem& item) {
+    try {
+        return fs.ReadFile(journal.slotFolder + item.name);
+    } catch (const FileError&) {
+        if (FolderExists(fs, journal.slotFolder) && Holds(FilesIn(fs, journal.slotFolder), item.name)) throw;
+        return std::nullopt;
+    }
+}
+
+std::string Aside(const std::string& safety) {
+    return safety + kBackupSuffix;
+}
+
+std::string JournalPath(const std::string& safety) {
+    return safety + "\\" + kJournalName;
+}
+
+// safety is <root>\<account>\<shard>\<character>.
+std::string RootOf(const std::string& safety) {
+    std::string root = safety;
+    for (int i = 0; i < 3 && root.find('\\') != std::string::npos; ++i) root.resize(root.find_last_of('\\'));
+    return root;
+}
+
+// Where a restore's file had its previous contents kept; empty when the
+// restore added it.
+std::string KeptIn(const std::string& safety, const JournalItem& item) {
+    return item.existed ? safety + "\\" + item.name : std::string();
+}
+
+// The first touched files of a restore, as the player must hear of them
+// while the restore waits.
+std::vector<KeptCopy> Changed(const Journal& journal, const std::string& safety, std::size_t touched) {
+    std::vector<KeptCopy> kept;
+    for (std::size_t i = 0; i < journal.items.size() && i < touched; ++i)
+        kept.push_back({journal.Target(journal.items[i]), KeptIn(safety, journal.items[i])});
+    return kept;
+}
+
+// Out of the way in one rename, the journal inside with it, so that a
+// crash cannot leave half a safety copy that passes for a whole one.
+void Discard(FileSystem& fs, const std::string& safety) {
+    const std::string trash = RootOf(safety) + kStagingSuffix;
+    if (FolderOrLinkAt(fs, trash)) RemoveTree(fs, trash);
+    fs.Rename(safety, trash);
+    RemoveTreeQuietly(fs, trash);
+}
+
+// From folder up to root, each folder that is left empty: a restore that
+// made them and was undone leaves the store as it found it.
+void PruneUp(FileSystem& fs, const std::string& root, std::string folder) {
+    while (folder.size() >= root.size()) {
+        try {
+            if (!IsRealFolder(fs, folder) || !Entries(fs, folder).empty()) return;
+            fs.RemoveFolder(folder);
+        } catch (const FileError&) {
+            return; // an empty folder harms nobody; the next start tries again
+        }
+        folder.resize(folder.find_last_of('\\'));
+    }
+}
+
+// The previous safety copy back in its place, when one waits aside; the
+// store as it was before the restore when none does.
+void RestorePrevious(FileSystem& fs, const std::string& safety) {
+    if (!FolderOrLinkAt(fs, Aside(safety))) {
+        PruneUp(fs, RootOf(safety), safety.substr(0, safety.find_last_of('\\')));
+        return;
+    }
+    if (FolderOrLinkAt(fs, safety)) Discard(fs, safety);
+    fs.Rename(Aside(safety), safety);
+}
+
+void DropAside(FileSystem& fs, const std::string& safety) {
+    if (FolderOrLinkAt(fs, Aside(safety))) RemoveTree(fs, Aside(safety));
+}
+
+// Puts back what the restore changed, as long as the client has not
+// changed it since: a replaced file returns from its backup while the
+// target is gone or still the slot's copy; a file the restore added goes
+// while it is the slot's copy. Answers the files that changed since, their
+// backups still there. Throws RollbackFailed naming what is not back, the
+// first touched files when even the folder cannot be listed; every step
+// may run again.
+std::vector<JournalItem> Undo(FileSystem& fs, const Journal& journal, const std::string& safety, std::size_t touched) {
+    std::vector<std::string> present;
+    try {
+        present = Entries(fs, WithoutTrailingSeparators(journal.charFolder));
+    } catch (const FileError& e) {
+        throw RollbackFailed(e, Changed(journal, safety, touched));
+    }
+    std::vector<JournalItem> changedSince;
     std::vector<KeptCopy> kept;
     Steps steps;
-    for (const Item& item : journal.items) {
-        const bool staged = Holds(present, item.name + kIncomingSuffix);
-        if (Holds(present, item.name + kBackupSuffix)) {
+    for (const JournalItem& item : journal.items) {
+        const std::string target = journal.Target(item);
+        const bool staged = Holds(present, IncomingName(item.name, journal.suffix));
+        auto keepOnFailure = [&](auto step) {
             steps.Run([&] {
                 try {
-                    fs.Rename(journal.Backup(item), journal.Target(item));
+                    step();
                 } catch (const FileError&) {
-                    kept.push_back({journal.Target(item), journal.Backup(item)});
+                    kept.push_back({target, KeptIn(safety, item)});
                     throw;
                 }
             });
+        };
+        if (Holds(present, BackupName(item.name, journal.suffix))) {
+            keepOnFailure([&] {
+                if (Holds(present, item.name)) {
+                    const std::string now = fs.ReadFile(target);
+                    if (now == TryRead(fs, journal.Backup(item))) {
+                        fs.RemoveFile(journal.Backup(item)); // never replaced after all
+                        return;
+                    }
+                    if (now != SlotCopy(fs, journal, item)) {
+                        changedSince.push_back(item);
+                        return;
+                    }
+                }
+                fs.Rename(journal.Backup(item), target);
+            });
         } else if (!item.existed && !staged && Holds(present, item.name)) {
-            // Added by this restore, as long as it is still the slot's copy.
-            steps.Run([&] {
-                if (fs.ReadFile(journal.Target(item)) == fs.ReadFile(journal.slotFolder + item.name))
-                    fs.RemoveFile(journal.Target(item));
+            keepOnFailure([&] {
+                if (fs.ReadFile(target) == SlotCopy(fs, journal, item)) fs.RemoveFile(target);
             });
         }
         if (staged) steps.Run([&] { fs.RemoveFile(journal.Incoming(item)); });
     }
     steps.ThrowIfFailed(kept);
+    return changedSince;
 }
 
-// Every file is in: only the old ones under their backup names are left.
+// Every file is in: only the old ones under their backup names, staged
+// copies and the leftovers (whose bytes the safety copy holds) are left.
 void Finish(FileSystem& fs, const Journal& journal) {
     const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(journal.charFolder));
     Steps steps;
-    for (const Item& item : journal.items) {
-        if (Holds(present, item.name + kBackupSuffix)) steps.Run([&] { fs.RemoveFile(journal.Backup(item)); });
-        if (Holds(present, item.name + kIncomingSuffix)) steps.Run([&] { fs.RemoveFile(journal.Incoming(item)); });
+    auto removeIfThere = [&](const std::string& name) {
+        if (Holds(present, name)) steps.Run([&] { fs.RemoveFile(journal.charFolder + name); });
+    };
+    for (const JournalItem& item : journal.items) {
+        removeIfThere(BackupName(item.name, journal.suffix));
+        removeIfThere(IncomingName(item.name, journal.suffix));
     }
+    for (const std::string& leftover : journal.leftovers) removeIfThere(leftover);
     steps.ThrowIfFailed();
 }
 
-// Beside a character's safety folder: the previous safety copy, kept until
-// the restore that replaced it has put every file in.
-std::string Aside(const std::string& safety) {
-    return safety + kBackupSuffix;
-}
-
-// The previous safety copy back in its place, when one waits aside.
-void RevertSafety(FileSystem& fs, const std::string& safety) {
-    if (!FolderExists(fs, Aside(safety))) return;
-    if (FolderExists(fs, safety)) RemoveTree(fs, safety);
-    fs.Rename(Aside(safety), safety);
-}
-
-void DropAside(FileSystem& fs, const std::string& safety) {
-    if (FolderExists(fs, Aside(safety))) RemoveTree(fs, Aside(safety));
+// After an undo: with every file back, the restore's safety copy goes and
+// the previous one returns. A file the client changed since stays as it
+// is; its backup's bytes join the safety copy, which then stays as the
+// restore's, and the journal is settled as if the restore had ended.
+// Answers those files with where their previous contents are.
+std::vector<KeptCopy> SettleUndone(FileSystem& fs, const std::string& safety, Journal journal,
+                                   const std::vector<JournalItem>& changedSince) {
+    if (changedSince.empty()) {
+        Discard(fs, safety);
+        RestorePrevious(fs, safety);
+        return {};
+    }
+    std::vector<KeptCopy> leftAsSaved;
+    for (const JournalItem& item : changedSince) {
+        std::string copy = KeptIn(safety, item);
+        const std::optional<std::string> kept = TryRead(fs, copy);
+        if (kept != fs.ReadFile(journal.Backup(item))) {
+            if (kept) copy += kBackupSuffix; // both are the player's: neither goes
+            fs.CopyFile(journal.Backup(item), copy);
+        }
+        leftAsSaved.push_back({journal.Target(item), copy});
+    }
+    journal.state = kRestored;
+    WriteWhole(fs, JournalPath(safety), EncodeJournal(journal));
+    Finish(fs, journal);
+    DropAside(fs, safety);
+    fs.RemoveFile(JournalPath(safety));
+    return leftAsSaved;
 }
 
 // A journal that is there was left by a restore that did not end: finish
 // or undo it, then let it go. A previous safety copy still aside means the
-// restore did not end either: it goes back, unless the restore got as far
-// as every file in. Throws, keeping the journal, when that fails.
-void Settle(FileSystem& fs, const std::string& safety) {
-    const std::string journalPath = safety + "\\" + kJournalName;
-    // A journal whose writing was cut off never took the journal's place.
-    if (FileExists(fs, journalPath + kIncomingSuffix)) fs.RemoveFile(journalPath + kIncomingSuffix);
-    if (FileExists(fs, journalPath)) {
-        // Written whole or not at all; anything else is not the program's.
-        const std::optional<Journal> journal = Decode(fs.ReadFile(journalPath));
-        const bool restored = journal && journal->state == kRestored;
-        // A character folder gone since holds nothing to settle.
-        if (journal && FolderExists(fs, journal->charFolder)) {
-            if (restored)
-                Finish(fs, *journal);
-            else
-                Undo(fs, *journal);
+// restore did not end either: it goes back. While the character folder
+// cannot be reached, everything waits as it is. Throws RollbackFailed,
+// keeping the journal, when the restore cannot be settled.
+std::vector<KeptCopy> Settle(FileSystem& fs, const std::string& safety) {
+    const std::string journalPath = JournalPath(safety);
+    try {
+        // A journal whose rewriting was cut off never took the journal's place.
+        if (FileExists(fs, journalPath + kIncomingSuffix)) fs.RemoveFile(journalPath + kIncomingSuffix);
+        std::optional<Journal> journal;
+        if (FileExists(fs, journalPath)) {
+            journal = DecodeJournal(fs.ReadFile(journalPath));
+            // Written whole or not at all; anything else is not the program's.
+            if (!journal) fs.RemoveFile(journalPath);
         }
-        if (restored) DropAside(fs, safety);
-        fs.RemoveFile(journalPath);
+        if (!journal) {
+            if (FolderOrLinkAt(fs, Aside(safety))) RestorePrevious(fs, safety);
+            return {};
+        }
+        if (!FolderExists(fs, journal->charFolder))
+            throw RollbackFailed(FileError("open", journal->charFolder, "キャラのフォルダが見つからないっす", 0, FileCause::Other),
+                                 {{WithoutTrailingSeparators(journal->charFolder), safety}});
+        if (journal->state == kRestored) {
+            try {
+                Finish(fs, *journal);
+            } catch (const FileError& e) {
+                throw RollbackFailed(e, Changed(*journal, safety, journal->items.size()));
+            }
+            DropAside(fs, safety);
+            fs.RemoveFile(journalPath);
+            return {};
+        }
+        const std::vector<JournalItem> changedSince = Undo(fs, *journal, safety, journal->items.size());
+        return SettleUndone(fs, safety, *journal, changedSince);
+    } catch (const RollbackFailed&) {
+        throw;
+    } catch (const FileError& e) {
+        // The files are back or in place; what waits is the store's own.
+        throw RollbackFailed(e, {{safety, FolderOrLinkAt(fs, Aside(safety)) ? Aside(safety) : safety}});
     }
-    RevertSafety(fs, safety);
 }
 
-std::string SafetyRoot(const std::string& appFolder) {
-    return appFolder + "SETTINGS\\" + kSafetyFolderName;
+// Whether a journal in safety names charFolder: a safety folder of the
+// older layout may be another install's character of the same names.
+bool JournalNames(FileSystem& fs, const std::string& safety, const std::string& charFolder) {
+    if (!FileExists(fs, JournalPath(safety))) return false;
+    const std::optional<std::string> bytes = TryRead(fs, JournalPath(safety));
+    const std::optional<Journal> journal = bytes ? DecodeJournal(*bytes) : std::nullopt;
+    // One that cannot be read cannot be told apart: it is settled too.
+    return !journal || SameCharFolder(journal->charFolder, charFolder);
 }
 
-// An older copy of the program that could not put a file back left it
-// under its backup name with the target missing: it goes back, before
-// anything else sees the folder. present, the folder's names, follows.
-void PutBackOrphans(FileSystem& fs, const std::string& charFolder, std::vector<std::string>& present) {
-    std::vector<std::string> names(kCharFiles.begin(), kCharFiles.end());
-    names.push_back(kOptionalCharFile);
-    for (const std::string& name : names) {
-        if (!Holds(present, name + kBackupSuffix) || Holds(present, name)) continue;
-        fs.Rename(charFolder + name + kBackupSuffix, charFolder + name);
-        std::erase_if(present, [&](const std::string& n) { return SameNameNoCase(n, name + kBackupSuffix); });
-        present.push_back(name);
+// A leftover of an interrupted run, and its name in the safety copy.
+struct LeftoverCopy {
+    std::string name;
+    std::string as;
+};
+
+struct Planned {
+    Journal journal;
+    std::vector<LeftoverCopy> leftovers;
+};
+
+// A backup whose target is missing holds the player's file itself (an
+// older copy of the program could not put it back): the safety copy keeps
+// it under the file's own name. Every other leftover keeps its name.
+std::vector<LeftoverCopy> LeftoverCopies(const std::vector<std::string>& leftovers,
+                                         const std::vector<std::string>& present) {
+    std::vector<std::string> taken = present;
+    std::vector<LeftoverCopy> copies;
+    for (const std::string& leftover : leftovers) {
+        std::string as = leftover;
+        for (const std::string& name : CharFileNames()) {
+            const std::string backup = name + kBackupSuffix;
+            if (IsLeftoverOf(leftover, name) && SameNameNoCase(leftover.substr(0, backup.size()), backup) &&
+                !Holds(taken, name))
+                as = name;
+        }
+        taken.push_back(as);
+        copies.push_back({leftover, as});
     }
+    return copies;
 }
 
-// The character's files as they are now, complete in a staging folder
-// before they take the safety folder's place; the previous copy waits
-// aside until the restore has put every file in.
-void KeepSafetyCopy(FileSystem& fs, const std::string& appFolder, const std::string& safety, const Journal& journal) {
+// What the restore will change, once every target has passed the check:
+// nothing of the client's changes before.
+Planned Plan(FileSystem& fs, const std::string& slotFolder, const std::string& charFolder) {
+    Journal journal;
+    journal.state = kRestoring;
+    journal.charFolder = charFolder;
+    journal.slotFolder = slotFolder;
+    for (const char* name : kCharFiles) journal.items.push_back({name});
+    if (Holds(FilesIn(fs, slotFolder), kOptionalCharFile)) journal.items.push_back({kOptionalCharFile});
+    for (const JournalItem& item : journal.items) fs.CheckReplaceable(journal.Target(item));
+    const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
+    for (JournalItem& item : journal.items) item.existed = Holds(present, item.name);
+    for (const std::string& entry : present)
+        for (const std::string& name : CharFileNames())
+            if (IsLeftoverOf(entry, name)) journal.leftovers.push_back(entry);
+    journal.suffix = FreeSuffix(present);
+    std::vector<LeftoverCopy> copies = LeftoverCopies(journal.leftovers, present);
+    return {std::move(journal), std::move(copies)};
+}
+
+// The character's files as they are now, with the leftovers, a note naming
+// the character folder and the journal, complete in a staging folder
+// before they take the safety folder's place in one rename; the previous
+// copy waits aside until the restore has put every file in.
+void KeepSafetyCopy(FileSystem& fs, const std::string& appFolder, const std::string& safety, const Planned& plan) {
+    const Journal& journal = plan.journal;
     const std::string root = SafetyRoot(appFolder);
     const std::string staging = root + kStagingSuffix;
-    if (FolderExists(fs, staging)) RemoveTree(fs, staging);
+    if (FolderOrLinkAt(fs, staging)) RemoveTree(fs, staging);
     fs.CreateFolder(staging);
     try {
-        for (const Item& item : journal.items)
+        for (const JournalItem& item : journal.items)
             if (item.existed) fs.CopyFile(journal.Target(item), staging + "\\" + item.name);
+        for (const LeftoverCopy& leftover : plan.leftovers)
+            fs.CopyFile(journal.charFolder + leftover.name, staging + "\\" + leftover.as);
+        fs.WriteFile(staging + "\\" + kSafetyNoteName, SafetyNote(journal.charFolder));
+        fs.WriteFile(staging + "\\" + kJournalName, EncodeJournal(journal));
         // root\account\shard, as far as they are missing.
         for (std::size_t sep = safety.find('\\', root.size()); sep != std::string::npos;
              sep = safety.find('\\', sep + 1)) {
             const std::string folder = safety.substr(0, sep);
             if (!FolderExists(fs, folder)) fs.CreateFolder(folder);
         }
-        if (FolderExists(fs, safety)) fs.Rename(safety, Aside(safety));
+        if (FolderOrLinkAt(fs, safety)) fs.Rename(safety, Aside(safety));
         fs.Rename(staging, safety);
     } catch (const FileError&) {
         RemoveTreeQuietly(fs, staging);
         try {
-            RevertSafety(fs, safety);
+            RestorePrevious(fs, safety);
         } catch (const FileError&) {
-            // Still aside: the next start puts it back.
+            // Still aside, with no journal: the next start puts it back.
         }
         throw;
     }
 }
 
-// What the restore will change, once every target has passed the check
-// (nothing of the client's changes before) and orphans are back; present
-// gets the folder's names.
-Journal Plan(FileSystem& fs, const std::string& slotFolder, const std::string& charFolder,
-             std::vector<std::string>& present) {
-    Journal journal{kRestoring, charFolder, slotFolder, {}};
-    for (const char* name : kCharFiles) journal.items.push_back({name});
-    if (FileExists(fs, slotFolder + kOptionalCharFile)) journal.items.push_back({kOptionalCharFile});
-    for (const Item& item : journal.items) fs.CheckReplaceable(journal.Target(item));
-    present = Entries(fs, WithoutTrailingSeparators(charFolder));
-    PutBackOrphans(fs, charFolder, present);
-    for (Item& item : journal.items) item.existed = Holds(present, item.name);
-    return journal;
-}
-
-// Leftovers of an older restore would stand in the way, and a stray
-// backup would later pass for one of this restore's.
-void ClearLeftovers(FileSystem& fs, const Journal& journal, const std::vector<std::string>& present) {
-    for (const Item& item : journal.items) {
-        if (Holds(present, item.name + kIncomingSuffix)) fs.RemoveFile(journal.Incoming(item));
-        if (Holds(present, item.name + kBackupSuffix)) fs.RemoveFile(journal.Backup(item));
-    }
-}
-
-// Journal first, then each new file beside its target, then the swaps, then
-// the journal's mark that all are in. A failure undoes what was done; a
-// file that cannot be put back stays under its backup name, with the
-// journal, for the next start.
-void PutInPlace(FileSystem& fs, const std::string& slotFolder, Journal journal, const std::string& journalPath) {
-    WriteWhole(fs, journalPath, Encode(journal));
+// Each new file beside its target, then the swaps, then the journal's mark
+// that all are in. A failure undoes what was done; a file that cannot be
+// put back stays under its backup name, with the journal, for the next
+// start, and the failure says so.
+void PutInPlace(FileSystem& fs, const std::string& safety, Journal journal) {
+    std::size_t touched = 0;
     try {
-        for (const Item& item : journal.items) fs.CopyFile(slotFolder + item.name, journal.Incoming(item));
-        for (const Item& item : journal.items) {
+        for (const JournalItem& item : journal.items) fs.CopyFile(journal.slotFolder + item.name, journal.Incoming(item));
+        for (const JournalItem& item : journal.items) {
+            ++touched; // a replace cut half-way has moved its target already
             if (item.existed)
                 fs.ReplaceFile(journal.Target(item), journal.Incoming(item), journal.Backup(item));
             else
                 fs.Rename(journal.Incoming(item), journal.Target(item));
         }
         journal.state = kRestored;
-        WriteWhole(fs, journalPath, Encode(journal));
+        WriteWhole(fs, JournalPath(safety), EncodeJournal(journal));
     } catch (const FileError& e) {
+        std::vector<KeptCopy> leftAsSaved;
         try {
-            Undo(fs, journal);
-            fs.RemoveFile(journalPath);
+            leftAsSaved = SettleUndone(fs, safety, journal, Undo(fs, journal, safety, touched));
         } catch (const RollbackFailed& undo) {
             throw RollbackFailed(e, undo.Kept());
         } catch (const FileError&) {
-            // Only a staged copy or the journal is left; the next start settles them.
+            // Every file is back; only the store's own copies are left, and
+            // the next start takes them away.
         }
+        if (!leftAsSaved.empty()) throw RollbackFailed(e, leftAsSaved);
         throw;
     }
-}
-
-// A character name, as a folder name in the store, that cannot climb out.
-std::string SafeName(const std::string& name) {
-    return IsPlainName(name) ? name : "_";
 }
 
 } // namespace
 
-std::string SafetyFolderPath(const std::string& appFolder, const std::string& charFolder) {
-    std::vector<std::string> names;
-    std::size_t begin = 0;
-    while (begin <= charFolder.size()) {
-        std::size_t end = charFolder.find_first_of("\\/", begin);
-        if (end == std::string::npos) end = charFolder.size();
-        if (end > begin) names.push_back(charFolder.substr(begin, end - begin));
-        begin = end + 1;
+std::vector<KeptCopy> SettlePendingRestore(FileSystem& fs, const std::string& appFolder,
+                                           const std::string& charFolder) {
+    std::vector<KeptCopy> leftAsSaved = Settle(fs, SafetyFolderPath(appFolder, charFolder));
+    const std::string legacy = LegacySafetyFolderPath(appFolder, charFolder);
+    if (JournalNames(fs, legacy, charFolder)) {
+        const std::vector<KeptCopy> more = Settle(fs, legacy);
+        leftAsSaved.insert(leftAsSaved.end(), more.begin(), more.end());
     }
-    while (names.size() < 3) names.insert(names.begin(), "");
-    const std::size_t n = names.size();
-    return SafetyRoot(appFolder) + "\\" + SafeName(names[n - 3]) + "\\" + SafeName(names[n - 2]) + "\\" +
-           SafeName(names[n - 1]);
+    return leftAsSaved;
 }
 
-void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
-                     const std::string& charFolder) {
+std::vector<KeptCopy> RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
+                                      const std::string& charFolder) {
+    // A restore into this character that did not end comes first.
+    std::vector<KeptCopy> leftAsSaved = SettlePendingRestore(fs, appFolder, charFolder);
     const std::string safety = SafetyFolderPath(appFolder, charFolder);
-    const std::string journalPath = safety + "\\" + kJournalName;
-    // A restore into this character that could not be undone comes first.
-    Settle(fs, safety);
-    std::vector<std::string> present;
-    const Journal journal = Plan(fs, slotFolder, charFolder, present);
-    KeepSafetyCopy(fs, appFolder, safety, journal);
-    try {
-        ClearLeftovers(fs, journal, present);
-        PutInPlace(fs, slotFolder, journal, journalPath);
-    } catch (const FileError&) {
-        // Undone: the previous safety copy goes back. With the journal
-        // still there, the next start undoes the rest first.
-        try {
-            if (!FileExists(fs, journalPath)) RevertSafety(fs, safety);
-        } catch (const FileError&) {
-        }
-        throw;
-    }
+    const Planned plan = Plan(fs, slotFolder, charFolder);
+    const Journal& journal = plan.journal;
+    KeepSafetyCopy(fs, appFolder, safety, plan);
+    PutInPlace(fs, safety, journal);
     // Every file is in: what is left to remove, the next start removes.
     try {
         Finish(fs, journal);
         DropAside(fs, safety);
-        fs.RemoveFile(journalPath);
+        fs.RemoveFile(JournalPath(safety));
     } catch (const FileError&) {
     }
+    return leftAsSaved;
 }
 
-void SettleRestores(FileSystem& fs, const std::string& appFolder) {
+void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& report) {
     const std::string root = SafetyRoot(appFolder);
-    if (FolderExists(fs, root + kStagingSuffix)) RemoveTreeQuietly(fs, root + kStagingSuffix);
+    const std::string staging = root + kStagingSuffix;
+    if (FolderOrLinkAt(fs, staging)) RemoveTreeQuietly(fs, staging);
+    if (!FolderExists(fs, root)) return;
     auto folders = [&](const std::string& folder) {
         std::vector<std::string> paths;
         try {
             for (const std::string& name : Entries(fs, folder)) {
                 const std::string path = folder + "\\" + name;
-                if (!fs.IsLink(path) && FolderExists(fs, path)) paths.push_back(path);
+                if (IsRealFolder(fs, path)) paths.push_back(path);
             }
         } catch (const FileError&) {
+            // Not listed now: it waits for the next start.
         }
         return paths;
     };
-    if (!FolderExists(fs, root)) return;
-    for (const std::string& account : folders(root))
+    for (const std::string& account : folders(root)) {
         for (const std::string& shard : folders(account)) {
             // A safety copy aside is settled with the character's own.
             std::vector<std::string> characters;
@@ -362,11 +498,19 @@ void SettleRestores(FileSystem& fs, const std::string& appFolder) {
             }
             for (const std::string& character : characters) {
                 try {
-                    Settle(fs, character);
-                } catch (const FileError&) {
+                    const std::vector<KeptCopy> kept = Settle(fs, character);
+                    report.leftAsSaved.insert(report.leftAsSaved.end(), kept.begin(), kept.end());
+                } catch (const RollbackFailed& e) {
+                    report.waiting.insert(report.waiting.end(), e.Kept().begin(), e.Kept().end());
                 }
             }
+            PruneUp(fs, root, shard);
         }
+        PruneUp(fs, root, account);
+    }
+    PruneUp(fs, root, root);
+    // The trash of a settled copy that could not be removed at once.
+    if (FolderOrLinkAt(fs, staging)) RemoveTreeQuietly(fs, staging);
 }
 
 } // namespace telk

@@ -4,6 +4,9 @@
 
 #include "store/Transfer.h"
 
+#include <algorithm>
+
+#include "platform/PathText.h"
 #include "store/FileRoutines.h"
 #include "store/FolderTree.h"
 #include "store/Restore.h"
@@ -25,21 +28,30 @@ struct SlotPaths {
 
 // What a finished back-up leaves: DATA.INI, written last, and the four files.
 bool IsCompleteSlot(FileSystem& fs, const std::string& folder) {
-    return FileExists(fs, folder + "\\" + kSlotDataFile) && CharFilesExist(fs, folder + "\\");
+    std::vector<std::string> files;
+    try {
+        files = FilesIn(fs, folder + "\\");
+    } catch (const FileError&) {
+        return false; // nothing proves it complete
+    }
+    return Holds(files, kSlotDataFile) &&
+           std::all_of(kCharFiles.begin(), kCharFiles.end(), [&](const char* name) { return Holds(files, name); });
 }
 
 bool HoldsAnyCharFile(FileSystem& fs, const std::string& folder) {
-    for (const char* name : kCharFiles)
-        if (FileExists(fs, folder + "\\" + name)) return true;
-    return FileExists(fs, folder + "\\" + kOptionalCharFile);
+    const std::vector<std::string> files = FilesIn(fs, folder + "\\");
+    return Holds(files, kOptionalCharFile) ||
+           std::any_of(kCharFiles.begin(), kCharFiles.end(), [&](const char* name) { return Holds(files, name); });
 }
 
 // Decides from what the folders hold, never from which of them exist: a
 // slot that a failed start made anew must not pass for a finished swap.
 // Throws FileError when a step fails; everything is then still there.
+// A link counts as there even when its target is gone, and is only ever
+// renamed or removed as itself.
 void RepairSlot(FileSystem& fs, const SlotPaths& p) {
-    if (FolderExists(fs, p.retired)) {
-        if (!FolderExists(fs, p.slot)) {
+    if (FolderOrLinkAt(fs, p.retired)) {
+        if (!FolderOrLinkAt(fs, p.slot)) {
             fs.Rename(p.retired, p.slot); // cut off between the renames
         } else if (IsCompleteSlot(fs, p.slot)) {
             RemoveTree(fs, p.retired); // the swap was done; only the clean-up is missing
@@ -51,7 +63,7 @@ void RepairSlot(FileSystem& fs, const SlotPaths& p) {
         }
         // Otherwise nothing tells which is the truth: both stay.
     }
-    if (FolderExists(fs, p.staging)) RemoveTree(fs, p.staging); // the slot or its old self holds the truth
+    if (FolderOrLinkAt(fs, p.staging)) RemoveTree(fs, p.staging); // the slot or its old self holds the truth
 }
 
 // The new slot gets everything the slot holds that this back-up does not
@@ -109,44 +121,57 @@ void SwapIn(FileSystem& fs, const SlotPaths& p, bool slotExists) {
 RollbackFailed::RollbackFailed(const FileError& cause, std::vector<KeptCopy> kept)
     : FileError(cause), kept_(std::move(kept)) {}
 
-void BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& charFolder,
-                  const std::string& slotFolder, const std::string& dateLine, const std::string& name) {
+LinkedSlot::LinkedSlot(const std::string& slot) : FileError("back up", slot, "", 0, FileCause::Other) {}
+
+std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& appFolder,
+                                   const std::string& charFolder, const std::string& slotFolder,
+                                   const std::string& dateLine, const std::string& name) {
     const SlotPaths p(slotFolder);
     // Left over when an earlier back-up in this run could not clean up; a
     // slot whose old self cannot be put back is not backed up into.
     RepairSlot(fs, p);
     // Still there when nothing told which folder is the truth: putting it
     // back fails while the slot stands in the way, and says why.
-    if (FolderExists(fs, p.retired)) fs.Rename(p.retired, p.slot);
+    if (FolderOrLinkAt(fs, p.retired)) fs.Rename(p.retired, p.slot);
+    // The swap renames the slot folder: a link would become a plain folder
+    // and stop reaching where the player pointed it.
+    if (fs.IsLink(p.slot)) throw LinkedSlot(p.slot);
+    // Half a restore would be backed up as a set.
+    std::vector<KeptCopy> leftAsSaved = SettlePendingRestore(fs, appFolder, charFolder);
 
     std::vector<std::string> incoming(kCharFiles.begin(), kCharFiles.end());
-    if (FileExists(fs, charFolder + kOptionalCharFile)) incoming.push_back(kOptionalCharFile);
+    if (Holds(FilesIn(fs, charFolder), kOptionalCharFile)) incoming.push_back(kOptionalCharFile);
     // A slot folder removed behind the program's back is simply made anew,
     // and so is the store around it.
     const bool slotExists = FolderExists(fs, p.slot);
-    const std::string store = p.slot.substr(0, p.slot.find_last_of('\\'));
-    if (!slotExists && !FolderExists(fs, store))
-        fs.CreateFolder(store.substr(0, store.find_last_of('\\') + 1) + kStoreFolderName); // as the start names it
+    const std::string store = appFolder + kStoreFolderName;
+    if (!slotExists && !FolderExists(fs, store)) fs.CreateFolder(store);
 
     BuildStaging(fs, p, charFolder, incoming, EncodeValues(codec, {dateLine, name}));
     SwapIn(fs, p, slotExists);
     // The new slot is in place: the back-up has succeeded even if the old
     // folder cannot go now; start-up repair removes it.
     if (slotExists) RemoveTreeQuietly(fs, p.retired);
+    return leftAsSaved;
 }
 
 bool SlotAwaitsRepair(FileSystem& fs, const std::string& slotFolder) {
-    return FolderExists(fs, SlotPaths(slotFolder).retired);
+    return FolderOrLinkAt(fs, SlotPaths(slotFolder).retired);
 }
 
-void RepairSlotStore(FileSystem& fs, const std::string& appFolder) {
+RepairReport RepairSlotStore(FileSystem& fs, const std::string& appFolder) {
+    RepairReport report;
     for (int slot = 0; slot < kSlotCount; ++slot) {
+        const SlotPaths p(SlotFolderPath(appFolder, slot));
         try {
-            RepairSlot(fs, SlotPaths(SlotFolderPath(appFolder, slot)));
+            RepairSlot(fs, p);
         } catch (const FileError&) {
+            // Told below: the old slot is still there.
         }
+        if (FolderOrLinkAt(fs, p.retired)) report.waiting.push_back({p.slot, p.retired});
     }
-    SettleRestores(fs, appFolder);
+    SettleRestores(fs, appFolder, report);
+    return report;
 }
 
 } // namespace telk

@@ -21,18 +21,20 @@ inline constexpr const char* kRetiredSuffix = ".old";
 // beside a character's safety folder, for the copy it replaces.
 inline constexpr const char* kIncomingSuffix = ".telk-new";
 inline constexpr const char* kBackupSuffix = ".telk-old";
-// In the slot store: the character's files as the last restore into it
-// found them, under <account>\<shard>\<character>. Older copies of the
-// program look at the slot folders 0 to 4 only.
-inline constexpr const char* kSafetyFolderName = "BeforeRestore";
-// In a character's safety folder while a restore changes the character.
-inline constexpr const char* kJournalName = "restore.journal";
 
-// A file that a failed transfer could not put back, and where its
-// previous contents wait.
+// A file that a failed transfer could not put back, or that the repair
+// left as the client saved it, and where its previous contents wait
+// (empty: it was not there before).
 struct KeptCopy {
     std::string file;
     std::string copy;
+};
+
+// A slot folder that is a link: a back-up would have to rename it, and
+// the link would stop being one. Nothing has changed.
+class LinkedSlot : public FileError {
+public:
+    explicit LinkedSlot(const std::string& slot);
 };
 
 // The failure, and what could not be undone after it.
@@ -45,30 +47,29 @@ private:
     std::vector<KeptCopy> kept_;
 };
 
-// Copies the four character files (and "uo.cfg" when charFolder holds one)
-// into slotFolder, with a DATA.INI of dateLine and name. Both folders end
-// in "\". Throws FileError, naming the file that failed; the slot is then
-// as it was, or RollbackFailed says where it waits.
-void BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& charFolder,
-                  const std::string& slotFolder, const std::string& dateLine, const std::string& name);
+// Copies the four character files (and "uo.cfg" when charFolder lists one)
+// into slotFolder, with a DATA.INI of dateLine and name. A restore into
+// the character that has not ended is settled first. The folders end in
+// "\". Answers the files that settling left as the client saved them.
+// Throws FileError, naming the file that failed; the slot is then as it
+// was, or RollbackFailed says where what could not be settled waits;
+// LinkedSlot before anything changes.
+std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& appFolder,
+                                   const std::string& charFolder, const std::string& slotFolder,
+                                   const std::string& dateLine, const std::string& name);
 
-// Keeps the character's current files in its safety folder, then copies
-// the four character files (and "uo.cfg" when the slot holds one) from
-// slotFolder into charFolder. Throws FileError, naming the file that
-// failed; the character folder is then as it was, or RollbackFailed says
-// which files wait where. appFolder ends in "\".
-void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
-                     const std::string& charFolder);
-
-// The safety folder of a character folder: AppFolder + "SETTINGS\" +
-// kSafetyFolderName + "\<account>\<shard>\<character>", no trailing "\".
-std::string SafetyFolderPath(const std::string& appFolder, const std::string& charFolder);
+// What the start could not settle, and what it settled otherwise than
+// the crashed run meant.
+struct RepairReport {
+    std::vector<KeptCopy> waiting;     // still as the crash left it
+    std::vector<KeptCopy> leftAsSaved; // changed since; kept, not put back
+};
 
 // At start-up, before missing slot folders are made: settles every slot
 // swap and every restore that a crash cut off, and removes unfinished
 // staging folders. Never throws; what it cannot settle now waits intact
-// for the next start.
-void RepairSlotStore(FileSystem& fs, const std::string& appFolder);
+// for the next start, and the report says where.
+RepairReport RepairSlotStore(FileSystem& fs, const std::string& appFolder);
 
 // Whether a missing slot folder may be made anew: not while its previous
 // contents wait to be put back.

@@ -16,10 +16,44 @@ std::string FileFailureText(const FileError& error) {
     return text;
 }
 
+namespace {
+
+// The file, then where its previous contents are.
+std::string KeptLines(const KeptCopy& kept) {
+    if (kept.copy.empty()) return "\r\n" + kept.file + "\r\n（前は無かったファイルです）";
+    return "\r\n" + kept.file + "\r\n前の中身はここに残ってます\r\n" + kept.copy;
+}
+
+} // namespace
+
 std::string RollbackFailureText(const RollbackFailed& error) {
     std::string text = FileFailureText(error);
-    for (const KeptCopy& kept : error.Kept())
-        text += "\r\n元に戻せなかったっす…\r\n" + kept.file + "\r\n前の中身はここに残ってます\r\n" + kept.copy;
+    for (const KeptCopy& kept : error.Kept()) text += "\r\n元に戻せなかったっす…" + KeptLines(kept);
+    return text;
+}
+
+std::string LinkedSlotText(const LinkedSlot& error) {
+    return "スロットのフォルダがリンクになってるっす\r\n" + error.Path() +
+           "\r\nリンクの先を消しちゃわないように、ここにはバックアップしません\r\n"
+           "ふつうのフォルダに戻すか、Settingsフォルダごとリンクしてね";
+}
+
+std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved) {
+    if (leftAsSaved.empty()) return {};
+    std::string text = "途中だったリストアを元に戻したけど\r\nＵＯが保存したファイルはそのままにしました";
+    for (const KeptCopy& kept : leftAsSaved) text += KeptLines(kept);
+    return text;
+}
+
+std::string RepairReportText(const RepairReport& report) {
+    std::string text;
+    if (!report.waiting.empty()) {
+        text = "途中で止まった作業を片付けきれなかったっす…";
+        for (const KeptCopy& kept : report.waiting) text += KeptLines(kept);
+        text += "\r\n次に起動したときにもう一回やってみるね";
+    }
+    const std::string saved = LeftAsSavedText(report.leftAsSaved);
+    if (!saved.empty()) text += (text.empty() ? "" : "\r\n\r\n") + saved;
     return text;
 }
 

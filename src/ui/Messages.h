@@ -30,4 +30,15 @@ inline constexpr const char* kNoCharacterText = "キャラが選ばれてない�
 // where its previous contents wait.
 std::string RollbackFailureText(const RollbackFailed& error);
 
+// A back-up refused before anything changed, because the slot folder is a link.
+std::string LinkedSlotText(const LinkedSlot& error);
+
+// Files that settling an unfinished restore left as the client saved them,
+// with where their previous contents are; empty when there are none.
+std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved);
+
+// What the start could not settle and what it left as the client saved
+// it, told once; empty when everything was settled.
+std::string RepairReportText(const RepairReport& report);
+
 } // namespace telk::ui

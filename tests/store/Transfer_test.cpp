@@ -3,7 +3,9 @@
 // then every pair of them, then the process is stopped at each one; after
 // each run every file of the player's must still exist somewhere, and
 // after the next start's repair both folders must be byte for byte as
-// before or as after, with nothing temporary left.
+// before or as after, with nothing temporary left. Crashes are also
+// followed by what may happen before the next start: the install not
+// reachable, the client saving a file, a slot file removed by hand.
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -17,6 +19,9 @@
 
 #include "FolderSnapshot.h"
 #include "platform/FileError.h"
+#include "store/FileRoutines.h"
+#include "store/Restore.h"
+#include "store/RestoreJournal.h"
 #include "store/SlotStore.h"
 #include "store/TextValues.h"
 #include "store/Transfer.h"
@@ -32,7 +37,6 @@ using Mode = test::FaultyFileSystem::Mode;
 // A runaway loop would mean an operation that never completes.
 constexpr int kMaxOperations = 300;
 const char* const kCharRel = "UO\\DESKTOP\\acct\\shard\\Name";
-const char* const kSafetyRel = "Settings\\BeforeRestore\\acct\\shard\\Name";
 const char* const kDate = "12-07-2026";
 const char* const kName = "狩り用, メイン";
 const std::vector<std::string> kFiles = {"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul", "uo.cfg"};
@@ -43,11 +47,20 @@ struct Tally {
     int lost = 0;
 };
 
+// What happens between a crash and the next start.
+enum class Between { Nothing, Unreachable, ClientSaves, SlotFileGone };
+const char* const kClientSave = "saved by the client after the crash";
+
 class TransferTest : public ::testing::Test {
 protected:
     Snapshot Store() const { return test::FolderSnapshot(dir.Native("Settings")); }
     Snapshot Char() const { return test::FolderSnapshot(dir.Native(kCharRel)); }
-    Snapshot Safety() const { return test::FolderSnapshot(dir.Native(kSafetyRel)); }
+    // Less the note that names the character folder.
+    Snapshot Safety() const {
+        Snapshot safety = test::FolderSnapshot(dir.Native(safetyRel));
+        safety.erase(kSafetyNoteName);
+        return safety;
+    }
     // The slot store with the safety copies, and the character folder: what
     // must be as before or after.
     Snapshot World() const {
@@ -76,7 +89,7 @@ protected:
             if (withUoCfg || name != "uo.cfg") dir.WriteBytes(std::string(kCharRel) + "\\" + name, "client " + name);
     }
 
-    void BackUp(FileSystem& fileSystem) { BackUpToSlot(fileSystem, *codec, charFolder, slotFolder, kDate, kName); }
+    void BackUp(FileSystem& fileSystem) { BackUpToSlot(fileSystem, *codec, app, charFolder, slotFolder, kDate, kName); }
     void Restore(FileSystem& fileSystem) { RestoreFromSlot(fileSystem, app, slotFolder, charFolder); }
 
     // The files of state that are nowhere in the store or the character
@@ -101,9 +114,11 @@ protected:
         return static_cast<int>(missing.size());
     }
 
-    // One run of run under the faults that arm() sets; then the next start.
+    // One run of run under the faults that arm() sets; then what happens
+    // before the next start, and the next start.
     void RunOnce(const std::function<void()>& setUp, const std::function<void(FileSystem&)>& run,
-                 const std::function<void()>& arm, const Snapshot& before, const Snapshot& after, Tally& tally) {
+                 const std::function<void()>& arm, const Snapshot& before, const Snapshot& after, Between between,
+                 Tally& tally) {
         setUp();
         arm();
         bool threw = false;
@@ -116,49 +131,100 @@ protected:
         SCOPED_TRACE(faulty.FiredAt());
         ++tally.runs;
         tally.lost += LostFiles(before, after);
-        RepairSlotStore(*real, app);
-        const Snapshot now = World();
-        if (threw) {
-            EXPECT_EQ(now, before);
-        } else {
-            EXPECT_TRUE(now == before || now == after) << "neither before nor after";
+        const std::string charFile = std::string(kCharRel) + "\\desktop.uos";
+        const bool pending = dir.IsFile(safetyRel + "\\" + kJournalName);
+        if (between == Between::Unreachable) {
+            // While the install is away, everything of the restore waits as it is.
+            auto waiting = [&] {
+                Snapshot tree = test::FolderSnapshot(dir.Native("Settings\\BeforeRestore"));
+                std::erase_if(tree, [](const auto& entry) { return entry.first.ends_with(".telk-new"); });
+                return tree;
+            };
+            const Snapshot crashed = waiting();
+            std::filesystem::rename(dir.Native("UO"), dir.Native("UO.away"));
+            const RepairReport report = RepairSlotStore(*real, app);
+            std::filesystem::rename(dir.Native("UO.away"), dir.Native("UO"));
+            if (pending) {
+                EXPECT_EQ(waiting(), crashed);
+                EXPECT_FALSE(report.waiting.empty());
+            }
         }
-        if (!faulty.Fired()) {
-            EXPECT_EQ(now, after);
+        const bool saves = between == Between::ClientSaves && dir.IsFile(charFile);
+        if (saves) dir.WriteBytes(charFile, kClientSave);
+        if (between == Between::SlotFileGone) std::filesystem::remove(dir.Native("Settings\\2\\uo.cfg"));
+        const RepairReport report = RepairSlotStore(*real, app);
+        const Snapshot now = World();
+        EXPECT_TRUE(report.waiting.empty());
+        if (between == Between::Nothing || between == Between::Unreachable) {
+            EXPECT_TRUE(report.leftAsSaved.empty());
+            if (threw) {
+                EXPECT_EQ(now, before);
+            } else {
+                EXPECT_TRUE(now == before || now == after) << "neither before nor after";
+            }
+            if (!faulty.Fired()) {
+                EXPECT_EQ(now, after);
+            }
+        } else {
+            // The client's save stays; every other file of the character's
+            // is somewhere, and so is what a kept file replaced.
+            if (saves) {
+                EXPECT_EQ(dir.ReadBytes(charFile), kClientSave);
+            }
+            Snapshot character;
+            for (const auto& [rel, bytes] : before)
+                if (rel.starts_with("char/") && !(saves && rel == "char/desktop.uos")) character[rel] = bytes;
+            for (const std::string& rel : Missing(character)) ADD_FAILURE() << "lost " << rel;
+            for (const std::string& name : dir.Names(kCharRel)) {
+                if (!before.count("char/" + name)) {
+                    EXPECT_EQ(name.find(".telk-"), std::string::npos) << name;
+                }
+            }
+            for (const KeptCopy& kept : report.leftAsSaved) EXPECT_TRUE(dir.IsFile(StoreRel(kept.copy))) << kept.copy;
         }
         for (const char* journal : {kJournalName, "restore.journal.telk-new"})
-            EXPECT_FALSE(dir.IsFile(std::string(kSafetyRel) + "\\" + journal));
+            EXPECT_FALSE(dir.IsFile(safetyRel + "\\" + journal));
         EXPECT_FALSE(dir.IsFolder("Settings\\BeforeRestore.new"));
     }
 
     // Single faults in both modes, every pair of faults, a crash at each
-    // operation; prints the figures.
+    // operation (for a restore followed by each of the Between cases);
+    // prints the figures.
     void ExpectAllOrNothing(const char* direction, const std::function<void()>& setUp,
-                            const std::function<void(FileSystem&)>& run) {
+                            const std::function<void(FileSystem&)>& run, bool restore = false) {
         setUp();
         const Snapshot before = World();
         run(*real);
         const Snapshot after = World();
 
-        Tally single, pairs, crashes;
+        Tally single, pairs;
         for (Mode mode : {Mode::Clean, Mode::HalfDone}) {
             for (int n = 1; n < kMaxOperations; ++n) {
-                RunOnce(setUp, run, [&] { faulty.FailNth(n, mode); }, before, after, single);
+                RunOnce(setUp, run, [&] { faulty.FailNth(n, mode); }, before, after, Between::Nothing, single);
                 if (!faulty.Fired() || HasFailure()) break;
                 int count = faulty.Count();
                 for (int m = n + 1; m <= count + 1 && mode == Mode::Clean && !HasFailure(); ++m) {
-                    RunOnce(setUp, run, [&] { faulty.FailAt({n, m}); }, before, after, pairs);
+                    RunOnce(setUp, run, [&] { faulty.FailAt({n, m}); }, before, after, Between::Nothing, pairs);
                     count = std::max(count, faulty.Count());
                 }
             }
         }
-        for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
-            RunOnce(setUp, run, [&] { faulty.CrashAtNth(n); }, before, after, crashes);
-            if (!faulty.Fired()) break;
-        }
         std::cout << direction << ": single faults " << single.runs << " runs, " << single.lost
-                  << " files lost; fault pairs " << pairs.runs << " runs, " << pairs.lost << " lost; crashes "
-                  << crashes.runs << " runs, " << crashes.lost << " lost\n";
+                  << " files lost; fault pairs " << pairs.runs << " runs, " << pairs.lost << " lost";
+        const std::pair<Between, const char*> kinds[] = {{Between::Nothing, "crashes"},
+                                                         {Between::Unreachable, "then the install away"},
+                                                         {Between::ClientSaves, "then the client saves"},
+                                                         {Between::SlotFileGone, "then a slot file removed"}};
+        for (const auto& [between, what] : kinds) {
+            if (!restore && between != Between::Nothing) break;
+            Tally crashes;
+            for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
+                RunOnce(setUp, run, [&] { faulty.CrashAtNth(n); }, before, after, between, crashes);
+                if (!faulty.Fired()) break;
+            }
+            std::cout << "; " << what << " " << crashes.runs << " runs, " << crashes.lost << " lost";
+        }
+        std::cout << "\n";
         EXPECT_GE(single.runs, 20);
     }
 
@@ -169,6 +235,9 @@ protected:
     std::string app = dir.Win() + "\\";
     std::string slotFolder = SlotFolderPath(app, 2);
     std::string charFolder = dir.Win(kCharRel) + "\\";
+    // As the native helpers name it: below "Settings", as it is made.
+    std::string StoreRel(const std::string& path) const { return "Settings" + path.substr(app.size() + 8); }
+    std::string safetyRel = StoreRel(SafetyFolderPath(app, charFolder));
 };
 
 TEST_F(TransferTest, BackUpReplacesTheFilesAndKeepsWhatItDoesNotReplace) {
@@ -225,15 +294,32 @@ TEST_F(TransferTest, BackUpIsAllOrNothing) {
 }
 
 TEST_F(TransferTest, RestoreIsAllOrNothing) {
-    // One target missing, so both the replace and the plain rename run.
-    ExpectAllOrNothing("restore", [&] {
-        Reset();
-        FillSlot2();
-        FillChar(true);
-        std::filesystem::remove(dir.Native(std::string(kCharRel) + "\\skillgrp.mul"));
-        dir.WriteBytes(std::string(kCharRel) + "\\other.txt", "not ours");
-        dir.WriteBytes(std::string(kSafetyRel) + "\\desktop.uos", "an earlier restore's");
-    }, [&](FileSystem& fs) { Restore(fs); });
+    struct Case {
+        const char* what;
+        bool earlierSafetyCopy;
+        bool leftovers;
+    } cases[] = {
+        {"restore", true, false},
+        {"restore, no earlier safety copy", false, false},
+        {"restore over an interrupted run's leftovers", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // One target missing, so both the replace and the plain rename run.
+        ExpectAllOrNothing(c.what, [&] {
+            Reset();
+            FillSlot2();
+            FillChar(true);
+            std::filesystem::remove(dir.Native(std::string(kCharRel) + "\\skillgrp.mul"));
+            dir.WriteBytes(std::string(kCharRel) + "\\other.txt", "not ours");
+            if (c.earlierSafetyCopy) dir.WriteBytes(safetyRel + "\\desktop.uos", "an earlier restore's");
+            if (c.leftovers) {
+                dir.WriteBytes(std::string(kCharRel) + "\\desktop.uos.telk-old", "left beside its file");
+                dir.WriteBytes(std::string(kCharRel) + "\\skillgrp.mul.telk-old", "the file itself, stuck");
+                dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg.telk-new2", "a stale copy");
+            }
+        }, [&](FileSystem& fs) { Restore(fs); }, /*restore=*/true);
+    }
 }
 
 // The repair decides from what the folders hold, never from which exist.
@@ -361,11 +447,126 @@ TEST_F(TransferTest, RestoreIntoAMissingCharacterFolderFailsAndChangesNothing) {
     EXPECT_EQ(Store(), before);
 }
 
+// One safety folder a character folder, named so that Windows keeps each
+// name as written; the older layout by the last three names only.
 TEST_F(TransferTest, SafetyFoldersStayInsideTheStore) {
     const std::string root = app + "SETTINGS\\BeforeRestore\\";
-    EXPECT_EQ(SafetyFolderPath(app, "C:\\UO\\Desktop\\a\\s\\c\\"), root + "a\\s\\c");
-    EXPECT_EQ(SafetyFolderPath(app, "C:\\UO\\Desktop\\a\\..\\\\..\\"), root + "a\\_\\_");
-    EXPECT_EQ(SafetyFolderPath(app, "c\\"), root + "_\\_\\c");
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\UO\\Desktop\\a\\s\\c\\", "a\\s\\c~"},
+        {"C:\\UO\\Desktop\\a\\..\\\\..\\", "a\\_\\_~"},
+        {"c\\", "_\\_\\c~"},
+        {"C:\\UO\\Desktop\\trail \\s\\Name.\\", "trail_\\s\\Name_~"},
+        {"C:\\UO\\Desktop\\a\\CON\\com1.txt\\", "a\\_CON\\_com1.txt~"},
+        {"C:\\UO\\Desktop\\a\\s\\c<>|\\", "a\\s\\c___~"},
+    };
+    for (const auto& [folder, names] : cases) {
+        const std::string safety = SafetyFolderPath(app, folder);
+        EXPECT_EQ(safety.substr(0, root.size() + std::string(names).size()), root + names) << folder;
+        EXPECT_EQ(safety.size(), root.size() + std::string(names).size() + 8) << safety;
+    }
+    EXPECT_EQ(SafetyFolderPath(app, "C:\\UO\\DESKTOP\\a\\s\\c"), SafetyFolderPath(app, "c:\\uo\\Desktop\\\\a\\s\\c\\"));
+    EXPECT_NE(SafetyFolderPath(app, "C:\\UO\\Desktop\\a\\s\\c\\"), SafetyFolderPath(app, "C:\\UO3D\\Desktop\\a\\s\\c\\"));
+    EXPECT_EQ(LegacySafetyFolderPath(app, "C:\\UO\\Desktop\\a\\..\\c\\"), root + "a\\_\\c");
+}
+
+// A 2D and a 3D install with the same names: each character keeps its own
+// safety copy, and one's unfinished restore neither blocks nor steers the
+// other's.
+TEST_F(TransferTest, TwoInstallsWithTheSameNamesShareNothing) {
+    const std::string other = "UO3D\\DESKTOP\\acct\\shard\\Name";
+    const std::string otherFolder = dir.Win(other) + "\\";
+    const std::string otherSafety = StoreRel(SafetyFolderPath(app, otherFolder));
+    auto setUp = [&] {
+        Reset();
+        std::filesystem::remove_all(dir.Native("UO3D"));
+        FillSlot2();
+        FillChar(true);
+        for (const std::string& name : kFiles) dir.WriteBytes(other + "\\" + name, "3d " + name);
+    };
+    setUp();
+    faulty.FailNth(0);
+    Restore(faulty);
+    const int secondReplace = static_cast<int>(std::find_if(faulty.Log().begin(), faulty.Log().end(), [&](const std::string& l) {
+                                                    return l.starts_with("ReplaceFile " + charFolder + "desktop.uos");
+                                                }) - faulty.Log().begin()) + 1;
+    setUp();
+    const Snapshot before = Char();
+    faulty.CrashAtNth(secondReplace);
+    EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
+    RestoreFromSlot(*real, app, slotFolder, otherFolder);
+    EXPECT_TRUE(dir.IsFile(safetyRel + "\\" + kJournalName)); // the 2D restore still waits
+    for (const std::string& name : kFiles) {
+        EXPECT_EQ(dir.ReadBytes(otherSafety + "\\" + name), "3d " + name);
+        EXPECT_EQ(dir.ReadBytes(safetyRel + "\\" + name), "client " + name);
+    }
+    EXPECT_EQ(dir.ReadBytes(otherSafety + "\\" + kSafetyNoteName), SafetyNote(otherFolder));
+    EXPECT_EQ(dir.ReadBytes(safetyRel + "\\" + kSafetyNoteName), SafetyNote(charFolder));
+    const RepairReport report = RepairSlotStore(*real, app);
+    EXPECT_TRUE(report.waiting.empty() && report.leftAsSaved.empty());
+    EXPECT_EQ(Char(), before);
+    EXPECT_FALSE(dir.IsFolder(safetyRel)); // it had none before
+    EXPECT_TRUE(dir.IsFolder(otherSafety));
+}
+
+// Copies of the program before the whole-path key left their journals and
+// safety copies under the last three names; they are settled, and kept.
+TEST_F(TransferTest, ASafetyFolderOfTheOlderLayoutIsSettledAndKept) {
+    const std::string legacy = StoreRel(LegacySafetyFolderPath(app, charFolder));
+    for (const bool ours : {true, false}) {
+        SCOPED_TRACE(ours ? "its journal names this character" : "another install's");
+        Reset();
+        std::filesystem::remove_all(dir.Native("UO3D"));
+        FillSlot2();
+        FillChar(true);
+        // Cut off after the first file was replaced.
+        const std::string crashed = ours ? std::string(kCharRel) : "UO3D\\DESKTOP\\acct\\shard\\Name";
+        for (const std::string& name : kFiles) {
+            dir.WriteBytes(crashed + "\\" + name, "client " + name);
+            dir.WriteBytes(legacy + "\\" + name, "client " + name);
+        }
+        dir.WriteBytes(legacy + ".telk-old\\desktop.uos", "an earlier restore's");
+        dir.WriteBytes(crashed + "\\chardata.mul.telk-old", "client chardata.mul");
+        dir.WriteBytes(crashed + "\\chardata.mul", "slot chardata.mul");
+        Journal journal;
+        journal.state = kRestoring;
+        journal.charFolder = dir.Win(crashed) + "\\";
+        journal.slotFolder = slotFolder;
+        for (const std::string& name : kFiles) journal.items.push_back({name, true});
+        dir.WriteBytes(legacy + "\\" + kJournalName, EncodeJournal(journal));
+        Restore(*real); // the older restore first, when it is this character's
+        EXPECT_EQ(Safety().at("chardata.mul"), "client chardata.mul");
+        EXPECT_EQ(dir.IsFile(legacy + "\\" + kJournalName), !ours);
+        EXPECT_TRUE(RepairSlotStore(*real, app).waiting.empty());
+        EXPECT_EQ(dir.ReadBytes(crashed + "\\chardata.mul"), ours ? "slot chardata.mul" : "client chardata.mul");
+        EXPECT_EQ(test::FolderSnapshot(dir.Native(legacy)), (Snapshot{{"desktop.uos", "an earlier restore's"}}));
+        EXPECT_FALSE(dir.IsFolder(legacy + ".telk-old"));
+    }
+}
+
+// Whether a file is there comes from the listing: one the client holds
+// fails the transfer with the running-client hint, naming the file, and
+// changes nothing; it is never "missing" or skipped.
+TEST_F(TransferTest, AHeldFileFailsTheTransferByName) {
+    const std::pair<bool, std::string> cases[] = {
+        {false, "uo.cfg"}, {false, "chardata.mul"}, {true, "uo.cfg"}, {true, "macros.txt"}};
+    for (const auto& [restore, name] : cases) {
+        SCOPED_TRACE((restore ? "restore, held slot file " : "back-up, held ") + name);
+        Reset();
+        FillSlot2();
+        FillChar(true);
+        const Snapshot before = World();
+        test::FaultyFileSystem holding(*real);
+        holding.Hold((restore ? slotFolder : charFolder) + name);
+        EXPECT_TRUE(CharFilesExist(holding, restore ? slotFolder : charFolder));
+        try {
+            restore ? Restore(holding) : BackUp(holding);
+            ADD_FAILURE() << "no failure";
+        } catch (const FileError& e) {
+            EXPECT_TRUE(e.HeldOpen());
+            EXPECT_TRUE(e.Path().ends_with(name)) << e.Path();
+        }
+        EXPECT_EQ(World(), before);
+    }
 }
 
 // Neither removing nor copying a slot's folders ever follows a link.
@@ -383,6 +584,25 @@ TEST_F(TransferTest, LinksInASlotAreCopiedAndRemovedAsThemselves) {
     EXPECT_EQ(std::filesystem::read_symlink(dir.Native("Settings/2/linked")), dir.Native("outside"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Native("Settings/2/extra/loop")));
     EXPECT_FALSE(dir.IsFolder("Settings\\2.old"));
+    EXPECT_EQ(test::FolderSnapshot(dir.Native("outside")), outside);
+
+    // A slot folder that is a link is refused before anything changes, and
+    // one that an older copy of the program renamed aside goes back.
+    std::filesystem::remove_all(dir.Native("Settings/2"));
+    std::filesystem::create_directory_symlink(dir.Native("outside"), dir.Native("Settings/2"));
+    EXPECT_THROW(BackUp(*real), LinkedSlot);
+    std::filesystem::rename(dir.Native("Settings/2"), dir.Native("Settings/2.old"));
+    EXPECT_TRUE(SlotAwaitsRepair(*real, slotFolder));
+    EXPECT_TRUE(RepairSlotStore(*real, app).waiting.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Native("Settings/2")));
+    EXPECT_EQ(test::FolderSnapshot(dir.Native("outside")), outside);
+    // A dangling link left aside beside a complete slot goes as itself.
+    std::filesystem::remove(dir.Native("Settings/2"));
+    FillSlot2();
+    dir.WriteBytes("Settings\\2\\DATA.INI", "01-02-2026\r\nmain\r\n");
+    std::filesystem::create_directory_symlink(dir.Native("gone"), dir.Native("Settings/2.old"));
+    BackUp(*real);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.Native("Settings/2.old")));
     EXPECT_EQ(test::FolderSnapshot(dir.Native("outside")), outside);
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/FileError.h"
+#include "platform/PathText.h"
 
 namespace telk::test {
 
@@ -63,9 +64,13 @@ void FaultyFileSystem::Fail(const char* operation, const std::string& path) {
     throw FileError(operation, path, "simulated failure", CodeOf(cause_), cause_);
 }
 
+void FaultyFileSystem::ThrowIfHeld(const char* operation, const std::string& path) const {
+    if (Holds(held_, path)) throw FileError(operation, path, "held by another program", 32, FileCause::HeldOpen);
+}
+
 bool FaultyFileSystem::CanOpenForReading(const std::string& path) {
     ThrowIfCrashed();
-    return real_.CanOpenForReading(path);
+    return !Holds(held_, path) && real_.CanOpenForReading(path);
 }
 
 bool FaultyFileSystem::CanEnterFolder(const std::string& path) {
@@ -104,6 +109,8 @@ void FaultyFileSystem::RemoveFolder(const std::string& path) {
 }
 
 void FaultyFileSystem::CopyFile(const std::string& from, const std::string& to) {
+    ThrowIfHeld("CopyFile", from);
+    ThrowIfHeld("CopyFile", to);
     if (Hit("CopyFile", from + " -> " + to)) {
         if (mode_ == Mode::HalfDone) {
             const std::string bytes = real_.ReadFile(from);
@@ -115,16 +122,19 @@ void FaultyFileSystem::CopyFile(const std::string& from, const std::string& to) 
 }
 
 void FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
+    ThrowIfHeld("Rename", from);
     if (Hit("Rename", from + " -> " + to)) Fail("Rename", from);
     real_.Rename(from, to);
 }
 
 void FaultyFileSystem::RemoveFile(const std::string& path) {
+    ThrowIfHeld("RemoveFile", path);
     if (Hit("RemoveFile", path)) Fail("RemoveFile", path);
     real_.RemoveFile(path);
 }
 
 void FaultyFileSystem::CheckReplaceable(const std::string& path) {
+    ThrowIfHeld("CheckReplaceable", path);
     if (Hit("CheckReplaceable", path)) Fail("CheckReplaceable", path);
     real_.CheckReplaceable(path);
 }
@@ -133,6 +143,7 @@ void FaultyFileSystem::CheckReplaceable(const std::string& path) {
 // replacement in: the target already under the backup name.
 void FaultyFileSystem::ReplaceFile(const std::string& target, const std::string& replacement,
                                    const std::string& backup) {
+    ThrowIfHeld("ReplaceFile", target);
     if (Hit("ReplaceFile", target)) {
         if (mode_ == Mode::HalfDone) real_.Rename(target, backup);
         Fail("ReplaceFile", target);
@@ -141,6 +152,7 @@ void FaultyFileSystem::ReplaceFile(const std::string& target, const std::string&
 }
 
 std::string FaultyFileSystem::ReadFile(const std::string& path) {
+    ThrowIfHeld("ReadFile", path);
     if (Hit("ReadFile", path)) Fail("ReadFile", path);
     return real_.ReadFile(path);
 }

@@ -37,6 +37,9 @@ public:
     void RedirectWrites(VirtualStoreLayout layout) { virtualStore_ = std::move(layout); }
     // Why the chosen operations fail from now on; a held file at first.
     void FailWith(FileCause cause) { cause_ = cause; }
+    // From now on the file is held as a running client holds it, without
+    // sharing: it lists, but every open of it fails (HeldOpen).
+    void Hold(std::string path) { held_.push_back(std::move(path)); }
     // The n-th counted operation and everything after it throw SimulatedCrash.
     void CrashAtNth(int n);
     // Counted operations since construction or the last FailAt/CrashAtNth.
@@ -75,6 +78,7 @@ private:
     bool Hit(const char* operation, const std::string& path);
     [[noreturn]] void Fail(const char* operation, const std::string& path);
     void ThrowIfCrashed() const;
+    void ThrowIfHeld(const char* operation, const std::string& path) const;
 
     FileSystem& real_;
     int count_ = 0;
@@ -85,6 +89,7 @@ private:
     FileCause cause_ = FileCause::HeldOpen;
     std::optional<VirtualStoreLayout> virtualStore_;
     std::vector<std::string> log_;
+    std::vector<std::string> held_;
 };
 
 } // namespace telk::test

@@ -8,6 +8,7 @@
 #include "store/FileRoutines.h"
 #include "store/Settings.h"
 #include "store/SlotStore.h"
+#include "store/Restore.h"
 #include "store/Transfer.h"
 #include "ui/Messages.h"
 #include "ui/launch/FormRunUO.h"
@@ -168,13 +169,23 @@ int FormMain::ChosenSlot() const {
 }
 
 // The chosen slot becomes SlotFolder; then the question, then the test
-// that the source holds the files. Answers the slot, or -1 to stop.
+// that the source holds the files. A restore into the character that did
+// not end is settled before the test looks. Answers the slot, or -1 to stop.
 int FormMain::ConfirmTransfer(const std::string& question, bool fromSlot, const std::string& missingHint) {
     const int slot = ChosenSlot();
     if (slot < 0) return -1;
     ctx_.state.SlotFolder = SlotFolderPath(ctx_.state.AppFolder, slot);
     if (!Ask(question, kProgramTitle)) return -1;
-    if (!CharFilesExist(ctx_.platform.fs, fromSlot ? ctx_.state.SlotFolder : ctx_.state.CharFolder)) {
+    const bool settled =
+        Transfer([&] { return SettlePendingRestore(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.CharFolder); });
+    TellLeftAsSaved();
+    if (!settled) return -1;
+    std::optional<FileError> unlisted;
+    if (!CharFilesExist(ctx_.platform.fs, fromSlot ? ctx_.state.SlotFolder : ctx_.state.CharFolder, &unlisted)) {
+        if (unlisted) {
+            Tell(FileFailureText(*unlisted));
+            return -1;
+        }
         Tell("必要ファイルが無いです\r\n" + missingHint);
         return -1;
     }
@@ -184,10 +195,15 @@ int FormMain::ConfirmTransfer(const std::string& question, bool fromSlot, const 
 // All or nothing: a failure leaves the slot and the character folder as
 // they were, or says where what could not be put back waits; the window
 // stays usable either way.
-bool FormMain::Transfer(const std::function<void()>& transfer) {
+// Files that settling a restore left as the client saved them are told
+// after the transfer's own word.
+bool FormMain::Transfer(const std::function<std::vector<KeptCopy>()>& transfer) {
     try {
-        transfer();
+        const std::vector<KeptCopy> leftAsSaved = transfer();
+        leftAsSaved_.insert(leftAsSaved_.end(), leftAsSaved.begin(), leftAsSaved.end());
         return true;
+    } catch (const LinkedSlot& e) {
+        Tell(LinkedSlotText(e));
     } catch (const RollbackFailed& e) {
         Tell(RollbackFailureText(e));
     } catch (const FileError& e) {
@@ -203,14 +219,16 @@ void FormMain::Command4_Click() {
     const ProgramState& s = ctx_.state;
     const std::string name = Text1(slot).Text();
     // A failed back-up keeps what the user typed in the rows.
-    if (!Transfer([&] {
-            BackUpToSlot(ctx_.platform.fs, ctx_.platform.codec, s.CharFolder, s.SlotFolder,
-                         ctx_.platform.clock.Today(), name);
-        }))
-        return;
-    LoadSlotRows();
-    Tell("ばっぶあっぷ完了っす！");
-    if (!KeptInCodePage(ctx_.platform.codec, name)) Tell(kNameNotKeptText);
+    const bool done = Transfer([&] {
+        return BackUpToSlot(ctx_.platform.fs, ctx_.platform.codec, s.AppFolder, s.CharFolder, s.SlotFolder,
+                            ctx_.platform.clock.Today(), name);
+    });
+    if (done) {
+        LoadSlotRows();
+        Tell("ばっぶあっぷ完了っす！");
+        if (!KeptInCodePage(ctx_.platform.codec, name)) Tell(kNameNotKeptText);
+    }
+    TellLeftAsSaved();
 }
 
 void FormMain::Command5_Click() {
@@ -227,9 +245,17 @@ void FormMain::Command5_Click() {
         !Ask("ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？", kProgramTitle))
         return;
     const ProgramState& s = ctx_.state;
-    if (!Transfer([&] { RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder); })) return;
+    const bool done = Transfer([&] { return RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder); });
+    TellLeftAsSaved();
+    if (!done) return;
     SetEnabled(false);
     ctx_.windows.Load<FormRunUO>();
+}
+
+void FormMain::TellLeftAsSaved() {
+    const std::string text = LeftAsSavedText(leftAsSaved_);
+    leftAsSaved_.clear();
+    if (!text.empty()) Tell(text);
 }
 
 bool FormMain::ClientRunning() {

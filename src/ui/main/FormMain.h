@@ -4,7 +4,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "store/Transfer.h"
 #include "ui/Windows.h"
 #include "ui/forms/Control.h"
 #include "ui/forms/Form.h"
@@ -50,13 +52,15 @@ private:
     void LoadSlotRows();
     int ChosenSlot() const;
     int ConfirmTransfer(const std::string& question, bool fromSlot, const std::string& missingHint);
-    bool Transfer(const std::function<void()>& transfer);
+    bool Transfer(const std::function<std::vector<KeptCopy>()>& transfer);
+    void TellLeftAsSaved();
     bool Ask(const std::string& text, const std::string& title);
     void Tell(const std::string& text);
     bool ClientRunning();
 
     Context& ctx_;
     bool charNamed_ = false; // the confirmed lists named one character folder
+    std::vector<KeptCopy> leftAsSaved_; // told once the transfer has had its word
 };
 
 } // namespace telk::ui

@@ -1,0 +1,103 @@
+#include "store/RestoreJournal.h"
+
+#include <charconv>
+
+#include "platform/PathText.h"
+#include "store/FileRoutines.h"
+#include "store/Transfer.h"
+
+namespace telk {
+
+namespace {
+
+constexpr const char* kJournalHeader = "TELK restore journal";
+
+std::string Numbered(const std::string& name, const char* suffix, int n) {
+    return name + suffix + (n > 1 ? std::to_string(n) : std::string());
+}
+
+// A journal names only the character's files, inside its folder.
+bool IsCharFileName(const std::string& name) {
+    for (const char* file : kCharFiles)
+        if (SameNameNoCase(name, file)) return true;
+    return SameNameNoCase(name, kOptionalCharFile);
+}
+
+} // namespace
+
+std::string IncomingName(const std::string& name, int suffix) {
+    return Numbered(name, kIncomingSuffix, suffix);
+}
+
+std::string BackupName(const std::string& name, int suffix) {
+    return Numbered(name, kBackupSuffix, suffix);
+}
+
+std::string Journal::Incoming(const JournalItem& item) const {
+    return charFolder + IncomingName(item.name, suffix);
+}
+
+std::string Journal::Backup(const JournalItem& item) const {
+    return charFolder + BackupName(item.name, suffix);
+}
+
+// UTF-8 lines: the header, the state, the character folder, the slot
+// folder, then one line a file, "1 name" when it existed before the
+// restore, "0 name" not. Only a restore that met leftovers adds "S n" and
+// "L name" lines, so that every other journal stays the one older copies
+// of the program read.
+std::string EncodeJournal(const Journal& journal) {
+    std::string bytes = std::string(kJournalHeader) + "\r\n" + journal.state + "\r\n" + journal.charFolder + "\r\n" +
+                        journal.slotFolder + "\r\n";
+    for (const JournalItem& item : journal.items) bytes += (item.existed ? "1 " : "0 ") + item.name + "\r\n";
+    if (journal.suffix > 1) bytes += "S " + std::to_string(journal.suffix) + "\r\n";
+    for (const std::string& leftover : journal.leftovers) bytes += "L " + leftover + "\r\n";
+    return bytes;
+}
+
+std::optional<Journal> DecodeJournal(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t begin = 0;
+    while (begin < bytes.size()) {
+        std::size_t end = bytes.find('\n', begin);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(begin, end - begin);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        begin = end + 1;
+    }
+    auto isFolder = [](const std::string& line) { return !line.empty() && line.back() == '\\'; };
+    if (lines.size() < 4 || lines[0] != kJournalHeader || (lines[1] != kRestoring && lines[1] != kRestored) ||
+        !isFolder(lines[2]) || !isFolder(lines[3]))
+        return std::nullopt;
+    Journal journal;
+    journal.state = lines[1];
+    journal.charFolder = lines[2];
+    journal.slotFolder = lines[3];
+    for (std::size_t i = 4; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line.size() < 3 || line[1] != ' ') return std::nullopt;
+        const std::string value = line.substr(2);
+        switch (line[0]) {
+        case '0':
+        case '1':
+            if (!IsCharFileName(value)) return std::nullopt;
+            journal.items.push_back({value, line[0] == '1'});
+            break;
+        case 'S': {
+            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), journal.suffix);
+            if (error != std::errc() || end != value.data() + value.size() || journal.suffix < 1) return std::nullopt;
+            break;
+        }
+        case 'L':
+            if (!IsPlainName(value)) return std::nullopt;
+            journal.leftovers.push_back(value);
+            break;
+        default:
+            return std::nullopt;
+        }
+    }
+    return journal;
+}
+
+} // namespace telk

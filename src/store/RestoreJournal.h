@@ -1,0 +1,48 @@
+// What a restore is about to change in a character folder, kept in the
+// character's safety folder until the restore has ended, so that the next
+// start can finish or undo a restore the process did not live to end.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace telk {
+
+// In a character's safety folder while a restore changes the character.
+inline constexpr const char* kJournalName = "restore.journal";
+// Until every file is in, undo; after, only the clean-up is left.
+inline constexpr const char* kRestoring = "restoring";
+inline constexpr const char* kRestored = "restored";
+
+struct JournalItem {
+    std::string name;
+    bool existed = false;
+};
+
+struct Journal {
+    std::string state;
+    std::string charFolder; // with its trailing "\"
+    std::string slotFolder; // with its trailing "\"
+    std::vector<JournalItem> items;
+    // The temporary names' number: 1 for the plain suffixes; higher while
+    // a leftover of an interrupted run holds the plain ones.
+    int suffix = 1;
+    // Leftovers of interrupted runs in the character folder: their bytes
+    // are in the safety copy; they go once every file is in.
+    std::vector<std::string> leftovers;
+
+    std::string Target(const JournalItem& item) const { return charFolder + item.name; }
+    std::string Incoming(const JournalItem& item) const;
+    std::string Backup(const JournalItem& item) const;
+};
+
+// "name.telk-new", "name.telk-new2", … for suffix 1, 2, …
+std::string IncomingName(const std::string& name, int suffix);
+std::string BackupName(const std::string& name, int suffix);
+
+std::string EncodeJournal(const Journal& journal);
+// Empty when the bytes are not a journal of the program's.
+std::optional<Journal> DecodeJournal(const std::string& bytes);
+
+} // namespace telk

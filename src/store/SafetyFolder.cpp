@@ -1,0 +1,107 @@
+#include "store/SafetyFolder.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "store/FileRoutines.h"
+
+namespace telk {
+
+namespace {
+
+// The names of a path, empty ones dropped: "C:\a\\b\" -> C:, a, b.
+std::vector<std::string> Names(const std::string& path) {
+    std::vector<std::string> names;
+    std::size_t begin = 0;
+    while (begin <= path.size()) {
+        std::size_t end = path.find_first_of("\\/", begin);
+        if (end == std::string::npos) end = path.size();
+        if (end > begin) names.push_back(path.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    return names;
+}
+
+// The last three names, "" standing in for those a short path lacks.
+std::array<std::string, 3> LastThree(const std::string& charFolder) {
+    std::vector<std::string> names = Names(charFolder);
+    while (names.size() < 3) names.insert(names.begin(), "");
+    const std::size_t n = names.size();
+    return {names[n - 3], names[n - 2], names[n - 1]};
+}
+
+bool IsDeviceName(std::string_view base) {
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    std::string upper(base);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+        if (upper == device) return true;
+    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1' &&
+           upper[3] <= '9';
+}
+
+// A name Windows keeps as it is written: no reserved characters, no
+// trailing dot or space (which it drops), no device name (which it takes
+// for the device), never one that climbs out.
+std::string StoreName(std::string name) {
+    if (name.empty() || name == "." || name == "..") return "_";
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos)
+            c = '_';
+    if (name.back() == '.' || name.back() == ' ') name.back() = '_';
+    if (IsDeviceName(std::string_view(name).substr(0, name.find('.')))) name.insert(0, "_");
+    return name;
+}
+
+// The path as the file system tells names apart: ASCII case folded, one
+// "\" between names, none at the end.
+std::string FolderKey(const std::string& path) {
+    std::string key;
+    for (const std::string& name : Names(path)) {
+        if (!key.empty() || (!path.empty() && (path[0] == '\\' || path[0] == '/'))) key += '\\';
+        for (char c : name) key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return key;
+}
+
+// FNV-1a: small, and the same on every build, as stored names must be.
+std::string Digest(const std::string& text) {
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(hash));
+    return hex;
+}
+
+} // namespace
+
+std::string SafetyRoot(const std::string& appFolder) {
+    return appFolder + "SETTINGS\\" + kSafetyFolderName;
+}
+
+std::string SafetyFolderPath(const std::string& appFolder, const std::string& charFolder) {
+    const auto [account, shard, character] = LastThree(charFolder);
+    return SafetyRoot(appFolder) + "\\" + StoreName(account) + "\\" + StoreName(shard) + "\\" + StoreName(character) +
+           "~" + Digest(FolderKey(charFolder));
+}
+
+std::string LegacySafetyFolderPath(const std::string& appFolder, const std::string& charFolder) {
+    auto plain = [](const std::string& name) { return IsPlainName(name) ? name : std::string("_"); };
+    const auto [account, shard, character] = LastThree(charFolder);
+    return SafetyRoot(appFolder) + "\\" + plain(account) + "\\" + plain(shard) + "\\" + plain(character);
+}
+
+bool SameCharFolder(const std::string& a, const std::string& b) {
+    return FolderKey(a) == FolderKey(b);
+}
+
+std::string SafetyNote(const std::string& charFolder) {
+    return "\xEF\xBB\xBF" + charFolder +
+           "\r\nこのフォルダには、上のキャラのフォルダへ最後にリストアする前のファイルが入ってます\r\n";
+}
+
+} // namespace telk
