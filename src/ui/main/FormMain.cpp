@@ -224,7 +224,8 @@ void FormMain::Command5_Click() {
     // A running client writes its own files back when it logs out, which
     // would quietly undo the restore.
     if (ClientRunning() &&
-        !Ask("ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？", kProgramTitle))
+        ctx_.ui.MessageBox("ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？",
+                           Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
         return;
     const ProgramState& s = ctx_.state;
     if (!Transfer([&] { RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder); })) return;
