@@ -58,8 +58,8 @@ bool CharFilesExist(FileSystem& fs, const std::string& folder) {
     return true;
 }
 
-void SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state) {
-    WriteSettings(fs, codec, state.Client2DPath, state.Client3DPath, state.UoFolder);
+bool SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state) {
+    return WriteSettings(fs, codec, state.Client2DPath, state.Client3DPath, state.UoFolder);
 }
 
 } // namespace telk

@@ -49,7 +49,8 @@ std::string CharFolderPath(const std::string& uoFolder, const std::string& accou
 bool IsPlainName(const std::string& name);
 // True when the four character files are in folder (ending in "\").
 bool CharFilesExist(FileSystem& fs, const std::string& folder);
-// Writes telk.ini anew: Client2DPath, Client3DPath, UoFolder. Throws FileError.
-void SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state);
+// Writes telk.ini anew: Client2DPath, Client3DPath, UoFolder. Answers, as
+// WriteSettings, whether every path went in whole. Throws FileError.
+bool SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state);
 
 } // namespace telk

@@ -122,14 +122,7 @@ void FormMain::Option1_Click(int Index) {
 
 void FormMain::Command3_Click() {
     if (!Ask("終わってもいいかな？", kConfirmTitle)) return;
-    // The program ends either way; the user only learns that the settings
-    // could not be kept.
-    try {
-        SaveSettings(ctx_.platform.fs, ctx_.platform.codec, ctx_.state);
-    } catch (const FileError& e) {
-        Tell(FileFailureText(e));
-    }
-    ctx_.ui.EndProgram();
+    SaveSettingsAndEnd(ctx_);
 }
 
 void FormMain::Command1_Click() {
