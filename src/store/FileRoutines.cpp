@@ -77,8 +77,8 @@ bool CharFilesExist(FileSystem& fs, const std::string& folder, std::optional<Fil
     return std::all_of(kCharFiles.begin(), kCharFiles.end(), [&](const char* name) { return Holds(files, name); });
 }
 
-void SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state) {
-    WriteSettings(fs, codec, state.Client2DPath, state.Client3DPath, state.UoFolder);
+bool SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state) {
+    return WriteSettings(fs, codec, state.Client2DPath, state.Client3DPath, state.UoFolder);
 }
 
 } // namespace telk

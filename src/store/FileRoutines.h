@@ -55,7 +55,8 @@ std::vector<std::string> FilesIn(FileSystem& fs, const std::string& folder);
 // its listing shows them. Never throws: a folder that is there but cannot
 // be listed gives false and, when failure is given, says why there.
 bool CharFilesExist(FileSystem& fs, const std::string& folder, std::optional<FileError>* failure = nullptr);
-// Writes telk.ini anew: Client2DPath, Client3DPath, UoFolder. Throws FileError.
-void SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state);
+// Writes telk.ini anew: Client2DPath, Client3DPath, UoFolder. Answers, as
+// WriteSettings, whether every path went in whole. Throws FileError.
+bool SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state);
 
 } // namespace telk

@@ -11,7 +11,8 @@ namespace telk::ui {
 
 class Form;
 
-enum class Buttons { Ok, OkCancel };
+// OkCancelDefaultCancel: Enter answers Cancel, for a risky go-ahead.
+enum class Buttons { Ok, OkCancel, OkCancelDefaultCancel };
 enum class Answer { Ok, Cancel };
 
 struct ScreenSize {

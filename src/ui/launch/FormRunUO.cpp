@@ -16,6 +16,18 @@ const Font kLabelFont{"ＭＳ Ｐゴシック", 14.25, true};
 
 } // namespace
 
+// The program ends whatever happens to the settings file; the user only
+// learns that it, or a path in it, was not kept.
+void SaveSettingsAndEnd(Context& ctx) {
+    try {
+        if (!SaveSettings(ctx.platform.fs, ctx.platform.codec, ctx.state))
+            ctx.ui.MessageBox(kPathNotKeptText, Buttons::Ok, kProgramTitle);
+    } catch (const FileError& e) {
+        ctx.ui.MessageBox(FileFailureText(e), Buttons::Ok, kProgramTitle);
+    }
+    ctx.ui.EndProgram();
+}
+
 FormRunUO::FormRunUO(Context& ctx)
     : Form(ctx.ui, kForm),
       Label1(*this, {"Label1", -1, {240, 120, 5295, 375}, 3, "リストア完了！　ＵＯ起動する？", Align::Center, kLabelFont}),
@@ -54,14 +66,8 @@ void FormRunUO::StartClient(const std::string& path) {
         ctx_.ui.MessageBox(text, Buttons::Ok, kProgramTitle);
         return;
     }
-    // The client is running already: the program ends whatever happens to
-    // the settings file, but the user learns that it was not saved.
-    try {
-        SaveSettings(ctx_.platform.fs, ctx_.platform.codec, ctx_.state);
-    } catch (const FileError& e) {
-        ctx_.ui.MessageBox(FileFailureText(e), Buttons::Ok, kProgramTitle);
-    }
-    ctx_.ui.EndProgram();
+    // The client is running already.
+    SaveSettingsAndEnd(ctx_);
 }
 
 void FormRunUO::Command3_Click() {

@@ -11,6 +11,9 @@
 
 namespace telk::ui {
 
+// Writes telk.ini and ends the program: after a client start, and at quit.
+void SaveSettingsAndEnd(Context& ctx);
+
 class FormRunUO : public Form {
 public:
     static constexpr int kId = 3;

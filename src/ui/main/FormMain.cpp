@@ -123,14 +123,7 @@ void FormMain::Option1_Click(int Index) {
 
 void FormMain::Command3_Click() {
     if (!Ask("終わってもいいかな？", kConfirmTitle)) return;
-    // The program ends either way; the user only learns that the settings
-    // could not be kept.
-    try {
-        SaveSettings(ctx_.platform.fs, ctx_.platform.codec, ctx_.state);
-    } catch (const FileError& e) {
-        Tell(FileFailureText(e));
-    }
-    ctx_.ui.EndProgram();
+    SaveSettingsAndEnd(ctx_);
 }
 
 void FormMain::Command1_Click() {
@@ -242,7 +235,8 @@ void FormMain::Command5_Click() {
     // A running client writes its own files back when it logs out, which
     // would quietly undo the restore.
     if (ClientRunning() &&
-        !Ask("ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？", kProgramTitle))
+        ctx_.ui.MessageBox("ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？",
+                           Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
         return;
     const ProgramState& s = ctx_.state;
     const bool done = Transfer([&] { return RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder); });

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/MainWindowFixture.h"
+#include "ui/Messages.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/main/FormMain.h"
 
@@ -41,6 +42,7 @@ TEST_F(FormRunUOTest, EachStartButtonStartsItsClientSavesTheSettingsAndEnds) {
         world.state.Client2DPath = "C:\\Program Files\\Ultima Online 2D\\client.exe";
         world.state.Client3DPath = "C:\\Program Files\\Ultima Online 3D\\uotd.exe";
         FormRunUO& prompt = world.RestoreToPrompt();
+        if (which == 3) world.state.UoFolder = "C:\\한국\\UO\\"; // no short form here: told after the question
 
         CommandButton& button = which == 2 ? prompt.Command1 : prompt.Command2;
         EXPECT_THROW(button.UserClick(), test::ProgramEnded);
@@ -48,7 +50,7 @@ TEST_F(FormRunUOTest, EachStartButtonStartsItsClientSavesTheSettingsAndEnds) {
         EXPECT_EQ(world.launcher.started, (Paths{which == 2 ? world.state.Client2DPath : world.state.Client3DPath}));
         EXPECT_EQ(world.dir.ReadBytes("telk.ini"),
                   world.DataIni({world.state.Client2DPath, world.state.Client3DPath, world.state.UoFolder}));
-        EXPECT_EQ(world.ui.Boxes().size(), 1u); // the restore's question only
+        EXPECT_EQ(world.ui.LastBoxText(), which == 2 ? world.ui.Boxes()[0].text : kPathNotKeptText);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "support/MainWindowFixture.h"
+#include "ui/Messages.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
 
@@ -246,11 +247,12 @@ TEST_F(FormMainLists, QuitWritesTheThreeSettingsLinesAndEnds) {
     FormMain& main = OpenMain();
     state.Client2DPath = "C:\\UO 2D\\client.exe";
     state.Client3DPath = "C:\\UO 3D\\uotd.exe";
+    state.UoFolder = "C:\\한국\\UO\\"; // no short form here: kept with "?", and told
 
     ui.Answer(Answer::Ok);
     EXPECT_THROW(main.Command3.UserClick(), test::ProgramEnded);
     EXPECT_EQ(TelkIni(), DataIni({"C:\\UO 2D\\client.exe", "C:\\UO 3D\\uotd.exe", state.UoFolder}));
-    EXPECT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(ui.LastBoxText(), kPathNotKeptText);
 }
 
 TEST_F(FormMainLists, QuitTellsWhenTheSettingsCannotBeWrittenAndStillEnds) {

@@ -206,7 +206,7 @@ TEST_F(FormMainTransfer, ARunningClientIsAskedAboutAndCancelChangesNothing) {
         ASSERT_EQ(world.ui.Boxes().size(), 2u);
         EXPECT_EQ(world.ui.Boxes()[1].text, kRunningQuestion);
         EXPECT_EQ(world.ui.Boxes()[1].title, "TELK");
-        EXPECT_EQ(world.ui.Boxes()[1].buttons, Buttons::OkCancel);
+        EXPECT_EQ(world.ui.Boxes()[1].buttons, Buttons::OkCancelDefaultCancel);
         EXPECT_EQ(world.Snapshot(CharRel("A", "S", "C")), before);
         EXPECT_EQ(world.Prompt(), nullptr);
         EXPECT_TRUE(main.Enabled());

@@ -110,7 +110,8 @@ ui::Answer Win32Ui::MessageBox(const std::string& text, ui::Buttons buttons, con
     const std::wstring body = Utf8ToWide(text);
     const std::wstring caption = Utf8ToWide(title.empty() ? std::string(ui::kProgramTitle) : title);
     HWND owner = BoxOwner();
-    UINT flags = (buttons == ui::Buttons::OkCancel ? MB_OKCANCEL : MB_OK) | MB_SETFOREGROUND;
+    UINT flags = (buttons == ui::Buttons::Ok ? MB_OK : MB_OKCANCEL) | MB_SETFOREGROUND;
+    if (buttons == ui::Buttons::OkCancelDefaultCancel) flags |= MB_DEFBUTTON2;
     // With no window to own it, the box still keeps the program's windows
     // from taking input while it is up.
     if (!owner) flags |= MB_TASKMODAL;

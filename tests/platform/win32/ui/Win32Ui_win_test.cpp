@@ -529,7 +529,7 @@ TEST_F(Win32UiTest, MessageBoxesShowTheTextAndTitleAndAnswer) {
                     seen.text = buffer;
                     seen.cancel = GetDlgItem(box, IDCANCEL) != nullptr;
                     done = true;
-                    PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(press), 0);
+                    PostMessageW(box, press == VK_RETURN ? WM_KEYDOWN : WM_COMMAND, static_cast<WPARAM>(press), 0);
                 } else {
                     Sleep(10);
                 }
@@ -545,6 +545,7 @@ TEST_F(Win32UiTest, MessageBoxesShowTheTextAndTitleAndAnswer) {
     EXPECT_EQ(a.text, L"終わってもいいかな？");
     EXPECT_TRUE(a.cancel);
     EXPECT_EQ(run("確認しま～す", ui::Buttons::OkCancel, IDOK, b), ui::Answer::Ok);
+    EXPECT_EQ(run("確認しま～す", ui::Buttons::OkCancelDefaultCancel, VK_RETURN, b), ui::Answer::Cancel);
     EXPECT_EQ(run("", ui::Buttons::Ok, IDOK, c), ui::Answer::Ok);
     EXPECT_EQ(c.title, L"TELK");
     EXPECT_FALSE(c.cancel);
