@@ -191,7 +191,13 @@ TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
     ASSERT_NE(rename, log.end());
     damage();
     faulty.FailNth(static_cast<int>(rename - log.begin()) + 1);
-    Prepare(faulty);
+    Platform p{faulty, *codec, *clock, *launcher, *lock};
+    ui::Windows run{state, p, ui};
+    Main(run);
+    // ...and says, once, where the slot's files wait.
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_NE(ui.Boxes()[0].text.find("片付けきれなかった"), std::string::npos);
+    EXPECT_NE(ui.Boxes()[0].text.find(dir.Win() + "\\SETTINGS\\2.old"), std::string::npos) << ui.Boxes()[0].text;
     EXPECT_FALSE(dir.IsFolder("Settings\\2"));
     EXPECT_EQ(test::FolderSnapshot(dir.Native("Settings/2.old")), waiting);
 

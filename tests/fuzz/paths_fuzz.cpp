@@ -11,8 +11,8 @@
 
 #include "FuzzSupport.h"
 #include "store/FileRoutines.h"
+#include "store/SafetyFolder.h"
 #include "store/SlotStore.h"
-#include "store/Transfer.h"
 
 using namespace telk;
 using namespace telk::fuzz;
@@ -27,13 +27,18 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
            });
 }
 
-// Exactly three plain names below the store's BeforeRestore folder.
+// Exactly three plain names below the store's BeforeRestore folder, each
+// one that Windows keeps as written (no trailing dot or space).
 void CheckSafetyFolder(const std::string& appFolder, const std::string& safety) {
     const std::string root = appFolder + "SETTINGS\\BeforeRestore\\";
     FUZZ_CHECK(safety.compare(0, root.size(), root) == 0);
     const std::vector<std::string> names = Split(safety.substr(root.size()), '\\');
     FUZZ_CHECK(names.size() == 3);
-    for (const std::string& name : names) FUZZ_CHECK(IsPlainName(name));
+    for (const std::string& name : names) {
+        FUZZ_CHECK(IsPlainName(name));
+        FUZZ_CHECK(name.back() != '.' && name.back() != ' ');
+        FUZZ_CHECK(name.find_first_of("<>:\"|?*") == std::string::npos);
+    }
     for (int slot = 0; slot < kSlotCount; ++slot)
         FUZZ_CHECK(!StartsWithNoCase(safety + "\\", SlotFolderPath(appFolder, slot)));
 }
@@ -59,9 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(charFolder.compare(0, desktop.size(), desktop) == 0);
         FUZZ_CHECK(Split(charFolder.substr(desktop.size()), '\\') ==
                    (std::vector<std::string>{account, shard, character, ""}));
-        // One safety folder a character, named as the character is.
-        FUZZ_CHECK(SafetyFolderPath(appFolder, charFolder) ==
-                   appFolder + "SETTINGS\\BeforeRestore\\" + account + "\\" + shard + "\\" + character);
+        // One safety folder a character folder, the same for every spelling.
+        std::string upper = charFolder;
+        for (char& c : upper)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        const std::string safety = SafetyFolderPath(appFolder, charFolder);
+        const std::string spelt = SafetyFolderPath(appFolder, upper + "\\");
+        FUZZ_CHECK(safety.size() == spelt.size() && StartsWithNoCase(safety, spelt));
     }
 
     for (int slot = 0; slot < kSlotCount; ++slot) {

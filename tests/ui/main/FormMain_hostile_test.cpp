@@ -42,6 +42,17 @@ TEST(FormMainHostile, OddSlotStoresAreToldOrMadeGood) {
              w.dir.MakeFolder("Settings\\2\\DATA.INI");
          },
          kDone, [](MainWindowFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\DATA.INI")); }},
+        {"slot 2 is a link to a folder of the player's",
+         [](MainWindowFixture& w) {
+             std::filesystem::remove_all(w.dir.Native("Settings/2"));
+             w.dir.WriteBytes("synced\\mine.txt", "the player's");
+             std::filesystem::create_directory_symlink(w.dir.Native("synced"), w.dir.Native("Settings/2"));
+         },
+         "スロットのフォルダがリンクになってるっす",
+         [](MainWindowFixture& w) {
+             EXPECT_TRUE(std::filesystem::is_symlink(w.dir.Native("Settings/2")));
+             EXPECT_EQ(w.dir.Names("synced"), (std::vector<std::string>{"mine.txt"}));
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
