@@ -99,8 +99,13 @@ bool SameCharFolder(const std::string& a, const std::string& b) {
     return FolderKey(a) == FolderKey(b);
 }
 
+// The folder as a player would type it: a doubled "\\" where two parts
+// met names the same folder, but reads as a mistake.
 std::string SafetyNote(const std::string& charFolder) {
-    return "\xEF\xBB\xBF" + charFolder +
+    std::string folder;
+    for (std::size_t i = 0; i < charFolder.size(); ++i)
+        if (charFolder[i] != '\\' || i < 2 || folder.back() != '\\') folder += charFolder[i];
+    return "\xEF\xBB\xBF" + folder +
            "\r\nこのフォルダには、上のキャラのフォルダへ最後にリストアする前のファイルが入ってます\r\n";
 }
 

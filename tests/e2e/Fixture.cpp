@@ -169,4 +169,32 @@ void ExpectClientStarted(const std::wstring& client, const std::wstring& folder)
     EXPECT_TRUE(SameNoCase(record->folder, folder)) << Utf8(record->folder);
 }
 
+namespace {
+const std::wstring kNote = L"キャラのフォルダ.txt";
+}
+
+std::wstring SafetyFolderOf(const std::wstring& work, const SampleCharacter& c, const std::wstring& charFolder) {
+    const std::wstring shard = work + L"\\Settings\\BeforeRestore\\" + c.account + L"\\" + c.shard;
+    for (const auto& [rel, bytes] : Snapshot(shard)) {
+        const auto slash = rel.find(L'\\');
+        if (slash == std::wstring::npos || rel.substr(slash + 1) != kNote || !rel.starts_with(c.name + L"~")) continue;
+        // The note: a UTF-8 mark, the folder with its "\", CR LF, a line of explanation.
+        const std::size_t end = bytes.find("\\\r\n");
+        if (bytes.starts_with("\xEF\xBB\xBF") && end != std::string::npos &&
+            SameNoCase(Wide(bytes.substr(3, end - 3)), charFolder))
+            return Join(shard, rel.substr(0, slash));
+    }
+    std::string notes;
+    for (const auto& [rel, bytes] : Snapshot(shard))
+        if (rel.ends_with(kNote)) notes += bytes;
+    ADD_FAILURE() << "no safety folder names " << Utf8(charFolder) << " below " << Utf8(shard) << ":\n" << notes;
+    return L"<none>";
+}
+
+Tree SafetyCopy(const std::wstring& safety) {
+    Tree tree = Snapshot(safety);
+    tree.erase(kNote);
+    return tree;
+}
+
 } // namespace e2e

@@ -94,6 +94,11 @@ private:
 ::testing::AssertionResult SameTree(const Tree& before, const Tree& after);
 
 // Test helpers for files.
+// The safety folder below <work>\Settings\BeforeRestore\<account>\<shard>
+// whose note names charFolder, and what it holds besides the note; empty
+// when there is none.
+std::wstring SafetyFolderOf(const std::wstring& work, const SampleCharacter& character, const std::wstring& charFolder);
+Tree SafetyCopy(const std::wstring& safety);
 void ExpectFolderHoldsCharacter(const std::wstring& folder, const SampleCharacter& character, bool withCfg);
 // The slot's DATA.INI as a back-up writes it: the day of the back-up (the
 // day it began, or today if midnight passed since) and the name; returns

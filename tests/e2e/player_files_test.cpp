@@ -36,10 +36,42 @@ TEST_F(PlayerFiles, ARestoreOntoAReadOnlyFileKeepsTheMarkAndASafetyCopy) {
     ExpectFolderHoldsCharacter(folder, hero, true);
     EXPECT_TRUE(ReadOnly(desktop));
     // The character's files as they were, and no journal left beside them.
-    EXPECT_TRUE(SameTree(before, Snapshot(Work() + L"\\Settings\\BeforeRestore\\gamma\\Mizuho\\Archer")));
+    EXPECT_TRUE(SameTree(before, SafetyCopy(SafetyFolderOf(Work(), archer, folder))));
     PostClick(Control(prompt, Kind::Button, L"なんもしない"));
     WaitGone(prompt, "the launch prompt");
     QuitWithOk(main);
+}
+
+// A 2D and a 3D install with the same account, shard and character names:
+// each character folder keeps its own safety copy, found by its note.
+TEST_F(PlayerFiles, TwoInstallsWithTheSameNamesKeepTheirOwnSafetyCopies) {
+    UseSample();
+    const SampleCharacter& archer = FindSample(L"gamma", L"Archer");
+    const SampleCharacter& hero = FindSample(L"alpha", L"Hero");
+    FillSlot(2, hero, "02-03-2025", "勇者");
+    const std::wstring install2D = Sample().install;
+    const std::wstring install3D = install2D.substr(0, install2D.size() - 2) + L"3D";
+    const std::wstring folder2D = Sample().CharacterFolder(archer.account, archer.shard, archer.name);
+    const std::wstring folder3D = install3D + folder2D.substr(install2D.size());
+    for (const auto& file : kRequiredFiles) WriteBytes(Join(folder3D, file), "3D " + Utf8(file));
+    const Tree before2D = Snapshot(folder2D), before3D = Snapshot(folder3D);
+
+    for (const std::wstring& install : {install2D, install3D}) {
+        SCOPED_TRACE(Utf8(install));
+        WriteSettings({Utf8(Sample().client2D), Utf8(Sample().client3D), Utf8(install) + "\\"});
+        const MainWindow main = StartAtCharacter(archer);
+        Choose(main.option[2]);
+        PostClick(main.restore);
+        Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+        HWND prompt = WaitWindow(Pid(), kRunUO);
+        PostClick(Control(prompt, Kind::Button, L"なんもしない"));
+        WaitGone(prompt, "the launch prompt");
+        QuitWithOk(main);
+    }
+    ExpectFolderHoldsCharacter(folder2D, hero, true);
+    ExpectFolderHoldsCharacter(folder3D, hero, true);
+    EXPECT_TRUE(SameTree(before2D, SafetyCopy(SafetyFolderOf(Work(), archer, folder2D))));
+    EXPECT_TRUE(SameTree(before3D, SafetyCopy(SafetyFolderOf(Work(), archer, folder3D))));
 }
 
 // Under Wine every call resolves a Unix link, so a back-up that removed or
