@@ -100,6 +100,31 @@ TEST_F(FileSystemContract, ShortPathNamesTheSameFile) {
     EXPECT_EQ(fs->ShortPath(dir.Win("missing\\x.exe")), dir.Win("missing\\x.exe"));
 }
 
+// Names Windows would trim or take for a device; the trimmed ones stay untouched.
+TEST_F(FileSystemContract, NamesEndingInDotsOrSpacesAndDeviceNamesAreTheirOwn) {
+    const std::vector<std::string> beside = {"Name", "trail", "x"};
+    for (const std::string& name : beside) dir.WriteBytes(name + "\\macros.txt", "beside");
+    for (const std::string name : {"Name.", "trail ", "x. .", "CON", "con.txt", "LPT1.ini"}) {
+        const std::string folder = dir.Win(name) + "\\";
+        fs->CreateFolder(dir.Win(name));
+        fs->WriteFile(folder + "macros.txt", "old");
+        fs->CopyFile(folder + "macros.txt", folder + name);
+        fs->WriteFile(folder + "macros.new", "new");
+        fs->ReplaceFile(folder + "macros.txt", folder + "macros.new", folder + "macros.old");
+        fs->Rename(dir.Win(name), dir.Win("moved"));
+        fs->Rename(dir.Win("moved"), dir.Win(name));
+        EXPECT_EQ(AsSet(fs->List(folder + "*.*", Attr::Normal)), (std::set<std::string>{"macros.txt", "macros.old", name}));
+        EXPECT_EQ(AsSet(fs->List(dir.Win("*.*"), Attr::Folder)).count(name), 1u) << name;
+        EXPECT_EQ(fs->ReadFile(fs->ShortPath(folder + name)), "old") << name;
+        EXPECT_TRUE(fs->CanEnterFolder(folder) && !fs->IsLink(dir.Win(name)) && !fs->IsLink(folder + name)) << name;
+        ScopedCurrentFolder inside(dir.Native());
+        for (const std::string file : {"macros.txt", "macros.old", name.c_str()}) fs->RemoveFile(name + "\\" + file);
+        fs->RemoveFolder(name);
+    }
+    EXPECT_EQ(dir.Names(), beside);
+    for (const std::string& name : beside) EXPECT_EQ(dir.ReadBytes(name + "\\macros.txt"), "beside") << name;
+}
+
 TEST_F(FileSystemContract, CurrentFolderHasNoTrailingSeparator) {
     ScopedCurrentFolder inside(dir.Native());
     EXPECT_TRUE(SamePathNoCase(fs->CurrentFolder(), dir.Win())) << fs->CurrentFolder();

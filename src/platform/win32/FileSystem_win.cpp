@@ -1,7 +1,8 @@
-// Every path goes through GetFullPathNameW (relative paths, doubled "\",
-// "/") and then into the "\\?\" form, which the W functions take at any
-// length. Sharing and access conflicts are retried briefly: a client that
-// holds a file for a moment should not fail a back-up.
+// Every path goes into the "\\?\" form, which the W functions take at any
+// length and with every name as it is: "Name." beside "Name", "trail " and
+// "CON" are folders of their own there. Sharing and access conflicts are
+// retried briefly: a client that holds a file for a moment should not fail
+// a back-up.
 
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include "platform/win32/FileSystem_win.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf16.h"
@@ -50,8 +52,61 @@ private:
     HANDLE handle_;
 };
 
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
-    return text.compare(0, wcslen(prefix), prefix) == 0;
+bool StartsWith(std::wstring_view text, const wchar_t* prefix) {
+    return text.substr(0, wcslen(prefix)) == prefix;
+}
+
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// The next name of rest ("" at its end), past any separators before it.
+std::wstring_view TakeName(std::wstring_view& rest) {
+    while (!rest.empty() && IsSeparator(rest.front())) rest.remove_prefix(1);
+    std::size_t end = 0;
+    while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+    const std::wstring_view name = rest.substr(0, end);
+    rest.remove_prefix(end);
+    return name;
+}
+
+// For an absolute path, sets root to the "\\?\" form of its drive or share
+// ("\\?\C:", "\\?\UNC\server\share") and leaves in rest what follows.
+bool TakeRoot(std::wstring_view& rest, std::wstring& root) {
+    const bool extended = StartsWith(rest, L"\\\\?\\");
+    if (extended) rest.remove_prefix(4);
+    if (extended ? StartsWith(rest, L"UNC\\") : rest.size() >= 2 && IsSeparator(rest[0]) && IsSeparator(rest[1])) {
+        rest.remove_prefix(extended ? 3 : 2);
+        root = L"\\\\?\\UNC";
+        for (int part = 0; part < 2; ++part) (root += L'\\') += TakeName(rest);
+        return true;
+    }
+    if (extended || (rest.size() >= 3 && rest[1] == L':' && IsSeparator(rest[2]))) {
+        (root = L"\\\\?\\") += TakeName(rest); // "C:", or a volume the system named
+        return true;
+    }
+    return false;
+}
+
+// Appends the names of rest to path, one "\" before each: no empty names,
+// "." dropped, ".." taking back the name before it but never the root.
+void AppendNames(std::wstring& path, std::size_t rootLength, std::wstring_view rest) {
+    for (std::wstring_view name = TakeName(rest); !name.empty(); name = TakeName(rest)) {
+        if (name == L".") continue;
+        if (name == L"..") {
+            if (path.size() > rootLength) path.resize(path.find_last_of(L'\\'));
+            continue;
+        }
+        (path += L'\\') += name;
+    }
+}
+
+std::wstring CurrentDirectory() {
+    const DWORD size = GetCurrentDirectoryW(0, nullptr);
+    std::wstring buffer(size, L'\0');
+    const DWORD length = GetCurrentDirectoryW(size, buffer.data());
+    buffer.resize(std::min<DWORD>(length, size));
+    return buffer;
 }
 
 // attempt() returns ERROR_SUCCESS or the error it met.
@@ -71,10 +126,7 @@ DWORD ErrorUnless(BOOL ok) {
 
 // Empty (with GetLastError set) when the path cannot be made absolute.
 std::wstring TryApiPath(const std::string& path) {
-    const std::wstring wide = Utf8ToWide(path);
-    if (StartsWith(wide, L"\\\\?\\")) return wide;
-    const std::wstring full = FullPathName(wide);
-    return full.empty() ? full : ToExtendedLengthPath(full);
+    return ToExtendedLengthPath(Utf8ToWide(path));
 }
 
 std::wstring ApiPath(const std::string& path, const char* operation) {
@@ -127,6 +179,22 @@ std::wstring FinalPath(const std::wstring& api) {
     }
 }
 
+// The same file or folder: the volume and the file's number agree.
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+    Handle first(OpenShared(a, FILE_READ_ATTRIBUTES, flags));
+    Handle second(OpenShared(b, FILE_READ_ATTRIBUTES, flags));
+    BY_HANDLE_FILE_INFORMATION x {}, y {};
+    return first.Valid() && second.Valid() && GetFileInformationByHandle(first.Get(), &x) &&
+           GetFileInformationByHandle(second.Get(), &y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+std::wstring WithoutTrailingDotsAndSpaces(std::wstring name) {
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    return name;
+}
+
 bool SameTextNoCase(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
                                 TRUE) == CSTR_EQUAL;
@@ -159,8 +227,19 @@ LinkKind LinkOf(const std::wstring& api) {
     const std::wstring parent = FinalPath(api.substr(0, api[sep - 1] == L':' ? sep + 1 : sep));
     const std::wstring self = FinalPath(api);
     if (parent.empty() || self.empty()) return LinkKind::None;
-    const std::wstring expected = (parent.back() == L'\\' ? parent : parent + L'\\') + api.substr(sep + 1);
-    return SameTextNoCase(self, expected) ? LinkKind::None : LinkKind::Opaque;
+    // Wine names a handle as Windows trims a path: "Name." and "trail "
+    // come back as "Name" and "trail", "Name.\x" as "Name\x". So the
+    // handle's folder and name are matched in that form.
+    const auto selfSep = self.find_last_of(L'\\');
+    const std::wstring leaf = WithoutTrailingDotsAndSpaces(api.substr(sep + 1));
+    if (selfSep == std::wstring::npos ||
+        !SameTextNoCase(WithoutTrailingDotsAndSpaces(self.substr(0, selfSep)) + L'\\',
+                        parent.back() == L'\\' ? parent : parent + L'\\') ||
+        !SameTextNoCase(self.substr(selfSep + 1), leaf))
+        return LinkKind::Opaque;
+    // "Name." may be a link to the "Name" beside it, which that form hides.
+    if (leaf.size() < api.size() - sep - 1 && SameFile(api, api.substr(0, sep + 1) + leaf)) return LinkKind::Opaque;
+    return LinkKind::None;
 }
 
 std::wstring WithoutTrailingSeparator(std::wstring api) {
@@ -175,13 +254,43 @@ void RefuseOpaqueLink(const std::wstring& api, const char* operation, const std:
 
 } // namespace
 
-std::wstring ToExtendedLengthPath(const std::wstring& fullPath) {
-    if (StartsWith(fullPath, L"\\\\?\\") || StartsWith(fullPath, L"\\\\.\\")) return fullPath;
-    if (StartsWith(fullPath, L"\\\\")) return L"\\\\?\\UNC\\" + fullPath.substr(2);
-    const bool drive = fullPath.size() >= 3 && fullPath[1] == L':' && fullPath[2] == L'\\' &&
-                       ((fullPath[0] >= L'A' && fullPath[0] <= L'Z') ||
-                        (fullPath[0] >= L'a' && fullPath[0] <= L'z'));
-    return drive ? L"\\\\?\\" + fullPath : fullPath;
+std::wstring ToExtendedLengthPath(const std::wstring& path) {
+    if (path.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return {};
+    }
+    if (StartsWith(path, L"\\\\?\\") || StartsWith(path, L"\\\\.\\")) return path;
+    std::wstring full;
+    std::size_t rootLength = 0;
+    std::wstring_view rest = path;
+    if (!TakeRoot(rest, full)) {
+        // The system says where a relative path starts; it never sees the
+        // path's own names, which GetFullPathNameW would trim or take for
+        // devices.
+        const bool onDrive = path.size() >= 2 && path[1] == L':'; // "C:x"
+        std::wstring start;
+        if (onDrive)
+            start = FullPathName(path.substr(0, 2));
+        else if (IsSeparator(path[0]))
+            start = FullPathName(L"\\"); // the current drive's root
+        else
+            start = CurrentDirectory();
+        if (start.empty()) return {};
+        std::wstring_view startRest = start;
+        if (!TakeRoot(startRest, full)) {
+            SetLastError(ERROR_BAD_PATHNAME);
+            return {};
+        }
+        rootLength = full.size();
+        AppendNames(full, rootLength, startRest);
+        if (onDrive) rest.remove_prefix(2);
+    } else {
+        rootLength = full.size();
+    }
+    AppendNames(full, rootLength, rest);
+    // A root, and a folder given with its "\", keep the separator.
+    if (full.size() == rootLength || IsSeparator(path.back())) full += L'\\';
+    return full;
 }
 
 std::wstring FullPathName(const std::wstring& path) {
@@ -249,11 +358,9 @@ std::vector<ListEntry> Win32FileSystem::ListEntries(const std::string& pattern, 
         folder = L".";
         name = wide;
     }
-    // Made absolute apart from the name, so that GetFullPathNameW cannot
-    // strip a trailing dot of the pattern.
-    std::wstring api = StartsWith(folder, L"\\\\?\\") ? folder : FullPathName(folder);
+    // The pattern's own name is left as it is ("*.", "Name.").
+    std::wstring api = ToExtendedLengthPath(folder);
     if (api.empty()) ThrowLastFileError("list", pattern);
-    api = ToExtendedLengthPath(api);
     if (api.back() != L'\\') api += L'\\';
     if (name == L"*.*") name = L"*"; // every name, with or without a dot
 
@@ -520,18 +627,26 @@ void Win32FileSystem::WriteFile(const std::string& path, const std::string& byte
 }
 
 std::string Win32FileSystem::ShortPath(const std::string& path) {
-    const std::wstring full = FullPathName(Utf8ToWide(path));
-    if (full.empty()) return path;
+    const std::wstring api = TryApiPath(path);
+    if (api.empty()) return path;
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetShortPathNameW(full.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD length = GetShortPathNameW(api.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return path;
         if (length < buffer.size()) {
             buffer.resize(length);
-            return WideToUtf8(buffer);
+            break;
         }
         buffer.resize(length);
     }
+    // Back in the form the path came in, for the settings file.
+    if (!StartsWith(Utf8ToWide(path), L"\\\\?\\")) {
+        if (StartsWith(buffer, L"\\\\?\\UNC\\"))
+            buffer = L"\\" + buffer.substr(7);
+        else if (StartsWith(buffer, L"\\\\?\\"))
+            buffer.erase(0, 4);
+    }
+    return WideToUtf8(buffer);
 }
 
 namespace {
@@ -571,10 +686,7 @@ VirtualStoreLayout Win32FileSystem::VirtualStore() {
 }
 
 std::string Win32FileSystem::CurrentFolder() {
-    const DWORD size = GetCurrentDirectoryW(0, nullptr);
-    std::wstring buffer(size, L'\0');
-    const DWORD length = GetCurrentDirectoryW(size, buffer.data());
-    buffer.resize(std::min<DWORD>(length, size));
+    std::wstring buffer = CurrentDirectory();
     if (buffer.size() > 3 && buffer.back() == L'\\') buffer.pop_back();
     return WideToUtf8(buffer);
 }

@@ -42,14 +42,20 @@ private:
     RetryPolicy retry_;
 };
 
-// "C:\x" -> "\\?\C:\x", "\\server\share\x" -> "\\?\UNC\server\share\x";
-// a path already in a "\\?\" or "\\.\" form, or one that is not absolute,
-// is returned as it is. fullPath must be normalised (GetFullPathNameW).
-std::wstring ToExtendedLengthPath(const std::wstring& fullPath);
+// The "\\?\" form of path: "C:\x" -> "\\?\C:\x", "\\server\share\x" ->
+// "\\?\UNC\server\share\x", a relative path joined to the current folder
+// (of its drive). "/" becomes "\", doubled separators collapse, "." and ".."
+// resolve, a trailing "\" stays; every name is kept as it is, with its
+// trailing dots and spaces, and "CON" or "aux.txt" stays a name. A path
+// already in a "\\?\" or "\\.\" form is returned as it is. Empty on
+// failure, with the reason in GetLastError().
+std::wstring ToExtendedLengthPath(const std::wstring& path);
 
-// The absolute, normalised form of path (relative to the current folder,
-// doubled separators collapsed, "/" turned into "\"). Empty on failure, with
-// the reason in GetLastError().
+// GetFullPathNameW: the absolute, normalised form of path as the system
+// makes it, trailing dots and spaces of names trimmed and device names
+// mapped ("C:\x\CON" -> "\\.\CON"). For the launcher, whose paths end in
+// CreateProcessW, which normalises the same way. Empty on failure, with the
+// reason in GetLastError().
 std::wstring FullPathName(const std::wstring& path);
 
 } // namespace telk

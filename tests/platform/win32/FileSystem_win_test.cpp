@@ -50,17 +50,30 @@ FileError ErrorOf(Body body) {
     return FileError("", "", "", 0, FileCause::Other);
 }
 
-TEST(ExtendedLengthPath, PrefixesDrivePathsAndUncShares) {
+TEST(ExtendedLengthPath, PrefixesDrivePathsAndUncSharesAndKeepsEveryName) {
     EXPECT_EQ(ToExtendedLengthPath(L"C:\\UO\\Desktop"), L"\\\\?\\C:\\UO\\Desktop");
     EXPECT_EQ(ToExtendedLengthPath(L"z:\\"), L"\\\\?\\z:\\");
     EXPECT_EQ(ToExtendedLengthPath(L"\\\\server\\share\\UO"), L"\\\\?\\UNC\\server\\share\\UO");
     EXPECT_EQ(ToExtendedLengthPath(L"\\\\?\\C:\\UO"), L"\\\\?\\C:\\UO") << "already extended";
     EXPECT_EQ(ToExtendedLengthPath(L"\\\\?\\UNC\\s\\x"), L"\\\\?\\UNC\\s\\x");
     EXPECT_EQ(ToExtendedLengthPath(L"\\\\.\\pipe\\x"), L"\\\\.\\pipe\\x") << "a device stays";
-    EXPECT_EQ(ToExtendedLengthPath(L"UO\\Desktop"), L"UO\\Desktop") << "not absolute: left alone";
+    // As text: GetFullPathNameW would trim "Name." and "trail ", and map "CON".
+    TempDir dir;
+    ScopedCurrentFolder inside(dir.Native());
+    const std::wstring here = L"\\\\?\\" + Utf8ToWide(dir.Native());
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:/UO//.\\x\\..\\Name.\\", L"\\\\?\\C:\\UO\\Name.\\"},
+        {L"\\\\server\\share\\..\\..\\CON", L"\\\\?\\UNC\\server\\share\\CON"},
+        {L"C:\\trail \\x. .\\aux.txt", L"\\\\?\\C:\\trail \\x. .\\aux.txt"},
+        {L"..\\CON", here.substr(0, here.find_last_of(L'\\')) + L"\\CON"},
+        {L"\\UO\\Name.", here.substr(0, 6) + L"\\UO\\Name."},
+        {here.substr(4, 2) + L"trail ", here + L"\\trail "},
+        {L"", L""},
+    };
+    for (const auto& [path, extended] : cases) EXPECT_EQ(ToExtendedLengthPath(path), extended) << WideToUtf8(path);
 }
 
-TEST(FullPathName, NormalisesWhatTheExtendedFormWouldTakeLiterally) {
+TEST(FullPathName, IsTheSystemsOwnNormalForm) {
     TempDir dir;
     ScopedCurrentFolder inside(dir.Native());
     EXPECT_EQ(FullPathName(L"C:\\UO\\\\Desktop"), L"C:\\UO\\Desktop");
@@ -218,7 +231,8 @@ protected:
         const char* target;
         bool folder;
     };
-    static constexpr Link kLinks[] = {{"Slot\\Folder", "Outside", true}, {"Slot\\file.txt", "Outside\\keep.txt", false}};
+    static constexpr Link kLinks[] = {{"Slot\\Folder", "Outside", true}, {"Slot\\file.txt", "Outside\\keep.txt", false},
+                                      {"Slot\\new.tmp.", "Slot\\new.tmp", false}}; // Wine names it "new.tmp"
     TempDir dir;
     Win32FileSystem fs {kQuick};
 
@@ -234,7 +248,7 @@ protected:
     void TearDown() override {
         for (const Link& link : kLinks) RemoveLink(Wide(link.rel), link.folder);
     }
-    std::wstring Wide(const char* rel) const { return Utf8ToWide(dir.Native(rel)); }
+    std::wstring Wide(const char* rel) const { return ToExtendedLengthPath(Utf8ToWide(dir.Native(rel))); }
 };
 
 TEST_F(Linked, LinksAreSeenAndPlainEntriesAreNot) {
