@@ -53,7 +53,7 @@ std::string StoreName(std::string name) {
         if (static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos)
             c = '_';
     if (name.back() == '.' || name.back() == ' ') name.back() = '_';
-    if (IsDeviceName(std::string_view(name).substr(0, name.find('.')))) name.insert(0, "_");
+    if (IsDeviceName(std::string_view(name).substr(0, name.find('.')))) name = "_" + name;
     return name;
 }
 
