@@ -47,6 +47,7 @@ public:
     void WriteFile(const std::string& p, const std::string& b) override { Time("write, flushed", [&] { real_.WriteFile(p, b); }); }
     std::string ShortPath(const std::string& p) override { return real_.ShortPath(p); }
     telk::VirtualStoreLayout VirtualStore() override { return real_.VirtualStore(); }
+    std::vector<std::string> TemporaryFolders() override { return real_.TemporaryFolders(); }
     std::string CurrentFolder() override { return real_.CurrentFolder(); }
 
 private:

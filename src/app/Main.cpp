@@ -27,6 +27,16 @@ void Step(const std::function<void()>& step) {
     }
 }
 
+// Inside one of the system's temporary folders: where Windows runs a
+// program started from inside its zip, and what clean-up empties.
+bool InTemporaryFolder(FileSystem& fs, const std::string& folder) {
+    for (const std::string& temporary : fs.TemporaryFolders()) {
+        const std::string prefix = WithTrailingSeparator(temporary);
+        if (folder.size() >= prefix.size() && SameNameNoCase(folder.substr(0, prefix.size()), prefix)) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool PrepareStore(ProgramState& state, Platform& platform, RepairReport* repair) {
@@ -74,13 +84,16 @@ void Main(ui::Windows& windows) {
     ui::Context& ctx = windows.Ctx();
     if (!ctx.platform.lock.Acquire()) ctx.ui.EndProgram();
 
-    // Where nothing can be written, every back-up would fail later for a
-    // reason the player cannot see: say so now, once, and go on. So with
-    // what the repair could not settle.
+    // Where clean-up will empty the slots, or nothing can be written, every
+    // back-up is lost or fails later for a reason the player cannot see: say
+    // so now, once, and go on. So with what the repair could not settle.
     RepairReport repair;
-    if (!PrepareStore(ctx.state, ctx.platform, &repair))
+    const bool writable = PrepareStore(ctx.state, ctx.platform, &repair);
+    if (InTemporaryFolder(ctx.platform.fs, ctx.state.AppFolder))
+        ctx.ui.MessageBox(ui::kTemporaryFolderText, ui::Buttons::Ok, ui::kProgramTitle);
+    if (!writable)
         ctx.ui.MessageBox(ui::kUnwritableFolderText, ui::Buttons::Ok, ui::kProgramTitle);
-    const std::string repairText = ui::RepairReportText(repair);
+    const std::string repairText = ui::RepairReportText(repair, ui::AsExplorerShows(ctx.platform.fs));
     if (!repairText.empty()) ctx.ui.MessageBox(repairText, ui::Buttons::Ok, ui::kProgramTitle);
 
     windows.Load<ui::FormUoSel>();

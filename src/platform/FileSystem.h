@@ -104,6 +104,11 @@ public:
     // Never throws.
     virtual VirtualStoreLayout VirtualStore() = 0;
 
+    // The folders the system empties of what it considers left over (the
+    // user's and the system's temporary folders), without a trailing "\".
+    // None where no such folder is the player's concern. Never throws.
+    virtual std::vector<std::string> TemporaryFolders() { return {}; }
+
     // The process's current folder, without a trailing "\" (except a root).
     virtual std::string CurrentFolder() = 0;
 };

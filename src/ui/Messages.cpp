@@ -2,11 +2,25 @@
 
 #include "ui/Messages.h"
 
+#include "store/ShownPath.h"
+
 namespace telk::ui {
 
-std::string FileFailureText(const FileError& error) {
+namespace {
+
+std::string Shown(const ShowPath& show, const std::string& path) {
+    return show ? show(path) : path;
+}
+
+} // namespace
+
+ShowPath AsExplorerShows(FileSystem& fs) {
+    return [&fs](const std::string& path) { return PathAsShown(fs, path); };
+}
+
+std::string FileFailureText(const FileError& error, const ShowPath& show) {
     std::string text = "ファイルの操作に失敗しちゃいました";
-    if (!error.Path().empty()) text += "\r\n" + error.Path();
+    if (!error.Path().empty()) text += "\r\n" + Shown(show, error.Path());
     if (!error.SystemMessage().empty()) text += "\r\n" + error.SystemMessage();
     // A sharing or access conflict is nearly always the running client.
     if (error.Cause() == FileCause::HeldOpen) text += "\r\nＵＯが起動中かも？終了してからやり直してね";
@@ -19,40 +33,40 @@ std::string FileFailureText(const FileError& error) {
 namespace {
 
 // The file, then where its previous contents are.
-std::string KeptLines(const KeptCopy& kept) {
-    if (kept.copy.empty()) return "\r\n" + kept.file + "\r\n（前は無かったファイルです）";
-    return "\r\n" + kept.file + "\r\n前の中身はここに残ってます\r\n" + kept.copy;
+std::string KeptLines(const KeptCopy& kept, const ShowPath& show) {
+    if (kept.copy.empty()) return "\r\n" + Shown(show, kept.file) + "\r\n（前は無かったファイルです）";
+    return "\r\n" + Shown(show, kept.file) + "\r\n前の中身はここに残ってます\r\n" + Shown(show, kept.copy);
 }
 
 } // namespace
 
-std::string RollbackFailureText(const RollbackFailed& error) {
-    std::string text = FileFailureText(error);
-    for (const KeptCopy& kept : error.Kept()) text += "\r\n元に戻せなかったっす…" + KeptLines(kept);
+std::string RollbackFailureText(const RollbackFailed& error, const ShowPath& show) {
+    std::string text = FileFailureText(error, show);
+    for (const KeptCopy& kept : error.Kept()) text += "\r\n元に戻せなかったっす…" + KeptLines(kept, show);
     return text;
 }
 
-std::string LinkedSlotText(const LinkedSlot& error) {
-    return "スロットのフォルダがリンクになってるっす\r\n" + error.Path() +
+std::string LinkedSlotText(const LinkedSlot& error, const ShowPath& show) {
+    return "スロットのフォルダがリンクになってるっす\r\n" + Shown(show, error.Path()) +
            "\r\nリンクの先を消しちゃわないように、ここにはバックアップしません\r\n"
            "ふつうのフォルダに戻すか、Settingsフォルダごとリンクしてね";
 }
 
-std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved) {
+std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved, const ShowPath& show) {
     if (leftAsSaved.empty()) return {};
     std::string text = "途中だったリストアを元に戻したけど\r\nＵＯが保存したファイルはそのままにしました";
-    for (const KeptCopy& kept : leftAsSaved) text += KeptLines(kept);
+    for (const KeptCopy& kept : leftAsSaved) text += KeptLines(kept, show);
     return text;
 }
 
-std::string RepairReportText(const RepairReport& report) {
+std::string RepairReportText(const RepairReport& report, const ShowPath& show) {
     std::string text;
     if (!report.waiting.empty()) {
         text = "途中で止まった作業を片付けきれなかったっす…";
-        for (const KeptCopy& kept : report.waiting) text += KeptLines(kept);
+        for (const KeptCopy& kept : report.waiting) text += KeptLines(kept, show);
         text += "\r\n次に起動したときにもう一回やってみるね";
     }
-    const std::string saved = LeftAsSavedText(report.leftAsSaved);
+    const std::string saved = LeftAsSavedText(report.leftAsSaved, show);
     if (!saved.empty()) text += (text.empty() ? "" : "\r\n\r\n") + saved;
     return text;
 }

@@ -1,21 +1,36 @@
 // How a failed file operation is put to the user.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/FileError.h"
+#include "platform/FileSystem.h"
 #include "store/Transfer.h"
 
 namespace telk::ui {
 
+// How a path is shown in a message; none: as the program joined it.
+using ShowPath = std::function<std::string(const std::string&)>;
+
+// Each path as Explorer shows it, from what fs lists.
+ShowPath AsExplorerShows(FileSystem& fs);
+
 // The message box text for a file failure: what happened, the file, the
 // system's reason, and a hint when the running client holds the file.
-std::string FileFailureText(const FileError& error);
+std::string FileFailureText(const FileError& error, const ShowPath& show = {});
 
 // Told once at the start when telk.ini or the slot store cannot be made
 // where the program runs (Program Files, a read-only medium).
 inline constexpr const char* kUnwritableFolderText =
-    "TELKの置き場所に書き込めないみたいっす\r\nデスクトップやドキュメントみたいな自分のフォルダに置いてから起動してね";
+    "TELKの置き場所に書き込めないみたいっす\r\nC:\\TELK みたいな、自分で作ったフォルダに置いてから起動してね";
+
+// Told once at the start when the working folder is inside a temporary
+// folder: where Windows runs a program started from inside its zip, and
+// where clean-up empties everything, slots included.
+inline constexpr const char* kTemporaryFolderText =
+    "一時フォルダの中で起動してるみたいっす\r\nここに作ったスロットは、そのうち勝手に消されちゃうかも\r\n"
+    "zipを展開して、C:\\TELK みたいな自分で作ったフォルダから telk.exe を起動してね";
 
 // A path or a slot name with characters the text files' code page lacks
 // is kept with "?" in their place.
@@ -28,17 +43,17 @@ inline constexpr const char* kNoCharacterText = "キャラが選ばれてない�
 
 // The same, and then each file that could not be put back with the place
 // where its previous contents wait.
-std::string RollbackFailureText(const RollbackFailed& error);
+std::string RollbackFailureText(const RollbackFailed& error, const ShowPath& show = {});
 
 // A back-up refused before anything changed, because the slot folder is a link.
-std::string LinkedSlotText(const LinkedSlot& error);
+std::string LinkedSlotText(const LinkedSlot& error, const ShowPath& show = {});
 
 // Files that settling an unfinished restore left as the client saved them,
 // with where their previous contents are; empty when there are none.
-std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved);
+std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved, const ShowPath& show = {});
 
 // What the start could not settle and what it left as the client saved
 // it, told once; empty when everything was settled.
-std::string RepairReportText(const RepairReport& report);
+std::string RepairReportText(const RepairReport& report, const ShowPath& show = {});
 
 } // namespace telk::ui

@@ -97,6 +97,25 @@ TEST_F(MainTest, AFolderThatCannotBeWrittenIsToldOnceAndTheStartGoesOn) {
     EXPECT_TRUE(dir.Names().empty());
 }
 
+// A working folder inside a temporary folder is told once, before the
+// start goes on; a folder that only begins with the same letters is not one.
+TEST_F(MainTest, AStartInsideATemporaryFolderIsToldOnce) {
+    for (const auto& [temporary, told] : {std::pair{dir.Win(), true}, {dir.Win().substr(0, dir.Win().size() - 1), false}}) {
+        test::FaultyFileSystem inTemp(*fs);
+        inTemp.TemporaryFoldersAre({temporary});
+        const std::unique_ptr<InstanceLock> own = test::MakeInstanceLock(lockDir, told ? "in-temp" : "beside-temp");
+        Platform p{inTemp, *codec, *clock, *launcher, *own};
+        test::HeadlessUi shown;
+        ui::Windows run{state, p, shown};
+        Main(run);
+        EXPECT_EQ(shown.Boxes().size(), told ? 1u : 0u) << temporary;
+        if (told) {
+            EXPECT_EQ(shown.Boxes()[0].text, ui::kTemporaryFolderText);
+        }
+        EXPECT_NE(run.Get<ui::FormUoSel>(), nullptr);
+    }
+}
+
 TEST_F(MainTest, ASecondCopyEndsAtOnceAndCreatesNothing) {
     std::unique_ptr<InstanceLock> running = test::MakeInstanceLock(lockDir, "telk");
     ASSERT_TRUE(running->Acquire());
@@ -197,7 +216,7 @@ TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
     // ...and says, once, where the slot's files wait.
     ASSERT_EQ(ui.Boxes().size(), 1u);
     EXPECT_NE(ui.Boxes()[0].text.find("片付けきれなかった"), std::string::npos);
-    EXPECT_NE(ui.Boxes()[0].text.find(dir.Win() + "\\SETTINGS\\2.old"), std::string::npos) << ui.Boxes()[0].text;
+    EXPECT_NE(ui.Boxes()[0].text.find(dir.Win() + "\\Settings\\2.old"), std::string::npos) << ui.Boxes()[0].text;
     EXPECT_FALSE(dir.IsFolder("Settings\\2"));
     EXPECT_EQ(test::FolderSnapshot(dir.Native("Settings/2.old")), waiting);
 

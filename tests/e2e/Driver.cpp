@@ -213,10 +213,11 @@ std::string Describe(const Tree& before, const Tree& after) {
 
 TempFolder::TempFolder(const std::string& tag) {
     static std::atomic<int> counter{0};
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    if (!n || n > MAX_PATH) Fail("no temporary folder");
-    const std::wstring path = Join(temp, L"telk-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+    // Not below the temporary folder: TELK warns once it runs from there.
+    wchar_t windows[MAX_PATH + 1];
+    const DWORD n = GetWindowsDirectoryW(windows, MAX_PATH + 1);
+    if (n < 3 || n > MAX_PATH) Fail("no Windows folder");
+    const std::wstring path = Join(std::wstring(windows, 3) + L"telk-e2e", L"telk-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                              std::to_wstring(++counter) + L"-" + Wide(tag));
     RemoveTree(path);
     MakeFolders(path);

@@ -53,7 +53,7 @@ using Tree = std::map<std::wstring, std::string>;
 Tree Snapshot(const std::wstring& folder);
 std::string Describe(const Tree& before, const Tree& after);
 
-// A fresh folder under the Wine prefix's temporary folder, removed at the end
+// A fresh folder under C:\telk-e2e of the Wine prefix, removed at the end
 // (kept when TELK_E2E_KEEP is set, to look at after a failure).
 class TempFolder {
 public:

@@ -38,6 +38,28 @@ TEST_F(Startup, FirstStartInAnEmptyFolderCreatesTheSettingsAndTheSlots) {
     EXPECT_TRUE(SameTree(created, Snapshot(Work())));
 }
 
+// Started from inside its zip, Windows runs the program in a folder below
+// the temporary folder, which clean-up empties: told once, then the start
+// goes on as ever.
+TEST_F(Startup, AStartInsideTheTemporaryFolderIsToldOnce) {
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    ASSERT_TRUE(n > 0 && n <= MAX_PATH);
+    const std::wstring zip = Join(std::wstring(temp, n), L"Temp1_TELK-win64.zip"), inZip = Join(zip, L"TELK");
+    RemoveTree(zip);
+    MakeFolders(inZip);
+    telk_.Start(TelkExe(), inZip);
+    Answer(ExpectMessage(kTitle, L"一時フォルダの中で起動してるみたいっす\r\nここに作ったスロットは、そのうち勝手に消されちゃうかも\r\n"
+                                 L"zipを展開して、C:\\TELK みたいな自分で作ったフォルダから telk.exe を起動してね"),
+           IDOK);
+    const UoSelWindow w = UoSelWindow::Of(WaitWindow(Pid(), kUoSel));
+    EXPECT_FALSE(FindMessageBox(Pid()).has_value());
+    EXPECT_TRUE(IsFile(Join(inZip, L"Settings\\2\\DATA.INI")));
+    PostClick(w.quit);
+    telk_.WaitExit("quit from the folder window");
+    RemoveTree(zip);
+}
+
 TEST_F(Startup, ASecondCopyEndsAtOnceAndTouchesNothing) {
     const UoSelWindow first = Start();
 

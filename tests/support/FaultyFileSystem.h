@@ -35,6 +35,8 @@ public:
     void FailAt(std::vector<int> ns, Mode mode = Mode::Clean);
     // Answers VirtualStore() with layout instead of the real one.
     void RedirectWrites(VirtualStoreLayout layout) { virtualStore_ = std::move(layout); }
+    // Answers TemporaryFolders() with folders instead of the real ones.
+    void TemporaryFoldersAre(std::vector<std::string> folders) { temporary_ = std::move(folders); }
     // Why the chosen operations fail from now on; a held file at first.
     void FailWith(FileCause cause) { cause_ = cause; }
     // From now on the file is held as a running client holds it, without
@@ -71,6 +73,7 @@ public:
     void WriteFile(const std::string& path, const std::string& bytes) override;
     std::string ShortPath(const std::string& path) override;
     VirtualStoreLayout VirtualStore() override;
+    std::vector<std::string> TemporaryFolders() override { return temporary_ ? *temporary_ : real_.TemporaryFolders(); }
     std::string CurrentFolder() override;
 
 private:
@@ -90,6 +93,7 @@ private:
     std::optional<VirtualStoreLayout> virtualStore_;
     std::vector<std::string> log_;
     std::vector<std::string> held_;
+    std::optional<std::vector<std::string>> temporary_;
 };
 
 } // namespace telk::test

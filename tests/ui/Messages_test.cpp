@@ -2,6 +2,8 @@
 // reason, the hint that fits the cause, and what could not be put back.
 #include <gtest/gtest.h>
 
+#include "store/ShownPath.h"
+#include "support/TempDir.h"
 #include "ui/Messages.h"
 
 namespace telk::ui {
@@ -35,6 +37,25 @@ TEST(Messages, AFailedRollbackNamesTheFileAndWhereItsContentsWait) {
     EXPECT_EQ(text.rfind(FileFailureText(error), 0), 0u);
     EXPECT_NE(text.find("C:\\UO\\macros.txt\r\n前の中身はここに残ってます\r\nC:\\UO\\macros.txt.telk-old"), std::string::npos)
         << text;
+}
+
+// Paths in messages as Explorer shows them: single separators, each name as
+// it is on disk, the rest as given from the first name that is not there.
+TEST(Messages, PathsAreShownAsExplorerShowsThem) {
+    test::TempDir dir;
+    dir.WriteBytes("Settings\\2\\chardata.mul", "x");
+    dir.MakeFolder("UO\\Desktop\\Acc");
+    const std::unique_ptr<FileSystem> fs = test::MakePlatformFileSystem();
+    const std::pair<std::string, std::string> cases[] = {
+        {"SETTINGS\\2\\CHARDATA.MUL", "Settings\\2\\chardata.mul"},
+        {"UO\\\\DESKTOP\\acc\\Shard\\", "UO\\Desktop\\Acc\\Shard\\"},
+        {"UO\\DESKTOP\\*.*", "UO\\Desktop\\*.*"},
+    };
+    for (const auto& [given, shown] : cases) EXPECT_EQ(PathAsShown(*fs, dir.Win() + "\\" + given), dir.Win() + "\\" + shown);
+    EXPECT_EQ(PathAsShown(*fs, "\\\\server\\\\share\\x"), "\\\\server\\share\\x");
+    const std::string text = FileFailureText(FileError("copy", dir.Win() + "\\SETTINGS\\2", "", 5, FileCause::Other),
+                                             AsExplorerShows(*fs));
+    EXPECT_NE(text.find(dir.Win() + "\\Settings\\2"), std::string::npos) << text;
 }
 
 } // namespace

@@ -668,6 +668,33 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
 
 // UAC virtualises writes to these folders only; a 64-bit program such as
 // this one never sees the redirection, so it must look for itself.
+// Both in their long form, as the current folder names them: the user's
+// temporary folder often comes as 8.3 names.
+std::vector<std::string> Win32FileSystem::TemporaryFolders() {
+    std::vector<std::string> folders;
+    auto add = [&](std::wstring path) {
+        std::wstring longer(MAX_PATH, L'\0');
+        for (;;) {
+            const DWORD length = GetLongPathNameW(path.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
+            if (length == 0) break;
+            if (length < longer.size()) {
+                longer.resize(length);
+                path = longer;
+                break;
+            }
+            longer.resize(length);
+        }
+        while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+        if (!path.empty()) folders.push_back(WideToUtf8(path));
+    };
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+    if (length > 0 && length <= MAX_PATH) add(std::wstring(buffer, length));
+    length = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+    if (length > 0 && length <= MAX_PATH) add(std::wstring(buffer, length) + L"\\Temp");
+    return folders;
+}
+
 VirtualStoreLayout Win32FileSystem::VirtualStore() {
     // The known folders stay put for the run; each list fill asks.
     static const VirtualStoreLayout layout = [] {

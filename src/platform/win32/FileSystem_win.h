@@ -36,6 +36,7 @@ public:
     void WriteFile(const std::string& path, const std::string& bytes) override;
     std::string ShortPath(const std::string& path) override;
     VirtualStoreLayout VirtualStore() override;
+    std::vector<std::string> TemporaryFolders() override;
     std::string CurrentFolder() override;
 
 private:

@@ -23,7 +23,7 @@ void SaveSettingsAndEnd(Context& ctx) {
         if (!SaveSettings(ctx.platform.fs, ctx.platform.codec, ctx.state))
             ctx.ui.MessageBox(kPathNotKeptText, Buttons::Ok, kProgramTitle);
     } catch (const FileError& e) {
-        ctx.ui.MessageBox(FileFailureText(e), Buttons::Ok, kProgramTitle);
+        ctx.ui.MessageBox(FileFailureText(e, AsExplorerShows(ctx.platform.fs)), Buttons::Ok, kProgramTitle);
     }
     ctx.ui.EndProgram();
 }

@@ -9,6 +9,7 @@
 #include "store/Settings.h"
 #include "store/SlotStore.h"
 #include "store/Restore.h"
+#include "store/ShownPath.h"
 #include "store/Transfer.h"
 #include "ui/Messages.h"
 #include "ui/launch/FormRunUO.h"
@@ -101,7 +102,7 @@ bool FormMain::FillList(ComboBox& list, const std::string& folder) {
     // The client keeps plain files beside its account and shard folders;
     // below one of them there is simply nothing to list.
     if (failure && !FileExists(ctx_.platform.fs, folder)) {
-        std::string text = "フォルダの中身が読めなかったっす\r\n" + folder;
+        std::string text = "フォルダの中身が読めなかったっす\r\n" + PathAsShown(ctx_.platform.fs, folder);
         if (!failure->SystemMessage().empty()) text += "\r\n" + failure->SystemMessage();
         Tell(text);
     }
@@ -176,7 +177,7 @@ int FormMain::ConfirmTransfer(const std::string& question, bool fromSlot, const 
     std::optional<FileError> unlisted;
     if (!CharFilesExist(ctx_.platform.fs, fromSlot ? ctx_.state.SlotFolder : ctx_.state.CharFolder, &unlisted)) {
         if (unlisted) {
-            Tell(FileFailureText(*unlisted));
+            Tell(FileFailureText(*unlisted, Shows()));
             return -1;
         }
         Tell("必要ファイルが無いです\r\n" + missingHint);
@@ -196,11 +197,11 @@ bool FormMain::Transfer(const std::function<std::vector<KeptCopy>()>& transfer) 
         leftAsSaved_.insert(leftAsSaved_.end(), leftAsSaved.begin(), leftAsSaved.end());
         return true;
     } catch (const LinkedSlot& e) {
-        Tell(LinkedSlotText(e));
+        Tell(LinkedSlotText(e, Shows()));
     } catch (const RollbackFailed& e) {
-        Tell(RollbackFailureText(e));
+        Tell(RollbackFailureText(e, Shows()));
     } catch (const FileError& e) {
-        Tell(FileFailureText(e));
+        Tell(FileFailureText(e, Shows()));
     }
     return false;
 }
@@ -247,7 +248,7 @@ void FormMain::Command5_Click() {
 }
 
 void FormMain::TellLeftAsSaved() {
-    const std::string text = LeftAsSavedText(leftAsSaved_);
+    const std::string text = LeftAsSavedText(leftAsSaved_, Shows());
     leftAsSaved_.clear();
     if (!text.empty()) Tell(text);
 }
@@ -257,6 +258,10 @@ bool FormMain::ClientRunning() {
     const ProgramState& s = ctx_.state;
     return (!s.Client2DPath.empty() && launcher.IsRunning(s.Client2DPath)) ||
            (!s.Client3DPath.empty() && launcher.IsRunning(s.Client3DPath));
+}
+
+ShowPath FormMain::Shows() {
+    return AsExplorerShows(ctx_.platform.fs);
 }
 
 bool FormMain::Ask(const std::string& text, const std::string& title) {

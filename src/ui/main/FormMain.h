@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/Transfer.h"
+#include "ui/Messages.h"
 #include "ui/Windows.h"
 #include "ui/forms/Control.h"
 #include "ui/forms/Form.h"
@@ -54,6 +55,7 @@ private:
     int ConfirmTransfer(const std::string& question, bool fromSlot, const std::string& missingHint);
     bool Transfer(const std::function<std::vector<KeptCopy>()>& transfer);
     void TellLeftAsSaved();
+    ShowPath Shows();
     bool Ask(const std::string& text, const std::string& title);
     void Tell(const std::string& text);
     bool ClientRunning();

@@ -107,7 +107,7 @@ void FormSetup::Command5_Click() {
 }
 
 void FormSetup::Report(const FileError& error) {
-    ctx_.ui.MessageBox(FileFailureText(error), Buttons::Ok, kProgramTitle);
+    ctx_.ui.MessageBox(FileFailureText(error, AsExplorerShows(ctx_.platform.fs)), Buttons::Ok, kProgramTitle);
 }
 
 } // namespace telk::ui

@@ -174,7 +174,7 @@ TEST_F(FormMainLists, AFolderGoneSinceLoadingIsReportedAndTheWindowGoesOn) {
     ASSERT_TRUE(main.Combo1.UserSelect(1));
     ASSERT_EQ(ui.Boxes().size(), 1u);
     const test::ShownBox& box = ui.Boxes().back();
-    EXPECT_EQ(box.text.rfind("フォルダの中身が読めなかったっす\r\n" + state.UoFolder + "\\DESKTOP\\Bob", 0), 0u) << box.text;
+    EXPECT_EQ(box.text.rfind("フォルダの中身が読めなかったっす\r\n" + dir.Win("UO\\DESKTOP\\Bob"), 0), 0u) << box.text;
     EXPECT_EQ(box.buttons, Buttons::Ok);
     EXPECT_EQ(box.title, "TELK");
     EXPECT_EQ(main.Combo2.ListCount(), 0);
