@@ -3,6 +3,7 @@
 #include "platform/FileError.h"
 #include "platform/Launcher.h"
 #include "store/FileRoutines.h"
+#include "store/ShownPath.h"
 #include "ui/Messages.h"
 #include "ui/main/FormMain.h"
 
@@ -60,7 +61,7 @@ void FormRunUO::StartClient(const std::string& path) {
     try {
         ctx_.platform.launcher.Start(path);
     } catch (const LaunchError& e) {
-        const std::string shown = path.empty() ? std::string("（パスが設定されてないです）") : path;
+        const std::string shown = path.empty() ? std::string("（パスが設定されてないです）") : PathAsShown(ctx_.platform.fs, path);
         std::string text = "起動できませんでした\r\n" + shown;
         if (!e.SystemMessage().empty()) text += "\r\n" + e.SystemMessage();
         ctx_.ui.MessageBox(text, Buttons::Ok, kProgramTitle);
