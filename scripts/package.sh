@@ -26,6 +26,8 @@ stage=$build/stage
 rm -rf "$stage"
 mkdir -p "$stage/$name/images"
 top=$stage/$name
+# The page tells the release's day in UTC, from the same time as the entries.
+released=$(TZ=UTC date -d "@$epoch" +%F)
 
 cp "$build/telk.exe" "$top/telk.exe"
 # Notepad of any Windows shows CR LF.
@@ -46,13 +48,18 @@ img { max-width: 100%; border: 1px solid #ccc; }
 table { border-collapse: collapse; margin: 1em 0; }
 th, td { border: 1px solid #bbb; padding: .3em .6em; vertical-align: top; }
 th { background: #f0f0f0; }
-code { background: #f4f4f4; padding: 0 .2em; }
+code { font-family: "BIZ UDGothic", "MS Gothic", "Noto Sans Mono CJK JP", monospace; font-size: 1em; background: #f4f4f4; padding: 0 .2em; word-break: auto-phrase; overflow-wrap: break-word; }
 h1, h2 { border-bottom: 1px solid #ddd; }
+.release { color: #555; margin-top: -.5em; }
+.toc { background: #f8f8f8; border: 1px solid #ddd; padding: .5em 1.2em; }
+.toc-title { font-weight: bold; margin: .3em 0; }
+.toc ul { margin: 0; padding-left: 1.4em; }
 </style>
 </head>
 <body>
 EOF
   cmark-gfm --extension table --extension autolink --to html docs/ja/README.md |
+    python3 scripts/guide-page.py "$version" "$released" |
     sed -e 's|src="\.\./screenshots/|src="images/|g' \
         -e 's|href="\.\./\.\./LICENSE"|href="LICENSE.txt"|g'
   printf '</body>\n</html>\n'
@@ -70,5 +77,7 @@ mkdir -p dist
 zip=$PWD/dist/$name-win64.zip
 rm -f "$zip"
 (cd "$stage" && find "$name" | LC_ALL=C sort | TZ=UTC zip -X -q -@ "$zip")
+# The sum beside the zip, as "sha256sum -c" reads it in dist/.
+(cd dist && sha256sum "$name-win64.zip" > "$name-win64.zip.sha256")
 echo "$zip"
-sha256sum "$zip" | cut -d' ' -f1
+cut -d' ' -f1 "$zip.sha256"

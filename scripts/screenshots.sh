@@ -21,7 +21,8 @@ export DISPLAY=$display
 fail() { echo "screenshots: $*" >&2; exit 1; }
 [ -f "$build/telk.exe" ] || fail "no telk.exe in $build"
 
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# A white root: a picture of several windows shows it where none covers.
+Xvfb "$display" -screen 0 1280x1024x24 -wr -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 telk=
 cleanup() {
@@ -47,6 +48,11 @@ set_dpi() {
 set_dpi 96
 
 drive_c=$WINEPREFIX/drive_c
+# The frames' close cross is a Marlett glyph; this Wine does not load the
+# fonts of its own data folder, but it does those of C:\windows\Fonts.
+marlett=$(dpkg -L fonts-wine 2>/dev/null | grep -m1 '/marlett\.ttf$' || true)
+[ -n "$marlett" ] || fail "no marlett.ttf: scripts/deps.sh installs fonts-wine"
+cp "$marlett" "$drive_c/windows/Fonts/"
 work=$drive_c/TELK
 client=$drive_c/Program\ Files/Ultima\ Online\ 2D
 rm -rf "$work" "$client" "$drive_c/UO-many"

@@ -47,19 +47,39 @@ holds_what_it_should() {
                 pictures | sed "s|^|$name/|"; } | LC_ALL=C sort)
   actual=$(unzip -Z1 "$zip" | LC_ALL=C sort)
   [ "$expected" = "$actual" ] || { diff <(echo "$expected") <(echo "$actual"); return 1; }
-  [ -n "$(pictures)" ] && grep -q 'MIT License' "$top/LICENSE.txt"
+  [ -n "$(pictures)" ] && grep -q 'MIT License' "$top/LICENSE.txt" &&
+    grep -qx "[0-9a-f]\{64\}  $(basename "$zip")" "$zip.sha256" &&
+    (cd "$(dirname "$zip")" && sha256sum --quiet -c "$(basename "$zip").sha256")
 }
-check "the zip holds telk.exe, the guide, its pictures and the licence, nothing else" holds_what_it_should
+check "the zip holds telk.exe, the guide, its pictures and the licence, nothing else; its sum beside it holds" holds_what_it_should
 
 links_resolve() {
   local bad=0 target
   while read -r target; do
-    case $target in http://*|https://*|mailto:*|\#*) continue ;; esac
+    case $target in http://*|https://*|mailto:*) continue ;; esac
+    if [[ $target == \#* ]]; then
+      target=$(printf '%b' "${target//%/\\x}")
+      grep -qF "id=\"${target#\#}\"" "$top/README.html" || { echo "the guide links to $target, no heading has it"; bad=1; }
+      continue
+    fi
     [ -e "$top/${target%%#*}" ] || { echo "the guide links to $target, which the zip lacks"; bad=1; }
   done < <(grep -oE '(src|href)="[^"]*"' "$top/README.html" | sed -E 's/^(src|href)="//; s/"$//')
   return $bad
 }
-check "every link and picture of the guide is in the zip" links_resolve
+check "every link and picture of the guide is in the zip, every anchor on the page" links_resolve
+
+# Each "##"/"###" of the guide is in the contents, which link to the ids
+# the headings carry; the release line tells the version and the UTC day.
+finds_its_way() {
+  local html=$top/README.html want got
+  want=$(grep -c '^###\? ' docs/ja/README.md)
+  got=$(sed -n '/<nav class="toc">/,/<\/nav>/p' "$html" | grep -o 'href="#[^"]*"' | sed 's/href="#//; s/"$//')
+  [ "$(wc -l <<<"$got")" -eq "$want" ] &&
+    [ "$got" = "$(grep -oE '<h[23] id="[^"]*"' "$html" | sed 's/.*id="//; s/"$//')" ] &&
+    ! grep -oE '<h[1-6] id="[^"]*"' "$html" | sed 's/.*id="//' | grep -q '[][A-Z .,:()（）「」、。？～`]' &&
+    grep -q "バージョン ${name#TELK-}（$(TZ=UTC date -d "@${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}" +%F) リリース）" "$html"
+}
+check "the guide page has its contents and tells its version and day" finds_its_way
 
 dlls_are_windows_own() {
   local dll bad=0
