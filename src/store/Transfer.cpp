@@ -48,8 +48,10 @@ bool HoldsAnyCharFile(FileSystem& fs, const std::string& folder) {
 // slot that a failed start made anew must not pass for a finished swap.
 // Throws FileError when a step fails; everything is then still there.
 // A link counts as there even when its target is gone, and is only ever
-// renamed or removed as itself.
-void RepairSlot(FileSystem& fs, const SlotPaths& p) {
+// renamed or removed as itself. Answers false when nothing tells which
+// folder holds the truth, so that both stay for the player to choose.
+bool RepairSlot(FileSystem& fs, const SlotPaths& p) {
+    bool decided = true;
     if (FolderOrLinkAt(fs, p.retired)) {
         if (!FolderOrLinkAt(fs, p.slot)) {
             fs.Rename(p.retired, p.slot); // cut off between the renames
@@ -60,10 +62,12 @@ void RepairSlot(FileSystem& fs, const SlotPaths& p) {
             fs.Rename(p.retired, p.slot);
         } else if (!HoldsAnyCharFile(fs, p.retired)) {
             RemoveTree(fs, p.retired); // an unused slot: nothing of a character's
+        } else {
+            decided = false;
         }
-        // Otherwise nothing tells which is the truth: both stay.
     }
     if (FolderOrLinkAt(fs, p.staging)) RemoveTree(fs, p.staging); // the slot or its old self holds the truth
+    return decided;
 }
 
 // The new slot gets everything the slot holds that this back-up does not
@@ -163,12 +167,13 @@ RepairReport RepairSlotStore(FileSystem& fs, const std::string& appFolder) {
     RepairReport report;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const SlotPaths p(SlotFolderPath(appFolder, slot));
+        bool decided = true;
         try {
-            RepairSlot(fs, p);
+            decided = RepairSlot(fs, p);
         } catch (const FileError&) {
             // Told below: the old slot is still there.
         }
-        if (FolderOrLinkAt(fs, p.retired)) report.waiting.push_back({p.slot, p.retired});
+        if (FolderOrLinkAt(fs, p.retired)) (decided ? report.waiting : report.undecided).push_back({p.slot, p.retired});
     }
     SettleRestores(fs, appFolder, report);
     return report;

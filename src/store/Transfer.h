@@ -63,6 +63,7 @@ std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::
 struct RepairReport {
     std::vector<KeptCopy> waiting;     // still as the crash left it
     std::vector<KeptCopy> leftAsSaved; // changed since; kept, not put back
+    std::vector<KeptCopy> undecided;   // a slot and its old self, neither whole
 };
 
 // At start-up, before missing slot folders are made: settles every slot

@@ -66,6 +66,10 @@ std::string RepairReportText(const RepairReport& report, const ShowPath& show) {
         for (const KeptCopy& kept : report.waiting) text += KeptLines(kept, show);
         text += "\r\n次に起動したときにもう一回やってみるね";
     }
+    for (const KeptCopy& pair : report.undecided) {
+        text += (text.empty() ? "" : "\r\n\r\n") + std::string("どっちが本物か分からないスロットがあるっす\r\n") +
+                Shown(show, pair.file) + "\r\n" + Shown(show, pair.copy) + "\r\n中を見て、いらないほうを消してね";
+    }
     const std::string saved = LeftAsSavedText(report.leftAsSaved, show);
     if (!saved.empty()) text += (text.empty() ? "" : "\r\n\r\n") + saved;
     return text;

@@ -375,6 +375,12 @@ TEST_F(TransferTest, RepairKeepsTheSlotThatHoldsTheFiles) {
     dir.WriteBytes("Settings\\2.old\\chardata.mul", "old");
     RepairSlotStore(*real, app);
     EXPECT_EQ(Store(), after);
+    // Neither whole: both stay, and the player hears it is theirs to choose.
+    std::filesystem::remove(dir.Native("Settings/2/DATA.INI"));
+    dir.WriteBytes("Settings\\2.old\\chardata.mul", "old");
+    const Snapshot undecided = Store();
+    EXPECT_EQ(RepairSlotStore(*real, app).undecided.size(), 1u);
+    EXPECT_EQ(Store(), undecided);
 }
 
 TEST_F(TransferTest, AFailedRollbackSaysWhereTheOldSlotWaits) {
