@@ -74,6 +74,10 @@ bool CharFilesExist(FileSystem& fs, const std::string& folder, std::optional<Fil
         if (failure && FolderExists(fs, folder)) failure->emplace(e);
         return false;
     }
+    return HoldsCharFiles(files);
+}
+
+bool HoldsCharFiles(const std::vector<std::string>& files) {
     return std::all_of(kCharFiles.begin(), kCharFiles.end(), [&](const char* name) { return Holds(files, name); });
 }
 

@@ -51,6 +51,8 @@ bool IsPlainName(const std::string& name);
 // too: whether a file is there, whoever holds it open. Throws FileError
 // when the folder cannot be listed.
 std::vector<std::string> FilesIn(FileSystem& fs, const std::string& folder);
+// Whether a listing's files hold all four character files.
+bool HoldsCharFiles(const std::vector<std::string>& files);
 // True when the four character files are in folder (ending in "\"), as
 // its listing shows them. Never throws: a folder that is there but cannot
 // be listed gives false and, when failure is given, says why there.

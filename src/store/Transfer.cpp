@@ -34,8 +34,7 @@ bool IsCompleteSlot(FileSystem& fs, const std::string& folder) {
     } catch (const FileError&) {
         return false; // nothing proves it complete
     }
-    return Holds(files, kSlotDataFile) &&
-           std::all_of(kCharFiles.begin(), kCharFiles.end(), [&](const char* name) { return Holds(files, name); });
+    return Holds(files, kSlotDataFile) && HoldsCharFiles(files);
 }
 
 bool HoldsAnyCharFile(FileSystem& fs, const std::string& folder) {

@@ -184,10 +184,7 @@ std::wstring SafetyFolderOf(const std::wstring& work, const SampleCharacter& c, 
             SameNoCase(Wide(bytes.substr(3, end - 3)), charFolder))
             return Join(shard, rel.substr(0, slash));
     }
-    std::string notes;
-    for (const auto& [rel, bytes] : Snapshot(shard))
-        if (rel.ends_with(kNote)) notes += bytes;
-    ADD_FAILURE() << "no safety folder names " << Utf8(charFolder) << " below " << Utf8(shard) << ":\n" << notes;
+    ADD_FAILURE() << "no safety folder names " << Utf8(charFolder) << " below " << Utf8(shard);
     return L"<none>";
 }
 

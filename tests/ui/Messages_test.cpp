@@ -53,9 +53,8 @@ TEST(Messages, PathsAreShownAsExplorerShowsThem) {
     };
     for (const auto& [given, shown] : cases) EXPECT_EQ(PathAsShown(*fs, dir.Win() + "\\" + given), dir.Win() + "\\" + shown);
     EXPECT_EQ(PathAsShown(*fs, "\\\\server\\\\share\\x"), "\\\\server\\share\\x");
-    const std::string text = FileFailureText(FileError("copy", dir.Win() + "\\SETTINGS\\2", "", 5, FileCause::Other),
-                                             AsExplorerShows(*fs));
-    EXPECT_NE(text.find(dir.Win() + "\\Settings\\2"), std::string::npos) << text;
+    EXPECT_NE(FileFailureText(FileError("copy", dir.Win() + "\\SETTINGS", "", 5, FileCause::Other), AsExplorerShows(*fs))
+                  .find(dir.Win() + "\\Settings"), std::string::npos);
 }
 
 } // namespace

@@ -163,17 +163,20 @@ int FormMain::ChosenSlot() const {
 }
 
 // The chosen slot becomes SlotFolder; then the question, then the test
-// that the source holds the files. A restore into the character that did
-// not end is settled before the test looks. Answers the slot, or -1 to stop.
+// that the source holds the files. Answers the slot, or -1 to stop.
 int FormMain::ConfirmTransfer(const std::string& question, bool fromSlot, const std::string& missingHint) {
     const int slot = ChosenSlot();
     if (slot < 0) return -1;
     ctx_.state.SlotFolder = SlotFolderPath(ctx_.state.AppFolder, slot);
     if (!Ask(question, kProgramTitle)) return -1;
-    const bool settled =
-        Transfer([&] { return SettlePendingRestore(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.CharFolder); });
-    TellLeftAsSaved();
-    if (!settled) return -1;
+    // A back-up reads the character: half a restore must not look like
+    // missing files. A restore tests the slot and settles inside itself.
+    if (!fromSlot) {
+        const bool settled =
+            Transfer([&] { return SettlePendingRestore(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.CharFolder); });
+        TellLeftAsSaved();
+        if (!settled) return -1;
+    }
     std::optional<FileError> unlisted;
     if (!CharFilesExist(ctx_.platform.fs, fromSlot ? ctx_.state.SlotFolder : ctx_.state.CharFolder, &unlisted)) {
         if (unlisted) {
