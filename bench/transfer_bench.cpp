@@ -20,9 +20,10 @@
 
 #include "platform/posix/FileSystem_posix.h"
 #include "platform/posix/TextCodec_posix.h"
-#include "store/FileRoutines.h"
+#include "store/Listing.h"
 #include "store/TextValues.h"
 #include "store/Restore.h"
+#include "store/Transfer.h"
 
 namespace fs = std::filesystem;
 using namespace telk;

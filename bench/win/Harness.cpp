@@ -25,6 +25,7 @@
 #include "platform/win32/TextCodec_win.h"
 #include "platform/win32/ui/Fonts.h"
 #include "store/Restore.h"
+#include "store/Transfer.h"
 
 using namespace bench;
 

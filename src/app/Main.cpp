@@ -3,11 +3,9 @@
 
 #include "app/Main.h"
 
-#include <functional>
-
 #include "platform/FileError.h"
 #include "platform/PathText.h"
-#include "store/FileRoutines.h"
+#include "store/Exists.h"
 #include "store/Settings.h"
 #include "store/SlotStore.h"
 #include "store/Transfer.h"
@@ -18,14 +16,6 @@
 namespace telk {
 
 namespace {
-
-// The start shows no message: a step that fails is skipped.
-void Step(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const FileError&) {
-    }
-}
 
 // Inside one of the system's temporary folders: where Windows runs a
 // program started from inside its zip, and what clean-up empties.
@@ -43,17 +33,18 @@ bool PrepareStore(ProgramState& state, Platform& platform, RepairReport* repair)
     FileSystem& fs = platform.fs;
     TextCodec& codec = platform.codec;
 
+    // The start shows no message: a step that fails is skipped.
     state.UoFolder = kDefaultUoFolder;
-    Step([&] {
+    Attempt([&] {
         // A root comes with its "\" already.
         state.AppFolder = WithTrailingSeparator(fs.CurrentFolder());
     });
     const std::string& app = state.AppFolder;
 
-    Step([&] {
+    Attempt([&] {
         if (!FileExists(fs, kSettingsFile)) WriteDefaultSettings(fs, codec);
     });
-    Step([&] { ApplySettings(ReadSettings(fs, codec), state); });
+    Attempt([&] { ApplySettings(ReadSettings(fs, codec), state); });
     // Written with its "\" when the user accepted it; one comes off.
     if (!state.UoFolder.empty() && state.UoFolder.back() == '\\') state.UoFolder.pop_back();
 
@@ -63,16 +54,16 @@ bool PrepareStore(ProgramState& state, Platform& platform, RepairReport* repair)
     if (repair) *repair = std::move(repaired);
 
     const std::string store = app + kStoreFolderName;
-    Step([&] {
+    Attempt([&] {
         if (!FolderExists(fs, store)) fs.CreateFolder(store);
     });
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        Step([&] {
+        Attempt([&] {
             const std::string folder = store + "\\" + std::to_string(slot);
             // Not while the slot's previous contents wait to be put back.
             if (!FolderExists(fs, folder) && !SlotAwaitsRepair(fs, folder)) fs.CreateFolder(folder);
         });
-        Step([&] {
+        Attempt([&] {
             if (!FileExists(fs, SlotDataPath(app, slot)))
                 WriteSlotData(fs, codec, SlotFolderPath(app, slot), kUnusedLabel, DefaultSlotName(slot));
         });

@@ -2,8 +2,10 @@
 // path, and the system's own words for why it failed (UTF-8).
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace telk {
 
@@ -35,5 +37,17 @@ private:
     int code_;
     FileCause cause_;
 };
+
+// Runs step and answers its failure instead of passing it on: for a step
+// whose failure is told some other way, or left for the next start.
+template <class Step>
+std::optional<FileError> Attempt(Step&& step) {
+    try {
+        std::forward<Step>(step)();
+    } catch (const FileError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
 
 } // namespace telk

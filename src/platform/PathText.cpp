@@ -4,13 +4,9 @@
 
 namespace telk {
 
-namespace {
-
 char FoldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
-
-} // namespace
 
 bool SameNameNoCase(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
@@ -36,6 +32,14 @@ std::string WithTrailingSeparator(std::string path) {
 std::string WithoutTrailingSeparators(std::string path) {
     while (path.size() > 1 && path.back() == '\\' && !(path.size() == 3 && path[1] == ':')) path.pop_back();
     return path;
+}
+
+ListPattern SplitListPattern(std::string pattern) {
+    std::replace(pattern.begin(), pattern.end(), '/', '\\');
+    const auto sep = pattern.find_last_of('\\');
+    if (sep != std::string::npos) return {pattern.substr(0, sep + 1), pattern.substr(sep + 1)};
+    if (pattern.size() >= 2 && pattern[1] == ':') return {pattern.substr(0, 2), pattern.substr(2)};
+    return {".", pattern};
 }
 
 } // namespace telk

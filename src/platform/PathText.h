@@ -8,6 +8,8 @@
 
 namespace telk {
 
+// 'A' to 'Z' as 'a' to 'z'; every other byte as it is.
+char FoldAscii(char c);
 bool SameNameNoCase(const std::string& a, const std::string& b);
 // Whether names holds wanted, without regard to case.
 bool Holds(const std::vector<std::string>& names, const std::string& wanted);
@@ -19,5 +21,14 @@ bool LessNameNoCase(const std::string& a, const std::string& b);
 std::string WithTrailingSeparator(std::string path);
 // "C:\x\\" -> "C:\x"; a root keeps its "\" ("C:\", "\").
 std::string WithoutTrailingSeparators(std::string path);
+
+// A listing pattern split into the folder to list and the names to match:
+// "C:\x\*.*" gives "C:\x\" and "*.*", "C:*.txt" gives "C:" and "*.txt",
+// "*.*" gives "." and "*.*". "/" counts as "\".
+struct ListPattern {
+    std::string folder;
+    std::string names;
+};
+ListPattern SplitListPattern(std::string pattern);
 
 } // namespace telk

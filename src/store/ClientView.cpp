@@ -1,6 +1,8 @@
 #include "store/ClientView.h"
 
 #include "platform/PathText.h"
+#include "store/CharFiles.h"
+#include "store/Exists.h"
 
 namespace telk {
 

@@ -11,7 +11,7 @@
 
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
-#include "store/FileRoutines.h"
+#include "store/Listing.h"
 
 namespace telk {
 

@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/FileError.h"
-#include "store/FileRoutines.h"
-#include "store/Transfer.h"
-
 namespace telk {
 
 namespace {
@@ -28,11 +24,11 @@ void RemoveContents(FileSystem& fs, const std::string& folder) {
 
 // A link is never entered: whatever it points at is not ours to touch.
 bool IsRealFolder(FileSystem& fs, const std::string& path) {
-    return !fs.IsLink(path) && FolderExists(fs, path);
+    return !fs.IsLink(path) && fs.CanEnterFolder(path);
 }
 
 bool FolderOrLinkAt(FileSystem& fs, const std::string& path) {
-    return fs.IsLink(path) || FolderExists(fs, path);
+    return fs.IsLink(path) || fs.CanEnterFolder(path);
 }
 
 std::vector<std::string> Entries(FileSystem& fs, const std::string& folder) {
@@ -53,38 +49,11 @@ void RemoveTree(FileSystem& fs, const std::string& folder) {
 void CopyEntry(FileSystem& fs, const std::string& from, const std::string& to) {
     if (fs.IsLink(from)) {
         fs.CopyLink(from, to);
-    } else if (FolderExists(fs, from)) {
+    } else if (fs.CanEnterFolder(from)) {
         fs.CreateFolder(to);
         for (const std::string& name : Entries(fs, from)) CopyEntry(fs, from + "\\" + name, to + "\\" + name);
     } else {
         fs.CopyFile(from, to);
-    }
-}
-
-void RemoveTreeQuietly(FileSystem& fs, const std::string& folder) {
-    try {
-        RemoveTree(fs, folder);
-    } catch (const FileError&) {
-    }
-}
-
-void RemoveFileQuietly(FileSystem& fs, const std::string& path) {
-    try {
-        fs.RemoveFile(path);
-    } catch (const FileError&) {
-    }
-}
-
-void WriteWhole(FileSystem& fs, const std::string& path, const std::string& bytes) {
-    const std::string fresh = path + kIncomingSuffix;
-    try {
-        fs.WriteFile(fresh, bytes);
-        fs.Rename(fresh, path);
-    } catch (const FileError& e) {
-        // Nothing was written there, or it is beyond saving.
-        RemoveFileQuietly(fs, fresh);
-        // The user knows the file by its own name.
-        throw FileError(e.Operation(), path, e.SystemMessage(), e.Code(), e.Cause());
     }
 }
 

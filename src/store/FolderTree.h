@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "platform/PathText.h"
 
 namespace telk {
 
@@ -25,14 +24,5 @@ void RemoveTree(FileSystem& fs, const std::string& folder);
 // Copies a file, a link as itself, or a folder with all it holds. Throws
 // FileError.
 void CopyEntry(FileSystem& fs, const std::string& from, const std::string& to);
-
-// Clean-up after a failure must not hide that failure; what these leave,
-// start-up repair settles.
-void RemoveTreeQuietly(FileSystem& fs, const std::string& folder);
-void RemoveFileQuietly(FileSystem& fs, const std::string& path);
-
-// Writes the file beside itself and renames it into place: a write that
-// fails leaves the previous file whole. Throws FileError naming path.
-void WriteWhole(FileSystem& fs, const std::string& path, const std::string& bytes);
 
 } // namespace telk

@@ -14,9 +14,11 @@
 #include <string_view>
 
 #include "platform/PathText.h"
-#include "store/FileRoutines.h"
+#include "store/CharFiles.h"
+#include "store/Exists.h"
 #include "store/FolderTree.h"
 #include "store/RestoreJournal.h"
+#include "store/WriteWhole.h"
 
 namespace telk {
 
@@ -28,11 +30,8 @@ class Steps {
 public:
     template <class Step>
     void Run(Step step) {
-        try {
-            step();
-        } catch (const FileError& e) {
-            if (!first_) first_.emplace(e);
-        }
+        std::optional<FileError> failure = Attempt(step);
+        if (failure && !first_) first_ = std::move(failure);
     }
     void ThrowIfFailed(const std::vector<KeptCopy>& kept = {}) const {
         if (!first_) return;
@@ -130,7 +129,7 @@ void Discard(FileSystem& fs, const std::string& safety) {
     const std::string trash = RootOf(safety) + kStagingSuffix;
     if (FolderOrLinkAt(fs, trash)) RemoveTree(fs, trash);
     fs.Rename(safety, trash);
-    RemoveTreeQuietly(fs, trash);
+    Attempt([&] { RemoveTree(fs, trash); });
 }
 
 // From folder up to root, each folder that is left empty: a restore that
@@ -395,12 +394,10 @@ void KeepSafetyCopy(FileSystem& fs, const std::string& appFolder, const std::str
         if (FolderOrLinkAt(fs, safety)) fs.Rename(safety, Aside(safety));
         fs.Rename(staging, safety);
     } catch (const FileError&) {
-        RemoveTreeQuietly(fs, staging);
-        try {
-            RestorePrevious(fs, safety);
-        } catch (const FileError&) {
-            // Still aside, with no journal: the next start puts it back.
-        }
+        // The failure is what the player must hear of: what these leave,
+        // with no journal, the next start settles.
+        Attempt([&] { RemoveTree(fs, staging); });
+        Attempt([&] { RestorePrevious(fs, safety); });
         throw;
     }
 }
@@ -460,19 +457,18 @@ std::vector<KeptCopy> RestoreFromSlot(FileSystem& fs, const std::string& appFold
     KeepSafetyCopy(fs, appFolder, safety, plan);
     PutInPlace(fs, safety, journal);
     // Every file is in: what is left to remove, the next start removes.
-    try {
+    Attempt([&] {
         Finish(fs, journal);
         DropAside(fs, safety);
         fs.RemoveFile(JournalPath(safety));
-    } catch (const FileError&) {
-    }
+    });
     return leftAsSaved;
 }
 
 void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& report) {
     const std::string root = SafetyRoot(appFolder);
     const std::string staging = root + kStagingSuffix;
-    if (FolderOrLinkAt(fs, staging)) RemoveTreeQuietly(fs, staging);
+    if (FolderOrLinkAt(fs, staging)) Attempt([&] { RemoveTree(fs, staging); });
     if (!FolderExists(fs, root)) return;
     auto folders = [&](const std::string& folder) {
         std::vector<std::string> paths;
@@ -510,7 +506,7 @@ void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& 
     }
     PruneUp(fs, root, root);
     // The trash of a settled copy that could not be removed at once.
-    if (FolderOrLinkAt(fs, staging)) RemoveTreeQuietly(fs, staging);
+    if (FolderOrLinkAt(fs, staging)) Attempt([&] { RemoveTree(fs, staging); });
 }
 
 } // namespace telk

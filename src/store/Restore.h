@@ -7,7 +7,7 @@
 
 #include "platform/FileSystem.h"
 #include "store/SafetyFolder.h"
-#include "store/Transfer.h"
+#include "store/TransferReport.h"
 
 namespace telk {
 

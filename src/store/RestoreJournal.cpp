@@ -3,8 +3,7 @@
 #include <charconv>
 
 #include "platform/PathText.h"
-#include "store/FileRoutines.h"
-#include "store/Transfer.h"
+#include "store/CharFiles.h"
 
 namespace telk {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "store/StoreNames.h"
+
 namespace telk {
 
-// In a character's safety folder while a restore changes the character.
-inline constexpr const char* kJournalName = "restore.journal";
 // Until every file is in, undo; after, only the clean-up is left.
 inline constexpr const char* kRestoring = "restoring";
 inline constexpr const char* kRestored = "restored";

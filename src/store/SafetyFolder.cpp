@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/FileRoutines.h"
+#include "store/CharFiles.h"
 
 namespace telk {
 
@@ -80,7 +80,7 @@ std::string Digest(const std::string& text) {
 } // namespace
 
 std::string SafetyRoot(const std::string& appFolder) {
-    return appFolder + "SETTINGS\\" + kSafetyFolderName;
+    return appFolder + kStoreFolder + "\\" + kSafetyFolderName;
 }
 
 std::string SafetyFolderPath(const std::string& appFolder, const std::string& charFolder) {

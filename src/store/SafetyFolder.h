@@ -6,13 +6,9 @@
 
 #include <string>
 
-namespace telk {
+#include "store/StoreNames.h"
 
-// In the slot store: the safety folders, under <account>\<shard>.
-inline constexpr const char* kSafetyFolderName = "BeforeRestore";
-// In a safety folder: the character folder it belongs to, for the player
-// who looks for the right one by hand (UTF-8, so that every name is kept).
-inline constexpr const char* kSafetyNoteName = "キャラのフォルダ.txt";
+namespace telk {
 
 // AppFolder + "SETTINGS\BeforeRestore", no trailing "\".
 std::string SafetyRoot(const std::string& appFolder);

@@ -47,4 +47,8 @@ void ApplySettings(const SettingsValues& values, ProgramState& state) {
     if (values.uoFolder) state.UoFolder = *values.uoFolder;
 }
 
+bool SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state) {
+    return WriteSettings(fs, codec, state.Client2DPath, state.Client3DPath, state.UoFolder);
+}
+
 } // namespace telk

@@ -38,6 +38,11 @@ void WriteDefaultSettings(FileSystem& fs, TextCodec& codec);
 bool WriteSettings(FileSystem& fs, TextCodec& codec, const std::string& client2DPath,
                    const std::string& client3DPath, const std::string& uoFolder);
 
+// Writes telk.ini anew from the state: Client2DPath, Client3DPath,
+// UoFolder. Answers, as WriteSettings, whether every path went in whole.
+// Throws FileError.
+bool SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state);
+
 // Whether text survives the code page of the program's text files.
 bool KeptInCodePage(TextCodec& codec, const std::string& text);
 

@@ -8,7 +8,7 @@
 namespace telk {
 
 std::string SlotFolderPath(const std::string& appFolder, int slot) {
-    return appFolder + "SETTINGS\\" + std::to_string(slot) + "\\";
+    return appFolder + kStoreFolder + "\\" + std::to_string(slot) + "\\";
 }
 
 std::string SlotDataPath(const std::string& appFolder, int slot) {
@@ -27,6 +27,7 @@ SlotData ReadSlotData(FileSystem& fs, TextCodec& codec, const std::string& slotF
         ValueReader reader = ReadValues(fs, codec, slotFolder + kSlotDataFile);
         if (reader.Read(data.label)) reader.Read(data.name);
     } catch (const FileError&) {
+        // missing or unreadable: the row shows what was read
     }
     return data;
 }

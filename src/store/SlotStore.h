@@ -7,13 +7,10 @@
 
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
+#include "store/StoreNames.h"
 
 namespace telk {
 
-inline constexpr int kSlotCount = 5;
-// The store is created under this name and addressed as "SETTINGS".
-inline constexpr const char* kStoreFolderName = "Settings";
-inline constexpr const char* kSlotDataFile = "DATA.INI";
 // First line of a slot that never received a back-up ("not used yet").
 inline constexpr const char* kUnusedLabel = "未使用";
 

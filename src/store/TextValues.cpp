@@ -2,7 +2,7 @@
 
 #include "store/TextValues.h"
 
-#include "store/FolderTree.h"
+#include "store/WriteWhole.h"
 
 #include <utility>
 
@@ -48,7 +48,7 @@ void WriteValues(FileSystem& fs, TextCodec& codec, const std::string& path,
 
 ValueReader::ValueReader(TextCodec& codec, std::string ansiBytes) : codec_(codec), bytes_(std::move(ansiBytes)) {}
 
-// The classic rule: blanks before a value are skipped; a value that opens
+// Blanks before a value are skipped; a value that opens
 // with a double quote runs to the next one (or the line end), and whatever
 // follows it up to the next comma or line end is passed over; any other
 // value runs to the first comma or line end, less its trailing blanks. An

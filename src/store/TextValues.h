@@ -1,5 +1,6 @@
 // The program's own text files (telk.ini, DATA.INI): one value per line in
-// the system's ANSI code page, read value by value by the classic rule.
+// the system's ANSI code page, read value by value, each cut at a comma
+// unless double quotes hold it.
 #pragma once
 
 #include <cstddef>

@@ -7,7 +7,8 @@
 #include <algorithm>
 
 #include "platform/PathText.h"
-#include "store/FileRoutines.h"
+#include "store/CharFiles.h"
+#include "store/Exists.h"
 #include "store/FolderTree.h"
 #include "store/Restore.h"
 #include "store/SlotStore.h"
@@ -16,8 +17,6 @@
 namespace telk {
 
 namespace {
-
-constexpr const char* kDataFileName = "data.ini";
 
 // slot names the slot folder without its trailing "\".
 struct SlotPaths {
@@ -84,13 +83,15 @@ void BuildStaging(FileSystem& fs, const SlotPaths& p, const std::string& charFol
     fs.CreateFolder(p.staging);
     try {
         for (const std::string& entry : held) {
-            if (!Holds(incoming, entry) && !SameNameNoCase(entry, kDataFileName))
+            if (!Holds(incoming, entry) && !SameNameNoCase(entry, kSlotDataFileWritten))
                 CopyEntry(fs, p.slot + "\\" + entry, p.staging + "\\" + entry);
         }
         for (const std::string& file : incoming) fs.CopyFile(charFolder + file, p.staging + "\\" + nameInSlot(file));
-        fs.WriteFile(p.staging + "\\" + nameInSlot(kDataFileName), dataBytes);
+        fs.WriteFile(p.staging + "\\" + nameInSlot(kSlotDataFileWritten), dataBytes);
     } catch (const FileError&) {
-        RemoveTreeQuietly(fs, p.staging);
+        // The failure is what the player hears of; start-up repair removes
+        // a staging folder that stays.
+        Attempt([&] { RemoveTree(fs, p.staging); });
         throw;
     }
 }
@@ -102,13 +103,13 @@ void SwapIn(FileSystem& fs, const SlotPaths& p, bool slotExists) {
     try {
         if (slotExists) fs.Rename(p.slot, p.retired);
     } catch (const FileError&) {
-        RemoveTreeQuietly(fs, p.staging);
+        Attempt([&] { RemoveTree(fs, p.staging); });
         throw;
     }
     try {
         fs.Rename(p.staging, p.slot);
     } catch (const FileError& e) {
-        RemoveTreeQuietly(fs, p.staging);
+        Attempt([&] { RemoveTree(fs, p.staging); });
         if (!slotExists) throw;
         try {
             fs.Rename(p.retired, p.slot);
@@ -120,11 +121,6 @@ void SwapIn(FileSystem& fs, const SlotPaths& p, bool slotExists) {
 }
 
 } // namespace
-
-RollbackFailed::RollbackFailed(const FileError& cause, std::vector<KeptCopy> kept)
-    : FileError(cause), kept_(std::move(kept)) {}
-
-LinkedSlot::LinkedSlot(const std::string& slot) : FileError("back up", slot, "", 0, FileCause::Other) {}
 
 std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& appFolder,
                                    const std::string& charFolder, const std::string& slotFolder,
@@ -154,7 +150,7 @@ std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::
     SwapIn(fs, p, slotExists);
     // The new slot is in place: the back-up has succeeded even if the old
     // folder cannot go now; start-up repair removes it.
-    if (slotExists) RemoveTreeQuietly(fs, p.retired);
+    if (slotExists) Attempt([&] { RemoveTree(fs, p.retired); });
     return leftAsSaved;
 }
 

@@ -6,7 +6,7 @@
 
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
-#include "store/Transfer.h"
+#include "store/TransferReport.h"
 
 namespace telk::ui {
 

@@ -14,7 +14,7 @@
 #include "FuzzSupport.h"
 #include "platform/PathText.h"
 #include "store/ClientView.h"
-#include "store/FileRoutines.h"
+#include "store/Listing.h"
 
 using namespace telk;
 using namespace telk::fuzz;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "store/FileRoutines.h"
+#include "store/CharFiles.h"
 #include "store/SafetyFolder.h"
 #include "store/SlotStore.h"
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "store/ClientView.h"
+#include "store/StoreNames.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
 

@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/FileError.h"
-#include "store/FileRoutines.h"
+#include "store/CharFiles.h"
+#include "store/Exists.h"
+#include "store/Listing.h"
+#include "store/Settings.h"
 #include "support/TempDir.h"
 
 namespace telk {

@@ -85,7 +85,7 @@ TEST_F(TextValuesTest, ValuesTheReaderWouldCutAreQuotedAndComeBackWhole) {
 
 TEST_F(TextValuesTest, ValuesWithADoubleQuoteCannotBeQuotedAndStayAsTheyAre) {
     EXPECT_EQ(EncodeValues(*codec, {"say \"hi\", ok"}), "say \"hi\", ok\r\n");
-    // They read back by the classic rule: cut at the comma.
+    // They read back cut at the comma.
     EXPECT_EQ(ReadAll(EncodeValues(*codec, {"say \"hi\", ok", "next"})), (Values{"say \"hi\"", "ok", "next"}));
     // Quoted by the user: the quotes are dropped on reading.
     EXPECT_EQ(ReadAll(EncodeValues(*codec, {"\"name\""})), (Values{"name"}));

@@ -19,7 +19,7 @@
 
 #include "FolderSnapshot.h"
 #include "platform/FileError.h"
-#include "store/FileRoutines.h"
+#include "store/CharFiles.h"
 #include "store/Restore.h"
 #include "store/RestoreJournal.h"
 #include "store/SlotStore.h"

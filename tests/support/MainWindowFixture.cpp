@@ -5,7 +5,7 @@
 
 #include "app/Main.h"
 #include "platform/Launcher.h"
-#include "store/FileRoutines.h"
+#include "store/CharFiles.h"
 #include "store/TextValues.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/launch/FormWait.h"

@@ -22,10 +22,6 @@ namespace telk {
 
 namespace {
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // A program running from a file (or a busy mount) is what holds files on
 // POSIX; permissions and read-only media are the user's to change.
 FileCause CauseOfErrno(int err) {
@@ -216,6 +212,29 @@ std::string PosixFileSystem::WindowsPath(const std::string& nativePath) const {
     return std::string(1, best->first) + ":\\" + rest;
 }
 
+namespace {
+
+// Each name below start as the disk spells it when one matches without
+// regard to case; whatever does not exist yet keeps the case it was given.
+std::string ResolveNoCase(std::string native, const std::vector<std::string>& parts) {
+    std::size_t i = 0;
+    for (; i < parts.size(); ++i) {
+        const std::string exact = JoinNative(native, parts[i]);
+        struct stat info {};
+        if (lstat(exact.c_str(), &info) == 0) {
+            native = exact;
+            continue;
+        }
+        const auto found = FindNoCase(native, parts[i]);
+        if (!found) break;
+        native = JoinNative(native, *found);
+    }
+    for (; i < parts.size(); ++i) native = JoinNative(native, parts[i]);
+    return native;
+}
+
+} // namespace
+
 std::string PosixFileSystem::NativePath(const std::string& path) const {
     if (path.empty()) return {}; // names nothing, as on Windows
     std::string win = path;
@@ -249,23 +268,7 @@ std::string PosixFileSystem::NativePath(const std::string& path) const {
         start = cwdNative; // the current folder lies outside every drive
     }
     AppendComponents(parts, tail);
-
-    std::string native = start;
-    std::size_t i = 0;
-    for (; i < parts.size(); ++i) {
-        const std::string exact = JoinNative(native, parts[i]);
-        struct stat info {};
-        if (lstat(exact.c_str(), &info) == 0) {
-            native = exact;
-            continue;
-        }
-        const auto found = FindNoCase(native, parts[i]);
-        if (!found) break;
-        native = JoinNative(native, *found);
-    }
-    // Whatever does not exist yet keeps the case it was given.
-    for (; i < parts.size(); ++i) native = JoinNative(native, parts[i]);
-    return native;
+    return ResolveNoCase(start, parts);
 }
 
 bool PosixFileSystem::CanOpenForReading(const std::string& path) {
@@ -294,34 +297,18 @@ bool PosixFileSystem::CanEnterFolder(const std::string& path) {
            access(native.c_str(), X_OK) == 0;
 }
 
-std::vector<ListEntry> PosixFileSystem::ListEntries(const std::string& pattern, std::uint16_t mask) {
-    std::string win = pattern;
-    std::replace(win.begin(), win.end(), '/', '\\');
-    std::string folder;
-    std::string namePattern;
-    const auto sep = win.find_last_of('\\');
-    if (sep != std::string::npos) {
-        folder = win.substr(0, sep + 1);
-        namePattern = win.substr(sep + 1);
-    } else if (win.size() >= 2 && win[1] == ':') {
-        folder = win.substr(0, 2);
-        namePattern = win.substr(2);
-    } else {
-        folder = ".";
-        namePattern = win;
-    }
+namespace {
 
-    const std::string native = NativePath(folder);
-    if (native.empty()) Fail("list", pattern, ENOENT);
-    DIR* dir = opendir(native.c_str());
-    if (dir == nullptr) Fail("list", pattern, errno);
-
+// The names of the open folder dir that match names, as Windows lists
+// them: hidden ones (a leading dot) only with Attr::Hidden, folders only
+// with Attr::Folder, "." and ".." first and the rest in name order.
+std::vector<ListEntry> ReadFolder(DIR* dir, const std::string& native, const std::string& names,
+                                  std::uint16_t mask, int& readError) {
     const bool withFolders = (mask & Attr::Folder) != 0;
     const bool withHidden = (mask & Attr::Hidden) != 0;
     bool dot = false;
     bool dotDot = false;
     std::vector<ListEntry> entries;
-    int readError = 0;
     for (;;) {
         errno = 0; // readdir reports an error only through errno
         const dirent* entry = readdir(dir);
@@ -331,26 +318,35 @@ std::vector<ListEntry> PosixFileSystem::ListEntries(const std::string& pattern, 
         }
         const std::string name = entry->d_name;
         if (name == "." || name == "..") {
-            if (withFolders && MatchesFilePattern(name, namePattern)) (name == "." ? dot : dotDot) = true;
+            if (withFolders && MatchesFilePattern(name, names)) (name == "." ? dot : dotDot) = true;
             continue;
         }
         if (name[0] == '.' && !withHidden) continue;
-        if (!MatchesFilePattern(name, namePattern)) continue;
+        if (!MatchesFilePattern(name, names)) continue;
         const bool isFolder = IsFolderEntry(native, *entry);
         if (isFolder && !withFolders) continue;
         entries.push_back({name, isFolder});
     }
-    closedir(dir);
-    if (readError != 0) Fail("list", pattern, readError);
-
     std::sort(entries.begin(), entries.end(),
               [](const ListEntry& a, const ListEntry& b) { return LessNameNoCase(a.name, b.name); });
-    std::vector<ListEntry> result;
-    result.reserve(entries.size() + 2);
-    if (dot) result.push_back({".", true});
-    if (dotDot) result.push_back({"..", true});
-    for (auto& entry : entries) result.push_back(std::move(entry));
-    return result;
+    if (dotDot) entries.insert(entries.begin(), {"..", true});
+    if (dot) entries.insert(entries.begin(), {".", true});
+    return entries;
+}
+
+} // namespace
+
+std::vector<ListEntry> PosixFileSystem::ListEntries(const std::string& pattern, std::uint16_t mask) {
+    const ListPattern split = SplitListPattern(pattern);
+    const std::string native = NativePath(split.folder);
+    if (native.empty()) Fail("list", pattern, ENOENT);
+    DIR* dir = opendir(native.c_str());
+    if (dir == nullptr) Fail("list", pattern, errno);
+    int readError = 0;
+    std::vector<ListEntry> entries = ReadFolder(dir, native, split.names, mask, readError);
+    closedir(dir);
+    if (readError != 0) Fail("list", pattern, readError);
+    return entries;
 }
 
 std::vector<Drive> PosixFileSystem::Drives() {

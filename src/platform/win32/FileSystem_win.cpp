@@ -15,42 +15,16 @@
 #include <algorithm>
 #include <string_view>
 
+#include "platform/PathText.h"
+#include "platform/win32/Handle.h"
 #include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Error.h"
+#include "platform/win32/WideText.h"
 
 namespace telk {
 
 namespace {
-
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (Valid()) CloseHandle(handle_);
-    }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 bool StartsWith(std::wstring_view text, const wchar_t* prefix) {
     return text.substr(0, wcslen(prefix)) == prefix;
@@ -102,11 +76,7 @@ void AppendNames(std::wstring& path, std::size_t rootLength, std::wstring_view r
 }
 
 std::wstring CurrentDirectory() {
-    const DWORD size = GetCurrentDirectoryW(0, nullptr);
-    std::wstring buffer(size, L'\0');
-    const DWORD length = GetCurrentDirectoryW(size, buffer.data());
-    buffer.resize(std::min<DWORD>(length, size));
-    return buffer;
+    return FilledBy([](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
 }
 
 // attempt() returns ERROR_SUCCESS or the error it met.
@@ -166,17 +136,7 @@ bool UnderWine() {
 std::wstring FinalPath(const std::wstring& api) {
     Handle entry(OpenShared(api, 0, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
     if (!entry.Valid()) return {};
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetFinalPathNameByHandleW(entry.Get(), buffer.data(),
-                                                       static_cast<DWORD>(buffer.size()), 0);
-        if (length == 0) return {};
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.resize(length);
-    }
+    return FilledBy([&](wchar_t* buffer, DWORD size) { return GetFinalPathNameByHandleW(entry.Get(), buffer, size, 0); });
 }
 
 // The same file or folder: the volume and the file's number agree.
@@ -193,11 +153,6 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
 std::wstring WithoutTrailingDotsAndSpaces(std::wstring name) {
     while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
     return name;
-}
-
-bool SameTextNoCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
 }
 
 enum class LinkKind {
@@ -298,17 +253,7 @@ std::wstring FullPathName(const std::wstring& path) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return {};
     }
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
-                                              buffer.data(), nullptr);
-        if (length == 0) return {};
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.resize(length); // length counts the terminator when too small
-    }
+    return FilledBy([&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
 }
 
 Win32FileSystem::Win32FileSystem(RetryPolicy retry) : retry_(retry) {}
@@ -342,43 +287,13 @@ bool Win32FileSystem::CanEnterFolder(const std::string& path) {
            (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::vector<ListEntry> Win32FileSystem::ListEntries(const std::string& pattern, std::uint16_t mask) {
-    std::wstring wide = Utf8ToWide(pattern);
-    std::replace(wide.begin(), wide.end(), L'/', L'\\');
-    std::wstring folder;
-    std::wstring name;
-    const auto sep = wide.find_last_of(L'\\');
-    if (sep != std::wstring::npos) {
-        folder = wide.substr(0, sep + 1);
-        name = wide.substr(sep + 1);
-    } else if (wide.size() >= 2 && wide[1] == L':') {
-        folder = wide.substr(0, 2);
-        name = wide.substr(2);
-    } else {
-        folder = L".";
-        name = wide;
-    }
-    // The pattern's own name is left as it is ("*.", "Name.").
-    std::wstring api = ToExtendedLengthPath(folder);
-    if (api.empty()) ThrowLastFileError("list", pattern);
-    if (api.back() != L'\\') api += L'\\';
-    if (name == L"*.*") name = L"*"; // every name, with or without a dot
+namespace {
 
-    WIN32_FIND_DATAW data {};
-    FindHandle find(FindFirstFileExW((api + name).c_str(), FindExInfoBasic, &data,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+// What a search that has found its first entry finds, as far as mask
+// lets each entry through.
+std::vector<ListEntry> ReadSearch(const FindHandle& find, WIN32_FIND_DATAW& data, std::uint16_t mask,
+                                  const std::string& pattern) {
     std::vector<ListEntry> entries;
-    if (find.Get() == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        // No match in a folder that exists is an empty listing, not a failure.
-        if (error == ERROR_FILE_NOT_FOUND) {
-            const DWORD attributes = GetFileAttributesW(api.c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-                return entries;
-            ThrowFileError("list", pattern, ERROR_PATH_NOT_FOUND);
-        }
-        ThrowFileError("list", pattern, error);
-    }
     do {
         const DWORD attributes = data.dwFileAttributes;
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(mask & Attr::Folder)) continue;
@@ -389,6 +304,30 @@ std::vector<ListEntry> Win32FileSystem::ListEntries(const std::string& pattern, 
     const DWORD error = GetLastError();
     if (error != ERROR_NO_MORE_FILES) ThrowFileError("list", pattern, error);
     return entries;
+}
+
+} // namespace
+
+std::vector<ListEntry> Win32FileSystem::ListEntries(const std::string& pattern, std::uint16_t mask) {
+    const ListPattern split = SplitListPattern(pattern);
+    // The pattern's own names are left as they are ("*.", "Name.").
+    std::wstring api = ToExtendedLengthPath(Utf8ToWide(split.folder));
+    if (api.empty()) ThrowLastFileError("list", pattern);
+    if (api.back() != L'\\') api += L'\\';
+    std::wstring names = Utf8ToWide(split.names);
+    if (names == L"*.*") names = L"*"; // every name, with or without a dot
+
+    WIN32_FIND_DATAW data {};
+    FindHandle find(FindFirstFileExW((api + names).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH));
+    if (find.Get() != INVALID_HANDLE_VALUE) return ReadSearch(find, data, mask, pattern);
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) ThrowFileError("list", pattern, error);
+    // No match in a folder that exists is an empty listing, not a failure.
+    const DWORD attributes = GetFileAttributesW(api.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        ThrowFileError("list", pattern, ERROR_PATH_NOT_FOUND);
+    return {};
 }
 
 std::vector<Drive> Win32FileSystem::Drives() {
@@ -629,16 +568,9 @@ void Win32FileSystem::WriteFile(const std::string& path, const std::string& byte
 std::string Win32FileSystem::ShortPath(const std::string& path) {
     const std::wstring api = TryApiPath(path);
     if (api.empty()) return path;
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetShortPathNameW(api.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return path;
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            break;
-        }
-        buffer.resize(length);
-    }
+    std::wstring buffer =
+        FilledBy([&](wchar_t* shorter, DWORD size) { return GetShortPathNameW(api.c_str(), shorter, size); });
+    if (buffer.empty()) return path;
     // Back in the form the path came in, for the settings file.
     if (!StartsWith(Utf8ToWide(path), L"\\\\?\\")) {
         if (StartsWith(buffer, L"\\\\?\\UNC\\"))
@@ -673,17 +605,9 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
 std::vector<std::string> Win32FileSystem::TemporaryFolders() {
     std::vector<std::string> folders;
     auto add = [&](std::wstring path) {
-        std::wstring longer(MAX_PATH, L'\0');
-        for (;;) {
-            const DWORD length = GetLongPathNameW(path.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
-            if (length == 0) break;
-            if (length < longer.size()) {
-                longer.resize(length);
-                path = longer;
-                break;
-            }
-            longer.resize(length);
-        }
+        std::wstring longer =
+            FilledBy([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(path.c_str(), buffer, size); });
+        if (!longer.empty()) path = std::move(longer);
         while (path.size() > 3 && path.back() == L'\\') path.pop_back();
         if (!path.empty()) folders.push_back(WideToUtf8(path));
     };

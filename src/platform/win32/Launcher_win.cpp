@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "platform/win32/FileSystem_win.h"
+#include "platform/win32/Handle.h"
 #include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Error.h"
+#include "platform/win32/WideText.h"
 
 namespace telk {
 
@@ -34,31 +36,18 @@ constexpr DWORD kElevationRequired = 740;
 std::wstring Canonical(const std::wstring& path) {
     std::wstring full = FullPathName(path);
     if (full.empty()) return {};
-    std::wstring buffer(full.size() + MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetLongPathNameW(full.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return full;
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.resize(length);
-    }
-}
-
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    std::wstring longer =
+        FilledBy([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(full.c_str(), buffer, size); },
+                 full.size() + MAX_PATH);
+    return longer.empty() ? full : longer;
 }
 
 std::wstring ImagePath(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (process == nullptr) return {};
+    const Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process.Valid()) return {};
     std::wstring buffer(32768, L'\0');
     DWORD size = static_cast<DWORD>(buffer.size());
-    const BOOL ok = QueryFullProcessImageNameW(process, 0, buffer.data(), &size);
-    CloseHandle(process);
-    if (!ok) return {};
+    if (!QueryFullProcessImageNameW(process.Get(), 0, buffer.data(), &size)) return {};
     buffer.resize(size);
     return buffer;
 }
@@ -81,8 +70,7 @@ void Win32Launcher::Start(const std::string& path) {
     PROCESS_INFORMATION process {};
     if (CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                        nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        const Handle thread(process.hThread), started(process.hProcess);
         return;
     }
     const DWORD error = GetLastError();
@@ -124,17 +112,16 @@ bool Win32Launcher::IsRunning(const std::string& path) {
     const std::wstring wanted = Canonical(Utf8ToWide(path));
     if (wanted.empty()) return false;
 
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.Valid()) return false;
     PROCESSENTRY32W entry {};
     entry.dwSize = sizeof entry;
     bool running = false;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !running;
-         more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more && !running;
+         more = Process32NextW(snapshot.Get(), &entry)) {
         const std::wstring image = ImagePath(entry.th32ProcessID);
-        running = !image.empty() && SamePath(Canonical(image), wanted);
+        running = !image.empty() && SameTextNoCase(Canonical(image), wanted);
     }
-    CloseHandle(snapshot);
     return running;
 }
 

@@ -2,7 +2,8 @@
 
 #include "platform/PathText.h"
 #include "store/ClientView.h"
-#include "store/FileRoutines.h"
+#include "store/Exists.h"
+#include "store/StoreNames.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
 #include "ui/pickers/FormSelDir.h"
@@ -70,7 +71,7 @@ void FormUoSel::Command2_Click() {
     ctx_.windows.Load<FormWait>();
     ctx_.ui.DoEvents();
 
-    if (!ClientFolderExists(fs, state.UoFolder + "Desktop")) return EndWith(kNeverLoggedIn);
+    if (!ClientFolderExists(fs, state.UoFolder + kDesktopFolderName)) return EndWith(kNeverLoggedIn);
 
     ctx_.windows.Load<FormMain>();
     ctx_.windows.Unload<FormUoSel>();

@@ -2,7 +2,7 @@
 
 #include "platform/FileError.h"
 #include "platform/Launcher.h"
-#include "store/FileRoutines.h"
+#include "store/Settings.h"
 #include "store/ShownPath.h"
 #include "ui/Messages.h"
 #include "ui/main/FormMain.h"

@@ -5,7 +5,9 @@
 
 #include "platform/FileError.h"
 #include "store/ClientView.h"
-#include "store/FileRoutines.h"
+#include "store/CharFiles.h"
+#include "store/Exists.h"
+#include "store/Listing.h"
 #include "store/Settings.h"
 #include "store/SlotStore.h"
 #include "store/Restore.h"
@@ -77,7 +79,7 @@ void FormMain::Form_Load() {
 // characters: filling the first list is enough, and listing the lower
 // levels again would only repeat the same names (and any failure message).
 void FormMain::LoadDesktopLists() {
-    if (!FillList(Combo1, ctx_.state.UoFolder + "\\DESKTOP")) {
+    if (!FillList(Combo1, ctx_.state.UoFolder + "\\" + kDesktopFolder)) {
         Combo2.Clear();
         Combo3.Clear();
     }
@@ -113,7 +115,7 @@ bool FormMain::FillList(ComboBox& list, const std::string& folder) {
 }
 
 std::string FormMain::DesktopFolder() const {
-    return ctx_.state.UoFolder + "\\DESKTOP\\";
+    return ctx_.state.UoFolder + "\\" + kDesktopFolder + "\\";
 }
 
 void FormMain::Option1_Click(int Index) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/StoreNames.h"
 #include "store/Transfer.h"
 #include "support/MainWindowFixture.h"
 #include "ui/launch/FormRunUO.h"

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/FileRoutines.h"
+#include "store/CharFiles.h"
 #include "support/MainWindowFixture.h"
 #include "ui/Messages.h"
 #include "ui/main/FormMain.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/FileRoutines.h"
+#include "store/CharFiles.h"
 #include "support/MainWindowFixture.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/main/FormMain.h"

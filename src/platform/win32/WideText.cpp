@@ -1,0 +1,12 @@
+#include <windows.h>
+
+#include "platform/win32/WideText.h"
+
+namespace telk {
+
+bool SameTextNoCase(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+} // namespace telk

@@ -1,0 +1,45 @@
+#include "store/CharFiles.h"
+
+#include <algorithm>
+
+#include "platform/PathText.h"
+#include "store/Exists.h"
+
+namespace telk {
+
+std::string CharFolderPath(const std::string& uoFolder, const std::string& account, const std::string& shard,
+                           const std::string& character) {
+    return uoFolder + "\\" + kDesktopFolder + "\\" + account + "\\" + shard + "\\" + character + "\\";
+}
+
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
+}
+
+std::vector<std::string> FilesIn(FileSystem& fs, const std::string& folder) {
+    std::vector<std::string> files;
+    for (ListEntry& entry : fs.ListEntries(folder + "*.*", Attr::Folder | Attr::Hidden | Attr::System))
+        if (!entry.folder) files.push_back(std::move(entry.name));
+    return files;
+}
+
+bool HoldsCharFiles(const std::vector<std::string>& files) {
+    return std::all_of(kCharFiles.begin(), kCharFiles.end(), [&](const char* name) { return Holds(files, name); });
+}
+
+// A file the running client holds without sharing cannot be opened, but
+// it is there: only the listing tells "missing" from "held".
+bool CharFilesExist(FileSystem& fs, const std::string& folder, std::optional<FileError>* failure) {
+    if (failure) failure->reset();
+    std::vector<std::string> files;
+    try {
+        files = FilesIn(fs, folder);
+    } catch (const FileError& e) {
+        // A folder that is not there holds no files; one that is, may.
+        if (failure && FolderExists(fs, folder)) failure->emplace(e);
+        return false;
+    }
+    return HoldsCharFiles(files);
+}
+
+} // namespace telk

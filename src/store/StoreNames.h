@@ -1,0 +1,49 @@
+// The names of the program's files and folders, and of the client's that
+// it touches, each spelled here once. Names are compared without regard
+// to case, as Windows does; where two spellings stand for one name, a file
+// on disk keeps the one it was made with.
+#pragma once
+
+#include <array>
+
+namespace telk {
+
+// The slot store in AppFolder: made as "Settings", addressed as "SETTINGS".
+inline constexpr const char* kStoreFolderName = "Settings";
+inline constexpr const char* kStoreFolder = "SETTINGS";
+inline constexpr int kSlotCount = 5;
+// A slot's data file: made by the start as "DATA.INI", written by a
+// back-up as "data.ini"; the same file either way.
+inline constexpr const char* kSlotDataFile = "DATA.INI";
+inline constexpr const char* kSlotDataFileWritten = "data.ini";
+
+// In the store: the safety folders, under <account>\<shard>.
+inline constexpr const char* kSafetyFolderName = "BeforeRestore";
+// In a safety folder: the character folder it belongs to, for the player
+// who looks for the right one by hand (UTF-8, so that every name is kept).
+inline constexpr const char* kSafetyNoteName = "キャラのフォルダ.txt";
+// In a character's safety folder while a restore changes the character.
+inline constexpr const char* kJournalName = "restore.journal";
+
+// Beside a slot folder: the new slot while it is built, the previous one
+// while the two are swapped; beside the safety folders' root, a safety
+// copy being built or thrown away.
+inline constexpr const char* kStagingSuffix = ".new";
+inline constexpr const char* kRetiredSuffix = ".old";
+// Beside a file while it is replaced: the new bytes, and the previous file
+// (also beside a character's safety folder, for the copy it replaces).
+inline constexpr const char* kIncomingSuffix = ".telk-new";
+inline constexpr const char* kBackupSuffix = ".telk-old";
+
+// The client's account tree in its install folder: the client makes it as
+// "Desktop"; the main window's lists address it as "DESKTOP".
+inline constexpr const char* kDesktopFolderName = "Desktop";
+inline constexpr const char* kDesktopFolder = "DESKTOP";
+
+// The four files that make a folder a character's, in the order tested
+// and copied; "uo.cfg" goes along when present.
+inline constexpr std::array<const char*, 4> kCharFiles = {"chardata.mul", "desktop.uos", "macros.txt",
+                                                          "skillgrp.mul"};
+inline constexpr const char* kOptionalCharFile = "uo.cfg";
+
+} // namespace telk

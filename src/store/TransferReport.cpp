@@ -1,0 +1,12 @@
+#include "store/TransferReport.h"
+
+#include <utility>
+
+namespace telk {
+
+RollbackFailed::RollbackFailed(const FileError& cause, std::vector<KeptCopy> kept)
+    : FileError(cause), kept_(std::move(kept)) {}
+
+LinkedSlot::LinkedSlot(const std::string& slot) : FileError("back up", slot, "", 0, FileCause::Other) {}
+
+} // namespace telk
