@@ -8,10 +8,19 @@ namespace {
 
 constexpr std::uint16_t kEverything = Attr::Folder | Attr::Hidden | Attr::System;
 
+std::vector<ListEntry> EntriesOf(FileSystem& fs, const std::string& folder) {
+    std::vector<ListEntry> entries = fs.ListEntries(folder + "\\*.*", kEverything);
+    std::erase_if(entries, [](const ListEntry& e) { return e.name == "." || e.name == ".."; });
+    return entries;
+}
+
+// The listing tells files from folders: a file, or a link to one, goes as
+// itself (RemoveFile never reaches through a link); only a folder is asked
+// whether it is a link before it is entered.
 void RemoveContents(FileSystem& fs, const std::string& folder) {
-    for (const std::string& name : Entries(fs, folder)) {
-        const std::string path = folder + "\\" + name;
-        if (IsRealFolder(fs, path)) {
+    for (const ListEntry& entry : EntriesOf(fs, folder)) {
+        const std::string path = folder + "\\" + entry.name;
+        if (entry.folder && !fs.IsLink(path)) {
             RemoveContents(fs, path);
             fs.RemoveFolder(path);
         } else {
@@ -32,8 +41,8 @@ bool FolderOrLinkAt(FileSystem& fs, const std::string& path) {
 }
 
 std::vector<std::string> Entries(FileSystem& fs, const std::string& folder) {
-    std::vector<std::string> names = fs.List(folder + "\\*.*", kEverything);
-    std::erase_if(names, [](const std::string& n) { return n == "." || n == ".."; });
+    std::vector<std::string> names;
+    for (ListEntry& entry : EntriesOf(fs, folder)) names.push_back(std::move(entry.name));
     return names;
 }
 
@@ -44,6 +53,15 @@ void RemoveTree(FileSystem& fs, const std::string& folder) {
     }
     RemoveContents(fs, folder);
     fs.RemoveFolder(folder);
+}
+
+void RemoveTreeIfThere(FileSystem& fs, const std::string& folder) {
+    if (fs.IsLink(folder)) {
+        fs.RemoveFile(folder);
+    } else if (fs.CanEnterFolder(folder)) {
+        RemoveContents(fs, folder);
+        fs.RemoveFolder(folder);
+    }
 }
 
 void CopyEntry(FileSystem& fs, const std::string& from, const std::string& to) {

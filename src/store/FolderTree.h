@@ -21,6 +21,9 @@ bool FolderOrLinkAt(FileSystem& fs, const std::string& path);
 // Removes folder with all it holds. A link, the folder itself included, is
 // removed as itself: what it points at is never entered. Throws FileError.
 void RemoveTree(FileSystem& fs, const std::string& folder);
+// The same for whatever of the two stands at folder; nothing when neither
+// does.
+void RemoveTreeIfThere(FileSystem& fs, const std::string& folder);
 // Copies a file, a link as itself, or a folder with all it holds. Throws
 // FileError.
 void CopyEntry(FileSystem& fs, const std::string& from, const std::string& to);

@@ -1,11 +1,14 @@
 // Restore into a character folder. The folder is the client's and is never
 // renamed, so each file is staged beside its target and swapped in with
-// ReplaceFile, which keeps the old file until all of them are in. Before
-// anything changes, the character's files go into its safety folder
-// together with the journal, in one rename; the journal lets the next
-// start finish or undo a restore that the process did not live to end,
-// and the safety copy lets the player undo a restore of the wrong slot.
-// Nothing the client saved after the crash is ever put back over.
+// ReplaceFile, which keeps the old file under a backup name until all of
+// them are in. Before anything changes, the journal takes its place in the
+// character's safety folder, in one rename; it lets the next start finish
+// or undo a restore that the process did not live to end. Once every file
+// is in, the old files move from their backup names into the safety
+// folder, which lets the player undo a restore of the wrong slot: a rename
+// each where the store and the client share a volume, so that the safety
+// copy costs no second set of copies. Nothing the client saved after the
+// crash is ever put back over.
 
 #include "store/Restore.h"
 
@@ -108,18 +111,21 @@ std::string RootOf(const std::string& safety) {
     return root;
 }
 
-// Where a restore's file had its previous contents kept; empty when the
-// restore added it.
-std::string KeptIn(const std::string& safety, const JournalItem& item) {
-    return item.existed ? safety + "\\" + item.name : std::string();
+// Where a restore's file has its previous contents now: in the safety
+// copy once they are there, under the backup name until then; empty when
+// the restore added it.
+std::string KeptIn(FileSystem& fs, const Journal& journal, const std::string& safety, const JournalItem& item) {
+    if (!item.existed) return {};
+    const std::string copy = safety + "\\" + item.name;
+    return FileExists(fs, copy) || !FileExists(fs, journal.Backup(item)) ? copy : journal.Backup(item);
 }
 
 // The first touched files of a restore, as the player must hear of them
 // while the restore waits.
-std::vector<KeptCopy> Changed(const Journal& journal, const std::string& safety, std::size_t touched) {
+std::vector<KeptCopy> Changed(FileSystem& fs, const Journal& journal, const std::string& safety, std::size_t touched) {
     std::vector<KeptCopy> kept;
     for (std::size_t i = 0; i < journal.items.size() && i < touched; ++i)
-        kept.push_back({journal.Target(journal.items[i]), KeptIn(safety, journal.items[i])});
+        kept.push_back({journal.Target(journal.items[i]), KeptIn(fs, journal, safety, journal.items[i])});
     return kept;
 }
 
@@ -127,7 +133,7 @@ std::vector<KeptCopy> Changed(const Journal& journal, const std::string& safety,
 // crash cannot leave half a safety copy that passes for a whole one.
 void Discard(FileSystem& fs, const std::string& safety) {
     const std::string trash = RootOf(safety) + kStagingSuffix;
-    if (FolderOrLinkAt(fs, trash)) RemoveTree(fs, trash);
+    RemoveTreeIfThere(fs, trash);
     fs.Rename(safety, trash);
     Attempt([&] { RemoveTree(fs, trash); });
 }
@@ -158,7 +164,7 @@ void RestorePrevious(FileSystem& fs, const std::string& safety) {
 }
 
 void DropAside(FileSystem& fs, const std::string& safety) {
-    if (FolderOrLinkAt(fs, Aside(safety))) RemoveTree(fs, Aside(safety));
+    RemoveTreeIfThere(fs, Aside(safety));
 }
 
 // Puts back what the restore changed, as long as the client has not
@@ -173,7 +179,7 @@ std::vector<JournalItem> Undo(FileSystem& fs, const Journal& journal, const std:
     try {
         present = Entries(fs, WithoutTrailingSeparators(journal.charFolder));
     } catch (const FileError& e) {
-        throw RollbackFailed(e, Changed(journal, safety, touched));
+        throw RollbackFailed(e, Changed(fs, journal, safety, touched));
     }
     std::vector<JournalItem> changedSince;
     std::vector<KeptCopy> kept;
@@ -186,7 +192,7 @@ std::vector<JournalItem> Undo(FileSystem& fs, const Journal& journal, const std:
                 try {
                     step();
                 } catch (const FileError&) {
-                    kept.push_back({target, KeptIn(safety, item)});
+                    kept.push_back({target, KeptIn(fs, journal, safety, item)});
                     throw;
                 }
             });
@@ -217,16 +223,51 @@ std::vector<JournalItem> Undo(FileSystem& fs, const Journal& journal, const std:
     return changedSince;
 }
 
-// Every file is in: only the old ones under their backup names, staged
-// copies and the leftovers (whose bytes the safety copy holds) are left.
-void Finish(FileSystem& fs, const Journal& journal) {
+// from to to: a rename where both lie on one volume, else a copy that takes
+// its place whole before from goes.
+void MoveInto(FileSystem& fs, const std::string& from, const std::string& to) {
+    if (!Attempt([&] { fs.Rename(from, to); })) return;
+    const std::string fresh = to + kIncomingSuffix;
+    fs.CopyFile(from, fresh);
+    fs.Rename(fresh, to);
+    fs.RemoveFile(from);
+}
+
+// A backup goes only once its bytes are in the safety copy: moved there
+// under the file's name, or beside it when a copy of other bytes holds the
+// name (a copy taken by an older copy of the program, before the client
+// changed the file); when both names hold other bytes, it stays.
+void KeepBackup(FileSystem& fs, const std::string& backup, const std::string& safety, const std::string& name,
+                const std::vector<std::string>& kept) {
+    std::optional<std::string> bytes;
+    for (const std::string& as : {name, name + kBackupSuffix}) {
+        const std::string copy = safety + "\\" + as;
+        if (Holds(kept, as + kIncomingSuffix)) fs.RemoveFile(copy + kIncomingSuffix); // a copy cut short
+        if (!Holds(kept, as)) {
+            MoveInto(fs, backup, copy);
+            return;
+        }
+        if (!bytes) bytes = fs.ReadFile(backup);
+        if (fs.ReadFile(copy) == *bytes) {
+            fs.RemoveFile(backup);
+            return;
+        }
+    }
+}
+
+// Every file is in: the old ones go from their backup names into the
+// safety copy; staged copies and the leftovers (whose bytes the safety
+// copy holds) go.
+void Finish(FileSystem& fs, const Journal& journal, const std::string& safety) {
     const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(journal.charFolder));
+    const std::vector<std::string> kept = Entries(fs, safety);
     Steps steps;
     auto removeIfThere = [&](const std::string& name) {
         if (Holds(present, name)) steps.Run([&] { fs.RemoveFile(journal.charFolder + name); });
     };
     for (const JournalItem& item : journal.items) {
-        removeIfThere(BackupName(item.name, journal.suffix));
+        if (Holds(present, BackupName(item.name, journal.suffix)))
+            steps.Run([&] { KeepBackup(fs, journal.Backup(item), safety, item.name, kept); });
         removeIfThere(IncomingName(item.name, journal.suffix));
     }
     for (const std::string& leftover : journal.leftovers) removeIfThere(leftover);
@@ -247,7 +288,7 @@ std::vector<KeptCopy> SettleUndone(FileSystem& fs, const std::string& safety, Jo
     }
     std::vector<KeptCopy> leftAsSaved;
     for (const JournalItem& item : changedSince) {
-        std::string copy = KeptIn(safety, item);
+        std::string copy = safety + "\\" + item.name;
         const std::optional<std::string> kept = TryRead(fs, copy);
         if (kept != fs.ReadFile(journal.Backup(item))) {
             if (kept) copy += kBackupSuffix; // both are the player's: neither goes
@@ -257,7 +298,7 @@ std::vector<KeptCopy> SettleUndone(FileSystem& fs, const std::string& safety, Jo
     }
     journal.state = kRestored;
     WriteWhole(fs, JournalPath(safety), EncodeJournal(journal));
-    Finish(fs, journal);
+    Finish(fs, journal, safety);
     DropAside(fs, safety);
     fs.RemoveFile(JournalPath(safety));
     return leftAsSaved;
@@ -288,9 +329,9 @@ std::vector<KeptCopy> Settle(FileSystem& fs, const std::string& safety) {
                                  {{WithoutTrailingSeparators(journal->charFolder), safety}});
         if (journal->state == kRestored) {
             try {
-                Finish(fs, *journal);
+                Finish(fs, *journal, safety);
             } catch (const FileError& e) {
-                throw RollbackFailed(e, Changed(*journal, safety, journal->items.size()));
+                throw RollbackFailed(e, Changed(fs, *journal, safety, journal->items.size()));
             }
             DropAside(fs, safety);
             fs.RemoveFile(journalPath);
@@ -368,30 +409,32 @@ Planned Plan(FileSystem& fs, const std::string& slotFolder, const std::string& c
     return {std::move(journal), std::move(copies)};
 }
 
-// The character's files as they are now, with the leftovers, a note naming
-// the character folder and the journal, complete in a staging folder
-// before they take the safety folder's place in one rename; the previous
-// copy waits aside until the restore has put every file in.
+// The new safety copy, complete in a staging folder before it takes the
+// safety folder's place in one rename: the journal, a note naming the
+// character folder, and the leftovers' bytes; the character's files join
+// it once the restore has put every file in. The previous copy waits
+// aside until then.
 void KeepSafetyCopy(FileSystem& fs, const std::string& appFolder, const std::string& safety, const Planned& plan) {
     const Journal& journal = plan.journal;
     const std::string root = SafetyRoot(appFolder);
     const std::string staging = root + kStagingSuffix;
-    if (FolderOrLinkAt(fs, staging)) RemoveTree(fs, staging);
+    RemoveTreeIfThere(fs, staging);
     fs.CreateFolder(staging);
     try {
-        for (const JournalItem& item : journal.items)
-            if (item.existed) fs.CopyFile(journal.Target(item), staging + "\\" + item.name);
         for (const LeftoverCopy& leftover : plan.leftovers)
             fs.CopyFile(journal.charFolder + leftover.name, staging + "\\" + leftover.as);
         fs.WriteFile(staging + "\\" + kSafetyNoteName, SafetyNote(journal.charFolder));
         fs.WriteFile(staging + "\\" + kJournalName, EncodeJournal(journal));
-        // root\account\shard, as far as they are missing.
-        for (std::size_t sep = safety.find('\\', root.size()); sep != std::string::npos;
-             sep = safety.find('\\', sep + 1)) {
-            const std::string folder = safety.substr(0, sep);
-            if (!FolderExists(fs, folder)) fs.CreateFolder(folder);
+        if (FolderOrLinkAt(fs, safety)) {
+            fs.Rename(safety, Aside(safety));
+        } else {
+            // root\account\shard, as far as they are missing.
+            for (std::size_t sep = safety.find('\\', root.size()); sep != std::string::npos;
+                 sep = safety.find('\\', sep + 1)) {
+                const std::string folder = safety.substr(0, sep);
+                if (!FolderExists(fs, folder)) fs.CreateFolder(folder);
+            }
         }
-        if (FolderOrLinkAt(fs, safety)) fs.Rename(safety, Aside(safety));
         fs.Rename(staging, safety);
     } catch (const FileError&) {
         // The failure is what the player must hear of: what these leave,
@@ -458,7 +501,7 @@ std::vector<KeptCopy> RestoreFromSlot(FileSystem& fs, const std::string& appFold
     PutInPlace(fs, safety, journal);
     // Every file is in: what is left to remove, the next start removes.
     Attempt([&] {
-        Finish(fs, journal);
+        Finish(fs, journal, safety);
         DropAside(fs, safety);
         fs.RemoveFile(JournalPath(safety));
     });
@@ -468,7 +511,7 @@ std::vector<KeptCopy> RestoreFromSlot(FileSystem& fs, const std::string& appFold
 void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& report) {
     const std::string root = SafetyRoot(appFolder);
     const std::string staging = root + kStagingSuffix;
-    if (FolderOrLinkAt(fs, staging)) Attempt([&] { RemoveTree(fs, staging); });
+    Attempt([&] { RemoveTreeIfThere(fs, staging); });
     if (!FolderExists(fs, root)) return;
     auto folders = [&](const std::string& folder) {
         std::vector<std::string> paths;
@@ -506,7 +549,7 @@ void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& 
     }
     PruneUp(fs, root, root);
     // The trash of a settled copy that could not be removed at once.
-    if (FolderOrLinkAt(fs, staging)) Attempt([&] { RemoveTree(fs, staging); });
+    Attempt([&] { RemoveTreeIfThere(fs, staging); });
 }
 
 } // namespace telk

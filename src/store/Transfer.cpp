@@ -64,16 +64,16 @@ bool RepairSlot(FileSystem& fs, const SlotPaths& p) {
             decided = false;
         }
     }
-    if (FolderOrLinkAt(fs, p.staging)) RemoveTree(fs, p.staging); // the slot or its old self holds the truth
+    RemoveTreeIfThere(fs, p.staging); // the slot or its old self holds the truth
     return decided;
 }
 
 // The new slot gets everything the slot holds that this back-up does not
 // replace (an older uo.cfg, anything the user put there), then the new
 // files, then DATA.INI; only a complete staging folder is swapped in.
-void BuildStaging(FileSystem& fs, const SlotPaths& p, const std::string& charFolder,
+void BuildStaging(FileSystem& fs, const SlotPaths& p, bool slotExists, const std::string& charFolder,
                   const std::vector<std::string>& incoming, const std::string& dataBytes) {
-    const std::vector<std::string> held = FolderExists(fs, p.slot) ? Entries(fs, p.slot) : std::vector<std::string>();
+    const std::vector<std::string> held = slotExists ? Entries(fs, p.slot) : std::vector<std::string>();
     // A file the slot already has keeps its name as it stands on disk.
     auto nameInSlot = [&](const std::string& wanted) {
         for (const std::string& n : held)
@@ -128,10 +128,9 @@ std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::
     const SlotPaths p(slotFolder);
     // Left over when an earlier back-up in this run could not clean up; a
     // slot whose old self cannot be put back is not backed up into.
-    RepairSlot(fs, p);
     // Still there when nothing told which folder is the truth: putting it
     // back fails while the slot stands in the way, and says why.
-    if (FolderOrLinkAt(fs, p.retired)) fs.Rename(p.retired, p.slot);
+    if (!RepairSlot(fs, p)) fs.Rename(p.retired, p.slot);
     // The swap renames the slot folder: a link would become a plain folder
     // and stop reaching where the player pointed it.
     if (fs.IsLink(p.slot)) throw LinkedSlot(p.slot);
@@ -146,7 +145,7 @@ std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::
     const std::string store = appFolder + kStoreFolderName;
     if (!slotExists && !FolderExists(fs, store)) fs.CreateFolder(store);
 
-    BuildStaging(fs, p, charFolder, incoming, EncodeValues(codec, {dateLine, name}));
+    BuildStaging(fs, p, slotExists, charFolder, incoming, EncodeValues(codec, {dateLine, name}));
     SwapIn(fs, p, slotExists);
     // The new slot is in place: the back-up has succeeded even if the old
     // folder cannot go now; start-up repair removes it.

@@ -178,10 +178,14 @@ LinkKind LinkOf(const std::wstring& api) {
     if (!UnderWine()) return LinkKind::None;
     const auto sep = api.find_last_of(L'\\');
     if (sep == std::wstring::npos) return LinkKind::None;
+    const std::wstring self = FinalPath(api);
+    if (self.empty()) return LinkKind::None;
+    // A final path has every link resolved: one that reads as the path
+    // itself went through none, and the folder above needs no look.
+    if (SameTextNoCase(self, api)) return LinkKind::None;
     // A drive's root keeps its "\": without it the name is the volume.
     const std::wstring parent = FinalPath(api.substr(0, api[sep - 1] == L':' ? sep + 1 : sep));
-    const std::wstring self = FinalPath(api);
-    if (parent.empty() || self.empty()) return LinkKind::None;
+    if (parent.empty()) return LinkKind::None;
     // Wine names a handle as Windows trims a path: "Name." and "trail "
     // come back as "Name" and "trail", "Name.\x" as "Name\x". So the
     // handle's folder and name are matched in that form.
