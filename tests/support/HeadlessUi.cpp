@@ -6,6 +6,17 @@
 
 namespace telk::test {
 
+::testing::AssertionResult Told(const ShownBox& box) {
+    if (box.title == "TELK" && box.buttons == ui::Buttons::Ok) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "not a notice (title \"" << box.title << "\", buttons "
+                                         << static_cast<int>(box.buttons) << "): " << box.text;
+}
+
+::testing::AssertionResult Told(const ShownBox& box, const std::string& text) {
+    if (box.text != text) return ::testing::AssertionFailure() << "told \"" << box.text << "\", not \"" << text << "\"";
+    return Told(box);
+}
+
 void HeadlessUi::Realize(ui::Form& form) {
     realized_.push_back(&form);
     form.SetPeer(this);
