@@ -34,6 +34,10 @@ struct ShownBox {
 ::testing::AssertionResult Told(const ShownBox& box);
 ::testing::AssertionResult Told(const ShownBox& box, const std::string& text);
 
+class HeadlessUi;
+// Whether form stands in the middle of the headless screen.
+::testing::AssertionResult Centred(HeadlessUi& ui, const ui::Form& form);
+
 class HeadlessUi : public ui::Ui, private ui::ControlPeer, private ui::FormPeer {
 public:
     // Answers for the next OK/Cancel boxes, in order. A question without a

@@ -93,8 +93,7 @@ TEST_F(ClientFolderWindow, OpensCentredOnTheFolderTheStartRead) {
     EXPECT_EQ(form.Text1.Text(), "C:\\Games\\UO");
     EXPECT_FALSE(form.Label3.Text().empty());
     EXPECT_FALSE(form.Label4.Text().empty());
-    EXPECT_DOUBLE_EQ(form.Top(), (Ui().Screen().height - form.Height()) / 2);
-    EXPECT_DOUBLE_EQ(form.Left(), (Ui().Screen().width - form.Width()) / 2);
+    EXPECT_TRUE(Centred(Ui(), form));
     EXPECT_TRUE(form.Shown());
 }
 

@@ -28,8 +28,7 @@ TEST_F(FormRunUOTest, OpensCentredWithTheFocusOnStart2DAndTheMainWindowLocked) {
     ASSERT_FALSE(Ui().ShownCaptions().empty());
     EXPECT_EQ(Ui().ShownCaptions().back(), "ＵＯ起動します？");
     EXPECT_EQ(Ui().FocusedControl(), &prompt.Command1);
-    EXPECT_DOUBLE_EQ(prompt.Top(), (Ui().Screen().height - prompt.Height()) / 2);
-    EXPECT_DOUBLE_EQ(prompt.Left(), (Ui().Screen().width - prompt.Width()) / 2);
+    EXPECT_TRUE(test::Centred(Ui(), prompt));
     EXPECT_FALSE(Main().Command3.UserClick());
     EXPECT_FALSE(Main().Option1(1).UserChoose());
     EXPECT_TRUE(prompt.Command1.CanTakeInput());

@@ -63,8 +63,7 @@ TEST_F(FormMainLists, AfterLoadingOnlyTheListsConfirmAndQuitAreUsable) {
     EXPECT_EQ(Get<FormWait>(), nullptr);
     ASSERT_FALSE(Ui().ShownCaptions().empty());
     EXPECT_EQ(Ui().ShownCaptions().back(), "どのキャラっすかね？");
-    EXPECT_DOUBLE_EQ(main.Top(), (Ui().Screen().height - main.Height()) / 2);
-    EXPECT_DOUBLE_EQ(main.Left(), (Ui().Screen().width - main.Width()) / 2);
+    EXPECT_TRUE(test::Centred(Ui(), main));
 }
 
 TEST_F(FormMainLists, ChoosingAnotherAccountRefillsShardsThenCharacters) {

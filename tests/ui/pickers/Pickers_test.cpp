@@ -77,12 +77,12 @@ protected:
 TEST_F(Pickers, BothOpenCentred) {
     InFolderPicker([this](FormSelDir& picker) {
         EXPECT_TRUE(picker.Shown());
-        EXPECT_DOUBLE_EQ(picker.Top(), (Ui().Screen().height - picker.Height()) / 2);
+        EXPECT_TRUE(Centred(Ui(), picker));
         EXPECT_TRUE(picker.Command2.UserClick());
     });
     InProgramPicker([this](FormSelFile& picker) {
         EXPECT_TRUE(picker.Shown());
-        EXPECT_DOUBLE_EQ(picker.Left(), (Ui().Screen().width - picker.Width()) / 2);
+        EXPECT_TRUE(Centred(Ui(), picker));
         EXPECT_TRUE(picker.Command2.UserClick());
     });
 }

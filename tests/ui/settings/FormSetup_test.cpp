@@ -78,7 +78,7 @@ TEST_F(SettingsWindow, OpensOverTheDisabledClientFolderWindowAndCloseGivesItBack
     const std::string iniBefore = IniBytes();
     FormSetup& setup = Open();
     EXPECT_TRUE(setup.Shown());
-    EXPECT_DOUBLE_EQ(setup.Top(), (Ui().Screen().height - setup.Height()) / 2);
+    EXPECT_TRUE(Centred(Ui(), setup));
     EXPECT_FALSE(Owner().Enabled());
     EXPECT_FALSE(Owner().Command3.UserClick());
 
