@@ -10,11 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include "../store/FolderSnapshot.h"
+#include "support/FolderSnapshot.h"
 #include "app/Main.h"
 #include "store/SlotStore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/HeadlessUi.h"
+#include "support/RunFixture.h"
 #include "support/TempDir.h"
 #include "ui/Messages.h"
 #include "ui/Windows.h"
@@ -29,16 +30,18 @@ const std::string kDefaultIni =
     "c:\\Program Files\\Ultima Online 2D\\UO.exe\r\nc:\\Program Files\\Ultima Online 3D\\UO.exe\r\n";
 const std::string kUnusedCp932 = "\x96\xa2\x8e\x67\x97\x70";
 
-class MainTest : public ::testing::Test {
+class MainTest : public ::testing::Test, public test::RunFixture {
 protected:
+    MainTest() : RunFixture(Begin::EmptyFolder) {}
+
     // A start on the working folder with its own state, through fileSystem.
     ProgramState Prepare(FileSystem& fileSystem) {
         ProgramState fresh;
-        Platform p{fileSystem, *codec, *clock, *launcher, *lock};
+        Platform p{fileSystem, *codec, clock, launcher, Lock()};
         PrepareStore(fresh, p);
         return fresh;
     }
-    ProgramState Prepare() { return Prepare(*fs); }
+    ProgramState Prepare() { return Prepare(*realFs); }
 
     // store: the slot store's name as it stands on disk.
     void ExpectFreshSlot(int slot, const std::string& store = "Settings") {
@@ -46,22 +49,10 @@ protected:
         EXPECT_EQ(dir.ReadBytes(rel), kUnusedCp932 + "\r\nSlot" + std::to_string(slot) + "\r\n") << rel;
     }
 
-    test::TempDir lockDir; // outside the working folder, which must stay as the start leaves it
-    test::TempDir dir;
-    test::ScopedCurrentFolder cwd{dir.Native()};
-    std::unique_ptr<FileSystem> fs = test::MakePlatformFileSystem();
-    std::unique_ptr<TextCodec> codec = test::MakeJapaneseTextCodec();
-    std::unique_ptr<Clock> clock = test::MakePlatformClock();
-    std::unique_ptr<Launcher> launcher = test::MakePlatformLauncher();
-    std::unique_ptr<InstanceLock> lock = test::MakeInstanceLock(lockDir, "telk");
-    Platform platform{*fs, *codec, *clock, *launcher, *lock};
-    ProgramState state;
-    test::HeadlessUi ui;
-    ui::Windows windows{state, platform, ui};
 };
 
 TEST_F(MainTest, FirstStartInAnEmptyFolderMakesTheSettingsAndTheStore) {
-    Main(windows);
+    telk::Main(Windows());
 
     EXPECT_EQ(dir.Names(), (Names{"Settings", "telk.ini"}));
     EXPECT_EQ(dir.ReadBytes("telk.ini"), kDefaultIni);
@@ -70,29 +61,28 @@ TEST_F(MainTest, FirstStartInAnEmptyFolderMakesTheSettingsAndTheStore) {
         EXPECT_EQ(dir.Names("Settings\\" + std::to_string(slot)), (Names{"DATA.INI"}));
         ExpectFreshSlot(slot);
     }
-    EXPECT_EQ(state.UoFolder, "C:\\Program Files\\Ultima Online 2D");
-    EXPECT_EQ(state.AppFolder, dir.Win() + "\\");
-    EXPECT_EQ(state.Client2DPath, "c:\\Program Files\\Ultima Online 2D\\UO.exe");
-    EXPECT_EQ(state.Client3DPath, "c:\\Program Files\\Ultima Online 3D\\UO.exe");
+    EXPECT_EQ(State().UoFolder, "C:\\Program Files\\Ultima Online 2D");
+    EXPECT_EQ(State().AppFolder, dir.Win() + "\\");
+    EXPECT_EQ(State().Client2DPath, "c:\\Program Files\\Ultima Online 2D\\UO.exe");
+    EXPECT_EQ(State().Client3DPath, "c:\\Program Files\\Ultima Online 3D\\UO.exe");
 
-    ui::FormUoSel* first = windows.Get<ui::FormUoSel>();
+    ui::FormUoSel* first = Get<ui::FormUoSel>();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->Shown());
-    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_TRUE(Ui().Boxes().empty());
 }
 
 // telk.exe in Program Files or on a read-only medium: every write fails.
 TEST_F(MainTest, AFolderThatCannotBeWrittenIsToldOnceAndTheStartGoesOn) {
-    test::FaultyFileSystem readOnly(*fs);
+    test::FaultyFileSystem readOnly(*realFs);
     std::vector<int> everything(100);
     std::iota(everything.begin(), everything.end(), 1);
     readOnly.FailAt(everything);
-    Platform p{readOnly, *codec, *clock, *launcher, *lock};
-    ui::Windows run{state, p, ui};
-    Main(run);
-    ASSERT_EQ(ui.Boxes().size(), 1u);
-    EXPECT_EQ(ui.Boxes()[0].text, ui::kUnwritableFolderText);
-    EXPECT_EQ(ui.Boxes()[0].title, "TELK");
+    Platform p{readOnly, *codec, clock, launcher, Lock()};
+    ui::Windows run{State(), p, Ui()};
+    telk::Main(run);
+    ASSERT_EQ(Ui().Boxes().size(), 1u);
+    EXPECT_TRUE(test::Told(Ui().Boxes()[0], ui::kUnwritableFolderText));
     EXPECT_NE(run.Get<ui::FormUoSel>(), nullptr);
     EXPECT_TRUE(dir.Names().empty());
 }
@@ -101,13 +91,13 @@ TEST_F(MainTest, AFolderThatCannotBeWrittenIsToldOnceAndTheStartGoesOn) {
 // start goes on; a folder that only begins with the same letters is not one.
 TEST_F(MainTest, AStartInsideATemporaryFolderIsToldOnce) {
     for (const auto& [temporary, told] : {std::pair{dir.Win(), true}, {dir.Win().substr(0, dir.Win().size() - 1), false}}) {
-        test::FaultyFileSystem inTemp(*fs);
+        test::FaultyFileSystem inTemp(*realFs);
         inTemp.TemporaryFoldersAre({temporary});
         const std::unique_ptr<InstanceLock> own = test::MakeInstanceLock(lockDir, told ? "in-temp" : "beside-temp");
-        Platform p{inTemp, *codec, *clock, *launcher, *own};
+        Platform p{inTemp, *codec, clock, launcher, *own};
         test::HeadlessUi shown;
-        ui::Windows run{state, p, shown};
-        Main(run);
+        ui::Windows run{State(), p, shown};
+        telk::Main(run);
         EXPECT_EQ(shown.LastBoxText(), told ? ui::kTemporaryFolderText : "") << temporary;
         EXPECT_LE(shown.Boxes().size(), 1u);
         EXPECT_NE(run.Get<ui::FormUoSel>(), nullptr);
@@ -118,12 +108,12 @@ TEST_F(MainTest, ASecondCopyEndsAtOnceAndCreatesNothing) {
     std::unique_ptr<InstanceLock> running = test::MakeInstanceLock(lockDir, "telk");
     ASSERT_TRUE(running->Acquire());
 
-    EXPECT_THROW(Main(windows), test::ProgramEnded);
+    EXPECT_THROW(telk::Main(Windows()), test::ProgramEnded);
     EXPECT_TRUE(dir.Names().empty());
-    EXPECT_EQ(state.UoFolder, "");
-    EXPECT_EQ(state.AppFolder, "");
-    EXPECT_EQ(windows.Get<ui::FormUoSel>(), nullptr);
-    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_EQ(State().UoFolder, "");
+    EXPECT_EQ(State().AppFolder, "");
+    EXPECT_EQ(Get<ui::FormUoSel>(), nullptr);
+    EXPECT_TRUE(Ui().Boxes().empty());
 }
 
 TEST_F(MainTest, SettingsValuesAreTakenAsTheFileHasThem) {
@@ -200,7 +190,7 @@ TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
     const auto waiting = test::FolderSnapshot(dir.Native("Settings/2.old"));
 
     // A start that cannot put slot 2 back makes no empty slot in its place.
-    test::FaultyFileSystem faulty(*fs);
+    test::FaultyFileSystem faulty(*realFs);
     faulty.FailNth(0);
     Prepare(faulty);
     const auto& log = faulty.Log();
@@ -208,13 +198,13 @@ TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
     ASSERT_NE(rename, log.end());
     damage();
     faulty.FailNth(static_cast<int>(rename - log.begin()) + 1);
-    Platform p{faulty, *codec, *clock, *launcher, *lock};
-    ui::Windows run{state, p, ui};
-    Main(run);
+    Platform p{faulty, *codec, clock, launcher, Lock()};
+    ui::Windows run{State(), p, Ui()};
+    telk::Main(run);
     // ...and says, once, where the slot's files wait.
-    ASSERT_EQ(ui.Boxes().size(), 1u);
-    EXPECT_NE(ui.Boxes()[0].text.find("片付けきれなかった"), std::string::npos);
-    EXPECT_NE(ui.Boxes()[0].text.find(dir.Win() + "\\Settings\\2.old"), std::string::npos) << ui.Boxes()[0].text;
+    ASSERT_EQ(Ui().Boxes().size(), 1u);
+    EXPECT_NE(Ui().Boxes()[0].text.find("片付けきれなかった"), std::string::npos);
+    EXPECT_NE(Ui().Boxes()[0].text.find(dir.Win() + "\\Settings\\2.old"), std::string::npos) << Ui().Boxes()[0].text;
     EXPECT_FALSE(dir.IsFolder("Settings\\2"));
     EXPECT_EQ(test::FolderSnapshot(dir.Native("Settings/2.old")), waiting);
 
@@ -230,7 +220,7 @@ TEST_F(MainTest, NoFailingStepStopsTheStart) {
     int failures = 0;
     for (int n = 1; n < 100; ++n) {
         for (const std::string& name : dir.Names()) std::filesystem::remove_all(dir.Native(name));
-        test::FaultyFileSystem faulty(*fs);
+        test::FaultyFileSystem faulty(*realFs);
         faulty.FailNth(n);
         ProgramState read;
         EXPECT_NO_THROW(read = Prepare(faulty)) << n;

@@ -244,6 +244,7 @@ TEST_F(FileSystemContract, CanOpenForReadingOnlyFiles) {
     EXPECT_FALSE(fs->CanOpenForReading(dir.Win("missing.txt")));
     EXPECT_FALSE(fs->CanOpenForReading(dir.Win("Missing\\missing.txt")));
     EXPECT_FALSE(fs->CanOpenForReading(""));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"Sub", "empty.txt"})); // a test creates nothing
 }
 
 // --- Reading and writing ----------------------------------------------------

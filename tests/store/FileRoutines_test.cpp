@@ -1,7 +1,6 @@
-// The shared file routines on real folders: existence tests, the listing's
-// fixed size, the list rule, the character-file test and SaveSettings.
+// The shared file routines on real folders: the listing's fixed size, the
+// list rule and the character-file test.
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,29 +22,7 @@ class FileRoutinesTest : public ::testing::Test {
 protected:
     test::TempDir dir;
     std::unique_ptr<FileSystem> fs = test::MakePlatformFileSystem();
-    std::unique_ptr<TextCodec> codec = test::MakeJapaneseTextCodec();
 };
-
-TEST_F(FileRoutinesTest, FileExistsOnlyForAReadableFile) {
-    dir.WriteBytes("empty.txt", "");
-    dir.MakeFolder("sub");
-    EXPECT_TRUE(FileExists(*fs, dir.Win("empty.txt")));
-    EXPECT_TRUE(FileExists(*fs, dir.Win("EMPTY.TXT")));
-    EXPECT_FALSE(FileExists(*fs, dir.Win("sub")));
-    EXPECT_FALSE(FileExists(*fs, dir.Win("missing.txt")));
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"empty.txt", "sub"}));
-}
-
-TEST_F(FileRoutinesTest, FolderExistsLeavesTheCurrentFolderWhereItWas) {
-    dir.MakeFolder("sub");
-    dir.WriteBytes("file.txt", "x");
-    const std::string before = fs->CurrentFolder();
-    EXPECT_TRUE(FolderExists(*fs, dir.Win("sub")));
-    EXPECT_EQ(fs->CurrentFolder(), before);
-    EXPECT_FALSE(FolderExists(*fs, dir.Win("missing")));
-    EXPECT_EQ(fs->CurrentFolder(), before);
-    EXPECT_FALSE(FolderExists(*fs, dir.Win("file.txt")));
-}
 
 TEST_F(FileRoutinesTest, ListFolderKeepsTheFirstHundredNamesFromIndexOne) {
     for (int i = 0; i < 150; ++i) dir.WriteBytes("big\\f" + std::to_string(1000 + i), "");
@@ -72,15 +49,9 @@ TEST_F(FileRoutinesTest, ListFolderOfAMissingFolderIsEmptyAndSaysWhy) {
     EXPECT_NE(std::find(good.begin(), good.end(), "a"), good.end());
 }
 
-TEST_F(FileRoutinesTest, ADesktopWithTwelveAccountsShowsTen) {
-    for (int i = 0; i < 12; ++i) dir.MakeFolder("DESKTOP\\acct" + std::to_string(10 + i));
-    const std::string pattern = dir.Win("DESKTOP") + "\\*.*";
-    const std::vector<std::string> all = fs->List(pattern, kListMask);
-    ASSERT_EQ(all.size(), 14u); // "." and ".." first
-    const std::vector<std::string> shown = ListRuleEntries(ListFolder(*fs, pattern, kListMask));
-    EXPECT_EQ(shown, std::vector<std::string>(all.begin() + 2, all.begin() + 12));
-
-    // The rule stops at the first empty entry.
+// The window's lists show the first ten of a listing; the rule also stops
+// at the first empty entry, which no real listing has before its end.
+TEST_F(FileRoutinesTest, TheListRuleStopsAtTheFirstEmptyEntry) {
     Listing gap;
     gap[3] = "first";
     gap[5] = "after the gap";
@@ -104,22 +75,6 @@ TEST_F(FileRoutinesTest, CharFilesExistNeedsAllFourAndNotUoCfg) {
     dir.WriteBytes("four\\skillgrp.mul", "4");
     EXPECT_TRUE(CharFilesExist(*fs, dir.Win("four") + "\\"));
     EXPECT_FALSE(CharFilesExist(*fs, dir.Win("nowhere") + "\\"));
-}
-
-TEST_F(FileRoutinesTest, SaveSettingsWritesExactlyThreeLines) {
-    test::ScopedCurrentFolder cwd(dir.Native());
-    dir.WriteBytes("telk.ini", "old\r\nlonger old file\r\nthird\r\nfourth\r\n");
-    ProgramState state;
-    state.Client2DPath = "d:\\UO\\client.exe";
-    state.Client3DPath = "";
-    state.UoFolder = "d:\\ゲーム\\UO\\";
-    SaveSettings(*fs, *codec, state);
-    EXPECT_EQ(dir.ReadBytes("telk.ini"), "d:\\UO\\client.exe\r\n\r\nd:\\\x83\x51\x81\x5b\x83\x80\\UO\\\r\n");
-
-    // Its callers report a file that cannot be written.
-    std::filesystem::remove(dir.Native("telk.ini"));
-    dir.MakeFolder("telk.ini");
-    EXPECT_THROW(SaveSettings(*fs, *codec, state), FileError);
 }
 
 } // namespace

@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FolderSnapshot.h"
+#include "support/FolderSnapshot.h"
 #include "platform/FileError.h"
 #include "store/CharFiles.h"
 #include "store/Restore.h"

@@ -1,10 +1,31 @@
 #include "support/HeadlessUi.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <gtest/gtest.h>
 
 namespace telk::test {
+
+::testing::AssertionResult Told(const ShownBox& box) {
+    if (box.title == "TELK" && box.buttons == ui::Buttons::Ok) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "not a notice (title \"" << box.title << "\", buttons "
+                                         << static_cast<int>(box.buttons) << "): " << box.text;
+}
+
+::testing::AssertionResult Told(const ShownBox& box, const std::string& text) {
+    if (box.text != text) return ::testing::AssertionFailure() << "told \"" << box.text << "\", not \"" << text << "\"";
+    return Told(box);
+}
+
+::testing::AssertionResult Centred(HeadlessUi& ui, const ui::Form& form) {
+    const ui::ScreenSize screen = ui.Screen();
+    const double top = (screen.height - form.Height()) / 2;
+    const double left = (screen.width - form.Width()) / 2;
+    if (std::abs(form.Top() - top) < 1e-6 && std::abs(form.Left() - left) < 1e-6) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << form.Caption() << " at " << form.Left() << ", " << form.Top()
+                                         << " rather than " << left << ", " << top;
+}
 
 void HeadlessUi::Realize(ui::Form& form) {
     realized_.push_back(&form);

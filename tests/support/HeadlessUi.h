@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "ui/forms/Form.h"
 #include "ui/forms/Ui.h"
 
@@ -26,6 +28,15 @@ struct ShownBox {
     ui::Buttons buttons;
     std::string title;
 };
+
+// A notice of the program's: titled "TELK", with OK only; with text, one
+// that says exactly that.
+::testing::AssertionResult Told(const ShownBox& box);
+::testing::AssertionResult Told(const ShownBox& box, const std::string& text);
+
+class HeadlessUi;
+// Whether form stands in the middle of the headless screen.
+::testing::AssertionResult Centred(HeadlessUi& ui, const ui::Form& form);
 
 class HeadlessUi : public ui::Ui, private ui::ControlPeer, private ui::FormPeer {
 public:

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/MainWindowFixture.h"
+#include "support/RunFixture.h"
 #include "ui/client_folder/FormUoSel.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/launch/FormWait.h"
@@ -33,8 +33,8 @@ int Overlap(const Rect& a, const Rect& b) {
 constexpr int kSliver = 15;
 
 TEST(Layouts, ControlsLieInsideTheirWindowUncoveredInATabOrderOfTheirOwn) {
-    test::MainWindowFixture world;
-    Context& ctx = world.windows.Ctx();
+    test::RunFixture world;
+    Context& ctx = world.Windows().Ctx();
     std::vector<std::unique_ptr<Form>> forms;
     forms.push_back(std::make_unique<FormUoSel>(ctx));
     forms.push_back(std::make_unique<FormMain>(ctx));

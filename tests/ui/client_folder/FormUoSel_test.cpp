@@ -1,5 +1,6 @@
 // The client folder window: accepting a typed folder with its two checks,
 // picking one with the folder picker, quitting.
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -7,14 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include "support/RunFixture.h"
+
 #include "ui/client_folder/FormUoSel.h"
-#include "ui/client_folder/RunFixture.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
 #include "ui/pickers/FormSelDir.h"
 
 namespace telk::test {
 namespace {
+
+namespace stdfs = std::filesystem;
 
 using ui::FormMain;
 using ui::FormSelDir;
@@ -25,8 +29,10 @@ const char* const kCaption = "ＵＯフォルダこれでいいかな？";
 const char* const kNoFolder = "そのフォルダ無いみたいです\r\n確認してくださいね";
 const char* const kNeverLoggedIn = "一回もログインしていないみたいです\r\nキャラを作ってからやってね";
 
-class ClientFolderWindow : public RunFixture {
+class ClientFolderWindow : public ::testing::Test, public RunFixture {
 protected:
+    ClientFolderWindow() : RunFixture(Begin::EmptyFolder) {}
+
     void SetUp() override {
         WriteIni({"C:\\Clients\\2D\\UO.exe", "C:\\Clients\\3D\\UO.exe", "C:\\Games\\UO\\"});
         MakeClientFolder("C:\\Games\\UO");
@@ -75,9 +81,7 @@ protected:
 
     void ExpectEndedWith(const std::string& text) {
         ASSERT_EQ(Ui().Boxes().size(), 1u);
-        EXPECT_EQ(Ui().Boxes()[0].text, text);
-        EXPECT_EQ(Ui().Boxes()[0].title, "TELK");
-        EXPECT_EQ(Ui().Boxes()[0].buttons, ui::Buttons::Ok);
+        EXPECT_TRUE(Told(Ui().Boxes()[0], text));
         EXPECT_EQ(Get<FormMain>(), nullptr);
     }
 };
@@ -89,8 +93,7 @@ TEST_F(ClientFolderWindow, OpensCentredOnTheFolderTheStartRead) {
     EXPECT_EQ(form.Text1.Text(), "C:\\Games\\UO");
     EXPECT_FALSE(form.Label3.Text().empty());
     EXPECT_FALSE(form.Label4.Text().empty());
-    EXPECT_DOUBLE_EQ(form.Top(), (Ui().Screen().height - form.Height()) / 2);
-    EXPECT_DOUBLE_EQ(form.Left(), (Ui().Screen().width - form.Width()) / 2);
+    EXPECT_TRUE(Centred(Ui(), form));
     EXPECT_TRUE(form.Shown());
 }
 

@@ -8,7 +8,7 @@
 
 #include "store/StoreNames.h"
 #include "store/Transfer.h"
-#include "support/MainWindowFixture.h"
+#include "support/RunFixture.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/main/FormMain.h"
 
@@ -16,7 +16,7 @@ namespace telk::ui {
 namespace {
 
 using test::FaultyFileSystem;
-using test::MainWindowFixture;
+using test::RunFixture;
 using Files = std::map<std::string, std::string>;
 
 // Far more operations than a transfer of five files takes.
@@ -25,18 +25,18 @@ constexpr int kMaxOperations = 200;
 const char* const kDone = "ばっぶあっぷ完了っす！";
 
 // The slots; the safety copy a restore keeps beside them is checked apart.
-Files Slots(const MainWindowFixture& w) {
+Files Slots(const RunFixture& w) {
     Files files = w.Snapshot("Settings");
     std::erase_if(files, [](const auto& entry) { return entry.first.starts_with("BeforeRestore"); });
     return files;
 }
 
 std::string CharFolderRel() {
-    return MainWindowFixture::CharRel("Acc", "Shard", "Char");
+    return RunFixture::CharRel("Acc", "Shard", "Char");
 }
 
 // A character with uo.cfg confirmed; slot 1, backed up before, chosen.
-struct World : MainWindowFixture {
+struct World : RunFixture {
     World() {
         AddCharacter("Acc", "Shard", "Char", true, "client");
         FillSlot(1, "earlier", true);
@@ -56,25 +56,24 @@ struct Clean {
 
 Clean AfterBackUp() {
     World w;
-    w.ui.Answer(Answer::Ok);
+    w.Ui().Answer(Answer::Ok);
     w.Main().Command4.UserClick();
-    EXPECT_EQ(w.ui.LastBoxText(), kDone);
+    EXPECT_EQ(w.Ui().LastBoxText(), kDone);
     return {Slots(w), w.Snapshot(CharFolderRel())};
 }
 
 Clean AfterRestore() {
     World w;
-    w.ui.Answer(Answer::Ok);
+    w.Ui().Answer(Answer::Ok);
     w.Main().Command5.UserClick();
     EXPECT_NE(w.Prompt(), nullptr);
     return {Slots(w), w.Snapshot(CharFolderRel())};
 }
 
 void ExpectFailureTold(const World& w) {
-    ASSERT_EQ(w.ui.Boxes().size(), 2u);
-    const test::ShownBox& box = w.ui.Boxes()[1];
-    EXPECT_EQ(box.buttons, Buttons::Ok);
-    EXPECT_EQ(box.title, "TELK");
+    ASSERT_EQ(w.Ui().Boxes().size(), 2u);
+    const test::ShownBox& box = w.Ui().Boxes()[1];
+    EXPECT_TRUE(test::Told(box));
     // The system's reason reaches the user.
     EXPECT_NE(box.text.find("simulated failure"), std::string::npos) << box.text;
 }
@@ -91,7 +90,7 @@ TEST_P(FormMainFaults, BackUpIsAllOrNothing) {
         const Files charBefore = w.Snapshot(CharFolderRel());
 
         w.fs.FailNth(n, GetParam());
-        w.ui.Answer(Answer::Ok);
+        w.Ui().Answer(Answer::Ok);
         w.Main().Command4.UserClick();
         if (!w.fs.Fired()) {
             EXPECT_EQ(Slots(w), clean.settings);
@@ -101,8 +100,8 @@ TEST_P(FormMainFaults, BackUpIsAllOrNothing) {
         // A step after the swap (removing the previous slot, reading the
         // rows) may fail once the new slot is in place: the back-up stands,
         // and what it could not remove is settled at the next start.
-        if (w.ui.LastBoxText() == kDone) {
-            RepairSlotStore(*w.realFs, w.state.AppFolder);
+        if (w.Ui().LastBoxText() == kDone) {
+            RepairSlotStore(*w.realFs, w.State().AppFolder);
             EXPECT_EQ(Slots(w), clean.settings);
         } else {
             ExpectFailureTold(w);
@@ -127,7 +126,7 @@ TEST_P(FormMainFaults, RestoreIsAllOrNothing) {
         const Files charBefore = w.Snapshot(CharFolderRel());
 
         w.fs.FailNth(n, GetParam());
-        w.ui.Answer(Answer::Ok);
+        w.Ui().Answer(Answer::Ok);
         w.Main().Command5.UserClick();
         EXPECT_EQ(Slots(w), settingsBefore);
         if (!w.fs.Fired()) {
@@ -146,7 +145,7 @@ TEST_P(FormMainFaults, RestoreIsAllOrNothing) {
                 it = leftover ? now.erase(it) : std::next(it);
             }
             EXPECT_EQ(now, clean.character);
-            RepairSlotStore(*w.realFs, w.state.AppFolder);
+            RepairSlotStore(*w.realFs, w.State().AppFolder);
             EXPECT_EQ(w.Snapshot(CharFolderRel()), clean.character);
         } else {
             ExpectFailureTold(w);
@@ -169,14 +168,14 @@ TEST(FormMainDiskFull, ABackUpOntoAFullDiskSaysSoAndKeepsTheSlot) {
         const Files before = Slots(w);
         w.fs.FailNth(n, FaultyFileSystem::Mode::HalfDone);
         w.fs.FailWith(FileCause::DiskFull);
-        w.ui.Answer(Answer::Ok);
+        w.Ui().Answer(Answer::Ok);
         w.Main().Command4.UserClick();
         if (!w.fs.Fired()) break;
         const std::string op = w.fs.FiredAt();
         if (!op.starts_with("CopyFile") && !op.starts_with("WriteFile")) continue;
         SCOPED_TRACE(op);
         ++writes;
-        EXPECT_NE(w.ui.LastBoxText().find("ディスクがいっぱいみたいっす"), std::string::npos) << w.ui.LastBoxText();
+        EXPECT_NE(w.Ui().LastBoxText().find("ディスクがいっぱいみたいっす"), std::string::npos) << w.Ui().LastBoxText();
         EXPECT_EQ(Slots(w), before);
     }
     EXPECT_GE(writes, 6); // the slot's own files, the four new ones, DATA.INI

@@ -8,14 +8,14 @@
 #include <gtest/gtest.h>
 
 #include "store/CharFiles.h"
-#include "support/MainWindowFixture.h"
+#include "support/RunFixture.h"
 #include "ui/Messages.h"
 #include "ui/main/FormMain.h"
 
 namespace telk::ui {
 namespace {
 
-using test::MainWindowFixture;
+using test::RunFixture;
 
 const char* const kDone = "ばっぶあっぷ完了っす！";
 const char* const kFailed = "ファイルの操作に失敗しちゃいました";
@@ -23,51 +23,51 @@ const char* const kFailed = "ファイルの操作に失敗しちゃいました
 TEST(FormMainHostile, OddSlotStoresAreToldOrMadeGood) {
     struct Case {
         const char* what;
-        std::function<void(MainWindowFixture&)> damage;
+        std::function<void(RunFixture&)> damage;
         const char* told;                                    // how the last box begins
-        std::function<void(MainWindowFixture&)> afterwards; // what must hold then
+        std::function<void(RunFixture&)> afterwards; // what must hold then
     } cases[] = {
         {"slot 2 is a plain file",
-         [](MainWindowFixture& w) {
+         [](RunFixture& w) {
              std::filesystem::remove_all(w.dir.Native("Settings/2"));
              w.dir.WriteBytes("Settings\\2", "a user's file");
          },
          kFailed,
-         [](MainWindowFixture& w) { EXPECT_EQ(w.dir.ReadBytes("Settings\\2"), "a user's file"); }},
-        {"the slot store was deleted", [](MainWindowFixture& w) { std::filesystem::remove_all(w.dir.Native("Settings")); },
-         kDone, [](MainWindowFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\desktop.uos")); }},
+         [](RunFixture& w) { EXPECT_EQ(w.dir.ReadBytes("Settings\\2"), "a user's file"); }},
+        {"the slot store was deleted", [](RunFixture& w) { std::filesystem::remove_all(w.dir.Native("Settings")); },
+         kDone, [](RunFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\desktop.uos")); }},
         {"DATA.INI is a folder",
-         [](MainWindowFixture& w) {
+         [](RunFixture& w) {
              std::filesystem::remove(w.dir.Native("Settings/2/DATA.INI"));
              w.dir.MakeFolder("Settings\\2\\DATA.INI");
          },
-         kDone, [](MainWindowFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\DATA.INI")); }},
+         kDone, [](RunFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\DATA.INI")); }},
         {"slot 2 is a link to a folder of the player's",
-         [](MainWindowFixture& w) {
+         [](RunFixture& w) {
              std::filesystem::remove_all(w.dir.Native("Settings/2"));
              w.dir.WriteBytes("synced\\mine.txt", "the player's");
              std::filesystem::create_directory_symlink(w.dir.Native("synced"), w.dir.Native("Settings/2"));
          },
          "スロットのフォルダがリンクになってるっす",
-         [](MainWindowFixture& w) {
+         [](RunFixture& w) {
              EXPECT_TRUE(std::filesystem::is_symlink(w.dir.Native("Settings/2")));
              EXPECT_EQ(w.dir.Names("synced"), (std::vector<std::string>{"mine.txt"}));
          }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        MainWindowFixture w;
+        RunFixture w;
         w.AddCharacter("Acc", "Shard", "Char");
-        const auto charBefore = w.Snapshot(MainWindowFixture::CharRel("Acc", "Shard", "Char"));
+        const auto charBefore = w.Snapshot(RunFixture::CharRel("Acc", "Shard", "Char"));
         FormMain& main = w.OpenMain();
         c.damage(w);
         main.Command1.UserClick();
         main.Option1(2).UserChoose();
-        w.ui.Answer(Answer::Ok);
+        w.Ui().Answer(Answer::Ok);
         main.Command4.UserClick();
-        EXPECT_EQ(w.ui.LastBoxText().rfind(c.told, 0), 0u) << w.ui.LastBoxText();
+        EXPECT_EQ(w.Ui().LastBoxText().rfind(c.told, 0), 0u) << w.Ui().LastBoxText();
         c.afterwards(w);
-        EXPECT_EQ(w.Snapshot(MainWindowFixture::CharRel("Acc", "Shard", "Char")), charBefore);
+        EXPECT_EQ(w.Snapshot(RunFixture::CharRel("Acc", "Shard", "Char")), charBefore);
         EXPECT_TRUE(main.Command4.CanTakeInput());
     }
 }
@@ -89,27 +89,27 @@ TEST(FormMainHostile, OddNamesTravelWholeAndALostCharacterIsTold) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.character);
-        MainWindowFixture w;
+        RunFixture w;
         w.AddCharacter(c.account, "Shard", c.character, true);
-        const std::string rel = MainWindowFixture::CharRel(c.account, "Shard", c.character);
+        const std::string rel = RunFixture::CharRel(c.account, "Shard", c.character);
         const auto files = w.Snapshot(rel);
         FormMain& main = w.OpenMain();
         main.Command1.UserClick();
         main.Option1(3).UserChoose();
         main.Text1(3).UserType(c.slotName);
-        w.ui.Answer(Answer::Ok);
+        w.Ui().Answer(Answer::Ok);
         main.Command4.UserClick();
-        ASSERT_EQ(w.ui.Boxes().size(), c.nameKept ? 2u : 3u);
-        EXPECT_EQ(w.ui.Boxes()[1].text, kDone);
+        ASSERT_EQ(w.Ui().Boxes().size(), c.nameKept ? 2u : 3u);
+        EXPECT_EQ(w.Ui().Boxes()[1].text, kDone);
         if (!c.nameKept) {
-            EXPECT_EQ(w.ui.LastBoxText(), kNameNotKeptText);
+            EXPECT_EQ(w.Ui().LastBoxText(), kNameNotKeptText);
         }
         EXPECT_EQ(main.Text1(3).Text() == c.slotName, c.nameKept);
-        EXPECT_EQ(w.Snapshot(MainWindowFixture::SlotRel(3)).size(), files.size() + 1); // and DATA.INI
+        EXPECT_EQ(w.Snapshot(RunFixture::SlotRel(3)).size(), files.size() + 1); // and DATA.INI
 
         std::filesystem::remove_all(w.dir.Native(rel));
         w.dir.MakeFolder(rel);
-        w.ui.Answer(Answer::Ok);
+        w.Ui().Answer(Answer::Ok);
         main.Command5.UserClick();
         EXPECT_NE(w.Prompt(), nullptr);
         EXPECT_EQ(w.Snapshot(rel), files);
@@ -122,16 +122,16 @@ TEST(FormMainHostile, OddNamesTravelWholeAndALostCharacterIsTold) {
 TEST(FormMainHostile, ARestoreNeedsOneCharacterFolder) {
     for (const char* typed : {"", "..", "a\\..\\..", "x:y"}) {
         SCOPED_TRACE(typed);
-        MainWindowFixture w;
+        RunFixture w;
         w.AddCharacter("Acc", "Shard", "Char");
         w.FillSlot(0, "slot");
         FormMain& main = w.OpenMain();
         main.Combo3.UserType(typed);
         const auto before = w.Snapshot("UO");
         main.Command1.UserClick();
-        w.ui.Answer(Answer::Ok);
+        w.Ui().Answer(Answer::Ok);
         main.Command5.UserClick();
-        EXPECT_EQ(w.ui.LastBoxText(), kNoCharacterText);
+        EXPECT_EQ(w.Ui().LastBoxText(), kNoCharacterText);
         EXPECT_EQ(w.Prompt(), nullptr);
         EXPECT_EQ(w.Snapshot("UO"), before);
     }
@@ -140,22 +140,22 @@ TEST(FormMainHostile, ARestoreNeedsOneCharacterFolder) {
 // A client below Program Files whose writes Windows redirects: the back-up
 // takes the files it really uses, and the restore puts them there.
 TEST(FormMainHostile, AVirtualisedClientIsServedWhereItReads) {
-    MainWindowFixture w;
+    RunFixture w;
     w.fs.RedirectWrites({{w.dir.Win("UO")}, w.dir.Win("VirtualStore")});
     w.AddCharacter("Acc", "Shard", "Char", false, "stale");
-    const std::string live = "VirtualStore\\" + w.dir.Win().substr(3) + "\\" + MainWindowFixture::CharRel("Acc", "Shard", "Char");
+    const std::string live = "VirtualStore\\" + w.dir.Win().substr(3) + "\\" + RunFixture::CharRel("Acc", "Shard", "Char");
     for (const char* name : kCharFiles) w.dir.WriteBytes(live + "\\" + name, std::string(name) + " of live");
     FormMain& main = w.OpenMain();
     main.Command1.UserClick();
     main.Option1(1).UserChoose();
-    w.ui.Answer(Answer::Ok);
+    w.Ui().Answer(Answer::Ok);
     main.Command4.UserClick();
-    EXPECT_EQ(w.ui.LastBoxText(), kDone);
+    EXPECT_EQ(w.Ui().LastBoxText(), kDone);
     EXPECT_EQ(w.dir.ReadBytes("Settings\\1\\macros.txt"), "macros.txt of live");
 
     w.FillSlot(2, "slot");
     main.Option1(2).UserChoose();
-    w.ui.Answer(Answer::Ok);
+    w.Ui().Answer(Answer::Ok);
     main.Command5.UserClick();
     ASSERT_NE(w.Prompt(), nullptr);
     EXPECT_EQ(w.dir.ReadBytes(live + "\\macros.txt"), "macros.txt of slot");

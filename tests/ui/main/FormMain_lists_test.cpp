@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/MainWindowFixture.h"
+#include "support/RunFixture.h"
 #include "ui/Messages.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
@@ -14,10 +14,10 @@
 namespace telk::ui {
 namespace {
 
-using test::MainWindowFixture;
+using test::RunFixture;
 using Items = std::vector<std::string>;
 
-class FormMainLists : public ::testing::Test, public MainWindowFixture {
+class FormMainLists : public ::testing::Test, public RunFixture {
 protected:
     // Two accounts; the first has two shards, the first shard two characters.
     void TwoAccounts() {
@@ -41,7 +41,7 @@ TEST_F(FormMainLists, LoadShowsFirstAccountShardAndItsCharacters) {
     EXPECT_EQ(main.Combo3.Items(), (Items{"Hero", "Mage"}));
     EXPECT_EQ(main.Combo3.ListIndex(), 0);
     EXPECT_EQ(main.Combo3.Text(), "Hero");
-    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_TRUE(Ui().Boxes().empty());
 }
 
 TEST_F(FormMainLists, AfterLoadingOnlyTheListsConfirmAndQuitAreUsable) {
@@ -60,11 +60,10 @@ TEST_F(FormMainLists, AfterLoadingOnlyTheListsConfirmAndQuitAreUsable) {
     EXPECT_TRUE(main.Command3.CanTakeInput());
     EXPECT_EQ(main.Command1.Text(), "このキャラを\r\n編集したいな");
     // Centred and shown once the wait window is gone.
-    EXPECT_EQ(windows.Get<FormWait>(), nullptr);
-    ASSERT_FALSE(ui.ShownCaptions().empty());
-    EXPECT_EQ(ui.ShownCaptions().back(), "どのキャラっすかね？");
-    EXPECT_DOUBLE_EQ(main.Top(), (ui.Screen().height - main.Height()) / 2);
-    EXPECT_DOUBLE_EQ(main.Left(), (ui.Screen().width - main.Width()) / 2);
+    EXPECT_EQ(Get<FormWait>(), nullptr);
+    ASSERT_FALSE(Ui().ShownCaptions().empty());
+    EXPECT_EQ(Ui().ShownCaptions().back(), "どのキャラっすかね？");
+    EXPECT_TRUE(test::Centred(Ui(), main));
 }
 
 TEST_F(FormMainLists, ChoosingAnotherAccountRefillsShardsThenCharacters) {
@@ -120,14 +119,14 @@ TEST_F(FormMainLists, TypedTextRefillsNothingAndIsWhatConfirmTakes) {
     EXPECT_EQ(main.Combo3.Items(), (Items{"Hero", "Mage"}));
 
     main.Command1.UserClick();
-    EXPECT_EQ(state.CharFolder, state.UoFolder + "\\DESKTOP\\Bob\\Atlantic\\Typed\\");
+    EXPECT_EQ(State().CharFolder, State().UoFolder + "\\DESKTOP\\Bob\\Atlantic\\Typed\\");
 }
 
 TEST_F(FormMainLists, NoAccountsOpensWithEmptyListsAndStaysUsable) {
     FormMain& main = OpenMain();
 
     EXPECT_TRUE(main.Shown());
-    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_TRUE(Ui().Boxes().empty());
     EXPECT_EQ(main.Combo1.ListCount(), 0);
     EXPECT_EQ(main.Combo2.ListCount(), 0);
     EXPECT_EQ(main.Combo3.ListCount(), 0);
@@ -135,10 +134,10 @@ TEST_F(FormMainLists, NoAccountsOpensWithEmptyListsAndStaysUsable) {
     // The confirm takes the empty texts as they are; the back-up then finds
     // no character files.
     ASSERT_TRUE(main.Command1.UserClick());
-    EXPECT_EQ(state.CharFolder, state.UoFolder + "\\DESKTOP\\\\\\\\");
-    ui.Answer(Answer::Ok);
+    EXPECT_EQ(State().CharFolder, State().UoFolder + "\\DESKTOP\\\\\\\\");
+    Ui().Answer(Answer::Ok);
     ASSERT_TRUE(main.Command4.UserClick());
-    EXPECT_EQ(ui.LastBoxText(), "必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ");
+    EXPECT_EQ(Ui().LastBoxText(), "必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ");
 }
 
 TEST_F(FormMainLists, AnEmptyLevelClearsTheListsBelowIt) {
@@ -163,7 +162,7 @@ TEST_F(FormMainLists, AnEmptyLevelClearsTheListsBelowIt) {
     EXPECT_EQ(main.Combo2.ListCount(), 0);
     EXPECT_EQ(main.Combo3.ListCount(), 0);
     EXPECT_EQ(main.Combo3.Text(), "");
-    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_TRUE(Ui().Boxes().empty());
 }
 
 TEST_F(FormMainLists, AFolderGoneSinceLoadingIsReportedAndTheWindowGoesOn) {
@@ -172,11 +171,10 @@ TEST_F(FormMainLists, AFolderGoneSinceLoadingIsReportedAndTheWindowGoesOn) {
     std::filesystem::remove_all(dir.Native("UO\\DESKTOP\\Bob"));
 
     ASSERT_TRUE(main.Combo1.UserSelect(1));
-    ASSERT_EQ(ui.Boxes().size(), 1u);
-    const test::ShownBox& box = ui.Boxes().back();
+    ASSERT_EQ(Ui().Boxes().size(), 1u);
+    const test::ShownBox& box = Ui().Boxes().back();
     EXPECT_EQ(box.text.rfind("フォルダの中身が読めなかったっす\r\n" + dir.Win("UO\\DESKTOP\\Bob"), 0), 0u) << box.text;
-    EXPECT_EQ(box.buttons, Buttons::Ok);
-    EXPECT_EQ(box.title, "TELK");
+    EXPECT_TRUE(test::Told(box));
     EXPECT_EQ(main.Combo2.ListCount(), 0);
     EXPECT_EQ(main.Combo3.ListCount(), 0);
 
@@ -199,17 +197,17 @@ TEST_F(FormMainLists, APlainFileAmongTheEntriesHasNothingBelowItAndSaysNothing) 
     EXPECT_EQ(main.Combo3.ListCount(), 0);
     ASSERT_TRUE(main.Combo2.UserSelect(1));
     EXPECT_GT(main.Combo3.ListCount(), 0);
-    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_TRUE(Ui().Boxes().empty());
 }
 
 TEST_F(FormMainLists, AnUnreadableDesktopIsReportedAtLoadAndTheWindowOpens) {
     std::filesystem::remove_all(dir.Native("UO\\DESKTOP"));
     FormMain& main = OpenMain();
 
-    ASSERT_EQ(ui.Boxes().size(), 1u);
-    EXPECT_EQ(ui.Boxes()[0].text.rfind("フォルダの中身が読めなかったっす\r\n", 0), 0u);
+    ASSERT_EQ(Ui().Boxes().size(), 1u);
+    EXPECT_EQ(Ui().Boxes()[0].text.rfind("フォルダの中身が読めなかったっす\r\n", 0), 0u);
     EXPECT_TRUE(main.Shown());
-    EXPECT_EQ(windows.Get<FormWait>(), nullptr);
+    EXPECT_EQ(Get<FormWait>(), nullptr);
     EXPECT_EQ(main.Combo1.ListCount(), 0);
 }
 
@@ -231,41 +229,48 @@ TEST_F(FormMainLists, QuitCancelledWritesNothing) {
     FormMain& main = OpenMain();
     const std::string before = TelkIni();
 
-    ui.Answer(Answer::Cancel);
+    Ui().Answer(Answer::Cancel);
     main.Command3.UserClick();
 
-    ASSERT_EQ(ui.Boxes().size(), 1u);
-    EXPECT_EQ(ui.Boxes()[0].text, "終わってもいいかな？");
-    EXPECT_EQ(ui.Boxes()[0].title, "確認しま～す");
-    EXPECT_EQ(ui.Boxes()[0].buttons, Buttons::OkCancel);
+    ASSERT_EQ(Ui().Boxes().size(), 1u);
+    EXPECT_EQ(Ui().Boxes()[0].text, "終わってもいいかな？");
+    EXPECT_EQ(Ui().Boxes()[0].title, "確認しま～す");
+    EXPECT_EQ(Ui().Boxes()[0].buttons, Buttons::OkCancel);
     EXPECT_EQ(TelkIni(), before);
     EXPECT_TRUE(main.Command3.CanTakeInput());
 }
 
+// The whole file is written anew, however long it was; a path the code
+// page cannot hold is kept with "?", and told.
 TEST_F(FormMainLists, QuitWritesTheThreeSettingsLinesAndEnds) {
-    TwoAccounts();
-    FormMain& main = OpenMain();
-    state.Client2DPath = "C:\\UO 2D\\client.exe";
-    state.Client3DPath = "C:\\UO 3D\\uotd.exe";
-    state.UoFolder = "C:\\한국\\UO\\"; // no short form here: kept with "?", and told
+    struct Case {
+        std::string client2D, client3D, uoFolder;
+        std::string bytes; // empty: as the program encodes the three
+        bool told;
+    };
+    const Case cases[] = {
+        {"d:\\UO\\client.exe", "", "d:\\ゲーム\\UO\\", "d:\\UO\\client.exe\r\n\r\nd:\\\x83\x51\x81\x5b\x83\x80\\UO\\\r\n", false},
+        {"C:\\UO 2D\\client.exe", "C:\\UO 3D\\uotd.exe", "C:\\한국\\UO\\", "", true}, // no short form here
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.uoFolder);
+        RunFixture world;
+        world.AddCharacter("Alice", "Atlantic", "Hero");
+        world.OpenMain();
+        world.dir.WriteBytes("telk.ini", "old\r\nlonger old file\r\nthird\r\nfourth\r\n");
+        world.State().Client2DPath = c.client2D;
+        world.State().Client3DPath = c.client3D;
+        world.State().UoFolder = c.uoFolder;
 
-    ui.Answer(Answer::Ok);
-    EXPECT_THROW(main.Command3.UserClick(), test::ProgramEnded);
-    EXPECT_EQ(TelkIni(), DataIni({"C:\\UO 2D\\client.exe", "C:\\UO 3D\\uotd.exe", state.UoFolder}));
-    EXPECT_EQ(ui.LastBoxText(), kPathNotKeptText);
-}
-
-TEST_F(FormMainLists, QuitTellsWhenTheSettingsCannotBeWrittenAndStillEnds) {
-    TwoAccounts();
-    FormMain& main = OpenMain();
-    std::filesystem::remove(dir.Native("telk.ini"));
-    dir.MakeFolder("telk.ini");
-
-    ui.Answer(Answer::Ok);
-    EXPECT_THROW(main.Command3.UserClick(), test::ProgramEnded);
-    ASSERT_EQ(ui.Boxes().size(), 2u);
-    EXPECT_NE(ui.Boxes()[1].text.find("telk.ini"), std::string::npos) << ui.Boxes()[1].text;
-    EXPECT_EQ(ui.Boxes()[1].buttons, Buttons::Ok);
+        world.Ui().Answer(Answer::Ok);
+        EXPECT_THROW(world.Main().Command3.UserClick(), test::ProgramEnded);
+        EXPECT_EQ(world.dir.ReadBytes("telk.ini"),
+                  c.bytes.empty() ? world.DataIni({c.client2D, c.client3D, c.uoFolder}) : c.bytes);
+        ASSERT_EQ(world.Ui().Boxes().size(), c.told ? 2u : 1u);
+        if (c.told) {
+            EXPECT_EQ(world.Ui().LastBoxText(), kPathNotKeptText);
+        }
+    }
 }
 
 } // namespace

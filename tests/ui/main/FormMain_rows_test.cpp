@@ -5,22 +5,22 @@
 
 #include <gtest/gtest.h>
 
-#include "support/MainWindowFixture.h"
+#include "support/RunFixture.h"
 #include "ui/main/FormMain.h"
 
 namespace telk::ui {
 namespace {
 
-using test::MainWindowFixture;
+using test::RunFixture;
 
-class FormMainRows : public ::testing::Test, public MainWindowFixture {
+class FormMainRows : public ::testing::Test, public RunFixture {
 protected:
     FormMainRows() {
         AddCharacter("Alice", "Atlantic", "Hero");
         AddCharacter("Bob", "Baja", "Bobby");
     }
-    std::string AliceHero() const { return state.UoFolder + "\\DESKTOP\\Alice\\Atlantic\\Hero\\"; }
-    std::string BobBobby() const { return state.UoFolder + "\\DESKTOP\\Bob\\Baja\\Bobby\\"; }
+    std::string AliceHero() const { return State().UoFolder + "\\DESKTOP\\Alice\\Atlantic\\Hero\\"; }
+    std::string BobBobby() const { return State().UoFolder + "\\DESKTOP\\Bob\\Baja\\Bobby\\"; }
 
     // Confirmed once, slot 3 chosen with a new name typed, the lists moved
     // on to another character.
@@ -38,8 +38,8 @@ TEST_F(FormMainRows, FirstPressAsksNothingAndShowsTheFreshSlots) {
     FormMain& main = OpenMain();
     ASSERT_TRUE(main.Command1.UserClick());
 
-    EXPECT_TRUE(ui.Boxes().empty());
-    EXPECT_EQ(state.CharFolder, AliceHero());
+    EXPECT_TRUE(Ui().Boxes().empty());
+    EXPECT_EQ(State().CharFolder, AliceHero());
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(main.Label4(i).Text(), "未使用") << i;
         EXPECT_EQ(main.Text1(i).Text(), "Slot" + std::to_string(i));
@@ -54,14 +54,14 @@ TEST_F(FormMainRows, FirstPressAsksNothingAndShowsTheFreshSlots) {
 TEST_F(FormMainRows, LaterPressCancelledKeepsEverything) {
     FormMain& main = EditedThenMovedOn();
 
-    ui.Answer(Answer::Cancel);
+    Ui().Answer(Answer::Cancel);
     main.Command1.UserClick();
 
-    ASSERT_EQ(ui.Boxes().size(), 1u);
-    EXPECT_EQ(ui.Boxes()[0].text, "編集途中のデータは消えちゃうよ？");
-    EXPECT_EQ(ui.Boxes()[0].title, "確認しま～す");
-    EXPECT_EQ(ui.Boxes()[0].buttons, Buttons::OkCancel);
-    EXPECT_EQ(state.CharFolder, AliceHero());
+    ASSERT_EQ(Ui().Boxes().size(), 1u);
+    EXPECT_EQ(Ui().Boxes()[0].text, "編集途中のデータは消えちゃうよ？");
+    EXPECT_EQ(Ui().Boxes()[0].title, "確認しま～す");
+    EXPECT_EQ(Ui().Boxes()[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(State().CharFolder, AliceHero());
     EXPECT_EQ(main.Text1(3).Text(), "new name");
     EXPECT_TRUE(main.Option1(3).Value());
     EXPECT_TRUE(main.Text1(3).Enabled());
@@ -70,10 +70,10 @@ TEST_F(FormMainRows, LaterPressCancelledKeepsEverything) {
 TEST_F(FormMainRows, LaterPressConfirmedReadsTheRowsAgainAndChoosesSlotZero) {
     FormMain& main = EditedThenMovedOn();
 
-    ui.Answer(Answer::Ok);
+    Ui().Answer(Answer::Ok);
     main.Command1.UserClick();
 
-    EXPECT_EQ(state.CharFolder, BobBobby());
+    EXPECT_EQ(State().CharFolder, BobBobby());
     EXPECT_EQ(main.Text1(3).Text(), "Slot3");
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(main.Option1(i).Value(), i == 0) << i;
@@ -86,7 +86,7 @@ TEST_F(FormMainRows, LaterPressWithSlotZeroChosenKeepsItEditable) {
     main.Command1.UserClick();
     main.Text1(0).UserType("typed");
 
-    ui.Answer(Answer::Ok);
+    Ui().Answer(Answer::Ok);
     main.Command1.UserClick();
 
     EXPECT_EQ(main.Text1(0).Text(), "Slot0");
@@ -102,7 +102,7 @@ TEST_F(FormMainRows, ShortOrMissingDataIniShowsWhatThereIsAndTheRowStaysUsable) 
     FormMain& main = OpenMain();
     ASSERT_TRUE(main.Command1.UserClick());
 
-    EXPECT_TRUE(ui.Boxes().empty());
+    EXPECT_TRUE(Ui().Boxes().empty());
     EXPECT_EQ(main.Label4(1).Text(), "12-01-2026");
     EXPECT_EQ(main.Text1(1).Text(), "");
     for (int i : {2, 3}) {
@@ -114,9 +114,9 @@ TEST_F(FormMainRows, ShortOrMissingDataIniShowsWhatThereIsAndTheRowStaysUsable) 
     // The slot without DATA.INI takes a back-up and gets its file anew.
     ASSERT_TRUE(main.Option1(2).UserChoose());
     ASSERT_TRUE(main.Text1(2).UserType("second"));
-    ui.Answer(Answer::Ok);
+    Ui().Answer(Answer::Ok);
     ASSERT_TRUE(main.Command4.UserClick());
-    EXPECT_EQ(ui.LastBoxText(), "ばっぶあっぷ完了っす！");
+    EXPECT_EQ(Ui().LastBoxText(), "ばっぶあっぷ完了っす！");
     EXPECT_EQ(ReadNoCase(SlotRel(2) + "\\DATA.INI"), DataIni({"12-07-2026", "second"}));
     EXPECT_EQ(main.Label4(2).Text(), "12-07-2026");
     EXPECT_EQ(main.Text1(2).Text(), "second");

@@ -6,14 +6,14 @@
 #include <gtest/gtest.h>
 
 #include "store/CharFiles.h"
-#include "support/MainWindowFixture.h"
+#include "support/RunFixture.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/main/FormMain.h"
 
 namespace telk::ui {
 namespace {
 
-using test::MainWindowFixture;
+using test::RunFixture;
 using Files = std::map<std::string, std::string>;
 
 const char* const kBackUpQuestion = "キャラデータをバックアップします\r\nよろしいでしょうか？";
@@ -28,7 +28,7 @@ Files CharFiles(const std::string& tag, bool withUoCfg) {
     return files;
 }
 
-class FormMainTransfer : public ::testing::Test, public MainWindowFixture {
+class FormMainTransfer : public ::testing::Test, public RunFixture {
 protected:
     std::string HeroRel() const { return CharRel("Alice", "Atlantic", "Hero"); }
 
@@ -55,13 +55,13 @@ TEST_F(FormMainTransfer, BackUpCancelledLeavesTheSlotAlone) {
     FormMain& main = Confirmed();
     const Files before = Snapshot("Settings");
 
-    ui.Answer(Answer::Cancel);
+    Ui().Answer(Answer::Cancel);
     main.Command4.UserClick();
 
-    ASSERT_EQ(ui.Boxes().size(), 1u);
-    EXPECT_EQ(ui.Boxes()[0].text, kBackUpQuestion);
-    EXPECT_EQ(ui.Boxes()[0].title, "TELK");
-    EXPECT_EQ(ui.Boxes()[0].buttons, Buttons::OkCancel);
+    ASSERT_EQ(Ui().Boxes().size(), 1u);
+    EXPECT_EQ(Ui().Boxes()[0].text, kBackUpQuestion);
+    EXPECT_EQ(Ui().Boxes()[0].title, "TELK");
+    EXPECT_EQ(Ui().Boxes()[0].buttons, Buttons::OkCancel);
     EXPECT_EQ(Snapshot("Settings"), before);
 }
 
@@ -70,67 +70,45 @@ TEST_F(FormMainTransfer, BackUpOfACharacterWithoutItsFilesIsRefused) {
     std::filesystem::remove(dir.Native(HeroRel() + "\\skillgrp.mul"));
     const Files before = Snapshot("Settings");
 
-    ui.Answer(Answer::Ok);
+    Ui().Answer(Answer::Ok);
     main.Command4.UserClick();
 
-    ASSERT_EQ(ui.Boxes().size(), 2u);
-    EXPECT_EQ(ui.Boxes()[1].text, "必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ");
-    EXPECT_EQ(ui.Boxes()[1].buttons, Buttons::Ok);
-    EXPECT_EQ(ui.Boxes()[1].title, "TELK");
+    ASSERT_EQ(Ui().Boxes().size(), 2u);
+    EXPECT_TRUE(test::Told(Ui().Boxes()[1], "必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ"));
     EXPECT_EQ(Snapshot("Settings"), before);
 }
 
+// A name with a comma comes back whole; the slot's older uo.cfg stays when
+// the character has none.
 TEST_F(FormMainTransfer, BackUpCopiesTheConfirmedCharacterAndRecordsDateAndName) {
     clock.today = "03-15-2027";
-    FormMain& main = Confirmed();
+    FillSlot(2, "older", true);
+    FormMain& main = Confirmed(/*heroUoCfg=*/false);
     const Files hero = Snapshot(HeroRel());
     main.Option1(1).UserChoose();
     main.Text1(1).UserType("typed, not saved");
     main.Option1(2).UserChoose();
-    main.Text1(2).UserType("メイン");
+    main.Text1(2).UserType("メイン,PvP");
 
-    ui.Answer(Answer::Ok);
+    Ui().Answer(Answer::Ok);
     ASSERT_TRUE(main.Command4.UserClick());
 
-    EXPECT_EQ(SlotFiles(2), CharFiles("hero", true));
-    EXPECT_EQ(ReadNoCase(SlotRel(2) + "\\DATA.INI"), DataIni({"03-15-2027", "メイン"}));
+    Files expected = CharFiles("hero", false);
+    expected[kOptionalCharFile] = std::string(kOptionalCharFile) + " of older";
+    EXPECT_EQ(SlotFiles(2), expected);
+    EXPECT_EQ(ReadNoCase(SlotRel(2) + "\\DATA.INI"), DataIni({"03-15-2027", "メイン,PvP"}));
     EXPECT_EQ(Snapshot(HeroRel()), hero);
     EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
     // Every row is read anew: the date and name of slot 2, what the file of
     // slot 1 says in place of the typed text.
     EXPECT_EQ(main.Label4(2).Text(), "03-15-2027");
-    EXPECT_EQ(main.Text1(2).Text(), "メイン");
+    EXPECT_EQ(main.Text1(2).Text(), "メイン,PvP");
     EXPECT_EQ(main.Text1(1).Text(), "Slot1");
     EXPECT_EQ(main.Label4(1).Text(), "未使用");
     EXPECT_TRUE(main.Option1(2).Value());
     EXPECT_TRUE(main.Text1(2).Enabled());
-    ASSERT_EQ(ui.Boxes().size(), 2u);
-    EXPECT_EQ(ui.Boxes()[1].text, "ばっぶあっぷ完了っす！");
-    EXPECT_EQ(ui.Boxes()[1].buttons, Buttons::Ok);
-    EXPECT_EQ(ui.Boxes()[1].title, "TELK");
-}
-
-TEST_F(FormMainTransfer, BackUpKeepsTheSlotsOlderUoCfgWhenTheCharacterHasNone) {
-    FillSlot(0, "older", true);
-    FormMain& main = Confirmed(/*heroUoCfg=*/false);
-
-    ui.Answer(Answer::Ok);
-    main.Command4.UserClick();
-
-    Files expected = CharFiles("hero", false);
-    expected[kOptionalCharFile] = std::string(kOptionalCharFile) + " of older";
-    EXPECT_EQ(SlotFiles(0), expected);
-}
-
-TEST_F(FormMainTransfer, ANameWithACommaComesBackWhole) {
-    FormMain& main = Confirmed();
-    main.Text1(0).UserType("Tank,PvP");
-
-    ui.Answer(Answer::Ok);
-    main.Command4.UserClick();
-
-    EXPECT_EQ(ReadNoCase(SlotRel(0) + "\\DATA.INI"), DataIni({"12-07-2026", "Tank,PvP"}));
-    EXPECT_EQ(main.Text1(0).Text(), "Tank,PvP");
+    ASSERT_EQ(Ui().Boxes().size(), 2u);
+    EXPECT_TRUE(test::Told(Ui().Boxes()[1], "ばっぶあっぷ完了っす！"));
 }
 
 // ---- restore
@@ -140,12 +118,12 @@ TEST_F(FormMainTransfer, RestoreCancelledChangesNothing) {
     FormMain& main = Confirmed();
     const Files hero = Snapshot(HeroRel());
 
-    ui.Answer(Answer::Cancel);
+    Ui().Answer(Answer::Cancel);
     main.Command5.UserClick();
 
-    ASSERT_EQ(ui.Boxes().size(), 1u);
-    EXPECT_EQ(ui.Boxes()[0].text, kRestoreQuestion);
-    EXPECT_EQ(ui.Boxes()[0].title, "TELK");
+    ASSERT_EQ(Ui().Boxes().size(), 1u);
+    EXPECT_EQ(Ui().Boxes()[0].text, kRestoreQuestion);
+    EXPECT_EQ(Ui().Boxes()[0].title, "TELK");
     EXPECT_EQ(Snapshot(HeroRel()), hero);
     EXPECT_EQ(Prompt(), nullptr);
     EXPECT_TRUE(main.Enabled());
@@ -153,16 +131,15 @@ TEST_F(FormMainTransfer, RestoreCancelledChangesNothing) {
 
 TEST_F(FormMainTransfer, RestoreFromASlotNeverBackedUpIsRefused) {
     FormMain& main = Confirmed();
-    launcher.running.insert(state.Client2DPath);
+    launcher.running.insert(State().Client2DPath);
     const Files hero = Snapshot(HeroRel());
 
-    ui.Answer(Answer::Ok);
+    Ui().Answer(Answer::Ok);
     main.Command5.UserClick();
 
     // The missing files come first; a running client is not asked about.
-    ASSERT_EQ(ui.Boxes().size(), 2u);
-    EXPECT_EQ(ui.Boxes()[1].text, "必要ファイルが無いです\r\nバックアップしていないんじゃないかなぁ");
-    EXPECT_EQ(ui.Boxes()[1].buttons, Buttons::Ok);
+    ASSERT_EQ(Ui().Boxes().size(), 2u);
+    EXPECT_TRUE(test::Told(Ui().Boxes()[1], "必要ファイルが無いです\r\nバックアップしていないんじゃないかなぁ"));
     EXPECT_EQ(Snapshot(HeroRel()), hero);
     EXPECT_EQ(Prompt(), nullptr);
     EXPECT_TRUE(main.Enabled());
@@ -175,13 +152,13 @@ TEST_F(FormMainTransfer, RestoreCopiesIntoTheConfirmedCharacterAndOpensThePrompt
     const Files slot = Snapshot(SlotRel(3));
     main.Option1(3).UserChoose();
 
-    ui.Answer(Answer::Ok);
+    Ui().Answer(Answer::Ok);
     main.Command5.UserClick();
 
     EXPECT_EQ(Snapshot(HeroRel()), CharFiles("slot3", true));
     EXPECT_EQ(Snapshot(CharRel("Bob", "Baja", "Bobby")), bobby);
     EXPECT_EQ(Snapshot(SlotRel(3)), slot);
-    EXPECT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_EQ(Ui().Boxes().size(), 1u);
     ASSERT_NE(Prompt(), nullptr);
     EXPECT_FALSE(main.Enabled());
     EXPECT_FALSE(main.Command1.UserClick());
@@ -191,22 +168,22 @@ TEST_F(FormMainTransfer, RestoreCopiesIntoTheConfirmedCharacterAndOpensThePrompt
 TEST_F(FormMainTransfer, ARunningClientIsAskedAboutAndCancelChangesNothing) {
     for (int which : {2, 3}) {
         SCOPED_TRACE(which);
-        MainWindowFixture world;
+        RunFixture world;
         world.FillSlot(0, "slot", true);
         world.AddCharacter("A", "S", "C", true, "char");
         FormMain& main = world.OpenMain();
         main.Command1.UserClick();
-        world.launcher.running.insert(which == 2 ? world.state.Client2DPath : world.state.Client3DPath);
+        world.launcher.running.insert(which == 2 ? world.State().Client2DPath : world.State().Client3DPath);
         const Files before = world.Snapshot(CharRel("A", "S", "C"));
 
-        world.ui.Answer(Answer::Ok);
-        world.ui.Answer(Answer::Cancel);
+        world.Ui().Answer(Answer::Ok);
+        world.Ui().Answer(Answer::Cancel);
         main.Command5.UserClick();
 
-        ASSERT_EQ(world.ui.Boxes().size(), 2u);
-        EXPECT_EQ(world.ui.Boxes()[1].text, kRunningQuestion);
-        EXPECT_EQ(world.ui.Boxes()[1].title, "TELK");
-        EXPECT_EQ(world.ui.Boxes()[1].buttons, Buttons::OkCancelDefaultCancel);
+        ASSERT_EQ(world.Ui().Boxes().size(), 2u);
+        EXPECT_EQ(world.Ui().Boxes()[1].text, kRunningQuestion);
+        EXPECT_EQ(world.Ui().Boxes()[1].title, "TELK");
+        EXPECT_EQ(world.Ui().Boxes()[1].buttons, Buttons::OkCancelDefaultCancel);
         EXPECT_EQ(world.Snapshot(CharRel("A", "S", "C")), before);
         EXPECT_EQ(world.Prompt(), nullptr);
         EXPECT_TRUE(main.Enabled());
@@ -216,10 +193,10 @@ TEST_F(FormMainTransfer, ARunningClientIsAskedAboutAndCancelChangesNothing) {
 TEST_F(FormMainTransfer, ARunningClientConfirmedGoesOnWithTheRestore) {
     FillSlot(0, "slot", true);
     FormMain& main = Confirmed();
-    launcher.running.insert(state.Client3DPath);
+    launcher.running.insert(State().Client3DPath);
 
-    ui.Answer(Answer::Ok);
-    ui.Answer(Answer::Ok);
+    Ui().Answer(Answer::Ok);
+    Ui().Answer(Answer::Ok);
     main.Command5.UserClick();
 
     EXPECT_EQ(Snapshot(HeroRel()), CharFiles("slot", true));

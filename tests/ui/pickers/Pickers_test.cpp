@@ -1,6 +1,7 @@
 // The folder picker and the client program picker: where they open, what
 // they deliver, the drive and folder lists moving together, and drives or
 // folders that cannot be read.
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -8,14 +9,17 @@
 
 #include <gtest/gtest.h>
 
+#include "support/RunFixture.h"
+
 #include "ui/client_folder/FormUoSel.h"
-#include "ui/client_folder/RunFixture.h"
 #include "ui/pickers/FormSelDir.h"
 #include "ui/pickers/FormSelFile.h"
 #include "ui/settings/FormSetup.h"
 
 namespace telk::test {
 namespace {
+
+namespace stdfs = std::filesystem;
 
 using ui::FormSelDir;
 using ui::FormSelFile;
@@ -24,8 +28,10 @@ using ui::FormUoSel;
 
 const char* const kDriveUnreadable = "ドライブが読めないみたいです\r\n確認してくださいね";
 
-class Pickers : public RunFixture {
+class Pickers : public ::testing::Test, public RunFixture {
 protected:
+    Pickers() : RunFixture(Begin::EmptyFolder) {}
+
     void SetUp() override {
         WriteIni({"C:\\Clients\\2D\\UO.exe", "C:\\Clients\\3D\\UO.exe", "C:\\Games\\UO\\"});
         MakeFolder("C:\\Program Files\\Ultima Online\\Desktop");
@@ -71,12 +77,12 @@ protected:
 TEST_F(Pickers, BothOpenCentred) {
     InFolderPicker([this](FormSelDir& picker) {
         EXPECT_TRUE(picker.Shown());
-        EXPECT_DOUBLE_EQ(picker.Top(), (Ui().Screen().height - picker.Height()) / 2);
+        EXPECT_TRUE(Centred(Ui(), picker));
         EXPECT_TRUE(picker.Command2.UserClick());
     });
     InProgramPicker([this](FormSelFile& picker) {
         EXPECT_TRUE(picker.Shown());
-        EXPECT_DOUBLE_EQ(picker.Left(), (Ui().Screen().width - picker.Width()) / 2);
+        EXPECT_TRUE(Centred(Ui(), picker));
         EXPECT_TRUE(picker.Command2.UserClick());
     });
 }
@@ -84,9 +90,9 @@ TEST_F(Pickers, BothOpenCentred) {
 TEST_F(Pickers, FolderPickerDeliversTheOpenedFolder) {
     // Each opening starts from the working folder, not the last choice.
     for (int round = 0; round < 2; ++round) {
-        InFolderPicker([](FormSelDir& picker) {
-            EXPECT_EQ(picker.Drive1.Drive(), "C:\\");
-            EXPECT_EQ(picker.Dir1.Path(), "C:\\TELK");
+        InFolderPicker([this](FormSelDir& picker) {
+            EXPECT_EQ(picker.Drive1.Drive(), "Z:\\");
+            EXPECT_EQ(picker.Dir1.Path(), dir.Win());
             Browse(picker, "C:\\Program Files\\Ultima Online");
             EXPECT_TRUE(picker.Command1.UserClick());
         });
@@ -119,8 +125,7 @@ TEST_F(Pickers, UnreadableDriveIsToldAndTheListsStayPut) {
         const int driveC = picker.Drive1.ListIndex();
         EXPECT_TRUE(picker.Drive1.UserSelect(DriveIndex(picker.Drive1, 'Q')));
         ASSERT_EQ(Ui().Boxes().size(), 1u);
-        EXPECT_EQ(Ui().Boxes()[0].text, kDriveUnreadable);
-        EXPECT_EQ(Ui().Boxes()[0].title, "TELK");
+        EXPECT_TRUE(Told(Ui().Boxes()[0], kDriveUnreadable));
         EXPECT_EQ(picker.Drive1.Drive(), "C:\\");
         EXPECT_EQ(picker.Drive1.ListIndex(), driveC);
         EXPECT_EQ(picker.Dir1.Path(), "C:\\Games");
@@ -137,7 +142,7 @@ TEST_F(Pickers, UnreadableDriveIsToldAndTheListsStayPut) {
         const std::vector<std::string> files = picker.File1.Items();
         EXPECT_TRUE(picker.Drive1.UserSelect(DriveIndex(picker.Drive1, 'Q')));
         ASSERT_EQ(Ui().Boxes().size(), 1u);
-        EXPECT_EQ(Ui().Boxes()[0].text, kDriveUnreadable);
+        EXPECT_TRUE(Told(Ui().Boxes()[0], kDriveUnreadable));
         EXPECT_EQ(picker.Drive1.Drive(), "D:\\");
         EXPECT_EQ(picker.Dir1.Path(), "D:\\Games");
         EXPECT_EQ(picker.File1.Path(), "D:\\Games");
@@ -166,9 +171,9 @@ TEST_F(Pickers, FolderGoneBeforeItIsOpenedIsToldAndThePickerGoesOn) {
 }
 
 TEST_F(Pickers, ProgramPickerFileListFollowsTheFolderAndDriveLists) {
-    InProgramPicker([](FormSelFile& picker) {
-        EXPECT_EQ(picker.Dir1.Path(), "C:\\TELK");
-        EXPECT_EQ(picker.File1.Path(), "C:\\TELK");
+    InProgramPicker([this](FormSelFile& picker) {
+        EXPECT_EQ(picker.Dir1.Path(), dir.Win());
+        EXPECT_EQ(picker.File1.Path(), dir.Win());
         // Every ordinary file, not only programs; no folders.
         EXPECT_EQ(picker.File1.Items(), std::vector<std::string>{"telk.ini"});
         EXPECT_TRUE(picker.Drive1.UserSelect(DriveIndex(picker.Drive1, 'D')));
@@ -197,7 +202,7 @@ TEST_F(Pickers, ProgramPickerFolderWhoseFilesCannotBeListedStepsBack) {
         EXPECT_TRUE(fs.Fired());
         fs.FailNth(0);
         ASSERT_EQ(Ui().Boxes().size(), 1u);
-        EXPECT_EQ(Ui().Boxes()[0].text, "フォルダが開けないみたいです\r\n確認してくださいね");
+        EXPECT_TRUE(Told(Ui().Boxes()[0], "フォルダが開けないみたいです\r\n確認してくださいね"));
         // Both lists show the folder before, so a pick names a real file.
         EXPECT_EQ(picker.Dir1.Path(), "C:\\Games");
         EXPECT_EQ(picker.File1.Path(), "C:\\Games");

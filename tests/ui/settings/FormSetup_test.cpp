@@ -1,14 +1,16 @@
 // The client settings window: opening from the client folder window, the
 // program picker for each box, save and discard with telk.ini, and what a
 // failing telk.ini does to them.
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "support/RunFixture.h"
+
 #include "ui/client_folder/FormUoSel.h"
-#include "ui/client_folder/RunFixture.h"
 #include "ui/pickers/FormSelDir.h"
 #include "ui/pickers/FormSelFile.h"
 #include "ui/Messages.h"
@@ -16,6 +18,8 @@
 
 namespace telk::test {
 namespace {
+
+namespace stdfs = std::filesystem;
 
 using ui::FormSelDir;
 using ui::FormSelFile;
@@ -25,8 +29,10 @@ using ui::FormUoSel;
 const std::string k2D = "C:\\Clients\\2D\\UO.exe";
 const std::string k3D = "C:\\Clients\\3D\\UO.exe";
 
-class SettingsWindow : public RunFixture {
+class SettingsWindow : public ::testing::Test, public RunFixture {
 protected:
+    SettingsWindow() : RunFixture(Begin::EmptyFolder) {}
+
     void SetUp() override {
         WriteIni({k2D, k3D, "C:\\Games\\UO\\"});
         MakeFile("C:\\Clients\\New2D\\client.exe");
@@ -72,7 +78,7 @@ TEST_F(SettingsWindow, OpensOverTheDisabledClientFolderWindowAndCloseGivesItBack
     const std::string iniBefore = IniBytes();
     FormSetup& setup = Open();
     EXPECT_TRUE(setup.Shown());
-    EXPECT_DOUBLE_EQ(setup.Top(), (Ui().Screen().height - setup.Height()) / 2);
+    EXPECT_TRUE(Centred(Ui(), setup));
     EXPECT_FALSE(Owner().Enabled());
     EXPECT_FALSE(Owner().Command3.UserClick());
 
@@ -125,9 +131,7 @@ TEST_F(SettingsWindow, PickWithoutAFileAsksForOneAndKeepsTheTarget) {
         ASSERT_GT(picker.File1.ListCount(), 0);
         EXPECT_TRUE(picker.Command1.UserClick());
         ASSERT_EQ(Ui().Boxes().size(), 1u);
-        EXPECT_EQ(Ui().Boxes()[0].text, "ファイルが選択されたいないよ～");
-        EXPECT_EQ(Ui().Boxes()[0].title, "TELK");
-        EXPECT_EQ(Ui().Boxes()[0].buttons, ui::Buttons::Ok);
+        EXPECT_TRUE(Told(Ui().Boxes()[0], "ファイルが選択されたいないよ～"));
         EXPECT_EQ(State().ProgramPickTarget, 2);
         EXPECT_EQ(Get<FormSelFile>(), &picker);
         // Still browsing; then "中断".
@@ -146,7 +150,7 @@ TEST_F(SettingsWindow, SaveWritesTheBoxesWithTheCurrentUoFolderAndReadsThemBack)
     FormSetup& setup = Open();
     EXPECT_TRUE(setup.Text1.UserType("C:\\New\\2D.exe"));
     EXPECT_TRUE(setup.Command3.UserClick());
-    EXPECT_EQ(IniBytes(), IniOf({"C:\\New\\2D.exe", k3D, "C:\\Games\\UO"}));
+    EXPECT_EQ(IniBytes(), DataIni({"C:\\New\\2D.exe", k3D, "C:\\Games\\UO"}));
     ExpectState("C:\\New\\2D.exe", k3D, "C:\\Games\\UO");
     EXPECT_EQ(Get<FormSetup>(), &setup);
     EXPECT_EQ(setup.Text1.Text(), "C:\\New\\2D.exe");
@@ -164,7 +168,7 @@ TEST_F(SettingsWindow, SaveWritesTheBoxesWithTheCurrentUoFolderAndReadsThemBack)
     EXPECT_TRUE(Owner().Command1.UserClick());
     EXPECT_TRUE(Owner().Text1.UserType("C:\\Typed\\Again"));
     EXPECT_TRUE(Open().Command3.UserClick());
-    EXPECT_EQ(IniBytes(), IniOf({"C:\\New\\2D.exe", k3D, "C:\\Games\\Picked\\"}));
+    EXPECT_EQ(IniBytes(), DataIni({"C:\\New\\2D.exe", k3D, "C:\\Games\\Picked\\"}));
     ExpectState("C:\\New\\2D.exe", k3D, "C:\\Games\\Picked\\");
 }
 
@@ -172,7 +176,7 @@ TEST_F(SettingsWindow, SaveReadsBackEmptyAndCommaPathsWhole) {
     FormSetup& setup = Open();
     EXPECT_TRUE(setup.Text1.UserType(""));
     EXPECT_TRUE(setup.Command3.UserClick());
-    EXPECT_EQ(IniBytes(), IniOf({"", k3D, "C:\\Games\\UO"}));
+    EXPECT_EQ(IniBytes(), DataIni({"", k3D, "C:\\Games\\UO"}));
     ExpectState("", k3D, "C:\\Games\\UO");
 
     // A comma would split the value and shift the rest up a line; the store
@@ -215,8 +219,8 @@ TEST_F(SettingsWindow, DiscardShowsWhatTheFileHoldsAndLeavesUoFolder) {
 TEST_F(SettingsWindow, SettingsFileThatCannotBeWrittenOrReadIsToldAndChangesNothing) {
     FormSetup& setup = Open();
     // A folder where telk.ini should be: neither written nor read.
-    stdfs::remove(IniPath());
-    stdfs::create_directory(IniPath());
+    stdfs::remove(dir.Native("telk.ini"));
+    stdfs::create_directory(dir.Native("telk.ini"));
     EXPECT_TRUE(setup.Text1.UserType("C:\\New\\2D.exe"));
     for (ui::CommandButton* button : {&setup.Command3, &setup.Command4}) {
         SCOPED_TRACE(button->Text());
@@ -224,8 +228,7 @@ TEST_F(SettingsWindow, SettingsFileThatCannotBeWrittenOrReadIsToldAndChangesNoth
         EXPECT_TRUE(button->UserClick());
         ASSERT_EQ(Ui().Boxes().size(), 1u);
         EXPECT_NE(Ui().Boxes()[0].text.find("telk.ini"), std::string::npos);
-        EXPECT_EQ(Ui().Boxes()[0].title, "TELK");
-        EXPECT_EQ(Ui().Boxes()[0].buttons, ui::Buttons::Ok);
+        EXPECT_TRUE(Told(Ui().Boxes()[0]));
         ExpectState(k2D, k3D, "C:\\Games\\UO");
         EXPECT_EQ(setup.Text1.Text(), "C:\\New\\2D.exe");
         EXPECT_EQ(setup.Text2.Text(), k3D);
@@ -234,7 +237,7 @@ TEST_F(SettingsWindow, SettingsFileThatCannotBeWrittenOrReadIsToldAndChangesNoth
     }
 
     // Once the file can be written again, the same window saves.
-    stdfs::remove(IniPath());
+    stdfs::remove(dir.Native("telk.ini"));
     Ui().ClearBoxes();
     EXPECT_TRUE(setup.Command3.UserClick());
     EXPECT_TRUE(Ui().Boxes().empty());
