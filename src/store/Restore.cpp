@@ -255,12 +255,20 @@ void KeepBackup(FileSystem& fs, const std::string& backup, const std::string& sa
     }
 }
 
+// What the character folder and the safety folder hold, as far as the
+// clean-up after a restore asks.
+struct Held {
+    std::vector<std::string> charFolder;
+    std::vector<std::string> safety;
+};
+
 // Every file is in: the old ones go from their backup names into the
 // safety copy; staged copies and the leftovers (whose bytes the safety
-// copy holds) go.
-void Finish(FileSystem& fs, const Journal& journal, const std::string& safety) {
-    const std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(journal.charFolder));
-    const std::vector<std::string> kept = Entries(fs, safety);
+// copy holds) go. Without known, both folders are listed.
+void Finish(FileSystem& fs, const Journal& journal, const std::string& safety, const Held* known = nullptr) {
+    const Held listed = known ? Held{} : Held{Entries(fs, WithoutTrailingSeparators(journal.charFolder)), Entries(fs, safety)};
+    const std::vector<std::string>& present = known ? known->charFolder : listed.charFolder;
+    const std::vector<std::string>& kept = known ? known->safety : listed.safety;
     Steps steps;
     auto removeIfThere = [&](const std::string& name) {
         if (Holds(present, name)) steps.Run([&] { fs.RemoveFile(journal.charFolder + name); });
@@ -499,9 +507,15 @@ std::vector<KeptCopy> RestoreFromSlot(FileSystem& fs, const std::string& appFold
     const Journal& journal = plan.journal;
     KeepSafetyCopy(fs, appFolder, safety, plan);
     PutInPlace(fs, safety, journal);
-    // Every file is in: what is left to remove, the next start removes.
+    // Every file is in, each old one under its backup name, and the safety
+    // copy holds what KeepSafetyCopy put there: no folder needs listing.
+    // What is left to do if a step fails, the next start does.
+    Held held{journal.leftovers, {kSafetyNoteName, kJournalName}};
+    for (const JournalItem& item : journal.items)
+        if (item.existed) held.charFolder.push_back(BackupName(item.name, journal.suffix));
+    for (const LeftoverCopy& leftover : plan.leftovers) held.safety.push_back(leftover.as);
     Attempt([&] {
-        Finish(fs, journal, safety);
+        Finish(fs, journal, safety, &held);
         DropAside(fs, safety);
         fs.RemoveFile(JournalPath(safety));
     });
