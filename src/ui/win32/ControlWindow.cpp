@@ -166,9 +166,14 @@ void ControlWindow::Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT 
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SyncAll();
     // Text set from outside (WM_SETTEXT, as automation and accessibility
-    // tools set it) tells the parent nothing in a combo box.
+    // tools set it, to a combo box or to its field) need not tell the
+    // parent: the control itself says when its text may have changed.
     if (k == ControlKind::TextBox || k == ControlKind::ComboBox)
         SetWindowSubclass(hwnd_, ShownTextProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    COMBOBOXINFO combo{};
+    combo.cbSize = sizeof combo;
+    if (k == ControlKind::ComboBox && GetComboBoxInfo(hwnd_, &combo) && combo.hwndItem)
+        SetWindowSubclass(combo.hwndItem, ShownTextProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
 LRESULT CALLBACK ControlWindow::ShownTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
