@@ -165,11 +165,16 @@ void ControlWindow::Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT 
     if (!hwnd_) return;
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SyncAll();
-    // Text set from outside (WM_SETTEXT, as automation and accessibility
-    // tools set it, to a combo box or to its field) need not tell the
-    // parent: the control itself says when its text may have changed.
-    if (k == ControlKind::TextBox || k == ControlKind::ComboBox)
-        SetWindowSubclass(hwnd_, ShownTextProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    WatchShownText();
+}
+
+// Text set from outside (WM_SETTEXT, as automation and accessibility tools
+// set it, to a combo box or to its field) need not tell the parent, so the
+// windows that show the text say it themselves.
+void ControlWindow::WatchShownText() {
+    const ControlKind k = model_.Kind();
+    if (k != ControlKind::TextBox && k != ControlKind::ComboBox) return;
+    SetWindowSubclass(hwnd_, ShownTextProc, 0, reinterpret_cast<DWORD_PTR>(this));
     COMBOBOXINFO combo{};
     combo.cbSize = sizeof combo;
     if (k == ControlKind::ComboBox && GetComboBoxInfo(hwnd_, &combo) && combo.hwndItem)

@@ -50,6 +50,7 @@ public:
 
 private:
     class Writing;
+    void WatchShownText();
     static LRESULT CALLBACK ShownTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
     // Control -> model, one step each.
     void OnButton(int code);
