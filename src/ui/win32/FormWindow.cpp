@@ -264,12 +264,8 @@ LRESULT FormWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
         return 0;
-    case DM_GETDEFID: {
-        // No button is the default; Enter presses the focused one.
-        ControlWindow* c = ByWindow(GetFocus());
-        if (c && c->IsPushButton()) return MAKELRESULT(c->Id(), DC_HASDEFID);
-        return 0;
-    }
+    case DM_GETDEFID:
+        return DefaultButton();
     case WM_ACTIVATE:
         OnActivate(LOWORD(wp) != WA_INACTIVE);
         return 0;
@@ -299,6 +295,12 @@ LRESULT FormWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT FormWindow::DefaultButton() const {
+    // No button is the default; Enter presses the focused one.
+    ControlWindow* c = ByWindow(GetFocus());
+    return c && c->IsPushButton() ? MAKELRESULT(c->Id(), DC_HASDEFID) : 0;
 }
 
 void FormWindow::OnCommand(int id, int code, HWND from) {

@@ -51,6 +51,7 @@ private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnCommand(int id, int code, HWND from);
+    LRESULT DefaultButton() const; // the answer to DM_GETDEFID
     void OnActivate(bool active);
     void OnDpiChanged(unsigned dpi, const RECT& suggested);
 
