@@ -9,8 +9,7 @@
 // outside and compare it with telk_ref.exe, which does the least work for
 // the same windows. Transfers run telk's own back-up and restore on the
 // Win32 file system and compare them with CopyFileW of the same files.
-#include <windows.h>
-#undef CopyFile
+#include "platform/win32/WinApi.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,9 +22,9 @@
 #include "TimedFileSystem.h"
 #include "platform/win32/FileSystem_win.h"
 #include "platform/win32/TextCodec_win.h"
-#include "platform/win32/ui/Fonts.h"
 #include "store/Restore.h"
 #include "store/Transfer.h"
+#include "ui/win32/Fonts.h"
 
 using namespace bench;
 

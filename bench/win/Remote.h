@@ -4,7 +4,7 @@
 // window events to another process, and a poll costs both programs alike.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 #include <cstdint>
 #include <string>

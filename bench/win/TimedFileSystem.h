@@ -2,7 +2,7 @@
 // say where a back-up's or a restore's time goes under Wine.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 #include <map>
 #include <string>

@@ -9,15 +9,6 @@
 #include <utility>
 #include <vector>
 
-// <windows.h> maps CopyFile and ReplaceFile to their A/W forms by macro; here
-// they are the interface's own names, the same in every translation unit.
-#ifdef CopyFile
-#undef CopyFile
-#endif
-#ifdef ReplaceFile
-#undef ReplaceFile
-#endif
-
 namespace telk {
 
 // Attribute bits of a listing mask, as the classic file API has them.
@@ -68,6 +59,7 @@ public:
     virtual std::vector<ListEntry> ListEntries(const std::string& pattern, std::uint16_t mask) = 0;
     // The same, names only.
     std::vector<std::string> List(const std::string& pattern, std::uint16_t mask);
+    // Never throws: a drive that cannot be read is listed without a label.
     virtual std::vector<Drive> Drives() = 0;
 
     // Everything below throws FileError on failure.
@@ -110,6 +102,7 @@ public:
     virtual std::vector<std::string> TemporaryFolders() { return {}; }
 
     // The process's current folder, without a trailing "\" (except a root).
+    // Never throws.
     virtual std::string CurrentFolder() = 0;
 };
 

@@ -30,6 +30,11 @@ std::string FileFailureText(const FileError& error, const ShowPath& show) {
     return text;
 }
 
+std::string FailureText(const std::exception& error) {
+    if (const auto* file = dynamic_cast<const FileError*>(&error)) return FileFailureText(*file);
+    return std::string("うまくいきませんでした\r\n") + error.what();
+}
+
 namespace {
 
 // The file, then where its previous contents are.

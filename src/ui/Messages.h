@@ -1,6 +1,7 @@
 // How a failed file operation is put to the user.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -19,6 +20,10 @@ ShowPath AsExplorerShows(FileSystem& fs);
 // The message box text for a file failure: what happened, the file, the
 // system's reason, and a hint when the running client holds the file.
 std::string FileFailureText(const FileError& error, const ShowPath& show = {});
+
+// What the event dispatcher shows for a failure a handler let through: a
+// file failure as above, anything else after a word that something failed.
+std::string FailureText(const std::exception& error);
 
 // Told once at the start when telk.ini or the slot store cannot be made
 // where the program runs (Program Files, a read-only medium).

@@ -1,8 +1,14 @@
 #include "ui/Windows.h"
 
+#include "ui/Messages.h"
+
 namespace telk::ui {
 
-Windows::Windows(ProgramState& state, Platform& platform, Ui& ui) : ctx_{state, platform, ui, *this} {}
+// The toolkit knows no program: the program's words for what a handler let
+// through go to the dispatcher here, for every run of the windows.
+Windows::Windows(ProgramState& state, Platform& platform, Ui& ui) : ctx_{state, platform, ui, *this} {
+    ui.SetFailureText(FailureText);
+}
 
 Windows::~Windows() = default;
 

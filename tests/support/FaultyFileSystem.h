@@ -48,8 +48,6 @@ public:
     int Count() const { return count_; }
     // Whether the first chosen failure or the crash has happened.
     bool Fired() const { return !firedAt_.empty(); }
-    // How many of the chosen failures have happened.
-    int FiredCount() const { return static_cast<int>(firedAt_.size()); }
     // "Operation path" of each counted operation, in order.
     const std::vector<std::string>& Log() const { return log_; }
     // The entries of Log() that failed or crashed, joined by " / ".

@@ -60,10 +60,6 @@ ui::Answer HeadlessUi::MessageBox(const std::string& text, ui::Buttons buttons, 
     return a;
 }
 
-void HeadlessUi::DoEvents() {
-    ++doEvents_;
-}
-
 void HeadlessUi::WaitWhile(const std::function<bool()>& condition) {
     const NestedLoop loop(*this);
     while (condition()) {

@@ -53,9 +53,6 @@ public:
     const std::vector<std::string>& ShownCaptions() const { return shown_; }
     const ui::Control* FocusedControl() const { return focused_; }
     const ui::Form* FocusedForm() const { return focusedForm_; }
-    int DoEventsCount() const { return doEvents_; }
-    std::size_t PendingAnswers() const { return answers_.size(); }
-    std::size_t PendingActions() const { return actions_.size(); }
 
     void SetScreen(double widthTwips, double heightTwips) { screen_ = {widthTwips, heightTwips}; }
 
@@ -69,7 +66,7 @@ public:
     void Unrealize(ui::Form& form) override;
     void OuterSize(const ui::Form& form, int& width, int& height) override;
     ui::Answer MessageBox(const std::string& text, ui::Buttons buttons, const std::string& title) override;
-    void DoEvents() override;
+    void DoEvents() override {}
     void WaitWhile(const std::function<bool()>& condition) override;
     ui::ScreenSize Screen() override { return screen_; }
     [[noreturn]] void EndProgram() override;
@@ -87,7 +84,6 @@ private:
     std::vector<ui::Form*> realized_;
     const ui::Control* focused_ = nullptr;
     const ui::Form* focusedForm_ = nullptr;
-    int doEvents_ = 0;
     ui::ScreenSize screen_{28800, 16200}; // 1920 x 1080 at 96 DPI
 };
 

@@ -30,6 +30,12 @@ TEST(Messages, EachCauseGetsItsOwnHint) {
     }
 }
 
+TEST(Messages, TheDispatcherWordsAFileFailureAsSuchAndAnyOtherAsAFailure) {
+    const FileError file("copy", "C:\\UO\\desktop.uos", "why", 32, FileCause::HeldOpen);
+    EXPECT_EQ(FailureText(file), FileFailureText(file));
+    EXPECT_EQ(FailureText(std::runtime_error("broken")), "うまくいきませんでした\r\nbroken");
+}
+
 TEST(Messages, AFailedRollbackNamesTheFileAndWhereItsContentsWait) {
     const RollbackFailed error(FileError("rename", "C:\\S\\2.new", "why", 32, FileCause::HeldOpen),
                                {{"C:\\UO\\macros.txt", "C:\\UO\\macros.txt.telk-old"}});

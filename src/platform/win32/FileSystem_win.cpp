@@ -4,7 +4,7 @@
 // retried briefly: a client that holds a file for a moment should not fail
 // a back-up.
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 #include <knownfolders.h>
 #include <shlobj.h>

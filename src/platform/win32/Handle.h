@@ -1,7 +1,7 @@
 // Kernel and search handles that close themselves.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 namespace telk {
 

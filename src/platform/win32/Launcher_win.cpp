@@ -3,7 +3,7 @@
 // is never started in place of "C:\Program Files\...". Only a program that
 // needs elevation goes through the shell.
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 #include <objbase.h>
 #include <shellapi.h>

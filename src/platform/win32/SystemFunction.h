@@ -4,7 +4,7 @@
 // rare call that needs them.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 namespace telk {
 

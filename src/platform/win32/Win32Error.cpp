@@ -1,6 +1,6 @@
 #include "platform/win32/Win32Error.h"
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 #include "platform/FileError.h"
 #include "platform/win32/Utf16.h"

@@ -25,6 +25,42 @@ std::string Join(const std::string& folder, const std::string& name) {
     return (!folder.empty() && folder.back() == '\\') ? folder + name : folder + "\\" + name;
 }
 
+// What a folder holds, each sorted. One walk gives both: under Wine each
+// walk of a large folder costs as much as the rest of the picker.
+struct FolderContents {
+    std::vector<std::string> subfolders;
+    std::vector<std::string> files;
+};
+
+FolderContents ReadFolder(FileSystem& fs, const std::string& folder) {
+    FolderContents contents;
+    for (ListEntry& entry : fs.ListEntries(Join(folder, "*.*"), Attr::Folder)) {
+        if (!entry.folder) contents.files.push_back(std::move(entry.name));
+        else if (entry.name != "." && entry.name != "..") contents.subfolders.push_back(std::move(entry.name));
+    }
+    std::sort(contents.subfolders.begin(), contents.subfolders.end(), LessNameNoCase);
+    std::sort(contents.files.begin(), contents.files.end(), LessNameNoCase);
+    return contents;
+}
+
+// The chain down to folder: its root ("C:\"), then each name below it, with
+// the path that each entry opens.
+void AppendChain(const std::string& folder, std::vector<std::string>& items, std::vector<std::string>& paths) {
+    std::string chain = folder.substr(0, std::min<std::size_t>(folder.size(), 3));
+    items.push_back(chain);
+    paths.push_back(chain);
+    for (std::size_t pos = 3; pos < folder.size();) {
+        const std::size_t end = std::min(folder.find('\\', pos), folder.size());
+        const std::string name = folder.substr(pos, end - pos);
+        if (!name.empty()) {
+            chain = Join(chain, name);
+            items.push_back(name);
+            paths.push_back(chain);
+        }
+        pos = end + 1;
+    }
+}
+
 } // namespace
 
 // ---- Control
@@ -53,18 +89,12 @@ void Control::SetEnabled(bool on) {
     Notify(Prop::Enabled);
 }
 
-void Control::SetVisible(bool on) {
-    if (visible_ == on) return;
-    visible_ = on;
-    Notify(Prop::Visible);
-}
-
 void Control::SetFocus() {
     Notify(Prop::Focus);
 }
 
 bool Control::CanTakeInput() const {
-    return enabled_ && visible_ && form_.Loaded() && form_.Enabled();
+    return enabled_ && form_.Loaded() && form_.Enabled();
 }
 
 bool Control::UserClick() {
@@ -164,14 +194,8 @@ DriveListBox::DriveListBox(Form& form, ControlLayout layout, FileSystem& fs)
 }
 
 void DriveListBox::Refresh() {
-    std::vector<telk::Drive> drives;
-    std::string current;
-    try {
-        drives = fs_.Drives();
-        current = fs_.CurrentFolder();
-    } catch (const FileError&) {
-        // No drives to show is still a usable list.
-    }
+    const std::vector<telk::Drive> drives = fs_.Drives();
+    const std::string current = fs_.CurrentFolder();
     roots_.clear();
     std::vector<std::string> items;
     for (const telk::Drive& d : drives) {
@@ -194,9 +218,9 @@ void DriveListBox::ShowDrive(const std::string& root) {
     }
 }
 
-// As the classic list: the user's choice becomes current at once, readable
-// or not, and raises Change; the handler finds out when it lists the drive
-// and steps back with ShowDrive.
+// The user's choice becomes current at once, readable or not, and raises
+// Change; the handler finds out when it lists the drive and steps back
+// with ShowDrive.
 bool DriveListBox::UserSelect(int index) {
     if (!CanTakeInput() || index < 0 || index >= static_cast<int>(roots_.size())) return false;
     const std::string root = roots_[static_cast<std::size_t>(index)];
@@ -213,44 +237,19 @@ DirListBox::DirListBox(Form& form, ControlLayout layout, FileSystem& fs)
     try {
         SetPath(fs_.CurrentFolder());
     } catch (const FileError&) {
-        // An unreadable current folder leaves the list empty but usable.
+        // Unreadable: the list stays empty but usable.
     }
 }
 
 void DirListBox::SetPath(const std::string& path) {
     const std::string target = FolderPathOf(path);
-    // Read everything first, so a folder that cannot be listed changes nothing.
-    // One walk gives both the sub-folders and the files: under Wine each walk
-    // of a large folder costs as much as the rest of the picker.
-    std::vector<std::string> subfolders;
-    std::vector<std::string> files;
-    for (ListEntry& entry : fs_.ListEntries(Join(target, "*.*"), Attr::Folder)) {
-        if (!entry.folder) files.push_back(std::move(entry.name));
-        else if (entry.name != "." && entry.name != "..") subfolders.push_back(std::move(entry.name));
-    }
-    std::sort(subfolders.begin(), subfolders.end(), LessNameNoCase);
-    std::sort(files.begin(), files.end(), LessNameNoCase);
-
+    // Read first, so a folder that cannot be listed changes nothing.
+    FolderContents contents = ReadFolder(fs_, target);
     std::vector<std::string> items;
     std::vector<std::string> paths;
-    // The chain: the root, then each folder down to the opened one.
-    std::string chain = target.substr(0, std::min<std::size_t>(target.size(), 3));
-    items.push_back(chain);
-    paths.push_back(chain);
-    std::size_t pos = 3;
-    while (pos < target.size()) {
-        const std::size_t next = target.find('\\', pos);
-        const std::string name = target.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
-        if (!name.empty()) {
-            chain = Join(chain, name);
-            items.push_back(name);
-            paths.push_back(chain);
-        }
-        if (next == std::string::npos) break;
-        pos = next + 1;
-    }
+    AppendChain(target, items, paths);
     const int open = static_cast<int>(items.size()) - 1;
-    for (const std::string& name : subfolders) {
+    for (const std::string& name : contents.subfolders) {
         items.push_back(name);
         paths.push_back(Join(target, name));
     }
@@ -258,7 +257,7 @@ void DirListBox::SetPath(const std::string& path) {
     const bool changed = target != path_;
     path_ = target;
     entryPaths_ = std::move(paths);
-    files_ = std::move(files);
+    files_ = std::move(contents.files);
     openIndex_ = open;
     StoreItems(std::move(items));
     StoreIndex(open);

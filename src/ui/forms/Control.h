@@ -35,7 +35,7 @@ struct Font {
 };
 
 // What changed, so a backend updates only that.
-enum class Prop { Text, Enabled, Visible, Items, ListIndex, Value, Path, Focus };
+enum class Prop { Text, Enabled, Items, ListIndex, Value, Path, Focus };
 
 class ControlPeer {
 public:
@@ -77,11 +77,9 @@ public:
     void SetText(std::string text);
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool on);
-    bool Visible() const { return visible_; }
-    void SetVisible(bool on);
     void SetFocus();
 
-    // Enabled, visible, and its form loaded and enabled: what user input needs.
+    // Enabled, and its form loaded and enabled: what user input needs.
     bool CanTakeInput() const;
 
     // The user's actions. Each returns false (and does nothing) when the
@@ -106,7 +104,6 @@ private:
     ControlLayout layout_;
     std::string text_;
     bool enabled_ = true;
-    bool visible_ = true;
     ControlPeer* peer_ = nullptr;
 };
 
@@ -127,7 +124,7 @@ public:
 
 class Line : public Control {
 public:
-    // rect holds x1, y1 as left, top and x2 - x1, y2 - y1 as width, height.
+    // A horizontal rule: from (left, top), width long; its height is 0.
     Line(Form& form, ControlLayout layout) : Control(form, ControlKind::Line, std::move(layout)) {}
 };
 
@@ -171,8 +168,8 @@ public:
     ComboBox(Form& form, ControlLayout layout) : ListControl(form, ControlKind::ComboBox, std::move(layout)) {}
     void Clear();
     void AddItem(const std::string& item);
-    // Throws std::out_of_range for an index outside the list (as the
-    // classic control raises an error); -1 clears the choice.
+    // Throws std::out_of_range for an index outside the list, which is
+    // never clamped; -1 clears the choice.
     void SetListIndex(int index);
     bool UserSelect(int index);
 };

@@ -6,12 +6,6 @@ namespace telk::ui {
 
 Form::Form(Ui& ui, FormLayout layout) : ui_(ui), layout_(std::move(layout)) {}
 
-Control* Form::Find(const std::string& name, int index) const {
-    for (Control* c : controls_)
-        if (c->Name() == name && c->Index() == index) return c;
-    return nullptr;
-}
-
 int Form::Width() const {
     int w = 0, h = 0;
     ui_.OuterSize(*this, w, h);
@@ -32,7 +26,7 @@ void Form::Move(double left, double top) {
 
 void Form::CenterOnScreen() {
     const ScreenSize screen = ui_.Screen();
-    // Single precision, as the classic layout computes the halves.
+    // The halves in single precision (float), as the layouts were measured.
     const float top = (static_cast<float>(screen.height) - static_cast<float>(Height())) / 2.0f;
     Move(left_, top);
     const float left = (static_cast<float>(screen.width) - static_cast<float>(Width())) / 2.0f;

@@ -39,7 +39,6 @@ public:
     const FormLayout& Layout() const { return layout_; }
     const std::string& Caption() const { return layout_.caption; }
     const std::vector<Control*>& Controls() const { return controls_; }
-    Control* Find(const std::string& name, int index = -1) const;
 
     // Outer size (with border and title bar) in twips, as the backend says.
     int Width() const;

@@ -1,11 +1,6 @@
 // Event dispatch shared by every backend.
 #include "ui/forms/Ui.h"
 
-#include <exception>
-
-#include "platform/FileError.h"
-#include "ui/Messages.h"
-
 namespace telk::ui {
 
 void Ui::Dispatch(const std::function<void()>& handler) {
@@ -23,10 +18,8 @@ void Ui::Dispatch(const std::function<void()>& handler) {
     // and the windows stay as the handler left them.
     try {
         handler();
-    } catch (const FileError& e) {
-        ReportUnexpected(FileFailureText(e));
     } catch (const std::exception& e) {
-        ReportUnexpected(std::string("うまくいきませんでした\r\n") + e.what());
+        ReportUnexpected(failureText_ ? failureText_(e) : std::string(e.what()));
     }
 }
 

@@ -4,8 +4,10 @@
 // one (tests) keeps the model as the whole truth.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace telk::ui {
 
@@ -46,10 +48,13 @@ public:
     [[noreturn]] virtual void EndProgram() = 0;
 
     // Runs an event handler. The outermost one catches what a handler let
-    // through, shows it in Japanese, and lets the program go on; nested ones
-    // (events raised from code inside a handler) let it through to the
-    // handler that raised them.
+    // through, shows it in the words SetFailureText gives, and lets the
+    // program go on; nested ones (events raised from code inside a handler)
+    // let it through to the handler that raised them.
     void Dispatch(const std::function<void()>& handler);
+    // How the outermost dispatch words a failure; unset, it shows what().
+    using FailureText = std::function<std::string(const std::exception&)>;
+    void SetFailureText(FailureText text) { failureText_ = std::move(text); }
 
 protected:
     // How an uncaught failure is put to the user.
@@ -73,6 +78,7 @@ protected:
 
 private:
     int depth_ = 0;
+    FailureText failureText_;
 };
 
 } // namespace telk::ui

@@ -40,7 +40,6 @@ FormMain::FormMain(Context& ctx)
       Label2(*this, {"Label2", -1, {120, 840, 1095, 255}, 2, "キャラ選択", Align::Left, Font{}}),
       Combo3(*this, {"Combo3", -1, {1560, 840, 2655, 300}, 5, "", Align::Left, Font{}}),
       Command1(*this, {"Command1", -1, {4680, 120, 1335, 975}, 6, "", Align::Left, Font{}}),
-      // A line keeps its end points as (left, top) and (left + width, top + height).
       Line1(*this, {"Line1", -1, {0, 1200, 6120, 0}, -1, "", Align::Left, Font{}}),
       Option1([this](int i) { return std::make_unique<OptionButton>(*this, Row("Option1", i, 120, 255, 8 + 2 * i)); }),
       Label4([this](int i) { return std::make_unique<Label>(*this, Row("Label4", i, 480, 1455, 20 + i)); }),

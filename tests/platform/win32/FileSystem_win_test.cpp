@@ -1,7 +1,7 @@
 // What only the Win32 file system has to get right: extended-length paths,
 // share modes of other handles, retries, and attributes.
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 #include <gtest/gtest.h>
 

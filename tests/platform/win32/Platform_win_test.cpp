@@ -1,6 +1,6 @@
 // The Win32 codec, lock and launcher beyond what the shared contract checks.
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 #include <gtest/gtest.h>
 

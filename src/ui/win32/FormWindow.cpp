@@ -1,14 +1,13 @@
-#include "platform/win32/ui/FormWindow.h"
+#include "ui/win32/FormWindow.h"
 
 #include <algorithm>
 #include <climits>
 #include <stdexcept>
 
-#include "platform/win32/res/resource.h"
-#include "platform/win32/ui/Dpi.h"
-#include "platform/win32/ui/Fonts.h"
 #include "platform/win32/Utf16.h"
-#include "platform/win32/ui/Win32Ui.h"
+#include "ui/win32/Dpi.h"
+#include "ui/win32/Fonts.h"
+#include "ui/win32/Win32Ui.h"
 
 namespace telk::winui {
 
@@ -29,7 +28,7 @@ FormWindow::~FormWindow() {
     Release();
 }
 
-void FormWindow::RegisterWindowClass(HINSTANCE instance) {
+void FormWindow::RegisterWindowClass(HINSTANCE instance, int icon) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = Proc;
@@ -38,9 +37,11 @@ void FormWindow::RegisterWindowClass(HINSTANCE instance) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     wc.lpszClassName = kClassName;
     // The taskbar shows the program's icon for every window.
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TELK));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TELK), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    if (icon != 0) {
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(icon));
+        wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(icon), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    }
     RegisterClassExW(&wc);
 }
 
@@ -154,11 +155,11 @@ HFONT FormWindow::FontFor(const ui::Font& font) {
 }
 
 void FormWindow::ApplyIcon() {
-    if (!form_.Layout().appIcon || !hwnd_) return;
-    HICON big = static_cast<HICON>(LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_TELK), IMAGE_ICON,
+    if (!form_.Layout().appIcon || !hwnd_ || host_.Icon() == 0) return;
+    HICON big = static_cast<HICON>(LoadImageW(host_.Instance(), MAKEINTRESOURCEW(host_.Icon()), IMAGE_ICON,
                                               GetSystemMetricsForDpi(SM_CXICON, dpi_),
                                               GetSystemMetricsForDpi(SM_CYICON, dpi_), 0));
-    HICON small = static_cast<HICON>(LoadImageW(host_.Instance(), MAKEINTRESOURCEW(IDI_TELK), IMAGE_ICON,
+    HICON small = static_cast<HICON>(LoadImageW(host_.Instance(), MAKEINTRESOURCEW(host_.Icon()), IMAGE_ICON,
                                                 GetSystemMetricsForDpi(SM_CXSMICON, dpi_),
                                                 GetSystemMetricsForDpi(SM_CYSMICON, dpi_), 0));
     if (big) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
@@ -242,7 +243,7 @@ LRESULT CALLBACK FormWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     // Nothing may unwind through the system's code.
     try {
-        return self->Handle(msg, wp, lp);
+        return self->OnMessage(msg, wp, lp);
     } catch (const std::exception& e) {
         self->host_.ReportFailure(e.what());
     } catch (...) {
@@ -251,7 +252,7 @@ LRESULT CALLBACK FormWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
 }
 
-LRESULT FormWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT FormWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CLOSE:
         return 0; // left only through its own buttons
@@ -263,12 +264,8 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
         return 0;
-    case DM_GETDEFID: {
-        // No button is the default; Enter presses the focused one.
-        ControlWindow* c = ByWindow(GetFocus());
-        if (c && c->IsPushButton()) return MAKELRESULT(c->Id(), DC_HASDEFID);
-        return 0;
-    }
+    case DM_GETDEFID:
+        return DefaultButton();
     case WM_ACTIVATE:
         OnActivate(LOWORD(wp) != WA_INACTIVE);
         return 0;
@@ -294,13 +291,16 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     }
-    case WM_PAINT:
-        OnPaint();
-        return 0;
     default:
         break;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT FormWindow::DefaultButton() const {
+    // No button is the default; Enter presses the focused one.
+    ControlWindow* c = ByWindow(GetFocus());
+    return c && c->IsPushButton() ? MAKELRESULT(c->Id(), DC_HASDEFID) : 0;
 }
 
 void FormWindow::OnCommand(int id, int code, HWND from) {
@@ -331,13 +331,6 @@ void FormWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
     for (FontEntry& f : old) DeleteObject(f.handle);
     ApplyIcon();
     InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void FormWindow::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
-    for (auto& c : controls_) c->PaintLine(dc, dpi_);
-    EndPaint(hwnd_, &ps);
 }
 
 // ---- lookup

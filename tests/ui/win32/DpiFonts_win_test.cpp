@@ -1,14 +1,14 @@
 // Twips and pixels at a DPI, and the choice of font faces: the arithmetic
 // the window backend lays every window out with.
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 #include <algorithm>
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/ui/Dpi.h"
-#include "platform/win32/ui/Fonts.h"
+#include "ui/win32/Dpi.h"
+#include "ui/win32/Fonts.h"
 
 namespace telk::test {
 namespace {

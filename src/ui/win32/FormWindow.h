@@ -4,13 +4,12 @@
 // twips at the window's own DPI and laid out again when that changes.
 #pragma once
 
-#include <windows.h>
-#undef MessageBox
+#include "platform/win32/WinApi.h"
 
 #include <memory>
 #include <vector>
 
-#include "platform/win32/ui/ControlWindow.h"
+#include "ui/win32/ControlWindow.h"
 #include "ui/forms/Form.h"
 
 namespace telk::winui {
@@ -24,7 +23,8 @@ public:
     FormWindow(const FormWindow&) = delete;
     FormWindow& operator=(const FormWindow&) = delete;
 
-    static void RegisterWindowClass(HINSTANCE instance);
+    // icon: the resource every window shows on the taskbar, 0 for none.
+    static void RegisterWindowClass(HINSTANCE instance, int icon);
 
     // Creates the window and its controls, hidden, and attaches to the model.
     void Create(unsigned dpi);
@@ -49,11 +49,11 @@ private:
     void Changed(ui::Control& control, ui::Prop what) override;
 
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnCommand(int id, int code, HWND from);
+    LRESULT DefaultButton() const; // the answer to DM_GETDEFID
     void OnActivate(bool active);
     void OnDpiChanged(unsigned dpi, const RECT& suggested);
-    void OnPaint();
 
     static DWORD Style(const ui::FormLayout& layout);
     static DWORD ExStyle(const ui::FormLayout& layout);

@@ -1,10 +1,11 @@
-#include "platform/win32/ui/ControlWindow.h"
+#include "ui/win32/ControlWindow.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
-#include <cstdlib>
 
-#include "platform/win32/ui/Dpi.h"
 #include "platform/win32/Utf16.h"
+#include "ui/win32/Dpi.h"
 
 namespace telk::winui {
 
@@ -55,7 +56,7 @@ Class ClassOf(const ui::Control& c) {
     case ControlKind::FileList:
         return {L"LISTBOX", kFocusable | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
     case ControlKind::Line:
-        return {L"STATIC", static_cast<DWORD>(c.Bounds().height == 0 ? SS_ETCHEDHORZ : SS_ETCHEDVERT), 0};
+        return {L"STATIC", SS_ETCHEDHORZ, 0};
     }
     return {L"STATIC", 0, 0};
 }
@@ -85,17 +86,10 @@ int TextWidth(HFONT font, const std::wstring& text) {
 }
 
 PixelBox BoxOf(const ui::Control& c, unsigned dpi, HFONT font, int roomRight) {
-    ui::Rect r = c.Bounds();
-    if (c.Kind() == ControlKind::Line) {
-        // A line's rectangle is its two end points; draw it as an etched rule.
-        if (r.width < 0) r = {r.left + r.width, r.top, -r.width, r.height};
-        if (r.height < 0) r = {r.left, r.top + r.height, r.width, -r.height};
-        PixelBox b = ToPixels(r, dpi);
-        if (b.height == 0) b.height = 2;
-        if (b.width == 0) b.width = 2;
-        return b;
-    }
+    const ui::Rect& r = c.Bounds();
     PixelBox b = ToPixels(r, dpi);
+    // A line is an etched rule two pixels high.
+    if (c.Kind() == ControlKind::Line) b.height = 2;
     // A combo box's window includes its dropped-down list; the closed field
     // takes its height from the font.
     if (IsCombo(c.Kind())) b.height += Scale(160, dpi);
@@ -155,19 +149,12 @@ private:
     ControlWindow& c_;
 };
 
-bool ControlWindow::IsDiagonalLine() const {
-    return model_.Kind() == ControlKind::Line && model_.Bounds().width != 0 && model_.Bounds().height != 0;
-}
-
 void ControlWindow::Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT font) {
     dpi_ = dpi;
     font_ = font; // the folder list measures its entries while it is created
-    if (IsDiagonalLine()) return;
     const Class cls = ClassOf(model_);
     const PixelBox b = BoxOf(model_, dpi, font_, roomRight_);
-    DWORD style = WS_CHILD | cls.style;
-    if (model_.Visible()) style |= WS_VISIBLE;
-    if (!model_.Enabled()) style |= WS_DISABLED;
+    const DWORD style = WS_CHILD | WS_VISIBLE | cls.style | (model_.Enabled() ? 0 : WS_DISABLED);
     // Created with its text: setting it afterwards is a second round of
     // messages for every control of the window.
     const ControlKind k = model_.Kind();
@@ -178,6 +165,30 @@ void ControlWindow::Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT 
     if (!hwnd_) return;
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SyncAll();
+    WatchShownText();
+}
+
+// Text set from outside (WM_SETTEXT, as automation and accessibility tools
+// set it, to a combo box or to its field) need not tell the parent, so the
+// windows that show the text say it themselves.
+void ControlWindow::WatchShownText() {
+    const ControlKind k = model_.Kind();
+    if (k != ControlKind::TextBox && k != ControlKind::ComboBox) return;
+    SetWindowSubclass(hwnd_, ShownTextProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    COMBOBOXINFO combo{};
+    combo.cbSize = sizeof combo;
+    if (k == ControlKind::ComboBox && GetComboBoxInfo(hwnd_, &combo) && combo.hwndItem)
+        SetWindowSubclass(combo.hwndItem, ShownTextProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK ControlWindow::ShownTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+    const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+    // A choice made from outside writes its entry into the field as well.
+    if (msg == WM_SETTEXT || msg == CB_SETCURSEL || msg == CB_SELECTSTRING)
+        reinterpret_cast<ControlWindow*>(self)->TakeShownText();
+    else if (msg == WM_NCDESTROY)
+        RemoveWindowSubclass(hwnd, ShownTextProc, 0);
+    return result;
 }
 
 void ControlWindow::Place(unsigned dpi) {
@@ -205,9 +216,6 @@ void ControlWindow::Sync(ui::Prop what) {
         break;
     case ui::Prop::Enabled:
         EnableWindow(hwnd_, model_.Enabled() ? TRUE : FALSE);
-        break;
-    case ui::Prop::Visible:
-        ShowWindow(hwnd_, model_.Visible() ? SW_SHOWNA : SW_HIDE);
         break;
     case ui::Prop::Items:
         FillList();
@@ -321,54 +329,29 @@ void ControlWindow::ShowAsDefault(bool on) {
 
 void ControlWindow::OnCommand(int code) {
     if (writing_ > 0 || !hwnd_) return;
-    // A user action may run handlers that unload this form; hwnd_ is
-    // cleared then, and nothing more is written into the control.
     switch (model_.Kind()) {
     case ControlKind::CommandButton:
-        if (code == BN_CLICKED) model_.UserClick();
-        else if (code == BN_SETFOCUS) ShowAsDefault(true);
-        else if (code == BN_KILLFOCUS) ShowAsDefault(false);
+        OnButton(code);
         break;
     case ControlKind::OptionButton:
-        if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
-            static_cast<ui::OptionButton&>(model_).UserChoose();
-            if (hwnd_) SetCheckFromModel();
-        }
+        if (code == BN_CLICKED || code == BN_DOUBLECLICKED) ChooseOption();
         break;
     case ControlKind::TextBox:
-        if (code == EN_CHANGE && !model_.UserType(WideToUtf8(WindowText())) && hwnd_) SetTextFromModel();
+        if (code == EN_CHANGE) TakeShownText();
         break;
     case ControlKind::ComboBox:
-        if (code == CBN_EDITCHANGE) {
-            if (!model_.UserType(WideToUtf8(WindowText())) && hwnd_) SetTextFromModel();
-        } else if (code == CBN_SELCHANGE) {
-            const auto index = static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
-            static_cast<ui::ComboBox&>(model_).UserSelect(index);
-            if (hwnd_) SelectFromModel();
-        }
+        if (code == CBN_EDITCHANGE) TakeShownText();
+        else if (code == CBN_SELCHANGE) TakeSelection();
+        break;
+    case ControlKind::FolderList:
+        if (code == LBN_SELCHANGE) TakeSelection();
+        else if (code == LBN_DBLCLK) OpenSelection();
         break;
     case ControlKind::DriveList:
-        if (code == CBN_SELCHANGE) {
-            const auto index = static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
-            static_cast<ui::DriveListBox&>(model_).UserSelect(index);
-            if (hwnd_) SelectFromModel(); // a drive that could not be read steps back
-        }
+        if (code == CBN_SELCHANGE) TakeSelection();
         break;
-    case ControlKind::FolderList: {
-        const auto index = static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
-        auto& dir = static_cast<ui::DirListBox&>(model_);
-        if (code == LBN_SELCHANGE) dir.UserHighlight(index);
-        else if (code == LBN_DBLCLK) dir.UserOpen(index);
-        else break;
-        if (hwnd_) SelectFromModel();
-        break;
-    }
     case ControlKind::FileList:
-        if (code == LBN_SELCHANGE) {
-            const auto index = static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
-            static_cast<ui::FileListBox&>(model_).UserSelect(index);
-            if (hwnd_) SelectFromModel();
-        }
+        if (code == LBN_SELCHANGE) TakeSelection();
         break;
     default:
         break;
@@ -378,9 +361,61 @@ void ControlWindow::OnCommand(int code) {
 void ControlWindow::OnEnter() {
     // Enter opens the highlighted folder, as a double-click does, so the
     // folder list works from the keyboard alone.
-    if (!hwnd_ || model_.Kind() != ControlKind::FolderList) return;
-    const auto index = static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
-    static_cast<ui::DirListBox&>(model_).UserOpen(index);
+    if (hwnd_ && model_.Kind() == ControlKind::FolderList) OpenSelection();
+}
+
+// A user action may run handlers that unload this form: hwnd_ is cleared
+// then, and each step below writes nothing more into the control.
+
+void ControlWindow::OnButton(int code) {
+    if (code == BN_CLICKED) model_.UserClick();
+    else if (code == BN_SETFOCUS) ShowAsDefault(true);
+    else if (code == BN_KILLFOCUS) ShowAsDefault(false);
+}
+
+void ControlWindow::ChooseOption() {
+    static_cast<ui::OptionButton&>(model_).UserChoose();
+    if (hwnd_) SetCheckFromModel();
+}
+
+// Typed, pasted, from an IME or set from outside: the model takes what the
+// control shows; when it refuses (its form takes no input), the control
+// shows the model's text again.
+void ControlWindow::TakeShownText() {
+    if (writing_ > 0 || !hwnd_) return;
+    const std::string shown = WideToUtf8(WindowText());
+    if (shown == model_.Text()) return;
+    if (!model_.UserType(shown) && hwnd_) SetTextFromModel();
+}
+
+int ControlWindow::SelectionOnScreen() const {
+    return static_cast<int>(SendMessageW(hwnd_, IsCombo(model_.Kind()) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+}
+
+void ControlWindow::TakeSelection() {
+    const int index = SelectionOnScreen();
+    switch (model_.Kind()) {
+    case ControlKind::ComboBox:
+        static_cast<ui::ComboBox&>(model_).UserSelect(index);
+        break;
+    case ControlKind::DriveList:
+        static_cast<ui::DriveListBox&>(model_).UserSelect(index);
+        break;
+    case ControlKind::FolderList:
+        static_cast<ui::DirListBox&>(model_).UserHighlight(index);
+        break;
+    case ControlKind::FileList:
+        static_cast<ui::FileListBox&>(model_).UserSelect(index);
+        break;
+    default:
+        return;
+    }
+    // A choice the model refuses (a drive that could not be read) steps back.
+    if (hwnd_) SelectFromModel();
+}
+
+void ControlWindow::OpenSelection() {
+    static_cast<ui::DirListBox&>(model_).UserOpen(SelectionOnScreen());
     if (hwnd_) SelectFromModel();
 }
 
@@ -427,18 +462,6 @@ void ControlWindow::Draw(const DRAWITEMSTRUCT& d) const {
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(d.hDC, oldFont);
     if (d.itemState & ODS_FOCUS) DrawFocusRect(d.hDC, &d.rcItem);
-}
-
-void ControlWindow::PaintLine(HDC dc, unsigned dpi) const {
-    if (!IsDiagonalLine() || !model_.Visible()) return;
-    const ui::Rect& r = model_.Bounds();
-    HPEN pen = CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), GetSysColor(COLOR_WINDOWTEXT));
-    HGDIOBJ old = SelectObject(dc, pen);
-    MoveToEx(dc, TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi), nullptr);
-    LineTo(dc, TwipsToPixels(static_cast<double>(r.left) + r.width, dpi),
-           TwipsToPixels(static_cast<double>(r.top) + r.height, dpi));
-    SelectObject(dc, old);
-    DeleteObject(pen);
 }
 
 } // namespace telk::winui

@@ -1,4 +1,4 @@
-#include "platform/win32/ui/Dpi.h"
+#include "ui/win32/Dpi.h"
 
 #include <cmath>
 

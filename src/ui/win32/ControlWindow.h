@@ -1,12 +1,12 @@
 // One model control as a standard Win32 control: created from its kind,
 // placed from twips, kept in step with the model (model -> control), and
 // turning the user's actions into the model's User* calls (control ->
-// model). While the backend itself writes into a control, the control's
-// notifications are not taken for the user's.
+// model). What a text box or a combo box's field shows is what the model
+// takes, however it got there. While the backend itself writes into a
+// control, the control's notifications are not taken for the user's.
 #pragma once
 
-#include <windows.h>
-#undef MessageBox
+#include "platform/win32/WinApi.h"
 
 #include <string>
 #include <vector>
@@ -25,8 +25,6 @@ public:
     HWND Handle() const { return hwnd_; }
     int Id() const { return id_; }
     bool IsPushButton() const { return model_.Kind() == ui::ControlKind::CommandButton; }
-    // A diagonal line has no window of its own; the form paints it.
-    bool IsDiagonalLine() const;
 
     void Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT font);
     // Forgets the window (it is being destroyed with its form).
@@ -49,11 +47,18 @@ public:
     // The folder list draws its own entries (the opened chain indented).
     void Measure(MEASUREITEMSTRUCT& m) const;
     void Draw(const DRAWITEMSTRUCT& d) const;
-    // Paints a diagonal line onto the form.
-    void PaintLine(HDC dc, unsigned dpi) const;
 
 private:
     class Writing;
+    void WatchShownText();
+    static LRESULT CALLBACK ShownTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    // Control -> model, one step each.
+    void OnButton(int code);
+    void ChooseOption();
+    void TakeShownText();
+    void TakeSelection();
+    void OpenSelection();
+    int SelectionOnScreen() const;
     void FillList();
     void SelectFromModel();
     void SetTextFromModel();

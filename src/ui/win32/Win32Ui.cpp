@@ -1,29 +1,25 @@
-#include "platform/win32/ui/Win32Ui.h"
+#include "ui/win32/Win32Ui.h"
 
 #include <algorithm>
 
-#include "platform/win32/ui/Dpi.h"
-#include "platform/win32/ui/FormWindow.h"
+#include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf16.h"
+#include "ui/win32/Dpi.h"
+#include "ui/win32/FormWindow.h"
 
 namespace telk::winui {
 
-Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
-    FormWindow::RegisterWindowClass(instance);
+Win32Ui::Win32Ui(HINSTANCE instance, int icon) : instance_(instance), icon_(icon) {
+    FormWindow::RegisterWindowClass(instance, icon);
 }
 
 Win32Ui::~Win32Ui() = default;
 
 unsigned Win32Ui::PrimaryDpi() {
     // Screen() measures the primary monitor; its own DPI makes the centring
-    // agree with windows created there. shcore is looked up at run time
-    // only because the build links the plain set of system libraries.
+    // agree with windows created there.
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const GetDpiForMonitorFn getDpi = [] {
-        HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        FARPROC p = shcore ? GetProcAddress(shcore, "GetDpiForMonitor") : nullptr;
-        return reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void (*)()>(p));
-    }();
+    static const auto getDpi = SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     if (getDpi) {
         UINT x = 0, y = 0;
         HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);

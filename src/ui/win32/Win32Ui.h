@@ -4,8 +4,7 @@
 // wait that blocks on the queue between tests of its condition).
 #pragma once
 
-#include <windows.h>
-#undef MessageBox
+#include "platform/win32/WinApi.h"
 
 #include <memory>
 #include <string>
@@ -21,7 +20,9 @@ class FormWindow;
 
 class Win32Ui final : public ui::Ui {
 public:
-    explicit Win32Ui(HINSTANCE instance);
+    // icon: the resource id of the program's icon, which every window shows
+    // on the taskbar and a form with appIcon in its title bar; 0 for none.
+    explicit Win32Ui(HINSTANCE instance, int icon = 0);
     ~Win32Ui() override;
     Win32Ui(const Win32Ui&) = delete;
     Win32Ui& operator=(const Win32Ui&) = delete;
@@ -40,10 +41,10 @@ public:
     // The program's event loop: until WM_QUIT, or until no form is loaded.
     // Returns the exit code.
     int Run();
-    bool HasWindows() const { return !windows_.empty(); }
 
     // For the windows.
     HINSTANCE Instance() const { return instance_; }
+    int Icon() const { return icon_; }
     void ReportFailure(const std::string& what);
     // The window of a loaded form, or of one of its controls; nullptr when
     // there is none.
@@ -61,6 +62,7 @@ private:
     HWND BoxOwner() const;
 
     HINSTANCE instance_;
+    int icon_;
     std::vector<std::unique_ptr<FormWindow>> windows_;
     // Unloaded windows whose handlers may still be on the stack; freed by
     // the outermost loop.

@@ -3,7 +3,7 @@
 // the machine lacks falls back to one that draws the same text.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/WinApi.h"
 
 #include <functional>
 #include <string>

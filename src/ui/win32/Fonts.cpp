@@ -1,4 +1,4 @@
-#include "platform/win32/ui/Fonts.h"
+#include "ui/win32/Fonts.h"
 
 #include <cmath>
 #include <map>

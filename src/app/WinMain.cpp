@@ -1,21 +1,21 @@
 // The Windows entry point: limits where DLLs load from, builds the platform
 // services and the window backend, runs the start routine, then the event
 // loop until the last window is gone.
-#include <windows.h>
-#undef MessageBox
-#undef CopyFile
+#include "platform/win32/WinApi.h"
+
 #include <commctrl.h>
 
 #include "app/Main.h"
+#include "app/res/resource.h"
 #include "platform/Platform.h"
 #include "platform/win32/Clock_win.h"
 #include "platform/win32/FileSystem_win.h"
 #include "platform/win32/InstanceLock_win.h"
 #include "platform/win32/Launcher_win.h"
 #include "platform/win32/TextCodec_win.h"
-#include "platform/win32/ui/Win32Ui.h"
 #include "store/ProgramState.h"
 #include "ui/Windows.h"
+#include "ui/win32/Win32Ui.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Before anything loads a DLL: System32 only, never the working folder
@@ -34,7 +34,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     telk::Win32InstanceLock lock;
     telk::Platform platform{fs, codec, clock, launcher, lock};
     telk::ProgramState state;
-    telk::winui::Win32Ui ui(instance);
+    telk::winui::Win32Ui ui(instance, IDI_TELK);
     telk::ui::Windows windows(state, platform, ui);
 
     ui.Dispatch([&] { telk::Main(windows); });
