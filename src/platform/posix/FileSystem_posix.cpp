@@ -436,6 +436,8 @@ void PosixFileSystem::Rename(const std::string& from, const std::string& to) {
     }
     if (rename(source.c_str(), target.c_str()) != 0) Fail("rename", from, errno);
     SyncFolderOf(target);
+    // A move between folders changes both: neither may come back without it.
+    if (ParentOf(source) != ParentOf(target)) SyncFolderOf(source);
 }
 
 void PosixFileSystem::RemoveFile(const std::string& path) {
