@@ -11,7 +11,8 @@
 
 namespace telk {
 
-// Attribute bits of a listing mask, as the classic file API has them.
+// Attribute bits of a listing mask: 0 lists plain files only; each bit
+// adds the entries that have it.
 namespace Attr {
 inline constexpr std::uint16_t Normal = 0;
 inline constexpr std::uint16_t Hidden = 2;

@@ -1,4 +1,4 @@
-// The value files: the classic reading rule, the writer's bytes, and the
+// The value files: how a line is read into a value, the writer's bytes, and the
 // quoting that lets cut-prone values come back whole.
 #include <memory>
 #include <optional>
@@ -29,7 +29,7 @@ protected:
 
 using Values = std::vector<std::string>;
 
-TEST_F(TextValuesTest, ReadsByTheClassicRule) {
+TEST_F(TextValuesTest, ReadsEachValueToItsCommaOrClosingQuote) {
     struct Case {
         const char* what;
         std::string bytes;

@@ -29,7 +29,7 @@ int Overlap(const Rect& a, const Rect& b) {
 }
 
 // One pixel at 96 DPI: a caption's box may reach that far into the box
-// below it, as the classic layouts have it.
+// below it, and no further.
 constexpr int kSliver = 15;
 
 TEST(Layouts, ControlsLieInsideTheirWindowUncoveredInATabOrderOfTheirOwn) {

@@ -1,6 +1,6 @@
 // The control model: a retained description of each control with its
-// properties and the classic semantics (a selection or an option button
-// turned on from code raises the same click as the user's choice). No
+// properties and their events: a selection or an option button turned on
+// from code raises the same click as the user's choice. No
 // toolkit here: a backend mirrors the model through ControlPeer and feeds
 // the user's actions back through the User* calls.
 #pragma once
@@ -174,7 +174,7 @@ public:
     bool UserSelect(int index);
 };
 
-// The classic drive list: the machine's drives, "c: [label]" style entries,
+// A drive list: the machine's drives, "c: [label]" style entries,
 // one current drive. Changing the drive raises Change.
 class DriveListBox : public ListControl {
 public:
@@ -193,7 +193,7 @@ private:
     std::string drive_;
 };
 
-// The classic folder list: the parent chain of Path (each ancestor, root
+// A folder list: the parent chain of Path (each ancestor, root
 // first) and then Path's sub-folders. Path is the opened folder; a
 // highlighted entry is not. Opening an entry (double-click) sets Path and
 // raises Change.
@@ -224,7 +224,7 @@ private:
     int openIndex_ = -1;
 };
 
-// The classic file list: every ordinary file of Path, as the folder list
+// A file list: every ordinary file of Path, as the folder list
 // it follows read them. FileName is the selected name, or empty.
 class FileListBox : public ListControl {
 public:

@@ -1,4 +1,5 @@
-// The classic control semantics every backend relies on.
+// What every control does, whichever backend shows it: the events a choice
+// raises, from code as from the user.
 #include <filesystem>
 #include <fstream>
 #include <string>
