@@ -5,13 +5,16 @@
 
 namespace telk {
 
-class Handle {
+// A handle that Close lets go of when it goes; a failed open's
+// INVALID_HANDLE_VALUE or nullptr is let alone.
+template <auto Close>
+class OwnedHandle {
 public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (Valid()) CloseHandle(handle_);
+    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle() {
+        if (Valid()) Close(handle_);
     }
     bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
     HANDLE Get() const { return handle_; }
@@ -20,18 +23,7 @@ private:
     HANDLE handle_;
 };
 
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
+using Handle = OwnedHandle<CloseHandle>;
+using FindHandle = OwnedHandle<FindClose>;
 
 } // namespace telk
