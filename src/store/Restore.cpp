@@ -223,8 +223,8 @@ std::vector<JournalItem> Undo(FileSystem& fs, const Journal& journal, const std:
     return changedSince;
 }
 
-// from to to: a rename where both lie on one volume, else a copy that takes
-// its place whole before from goes.
+// The file at from goes to to: by a rename where both lie on one volume,
+// else as a copy that takes its place whole before from goes.
 void MoveInto(FileSystem& fs, const std::string& from, const std::string& to) {
     if (!Attempt([&] { fs.Rename(from, to); })) return;
     const std::string fresh = to + kIncomingSuffix;
@@ -266,9 +266,13 @@ struct Held {
 // safety copy; staged copies and the leftovers (whose bytes the safety
 // copy holds) go. Without known, both folders are listed.
 void Finish(FileSystem& fs, const Journal& journal, const std::string& safety, const Held* known = nullptr) {
-    const Held listed = known ? Held{} : Held{Entries(fs, WithoutTrailingSeparators(journal.charFolder)), Entries(fs, safety)};
-    const std::vector<std::string>& present = known ? known->charFolder : listed.charFolder;
-    const std::vector<std::string>& kept = known ? known->safety : listed.safety;
+    Held listed;
+    if (!known) {
+        listed = {Entries(fs, WithoutTrailingSeparators(journal.charFolder)), Entries(fs, safety)};
+        known = &listed;
+    }
+    const std::vector<std::string>& present = known->charFolder;
+    const std::vector<std::string>& kept = known->safety;
     Steps steps;
     auto removeIfThere = [&](const std::string& name) {
         if (Holds(present, name)) steps.Run([&] { fs.RemoveFile(journal.charFolder + name); });
