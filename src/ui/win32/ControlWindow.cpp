@@ -170,24 +170,34 @@ void ControlWindow::Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT 
 
 // Text set from outside (WM_SETTEXT, as automation and accessibility tools
 // set it, to a combo box or to its field) need not tell the parent, so the
-// windows that show the text say it themselves.
+// windows that show the text say it themselves. Their window procedures are
+// replaced directly: comctl32's subclassing looks its data up in a window
+// property on every message, which under Wine is a call to the server and
+// made the main window a third slower to show.
 void ControlWindow::WatchShownText() {
     const ControlKind k = model_.Kind();
     if (k != ControlKind::TextBox && k != ControlKind::ComboBox) return;
-    SetWindowSubclass(hwnd_, ShownTextProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    Watch(hwnd_, ownProc_);
     COMBOBOXINFO combo{};
     combo.cbSize = sizeof combo;
-    if (k == ControlKind::ComboBox && GetComboBoxInfo(hwnd_, &combo) && combo.hwndItem)
-        SetWindowSubclass(combo.hwndItem, ShownTextProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    if (k == ControlKind::ComboBox && GetComboBoxInfo(hwnd_, &combo) && combo.hwndItem) {
+        field_ = combo.hwndItem;
+        Watch(field_, fieldProc_);
+    }
 }
 
-LRESULT CALLBACK ControlWindow::ShownTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
-    const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+void ControlWindow::Watch(HWND hwnd, WNDPROC& previous) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ShownTextProc)));
+}
+
+LRESULT CALLBACK ControlWindow::ShownTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<ControlWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const WNDPROC previous = hwnd == self->field_ ? self->fieldProc_ : self->ownProc_;
+    const LRESULT result = previous ? CallWindowProcW(previous, hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
     // A choice made from outside writes its entry into the field as well.
-    if (msg == WM_SETTEXT || msg == CB_SETCURSEL || msg == CB_SELECTSTRING)
-        reinterpret_cast<ControlWindow*>(self)->TakeShownText();
-    else if (msg == WM_NCDESTROY)
-        RemoveWindowSubclass(hwnd, ShownTextProc, 0);
+    if (msg == WM_SETTEXT || msg == CB_SETCURSEL || msg == CB_SELECTSTRING) self->TakeShownText();
     return result;
 }
 

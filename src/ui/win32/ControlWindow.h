@@ -51,7 +51,8 @@ public:
 private:
     class Writing;
     void WatchShownText();
-    static LRESULT CALLBACK ShownTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    void Watch(HWND hwnd, WNDPROC& previous);
+    static LRESULT CALLBACK ShownTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     // Control -> model, one step each.
     void OnButton(int code);
     void ChooseOption();
@@ -75,6 +76,11 @@ private:
     int writing_ = 0; // > 0 while the backend writes into the control
     int roomRight_ = 0;
     std::vector<std::string> listed_; // the entries the list control holds
+    // The window procedures that WatchShownText stands in front of: the
+    // control's own, and its field's for a combo box.
+    WNDPROC ownProc_ = nullptr;
+    HWND field_ = nullptr;
+    WNDPROC fieldProc_ = nullptr;
 };
 
 } // namespace telk::winui
