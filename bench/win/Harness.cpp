@@ -509,7 +509,7 @@ void Transfers(const Setup& s) {
         };
         auto restore = [&] {
             const double t0 = Now();
-            telk::RestoreFromSlot(fs, appPath, slotPath, charPath);
+            telk::RestoreFromSlot(fs, appPath, slotPath, charPath, "2026-12-08 21-05-09");
             return Now() - t0;
         };
         auto copyAll = [&](const std::wstring& from, const std::wstring& to, bool flush) {
@@ -562,7 +562,7 @@ void Transfers(const Setup& s) {
         });
         breakdown("Restore", [&](telk::FileSystem& f) {
             const double t0 = Now();
-            telk::RestoreFromSlot(f, appPath, slotPath, charPath);
+            telk::RestoreFromSlot(f, appPath, slotPath, charPath, "2026-12-08 21-05-09");
             return Now() - t0;
         });
         AddPairs(std::string("Back-up, ") + c.what, bu, buRef, 1.5);

@@ -46,6 +46,10 @@ public:
     std::string ReadFile(const std::string& p) override { return Time("read", [&] { return real_.ReadFile(p); }); }
     void WriteFile(const std::string& p, const std::string& b) override { Time("write, flushed", [&] { real_.WriteFile(p, b); }); }
     std::string ShortPath(const std::string& p) override { return real_.ShortPath(p); }
+    telk::FileDigest Digest(const std::string& p) override { return Time("digest", [&] { return real_.Digest(p); }); }
+    bool SameVolume(const std::string& a, const std::string& b) override {
+        return Time("volume test", [&] { return real_.SameVolume(a, b); });
+    }
     telk::VirtualStoreLayout VirtualStore() override { return real_.VirtualStore(); }
     std::vector<std::string> TemporaryFolders() override { return real_.TemporaryFolders(); }
     std::string CurrentFolder() override { return real_.CurrentFolder(); }

@@ -8,6 +8,7 @@
 #include "store/Exists.h"
 #include "store/Settings.h"
 #include "store/SlotStore.h"
+#include "store/Restore.h"
 #include "store/Transfer.h"
 #include "ui/Messages.h"
 #include "ui/Windows.h"
@@ -86,6 +87,7 @@ void Main(ui::Windows& windows) {
         ctx.ui.MessageBox(ui::kUnwritableFolderText, ui::Buttons::Ok, ui::kProgramTitle);
     const std::string repairText = ui::RepairReportText(repair, ui::AsExplorerShows(ctx.platform.fs));
     if (!repairText.empty()) ctx.ui.MessageBox(repairText, ui::Buttons::Ok, ui::kProgramTitle);
+    ForgetUntold(ctx.platform.fs, repair);
 
     windows.Load<ui::FormUoSel>();
 }

@@ -35,6 +35,13 @@ struct ListEntry {
     bool folder = false;
 };
 
+// A file's length and the SHA-256 of its bytes (64 lower-case hex digits).
+struct FileDigest {
+    std::uint64_t size = 0;
+    std::string sha256;
+    bool operator==(const FileDigest&) const = default;
+};
+
 struct Drive {
     std::string root;  // "C:\"
     std::string label; // volume label, may be empty
@@ -87,12 +94,18 @@ public:
     virtual void ReplaceFile(const std::string& target, const std::string& replacement,
                              const std::string& backup) = 0;
     virtual std::string ReadFile(const std::string& path) = 0;
+    virtual FileDigest Digest(const std::string& path) = 0;
     // Creates or empties the file, writes the bytes, flushes them.
     virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
 
     // The same file or folder named with the short (8.3) names the volume
     // keeps for it; the path as given where there are none. Never throws.
     virtual std::string ShortPath(const std::string& path) = 0;
+
+    // Whether a file can be renamed from one existing folder into the
+    // other: both lie on one volume. False when it cannot be told. Never
+    // throws.
+    virtual bool SameVolume(const std::string& a, const std::string& b) = 0;
 
     // Never throws.
     virtual VirtualStoreLayout VirtualStore() = 0;

@@ -4,6 +4,7 @@
 
 #include "platform/PathText.h"
 #include "store/CharFiles.h"
+#include "store/Generations.h"
 
 namespace telk {
 
@@ -42,13 +43,19 @@ std::string Journal::Backup(const JournalItem& item) const {
 
 // UTF-8 lines: the header, the state, the character folder, the slot
 // folder, then one line a file, "1 name" when it existed before the
-// restore, "0 name" not. Only a restore that met leftovers adds "S n" and
-// "L name" lines, so that every other journal stays the one older copies
-// of the program read.
+// restore, "0 name" not, each followed by "W size sha256" of what the
+// restore puts in; "G name" the generation, "B 1" when the backups go
+// into it; "S n" and "L name" only for a restore that met leftovers.
+// Older copies of the program wrote the first lines alone.
 std::string EncodeJournal(const Journal& journal) {
     std::string bytes = std::string(kJournalHeader) + "\r\n" + journal.state + "\r\n" + journal.charFolder + "\r\n" +
                         journal.slotFolder + "\r\n";
-    for (const JournalItem& item : journal.items) bytes += (item.existed ? "1 " : "0 ") + item.name + "\r\n";
+    if (!journal.generation.empty()) bytes += "G " + journal.generation + "\r\n";
+    if (journal.backupsInGeneration) bytes += "B 1\r\n";
+    for (const JournalItem& item : journal.items) {
+        bytes += (item.existed ? "1 " : "0 ") + item.name + "\r\n";
+        if (item.written) bytes += "W " + std::to_string(item.written->size) + " " + item.written->sha256 + "\r\n";
+    }
     if (journal.suffix > 1) bytes += "S " + std::to_string(journal.suffix) + "\r\n";
     for (const std::string& leftover : journal.leftovers) bytes += "L " + leftover + "\r\n";
     return bytes;
@@ -92,6 +99,28 @@ std::optional<Journal> DecodeJournal(const std::string& bytes) {
             if (!IsPlainName(value)) return std::nullopt;
             journal.leftovers.push_back(value);
             break;
+        case 'G':
+            if (!IsGenerationName(value)) return std::nullopt;
+            journal.generation = value;
+            break;
+        case 'B':
+            if (value != "1") return std::nullopt;
+            journal.backupsInGeneration = true;
+            break;
+        case 'W': {
+            // Of the file just named.
+            FileDigest digest;
+            const std::size_t space = value.find(' ');
+            if (journal.items.empty() || journal.items.back().written || space == std::string::npos) return std::nullopt;
+            const char* end = value.data() + space;
+            const auto [at, error] = std::from_chars(value.data(), end, digest.size);
+            digest.sha256 = value.substr(space + 1);
+            if (error != std::errc() || at != end || digest.sha256.size() != 64 ||
+                digest.sha256.find_first_not_of("0123456789abcdef") != std::string::npos)
+                return std::nullopt;
+            journal.items.back().written = digest;
+            break;
+        }
         default:
             return std::nullopt;
         }

@@ -1,23 +1,29 @@
-// What a restore is about to change in a character folder, kept in the
-// character's safety folder until the restore has ended, so that the next
-// start can finish or undo a restore the process did not live to end.
+// What a restore changes in a character folder, kept in the character's
+// safety folder until the restore has ended, so that the next start can
+// finish or undo a restore the process did not live to end.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "store/StoreNames.h"
 
 namespace telk {
 
-// Until every file is in, undo; after, only the clean-up is left.
+// Until every file is in, undo; after, only the clean-up is left. Where
+// the backups go straight into the generation, its final name says that
+// every file is in, and the state stays "restoring".
 inline constexpr const char* kRestoring = "restoring";
 inline constexpr const char* kRestored = "restored";
 
 struct JournalItem {
     std::string name;
     bool existed = false;
+    // What the restore puts in; none in the journals of older copies of
+    // the program, which the slot's copy then stands in for.
+    std::optional<FileDigest> written = std::nullopt;
 };
 
 struct Journal {
@@ -29,11 +35,18 @@ struct Journal {
     // a leftover of an interrupted run holds the plain ones.
     int suffix = 1;
     // Leftovers of interrupted runs in the character folder: their bytes
-    // are in the safety copy; they go once every file is in.
+    // go into the generation; they go once every file is in.
     std::vector<std::string> leftovers;
+    // The generation this restore writes, in the safety folder; empty in
+    // the journals of older copies of the program.
+    std::string generation;
+    // Store and character folder on one volume: each replace put its
+    // backup straight into the generation's staging folder.
+    bool backupsInGeneration = false;
 
     std::string Target(const JournalItem& item) const { return charFolder + item.name; }
     std::string Incoming(const JournalItem& item) const;
+    // The backup name beside the target.
     std::string Backup(const JournalItem& item) const;
 };
 

@@ -24,16 +24,26 @@ inline constexpr const char* kSafetyFolderName = "BeforeRestore";
 inline constexpr const char* kSafetyNoteName = "キャラのフォルダ.txt";
 // In a character's safety folder while a restore changes the character.
 inline constexpr const char* kJournalName = "restore.journal";
+// In a character's safety folder: files that settling an interrupted
+// restore left as the client saved them, until the player has been told.
+inline constexpr const char* kUntoldName = "restore.untold";
+// In a character's safety folder, one folder a restore, named by its
+// local time ("2026-12-07 21-05-09", " (2)" when two share a second); a
+// generation of an older copy's restore sorts before all of them.
+inline constexpr const char* kUndatedGeneration = "0000-00-00 00-00-00";
+inline constexpr int kGenerationsKept = 10;
 
 // Beside a slot folder: the new slot while it is built, the previous one
-// while the two are swapped; beside the safety folders' root, a safety
-// copy being built or thrown away.
+// while the two are swapped; beside a generation, the same for it while
+// it is built and while it is pruned.
 inline constexpr const char* kStagingSuffix = ".new";
 inline constexpr const char* kRetiredSuffix = ".old";
 // Beside a file while it is replaced: the new bytes, and the previous file
 // (also beside a character's safety folder, for the copy it replaces).
 inline constexpr const char* kIncomingSuffix = ".telk-new";
 inline constexpr const char* kBackupSuffix = ".telk-old";
+// Inside a generation while it is built: a file on its way in.
+inline constexpr const char* kPartSuffix = ".telk-part";
 
 // The client's account tree in its install folder: the client makes it as
 // "Desktop"; the main window's lists address it as "DESKTOP".

@@ -122,9 +122,8 @@ void SwapIn(FileSystem& fs, const SlotPaths& p, bool slotExists) {
 
 } // namespace
 
-std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& appFolder,
-                                   const std::string& charFolder, const std::string& slotFolder,
-                                   const std::string& dateLine, const std::string& name) {
+void BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& appFolder, const std::string& charFolder,
+                  const std::string& slotFolder, const std::string& dateLine, const std::string& name) {
     const SlotPaths p(slotFolder);
     // Left over when an earlier back-up in this run could not clean up; a
     // slot whose old self cannot be put back is not backed up into.
@@ -134,8 +133,13 @@ std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::
     // The swap renames the slot folder: a link would become a plain folder
     // and stop reaching where the player pointed it.
     if (fs.IsLink(p.slot)) throw LinkedSlot(p.slot);
-    // Half a restore would be backed up as a set.
-    std::vector<KeptCopy> leftAsSaved = SettlePendingRestore(fs, appFolder, charFolder);
+    // Half a restore would be backed up as a set; a whole one whose
+    // previous files wait beside it is the set the player has.
+    try {
+        SettlePendingRestore(fs, appFolder, charFolder);
+    } catch (const PreviousFilesWait&) {
+        // The window has told the player where those wait.
+    }
 
     std::vector<std::string> incoming(kCharFiles.begin(), kCharFiles.end());
     if (Holds(FilesIn(fs, charFolder), kOptionalCharFile)) incoming.push_back(kOptionalCharFile);
@@ -150,7 +154,6 @@ std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::
     // The new slot is in place: the back-up has succeeded even if the old
     // folder cannot go now; start-up repair removes it.
     if (slotExists) Attempt([&] { RemoveTree(fs, p.retired); });
-    return leftAsSaved;
 }
 
 bool SlotAwaitsRepair(FileSystem& fs, const std::string& slotFolder) {

@@ -15,12 +15,12 @@ namespace telk {
 
 // Copies the four character files (and "uo.cfg" when charFolder lists one)
 // into slotFolder, with a DATA.INI of dateLine and name. A restore into
-// the character that has not ended is settled first. The folders end in
-// "\". Answers the files that settling left as the client saved them.
-// Throws FileError, naming the file that failed; the slot is then as it
-// was, or RollbackFailed says where what could not be settled waits;
-// LinkedSlot before anything changes.
-std::vector<KeptCopy> BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& appFolder,
+// the character that has not ended is settled first; one that put every
+// file in and only waits to keep the previous files is no reason to stop.
+// The folders end in "\". Throws FileError, naming the file that failed;
+// the slot is then as it was, or RollbackFailed says where what could not
+// be settled waits; LinkedSlot before anything changes.
+void BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& appFolder,
                                    const std::string& charFolder, const std::string& slotFolder,
                                    const std::string& dateLine, const std::string& name);
 

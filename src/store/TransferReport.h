@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FileError.h"
@@ -13,8 +14,14 @@ namespace telk {
 // left as the client saved it, and where its previous contents wait
 // (empty: it was not there before).
 struct KeptCopy {
+    enum class Known {
+        Yes,
+        IfReplaced, // the folder could not be looked into: there if the restore got to the file
+        Record,     // file is a restore's record: left as it is, and everything with it
+    };
     std::string file;
     std::string copy;
+    Known known = Known::Yes;
 };
 
 // A slot folder that is a link: a back-up would have to rename it, and
@@ -34,12 +41,26 @@ private:
     std::vector<KeptCopy> kept_;
 };
 
+// The restore put every file in, but the previous files are not all in
+// the generation: Kept() says where each waits until the next start
+// moves it. pending: an earlier restore's, and this one did not start.
+class PreviousFilesWait : public RollbackFailed {
+public:
+    PreviousFilesWait(const FileError& cause, std::vector<KeptCopy> kept, bool pending)
+        : RollbackFailed(cause, std::move(kept)), pending_(pending) {}
+    bool Pending() const { return pending_; }
+
+private:
+    bool pending_;
+};
+
 // What the start could not settle, and what it settled otherwise than
 // the crashed run meant.
 struct RepairReport {
     std::vector<KeptCopy> waiting;     // still as the crash left it
     std::vector<KeptCopy> leftAsSaved; // changed since; kept, not put back
     std::vector<KeptCopy> undecided;   // a slot and its old self, neither whole
+    std::vector<std::string> untold;   // safety folders whose leftAsSaved this report tells
 };
 
 } // namespace telk

@@ -37,10 +37,19 @@ std::string FailureText(const std::exception& error) {
 
 namespace {
 
-// The file, then where its previous contents are.
+// The file, then where its previous contents are, as far as it is known.
 std::string KeptLines(const KeptCopy& kept, const ShowPath& show) {
-    if (kept.copy.empty()) return "\r\n" + Shown(show, kept.file) + "\r\n（前は無かったファイルです）";
-    return "\r\n" + Shown(show, kept.file) + "\r\n前の中身はここに残ってます\r\n" + Shown(show, kept.copy);
+    const std::string file = "\r\n" + Shown(show, kept.file);
+    switch (kept.known) {
+    case KeptCopy::Known::Record:
+        return file + "\r\n途中のリストアの記録は、そのままにしてあるっす";
+    case KeptCopy::Known::IfReplaced:
+        return file + "\r\n置き換わってたら、前の中身はここに残ってます\r\n" + Shown(show, kept.copy);
+    case KeptCopy::Known::Yes:
+        break;
+    }
+    if (kept.copy.empty()) return file + "\r\n（前は無かったファイルです）";
+    return file + "\r\n前の中身はここに残ってます\r\n" + Shown(show, kept.copy);
 }
 
 } // namespace
@@ -48,6 +57,16 @@ std::string KeptLines(const KeptCopy& kept, const ShowPath& show) {
 std::string RollbackFailureText(const RollbackFailed& error, const ShowPath& show) {
     std::string text = FileFailureText(error, show);
     for (const KeptCopy& kept : error.Kept()) text += "\r\n元に戻せなかったっす…" + KeptLines(kept, show);
+    return text;
+}
+
+std::string PreviousFilesWaitText(const PreviousFilesWait& error, bool restoreRefused, const ShowPath& show) {
+    std::string text = FileFailureText(error, show) +
+                       (error.Pending() ? "\r\n前にリストアしたときの前のファイルを、まだ安全コピーに入れきれてないっす…"
+                                        : "\r\nリストアはできたけど、前のファイルを安全コピーに入れきれなかったっす…");
+    for (const KeptCopy& kept : error.Kept()) text += KeptLines(kept, show);
+    text += "\r\n次に起動したときに安全コピーに移すね";
+    if (restoreRefused) text += "\r\nそれまでリストアはお休みっす";
     return text;
 }
 

@@ -50,6 +50,12 @@ inline constexpr const char* kNoCharacterText = "キャラが選ばれてない�
 // where its previous contents wait.
 std::string RollbackFailureText(const RollbackFailed& error, const ShowPath& show = {});
 
+// A restore that put every file in but could not keep every previous file
+// in the safety copy (pending: an earlier restore's, found before this
+// transfer), each file with where its previous contents wait;
+// restoreRefused: the transfer was a restore and did not start.
+std::string PreviousFilesWaitText(const PreviousFilesWait& error, bool restoreRefused, const ShowPath& show = {});
+
 // A back-up refused before anything changed, because the slot folder is a link.
 std::string LinkedSlotText(const LinkedSlot& error, const ShowPath& show = {});
 

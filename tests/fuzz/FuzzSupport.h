@@ -120,6 +120,8 @@ public:
     }
     void WriteFile(const std::string&, const std::string&) override { Unexpected("WriteFile"); }
     std::string ShortPath(const std::string&) override { Unexpected("ShortPath"); }
+    FileDigest Digest(const std::string&) override { Unexpected("Digest"); }
+    bool SameVolume(const std::string&, const std::string&) override { Unexpected("SameVolume"); }
     std::string CurrentFolder() override { Unexpected("CurrentFolder"); }
 
 private:

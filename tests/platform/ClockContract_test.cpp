@@ -28,6 +28,12 @@ TEST(ClockContract, TodayIsTheLocalDateAsMonthDayYear) {
     EXPECT_TRUE(std::regex_match(today, std::regex("(0[1-9]|1[0-2])-(0[1-9]|[12][0-9]|3[01])-[0-9]{4}")))
         << today;
     EXPECT_TRUE(today == before || today == after) << today << " vs " << before << "/" << after;
+
+    // The time of day, in the same calendar.
+    const std::string now = clock->Now();
+    EXPECT_TRUE(std::regex_match(now, std::regex("[0-9]{4}-[01][0-9]-[0-3][0-9] [0-2][0-9]-[0-5][0-9]-[0-6][0-9]"))) << now;
+    const std::string monthDayYear = now.substr(5, 5) + "-" + now.substr(0, 4);
+    EXPECT_TRUE(monthDayYear == today || monthDayYear == LibraryDate()) << now << " vs " << today;
 }
 
 } // namespace

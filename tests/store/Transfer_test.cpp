@@ -39,6 +39,9 @@ constexpr int kMaxOperations = 300;
 const char* const kCharRel = "UO\\DESKTOP\\acct\\shard\\Name";
 const char* const kDate = "12-07-2026";
 const char* const kName = "狩り用, メイン";
+// Every restore of a test falls in one second: its generations are this,
+// then " (2)", " (3)" …
+const char* const kNow = "2026-12-09 07-45-00";
 const std::vector<std::string> kFiles = {"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul", "uo.cfg"};
 
 // How a run under faults ended.
@@ -55,11 +58,20 @@ class TransferTest : public ::testing::Test {
 protected:
     Snapshot Store() const { return test::FolderSnapshot(dir.Native("Settings")); }
     Snapshot Char() const { return test::FolderSnapshot(dir.Native(kCharRel)); }
-    // Less the note that names the character folder.
-    Snapshot Safety() const {
-        Snapshot safety = test::FolderSnapshot(dir.Native(safetyRel));
-        safety.erase(kSafetyNoteName);
-        return safety;
+    // A generation of the character's safety folder.
+    Snapshot Generation(const std::string& name = kNow) const {
+        return test::FolderSnapshot(dir.Native(safetyRel + "\\" + name));
+    }
+    // A restore puts a backup whose file is missing back into place before
+    // it starts: the state either way, as the put-back leaves it.
+    static Snapshot PutBack(Snapshot state) {
+        for (const std::string& name : kFiles) {
+            const auto stranded = state.find("char/" + name + kBackupSuffix);
+            if (stranded == state.end() || state.count("char/" + name)) continue;
+            state["char/" + name] = stranded->second;
+            state.erase(stranded);
+        }
+        return state;
     }
     // The slot store with the safety copies, and the character folder: what
     // must be as before or after.
@@ -90,7 +102,7 @@ protected:
     }
 
     void BackUp(FileSystem& fileSystem) { BackUpToSlot(fileSystem, *codec, app, charFolder, slotFolder, kDate, kName); }
-    void Restore(FileSystem& fileSystem) { RestoreFromSlot(fileSystem, app, slotFolder, charFolder); }
+    void Restore(FileSystem& fileSystem) { RestoreFromSlot(fileSystem, app, slotFolder, charFolder, kNow); }
 
     // The files of state that are nowhere in the store or the character
     // folder, under any name.
@@ -147,14 +159,17 @@ protected:
         // A failure that leaves a restore waiting says which files wait where,
         // unless every file is back already and only staged copies are left.
         if (threw && pending && !toldWhatWaits) {
+            const Snapshot expected = PutBack(before);
             for (const auto& [rel, bytes] : Char())
-                EXPECT_TRUE(before.count("char/" + rel) ? before.at("char/" + rel) == bytes : rel.find(kIncomingSuffix) != std::string::npos) << rel;
+                EXPECT_TRUE(expected.count("char/" + rel) ? expected.at("char/" + rel) == bytes : rel.find(kIncomingSuffix) != std::string::npos) << rel;
         }
         if (between == Between::Unreachable) {
             // While the install is away, everything of the restore waits as it is.
             auto waiting = [&] {
                 Snapshot tree = test::FolderSnapshot(dir.Native("Settings\\BeforeRestore"));
-                std::erase_if(tree, [](const auto& entry) { return entry.first.ends_with(".telk-new"); });
+                std::erase_if(tree, [](const auto& entry) {
+                    return entry.first.ends_with(".telk-new") || entry.first.ends_with(".telk-part");
+                });
                 return tree;
             };
             const Snapshot crashed = waiting();
@@ -175,9 +190,9 @@ protected:
         if (between == Between::Nothing || between == Between::Unreachable) {
             EXPECT_TRUE(report.leftAsSaved.empty());
             if (threw) {
-                EXPECT_EQ(now, before);
+                EXPECT_EQ(PutBack(now), PutBack(before));
             } else {
-                EXPECT_TRUE(now == before || now == after) << "neither before nor after";
+                EXPECT_TRUE(PutBack(now) == PutBack(before) || now == after) << "neither before nor after";
             }
             if (!faulty.Fired()) {
                 EXPECT_EQ(now, after);
@@ -329,7 +344,10 @@ TEST_F(TransferTest, RestoreIsAllOrNothing) {
             FillChar(true);
             std::filesystem::remove(dir.Native(std::string(kCharRel) + "\\skillgrp.mul"));
             dir.WriteBytes(std::string(kCharRel) + "\\other.txt", "not ours");
-            if (c.earlierSafetyCopy) dir.WriteBytes(safetyRel + "\\desktop.uos", "an earlier restore's");
+            if (c.earlierSafetyCopy) {
+                dir.WriteBytes(safetyRel + "\\" + kSafetyNoteName, "note");
+                dir.WriteBytes(safetyRel + "\\2026-12-01 10-00-00\\desktop.uos", "an earlier restore's");
+            }
             if (c.leftovers) {
                 dir.WriteBytes(std::string(kCharRel) + "\\desktop.uos.telk-old", "left beside its file");
                 dir.WriteBytes(std::string(kCharRel) + "\\skillgrp.mul.telk-old", "the file itself, stuck");
@@ -431,12 +449,15 @@ TEST_F(TransferTest, RestoreCopiesTheSlotAndKeepsTheCharactersFilesAside) {
     Snapshot kept;
     for (const std::string& name : kFiles)
         if (name != "uo.cfg") kept[name] = "client " + name;
-    EXPECT_EQ(Safety(), kept); // only what the restore replaced
+    EXPECT_EQ(Generation(), kept); // only what the restore replaced
 
-    // The next restore keeps only its own set.
+    // The next restore adds its own generation; the first stays.
     Restore(*real);
-    for (auto& [name, bytes] : kept) bytes = "slot " + name;
-    EXPECT_EQ(Safety(), kept);
+    Snapshot second = kept;
+    for (auto& [name, bytes] : second) bytes = "slot " + name;
+    EXPECT_EQ(Generation(std::string(kNow) + " (2)"), second);
+    EXPECT_EQ(Generation(), kept);
+    EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kNow, std::string(kNow) + " (2)", kSafetyNoteName}));
     EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4", "BeforeRestore"}));
 }
 
@@ -444,8 +465,8 @@ TEST_F(TransferTest, RestoreSettlesWhatAnOlderCopyOfTheProgramLeft) {
     Reset();
     FillSlot2();
     FillChar(true);
-    // A backup whose target is missing is put back (and so kept aside);
-    // stray backups and staged copies beside present targets go.
+    // A backup whose target is missing is put back (and so kept in the
+    // generation); stray backups and staged copies go into it whole.
     std::filesystem::rename(dir.Native(std::string(kCharRel) + "/macros.txt"),
                             dir.Native(std::string(kCharRel) + "/macros.txt.telk-old"));
     dir.WriteBytes(std::string(kCharRel) + "\\chardata.mul.telk-new", "stale");
@@ -453,7 +474,13 @@ TEST_F(TransferTest, RestoreSettlesWhatAnOlderCopyOfTheProgramLeft) {
     Restore(*real);
     EXPECT_EQ(dir.Names(kCharRel), (std::vector<std::string>{"chardata.mul", "desktop.uos", "macros.txt",
                                                              "skillgrp.mul", "uo.cfg"}));
-    EXPECT_EQ(Safety().at("macros.txt"), "client macros.txt");
+    EXPECT_EQ(Generation(), (Snapshot{{"chardata.mul", "client chardata.mul"},
+                                      {"chardata.mul.telk-new", "stale"},
+                                      {"desktop.uos", "client desktop.uos"},
+                                      {"macros.txt", "client macros.txt"},
+                                      {"skillgrp.mul", "client skillgrp.mul"},
+                                      {"uo.cfg", "client uo.cfg"},
+                                      {"uo.cfg.telk-old", "stale"}}));
 }
 
 TEST_F(TransferTest, RestoreIntoAMissingCharacterFolderFailsAndChangesNothing) {
@@ -502,8 +529,9 @@ TEST_F(TransferTest, TwoInstallsWithTheSameNamesShareNothing) {
     std::filesystem::remove_all(dir.Native(safetyRel));
     faulty.CrashAtNth(secondReplace);
     EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
-    RestoreFromSlot(*real, app, slotFolder, dir.Win(other) + "\\");
-    EXPECT_EQ(dir.ReadBytes(StoreRel(SafetyFolderPath(app, dir.Win(other))) + "\\macros.txt"), "3d macros.txt");
+    RestoreFromSlot(*real, app, slotFolder, dir.Win(other) + "\\", kNow);
+    EXPECT_EQ(dir.ReadBytes(StoreRel(SafetyFolderPath(app, dir.Win(other))) + "\\" + kNow + "\\macros.txt"),
+              "3d macros.txt");
     EXPECT_TRUE(dir.IsFile(safetyRel + "\\" + kJournalName)); // the 2D restore still waits
     BackUpToSlot(*real, *codec, app, charFolder, SlotFolderPath(app, 3), kDate, kName);
     for (const std::string& name : kFiles) EXPECT_EQ(dir.ReadBytes("Settings\\3\\" + name), "client " + name);
@@ -533,13 +561,15 @@ TEST_F(TransferTest, ASafetyFolderOfTheOlderLayoutIsSettledAndKept) {
         std::string journal = "TELK restore journal\r\nrestoring\r\n" + dir.Win(crashed) + "\\\r\n" + slotFolder + "\r\n";
         for (const std::string& name : kFiles) journal += "1 " + name + "\r\n";
         dir.WriteBytes(legacy + "\\" + kJournalName, journal);
+        Snapshot kept = test::FolderSnapshot(dir.Native(legacy));
+        kept.erase(kJournalName);
         Restore(*real); // the older restore first, when it is this character's
-        EXPECT_EQ(Safety().at("chardata.mul"), "client chardata.mul");
+        EXPECT_EQ(Generation().at("chardata.mul"), "client chardata.mul");
         EXPECT_EQ(dir.IsFile(legacy + "\\" + kJournalName), !ours);
         EXPECT_TRUE(RepairSlotStore(*real, app).waiting.empty());
         EXPECT_EQ(dir.ReadBytes(crashed + "\\chardata.mul"), ours ? "slot chardata.mul" : "client chardata.mul");
-        EXPECT_EQ(test::FolderSnapshot(dir.Native(legacy)), (Snapshot{{"desktop.uos", "an earlier restore's"}}));
-        EXPECT_FALSE(dir.IsFolder(legacy + ".telk-old"));
+        EXPECT_EQ(test::FolderSnapshot(dir.Native(legacy)), kept);
+        EXPECT_EQ(test::FolderSnapshot(dir.Native(legacy + ".telk-old")), (Snapshot{{"desktop.uos", "an earlier restore's"}}));
     }
 }
 

@@ -64,6 +64,14 @@ void FaultyFileSystem::Fail(const char* operation, const std::string& path) {
     throw FileError(operation, path, "simulated failure", CodeOf(cause_), cause_);
 }
 
+// With two volumes, the slot store is one and everything else the other.
+bool FaultyFileSystem::StoreSide(const std::string& path) {
+    std::string upper = path;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return upper.find("\\SETTINGS\\") != std::string::npos;
+}
+
 void FaultyFileSystem::ThrowIfHeld(const char* operation, const std::string& path) const {
     if (Holds(held_, path)) throw FileError(operation, path, "held by another program", 32, FileCause::HeldOpen);
 }
@@ -124,6 +132,7 @@ void FaultyFileSystem::CopyFile(const std::string& from, const std::string& to) 
 void FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
     ThrowIfHeld("Rename", from);
     if (Hit("Rename", from + " -> " + to)) Fail("Rename", from);
+    if (separateVolumes_ && StoreSide(from) != StoreSide(to)) throw FileError("Rename", from, "not the same device", 17, FileCause::Other);
     real_.Rename(from, to);
 }
 
@@ -144,6 +153,7 @@ void FaultyFileSystem::CheckReplaceable(const std::string& path) {
 void FaultyFileSystem::ReplaceFile(const std::string& target, const std::string& replacement,
                                    const std::string& backup) {
     ThrowIfHeld("ReplaceFile", target);
+    if (separateVolumes_ && StoreSide(target) != StoreSide(backup)) throw FileError("ReplaceFile", backup, "not the same device", 17, FileCause::Other);
     if (Hit("ReplaceFile", target)) {
         if (mode_ == Mode::HalfDone) real_.Rename(target, backup);
         Fail("ReplaceFile", target);
@@ -155,6 +165,17 @@ std::string FaultyFileSystem::ReadFile(const std::string& path) {
     ThrowIfHeld("ReadFile", path);
     if (Hit("ReadFile", path)) Fail("ReadFile", path);
     return real_.ReadFile(path);
+}
+
+FileDigest FaultyFileSystem::Digest(const std::string& path) {
+    ThrowIfHeld("Digest", path);
+    if (Hit("Digest", path)) Fail("Digest", path);
+    return real_.Digest(path);
+}
+
+bool FaultyFileSystem::SameVolume(const std::string& a, const std::string& b) {
+    ThrowIfCrashed();
+    return !separateVolumes_ && real_.SameVolume(a, b);
 }
 
 void FaultyFileSystem::WriteFile(const std::string& path, const std::string& bytes) {

@@ -42,6 +42,9 @@ public:
     // From now on the file is held as a running client holds it, without
     // sharing: it lists, but every open of it fails (HeldOpen).
     void Hold(std::string path) { held_.push_back(std::move(path)); }
+    // From now on the store and the client's folders are on two volumes:
+    // nothing is renamed between them.
+    void SeparateVolumes(bool separate = true) { separateVolumes_ = separate; }
     // The n-th counted operation and everything after it throw SimulatedCrash.
     void CrashAtNth(int n);
     // Counted operations since construction or the last FailAt/CrashAtNth.
@@ -68,6 +71,8 @@ public:
     void ReplaceFile(const std::string& target, const std::string& replacement,
                      const std::string& backup) override;
     std::string ReadFile(const std::string& path) override;
+    FileDigest Digest(const std::string& path) override;
+    bool SameVolume(const std::string& a, const std::string& b) override;
     void WriteFile(const std::string& path, const std::string& bytes) override;
     std::string ShortPath(const std::string& path) override;
     VirtualStoreLayout VirtualStore() override;
@@ -79,6 +84,7 @@ private:
     bool Hit(const char* operation, const std::string& path);
     [[noreturn]] void Fail(const char* operation, const std::string& path);
     void ThrowIfCrashed() const;
+    static bool StoreSide(const std::string& path);
     void ThrowIfHeld(const char* operation, const std::string& path) const;
 
     FileSystem& real_;
@@ -92,6 +98,7 @@ private:
     std::vector<std::string> log_;
     std::vector<std::string> held_;
     std::optional<std::vector<std::string>> temporary_;
+    bool separateVolumes_ = false;
 };
 
 } // namespace telk::test

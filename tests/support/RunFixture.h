@@ -53,7 +53,9 @@ public:
 class FixedClock : public Clock {
 public:
     std::string Today() override { return today; }
+    std::string Now() override { return now; }
     std::string today = "12-07-2026";
+    std::string now = "2026-12-07 21-05-09";
 };
 
 class RunFixture {

@@ -9,6 +9,7 @@ namespace telk {
 class PosixClock : public Clock {
 public:
     std::string Today() override;
+    std::string Now() override;
 };
 
 } // namespace telk

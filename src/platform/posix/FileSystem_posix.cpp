@@ -17,6 +17,7 @@
 
 #include "platform/FileError.h"
 #include "platform/PathText.h"
+#include "platform/posix/Sha256.h"
 
 namespace telk {
 
@@ -478,6 +479,8 @@ void PosixFileSystem::ReplaceFile(const std::string& target, const std::string& 
     // all: that is the player's choice, not the program's.
     chmod(targetNative.c_str(), targetInfo.st_mode & 07777);
     SyncFolderOf(targetNative);
+    // A backup kept in another folder is there only once that folder is.
+    if (ParentOf(backupNative) != ParentOf(targetNative)) SyncFolderOf(backupNative);
 }
 
 std::string PosixFileSystem::ReadFile(const std::string& path) {
@@ -501,6 +504,22 @@ std::string PosixFileSystem::ReadFile(const std::string& path) {
         bytes.append(buffer.data(), static_cast<std::size_t>(got));
     }
     return bytes;
+}
+
+FileDigest PosixFileSystem::Digest(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    Sha256 hash;
+    hash.Add(bytes);
+    return {bytes.size(), hash.HexDigest()};
+}
+
+bool PosixFileSystem::SameVolume(const std::string& a, const std::string& b) {
+    const std::string first = NativePath(a);
+    const std::string second = NativePath(b);
+    struct stat x {};
+    struct stat y {};
+    return !first.empty() && !second.empty() && stat(first.c_str(), &x) == 0 && stat(second.c_str(), &y) == 0 &&
+           x.st_dev == y.st_dev;
 }
 
 void PosixFileSystem::WriteFile(const std::string& path, const std::string& bytes) {

@@ -30,6 +30,8 @@ public:
     void ReplaceFile(const std::string& target, const std::string& replacement,
                      const std::string& backup) override;
     std::string ReadFile(const std::string& path) override;
+    FileDigest Digest(const std::string& path) override;
+    bool SameVolume(const std::string& a, const std::string& b) override;
     void WriteFile(const std::string& path, const std::string& bytes) override;
     std::string ShortPath(const std::string& path) override;
     VirtualStoreLayout VirtualStore() override;

@@ -16,3 +16,18 @@ std::string Win32Clock::Today() {
 }
 
 } // namespace telk
+
+namespace telk {
+
+std::string Win32Clock::Now() {
+    SYSTEMTIME local {};
+    GetLocalTime(&local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u-%02u-%02u", static_cast<unsigned>(local.wYear),
+                  static_cast<unsigned>(local.wMonth), static_cast<unsigned>(local.wDay),
+                  static_cast<unsigned>(local.wHour), static_cast<unsigned>(local.wMinute),
+                  static_cast<unsigned>(local.wSecond));
+    return text;
+}
+
+} // namespace telk

@@ -9,6 +9,7 @@ namespace telk {
 class Win32Clock : public Clock {
 public:
     std::string Today() override;
+    std::string Now() override;
 };
 
 } // namespace telk

@@ -6,6 +6,7 @@
 
 #include "platform/win32/WinApi.h"
 
+#include <bcrypt.h>
 #include <knownfolders.h>
 #include <shlobj.h>
 #include <winioctl.h>
@@ -553,6 +554,60 @@ std::string Win32FileSystem::ReadFile(const std::string& path) {
         bytes.append(buffer, got);
     }
     return bytes;
+}
+
+namespace {
+
+// The system's SHA-256 provider, opened once: opening it is the costly part.
+BCRYPT_ALG_HANDLE Sha256Provider() {
+    static const BCRYPT_ALG_HANDLE provider = [] {
+        BCRYPT_ALG_HANDLE opened = nullptr;
+        if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&opened, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return BCRYPT_ALG_HANDLE{};
+        return opened;
+    }();
+    return provider;
+}
+
+} // namespace
+
+FileDigest Win32FileSystem::Digest(const std::string& path) {
+    const std::wstring api = ApiPath(path, "read");
+    Handle file(OpenRetrying(retry_, api, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, "read",
+                             path));
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (!Sha256Provider() || !BCRYPT_SUCCESS(BCryptCreateHash(Sha256Provider(), &hash, nullptr, 0, nullptr, 0, 0)))
+        ThrowFileError("read", path, ERROR_NOT_SUPPORTED);
+    struct Destroy {
+        BCRYPT_HASH_HANDLE hash;
+        ~Destroy() { BCryptDestroyHash(hash); }
+    } destroy{hash};
+    FileDigest digest;
+    std::string buffer(256 * 1024, '\0');
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
+            ThrowLastFileError("read", path);
+        if (got == 0) break;
+        digest.size += got;
+        BCryptHashData(hash, reinterpret_cast<PUCHAR>(buffer.data()), got, 0);
+    }
+    unsigned char bytes[32];
+    if (!BCRYPT_SUCCESS(BCryptFinishHash(hash, bytes, sizeof bytes, 0))) ThrowFileError("read", path, ERROR_NOT_SUPPORTED);
+    static const char* const kHex = "0123456789abcdef";
+    for (unsigned char b : bytes) (digest.sha256 += kHex[b >> 4]) += kHex[b & 15];
+    return digest;
+}
+
+// The volume's serial number, as the folders' own handles give it.
+bool Win32FileSystem::SameVolume(const std::string& a, const std::string& b) {
+    const std::wstring first = TryApiPath(a);
+    const std::wstring second = TryApiPath(b);
+    if (first.empty() || second.empty()) return false;
+    Handle x(OpenShared(first, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS));
+    Handle y(OpenShared(second, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS));
+    BY_HANDLE_FILE_INFORMATION xi {}, yi {};
+    return x.Valid() && y.Valid() && GetFileInformationByHandle(x.Get(), &xi) &&
+           GetFileInformationByHandle(y.Get(), &yi) && xi.dwVolumeSerialNumber == yi.dwVolumeSerialNumber;
 }
 
 void Win32FileSystem::WriteFile(const std::string& path, const std::string& bytes) {

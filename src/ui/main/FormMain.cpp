@@ -173,8 +173,9 @@ int FormMain::ConfirmTransfer(const std::string& question, bool fromSlot, const 
     // A back-up reads the character: half a restore must not look like
     // missing files. A restore tests the slot and settles inside itself.
     if (!fromSlot) {
-        const bool settled =
-            Transfer([&] { return SettlePendingRestore(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.CharFolder); });
+        const bool settled = Transfer(
+            [&] { SettlePendingRestore(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.CharFolder); },
+            /*previousMayWait=*/true);
         TellLeftAsSaved();
         if (!settled) return -1;
     }
@@ -192,16 +193,21 @@ int FormMain::ConfirmTransfer(const std::string& question, bool fromSlot, const 
 
 // All or nothing: a failure leaves the slot and the character folder as
 // they were, or says where what could not be put back waits; the window
-// stays usable either way.
+// stays usable either way. A restore that put every file in but could not
+// keep all the previous ones in the safety copy is told as such; an
+// earlier one's stops nothing but a restore (previousMayWait: it is told
+// and the transfer goes on).
 // Files that settling a restore left as the client saved them are told
-// after the transfer's own word.
-bool FormMain::Transfer(const std::function<std::vector<KeptCopy>()>& transfer) {
+// after the transfer's own word, whatever it was.
+bool FormMain::Transfer(const std::function<void()>& transfer, bool previousMayWait) {
     try {
-        const std::vector<KeptCopy> leftAsSaved = transfer();
-        leftAsSaved_.insert(leftAsSaved_.end(), leftAsSaved.begin(), leftAsSaved.end());
+        transfer();
         return true;
     } catch (const LinkedSlot& e) {
         Tell(LinkedSlotText(e, Shows()));
+    } catch (const PreviousFilesWait& e) {
+        Tell(PreviousFilesWaitText(e, !previousMayWait, Shows()));
+        return previousMayWait;
     } catch (const RollbackFailed& e) {
         Tell(RollbackFailureText(e, Shows()));
     } catch (const FileError& e) {
@@ -218,8 +224,8 @@ void FormMain::Command4_Click() {
     const std::string name = Text1(slot).Text();
     // A failed back-up keeps what the user typed in the rows.
     const bool done = Transfer([&] {
-        return BackUpToSlot(ctx_.platform.fs, ctx_.platform.codec, s.AppFolder, s.CharFolder, s.SlotFolder,
-                            ctx_.platform.clock.Today(), name);
+        BackUpToSlot(ctx_.platform.fs, ctx_.platform.codec, s.AppFolder, s.CharFolder, s.SlotFolder,
+                     ctx_.platform.clock.Today(), name);
     });
     if (done) {
         LoadSlotRows();
@@ -244,17 +250,24 @@ void FormMain::Command5_Click() {
                            Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
         return;
     const ProgramState& s = ctx_.state;
-    const bool done = Transfer([&] { return RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder); });
+    const bool done = Transfer([&] {
+        RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder,
+                        ctx_.platform.clock.Now());
+    });
     TellLeftAsSaved();
     if (!done) return;
     SetEnabled(false);
     ctx_.windows.Load<FormRunUO>();
 }
 
+// Kept in the store until told, so that a failure or a crash after the
+// settling cannot keep it from the player.
 void FormMain::TellLeftAsSaved() {
-    const std::string text = LeftAsSavedText(leftAsSaved_, Shows());
-    leftAsSaved_.clear();
-    if (!text.empty()) Tell(text);
+    FileSystem& fs = ctx_.platform.fs;
+    const std::string text = LeftAsSavedText(UntoldKept(fs, ctx_.state.AppFolder, ctx_.state.CharFolder), Shows());
+    if (text.empty()) return;
+    Tell(text);
+    ForgetUntold(fs, ctx_.state.AppFolder, ctx_.state.CharFolder);
 }
 
 bool FormMain::ClientRunning() {

@@ -53,7 +53,7 @@ private:
     void LoadSlotRows();
     int ChosenSlot() const;
     int ConfirmTransfer(const std::string& question, bool fromSlot, const std::string& missingHint);
-    bool Transfer(const std::function<std::vector<KeptCopy>()>& transfer);
+    bool Transfer(const std::function<void()>& transfer, bool previousMayWait = false);
     void TellLeftAsSaved();
     ShowPath Shows();
     bool Ask(const std::string& text, const std::string& title);
@@ -62,7 +62,6 @@ private:
 
     Context& ctx_;
     bool charNamed_ = false; // the confirmed lists named one character folder
-    std::vector<KeptCopy> leftAsSaved_; // told once the transfer has had its word
 };
 
 } // namespace telk::ui

@@ -1,0 +1,152 @@
+#include "store/Generations.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <utility>
+
+#include "platform/PathText.h"
+#include "store/CharFiles.h"
+#include "store/Exists.h"
+#include "store/FolderTree.h"
+#include "store/StoreNames.h"
+#include "store/WriteWhole.h"
+
+namespace telk {
+
+namespace {
+
+constexpr std::size_t kStampSize = 19; // "yyyy-mm-dd hh-mm-ss"
+
+// The stamp and the number within its second (1 for the first).
+std::optional<std::pair<std::string, int>> GenerationOrder(const std::string& name) {
+    if (name.size() < kStampSize) return std::nullopt;
+    for (std::size_t i = 0; i < kStampSize; ++i) {
+        const char c = name[i];
+        const bool separator = i == 4 || i == 7 || i == 13 || i == 16;
+        if (i == 10 ? c != ' ' : separator ? c != '-' : (c < '0' || c > '9')) return std::nullopt;
+    }
+    if (name.size() == kStampSize) return std::pair{name, 1};
+    const std::string rest = name.substr(kStampSize);
+    int n = 0;
+    if (rest.size() < 5 || !rest.starts_with(" (") || rest.back() != ')' || rest[2] == '0') return std::nullopt;
+    const auto [end, error] = std::from_chars(rest.data() + 2, rest.data() + rest.size() - 1, n);
+    if (error != std::errc() || end != rest.data() + rest.size() - 1 || n < 2) return std::nullopt;
+    return std::pair{name.substr(0, kStampSize), n};
+}
+
+std::string TrashName(const std::string& generation) {
+    return generation + kRetiredSuffix;
+}
+
+// A generation's name without the suffix, when name is that generation
+// with suffix.
+std::optional<std::string> GenerationWith(const std::string& name, const char* suffix) {
+    const std::string end = suffix;
+    if (!name.ends_with(end)) return std::nullopt;
+    std::string generation = name.substr(0, name.size() - end.size());
+    if (!IsGenerationName(generation)) return std::nullopt;
+    return generation;
+}
+
+} // namespace
+
+bool IsGenerationName(const std::string& name) {
+    return GenerationOrder(name).has_value();
+}
+
+std::string FreeGenerationName(const std::vector<std::string>& entries, const std::string& stamp) {
+    for (int n = 1;; ++n) {
+        const std::string name = n == 1 ? stamp : stamp + " (" + std::to_string(n) + ")";
+        if (!Holds(entries, name) && !Holds(entries, StagingName(name)) && !Holds(entries, TrashName(name)))
+            return name;
+    }
+}
+
+std::string StagingName(const std::string& generation) {
+    return generation + kStagingSuffix;
+}
+
+void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder, const std::string& name) {
+    const std::string part = folder + "\\" + name + kPartSuffix;
+    try {
+        fs.CopyFile(from, part);
+        fs.Rename(part, folder + "\\" + name);
+    } catch (const FileError&) {
+        Attempt([&] { fs.RemoveFile(part); }); // a part only ever waits to be removed
+        throw;
+    }
+}
+
+void PruneGenerations(FileSystem& fs, const std::string& safety) {
+    std::vector<std::string> entries;
+    if (Attempt([&] { entries = Entries(fs, safety); })) return;
+    if (Holds(entries, kJournalName)) return;
+    std::vector<std::pair<std::pair<std::string, int>, std::string>> generations;
+    for (const std::string& name : entries)
+        if (const auto order = GenerationOrder(name)) generations.push_back({*order, name});
+    std::sort(generations.begin(), generations.end());
+    const std::size_t surplus = generations.size() > kGenerationsKept ? generations.size() - kGenerationsKept : 0;
+    for (std::size_t i = 0; i < surplus; ++i) {
+        const std::string& name = generations[i].second;
+        const std::string folder = safety + "\\" + name;
+        // Out of sight in one rename, so that a removal cut short leaves
+        // no part of a generation under a generation's name.
+        if (!IsRealFolder(fs, folder) || Attempt([&] { fs.Rename(folder, safety + "\\" + TrashName(name)); })) continue;
+        Attempt([&] { RemoveTree(fs, safety + "\\" + TrashName(name)); });
+    }
+}
+
+void TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries) {
+    for (const std::string& name : entries) {
+        const std::string path = safety + "\\" + name;
+        if (GenerationWith(name, kRetiredSuffix)) {
+            RemoveTreeIfThere(fs, path); // pruned: meant to go
+        } else if (const auto generation = GenerationWith(name, kStagingSuffix); generation && IsRealFolder(fs, path)) {
+            // Every name in it holds a whole file: nothing of it may go.
+            std::vector<std::string> held = Entries(fs, path);
+            for (const std::string& file : held)
+                if (file.ends_with(kPartSuffix)) fs.RemoveFile(path + "\\" + file);
+            std::erase_if(held, [](const std::string& file) { return file.ends_with(kPartSuffix); });
+            if (held.empty())
+                fs.RemoveFolder(path);
+            else
+                fs.Rename(path, safety + "\\" + FreeGenerationName(entries, *generation));
+        } else if (name == std::string(kJournalName) + kIncomingSuffix || name == std::string(kUntoldName) + kIncomingSuffix ||
+                   name == std::string(kSafetyNoteName) + kIncomingSuffix) {
+            fs.RemoveFile(path); // never took its file's place
+        }
+    }
+}
+
+// UTF-8 lines: the file, then where its previous contents are.
+void RecordUntold(FileSystem& fs, const std::string& safety, const std::vector<KeptCopy>& kept) {
+    std::vector<KeptCopy> all = ReadUntold(fs, safety);
+    for (const KeptCopy& copy : kept)
+        if (std::find_if(all.begin(), all.end(), [&](const KeptCopy& k) { return k.file == copy.file && k.copy == copy.copy; }) == all.end())
+            all.push_back(copy);
+    std::string bytes;
+    for (const KeptCopy& copy : all) bytes += copy.file + "\r\n" + copy.copy + "\r\n";
+    WriteWhole(fs, safety + "\\" + kUntoldName, bytes);
+}
+
+std::vector<KeptCopy> ReadUntold(FileSystem& fs, const std::string& safety) {
+    std::vector<KeptCopy> kept;
+    std::string bytes;
+    if (!FileExists(fs, safety + "\\" + kUntoldName) || Attempt([&] { bytes = fs.ReadFile(safety + "\\" + kUntoldName); }))
+        return kept;
+    std::vector<std::string> lines;
+    for (std::size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
+        end = bytes.find("\r\n", begin);
+        if (end == std::string::npos) break;
+        lines.push_back(bytes.substr(begin, end - begin));
+    }
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) kept.push_back({lines[i], lines[i + 1]});
+    return kept;
+}
+
+void ForgetUntold(FileSystem& fs, const std::string& safety) {
+    if (FileExists(fs, safety + "\\" + kUntoldName)) Attempt([&] { fs.RemoveFile(safety + "\\" + kUntoldName); });
+}
+
+} // namespace telk
