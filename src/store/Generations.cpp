@@ -29,7 +29,7 @@ std::optional<std::pair<std::string, int>> GenerationOrder(const std::string& na
     if (name.size() == kStampSize) return std::pair{name, 1};
     const std::string rest = name.substr(kStampSize);
     int n = 0;
-    if (rest.size() < 5 || !rest.starts_with(" (") || rest.back() != ')' || rest[2] == '0') return std::nullopt;
+    if (rest.size() < 4 || !rest.starts_with(" (") || rest.back() != ')' || rest[2] == '0') return std::nullopt;
     const auto [end, error] = std::from_chars(rest.data() + 2, rest.data() + rest.size() - 1, n);
     if (error != std::errc() || end != rest.data() + rest.size() - 1 || n < 2) return std::nullopt;
     return std::pair{name.substr(0, kStampSize), n};
@@ -112,9 +112,6 @@ void TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
                 fs.RemoveFolder(path);
             else
                 fs.Rename(path, safety + "\\" + FreeGenerationName(entries, *generation));
-        } else if (name == std::string(kJournalName) + kIncomingSuffix || name == std::string(kUntoldName) + kIncomingSuffix ||
-                   name == std::string(kSafetyNoteName) + kIncomingSuffix) {
-            fs.RemoveFile(path); // never took its file's place
         }
     }
 }

@@ -279,9 +279,14 @@ void Settle(FileSystem& fs, const std::string& safety) {
     if (!IsRealFolder(fs, safety)) return;
     const std::string journalPath = JournalPath(safety);
     std::optional<Journal> journal;
-    std::vector<std::string> entries;
+    // A safety folder that cannot be listed tells nothing of a journal:
+    // the failure is all there is to say.
+    std::vector<std::string> entries = Entries(fs, safety);
+    // Written whole or not at all: a file cut short never took its place.
+    for (const char* name : {kJournalName, kUntoldName, kSafetyNoteName})
+        if (Holds(entries, std::string(name) + kIncomingSuffix))
+            Attempt([&] { fs.RemoveFile(safety + "\\" + name + kIncomingSuffix); });
     try {
-        entries = Entries(fs, safety);
         if (!Holds(entries, kJournalName)) {
             // What it cannot tidy now harms nobody: every name holds a whole file.
             Attempt([&] { TidyGenerations(fs, safety, entries); });
@@ -541,6 +546,8 @@ void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& 
                     PruneGenerations(fs, character);
                 } catch (const RollbackFailed& e) {
                     report.waiting.insert(report.waiting.end(), e.Kept().begin(), e.Kept().end());
+                } catch (const FileError&) {
+                    // Not listed now: whatever it holds waits for the next start.
                 }
                 const std::vector<KeptCopy> untold = ReadUntold(fs, character);
                 report.leftAsSaved.insert(report.leftAsSaved.end(), untold.begin(), untold.end());

@@ -188,10 +188,18 @@ std::wstring SafetyFolderOf(const std::wstring& work, const SampleCharacter& c, 
     return L"<none>";
 }
 
+// The newest generation: the folder named by the latest restore's time.
 Tree SafetyCopy(const std::wstring& safety) {
-    Tree tree = Snapshot(safety);
-    tree.erase(kNote);
-    return tree;
+    const Tree tree = Snapshot(safety);
+    std::wstring newest;
+    for (const auto& [rel, bytes] : tree) {
+        const std::wstring top = rel.substr(0, rel.find(L'\\'));
+        if (rel.find(L'\\') != std::wstring::npos && top.size() >= 19 && top[4] == L'-' && top > newest) newest = top;
+    }
+    Tree generation;
+    for (const auto& [rel, bytes] : tree)
+        if (rel.starts_with(newest + L"\\")) generation[rel.substr(newest.size() + 1)] = bytes;
+    return generation;
 }
 
 } // namespace e2e

@@ -95,7 +95,7 @@ private:
 
 // Test helpers for files.
 // The safety folder below <work>\Settings\BeforeRestore\<account>\<shard>
-// whose note names charFolder, and what it holds besides the note; empty
+// whose note names charFolder, and what its newest generation holds; empty
 // when there is none.
 std::wstring SafetyFolderOf(const std::wstring& work, const SampleCharacter& character, const std::wstring& charFolder);
 Tree SafetyCopy(const std::wstring& safety);

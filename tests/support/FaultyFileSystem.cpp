@@ -72,6 +72,11 @@ bool FaultyFileSystem::StoreSide(const std::string& path) {
     return upper.find("\\SETTINGS\\") != std::string::npos;
 }
 
+void FaultyFileSystem::ThrowIfFull(const char* operation, const std::string& path, const std::string& bytes) {
+    real_.WriteFile(path, bytes.substr(0, bytes.size() / 2));
+    throw FileError(operation, path, "disk full", 112, FileCause::DiskFull);
+}
+
 void FaultyFileSystem::ThrowIfHeld(const char* operation, const std::string& path) const {
     if (Holds(held_, path)) throw FileError(operation, path, "held by another program", 32, FileCause::HeldOpen);
 }
@@ -126,6 +131,7 @@ void FaultyFileSystem::CopyFile(const std::string& from, const std::string& to) 
         }
         Fail("CopyFile", to);
     }
+    if (storeFull_ && StoreSide(to)) ThrowIfFull("CopyFile", to, real_.ReadFile(from));
     real_.CopyFile(from, to);
 }
 
@@ -183,6 +189,7 @@ void FaultyFileSystem::WriteFile(const std::string& path, const std::string& byt
         if (mode_ == Mode::HalfDone) real_.WriteFile(path, bytes.substr(0, bytes.size() / 2));
         Fail("WriteFile", path);
     }
+    if (storeFull_ && StoreSide(path)) ThrowIfFull("WriteFile", path, bytes);
     real_.WriteFile(path, bytes);
 }
 

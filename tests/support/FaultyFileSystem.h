@@ -42,6 +42,10 @@ public:
     // From now on the file is held as a running client holds it, without
     // sharing: it lists, but every open of it fails (HeldOpen).
     void Hold(std::string path) { held_.push_back(std::move(path)); }
+    void ReleaseAll() { held_.clear(); }
+    // From now on (until false) the slot store's volume is full: every
+    // copy or write into it fails, leaving what fitted.
+    void FillStore(bool full = true) { storeFull_ = full; }
     // From now on the store and the client's folders are on two volumes:
     // nothing is renamed between them.
     void SeparateVolumes(bool separate = true) { separateVolumes_ = separate; }
@@ -83,6 +87,8 @@ private:
     // Counts the operation; true when it is the one to fail.
     bool Hit(const char* operation, const std::string& path);
     [[noreturn]] void Fail(const char* operation, const std::string& path);
+    // A copy or write into a full store: what fits, then the failure.
+    void ThrowIfFull(const char* operation, const std::string& path, const std::string& bytes);
     void ThrowIfCrashed() const;
     static bool StoreSide(const std::string& path);
     void ThrowIfHeld(const char* operation, const std::string& path) const;
@@ -99,6 +105,7 @@ private:
     std::vector<std::string> held_;
     std::optional<std::vector<std::string>> temporary_;
     bool separateVolumes_ = false;
+    bool storeFull_ = false;
 };
 
 } // namespace telk::test
