@@ -259,6 +259,18 @@ TEST_F(FileSystemContract, WriteAndReadWholeBytes) {
     EXPECT_EQ(dir.ReadBytes("data.bin"), "short");
     fs->WriteFile(dir.Win("data.bin"), "");
     EXPECT_EQ(fs->ReadFile(dir.Win("data.bin")), "");
+
+    // The digest a restore's journal keeps: the file's length and SHA-256.
+    const std::pair<std::string, const char*> digests[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {bytes, "0405d22b61f066c8407792cc3fe99e31e3aa8fea7388af25e6069a3bebaea508"},
+    };
+    for (const auto& [content, sha256] : digests) {
+        dir.WriteBytes("data.bin", content);
+        EXPECT_EQ(fs->Digest(dir.Win("DATA.BIN")), (FileDigest{content.size(), sha256}));
+    }
+    EXPECT_EQ(ErrorOf([&] { fs->Digest(dir.Win("missing.bin")); }).Path(), dir.Win("missing.bin"));
 }
 
 TEST_F(FileSystemContract, CopyReplacesTheTargetAndKeepsTheSource) {
@@ -298,6 +310,16 @@ TEST_F(FileSystemContract, ReplaceFileKeepsTheOldFileUnderTheBackupName) {
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"macros.txt", "macros.txt.old"}));
     EXPECT_EQ(dir.ReadBytes("macros.txt"), "new");
     EXPECT_EQ(dir.ReadBytes("macros.txt.old"), "old");
+
+    // On one volume the backup may go into another folder: where a restore
+    // keeps the previous files.
+    dir.MakeFolder("kept");
+    EXPECT_TRUE(fs->SameVolume(dir.Win(), dir.Win("KEPT")));
+    EXPECT_FALSE(fs->SameVolume(dir.Win(), dir.Win("missing")));
+    dir.WriteBytes("macros.txt.new", "newer");
+    fs->ReplaceFile(dir.Win("macros.txt"), dir.Win("macros.txt.new"), dir.Win("kept\\macros.txt"));
+    EXPECT_EQ(dir.ReadBytes("macros.txt"), "newer");
+    EXPECT_EQ(dir.ReadBytes("kept\\macros.txt"), "new");
 }
 
 TEST_F(FileSystemContract, ReplaceFileOverwritesAnEarlierBackup) {

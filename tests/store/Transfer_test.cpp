@@ -648,6 +648,42 @@ TEST_F(TransferTest, LinksInASlotAreCopiedAndRemovedAsThemselves) {
     EXPECT_EQ(test::FolderSnapshot(dir.Native("outside")), outside);
 }
 
+// The store on a small volume of its own that fills while the previous
+// files move in: the restore says so and names where each waits, and the
+// first start with room completes the generation. Needs a real mount.
+TEST_F(TransferTest, AFullStoreVolumeKeepsThePreviousFilesBesideTheirTargets) {
+    Reset();
+    std::filesystem::remove_all(dir.Native("Settings"));
+    std::filesystem::create_directory(dir.Native("Settings"));
+    const std::string mount = "mount -t tmpfs -o size=64k tmpfs '" + dir.Native("Settings") + "' 2>/dev/null";
+    if (std::system(mount.c_str()) != 0) GTEST_SKIP() << "no tmpfs can be mounted here";
+    struct Unmount {
+        std::string folder;
+        ~Unmount() { std::system(("umount '" + folder + "'").c_str()); }
+    } unmount{dir.Native("Settings")};
+    for (const std::string& name : kFiles) {
+        dir.WriteBytes("Settings\\2\\" + name, "slot " + name);
+        dir.WriteBytes(std::string(kCharRel) + "\\" + name, std::string(20000, name[0]));
+    }
+    const Snapshot character = Char();
+    try {
+        Restore(*real);
+        ADD_FAILURE() << "the store never filled";
+    } catch (const PreviousFilesWait& e) {
+        EXPECT_EQ(e.Cause(), FileCause::DiskFull);
+        ASSERT_EQ(e.Kept().size(), kFiles.size());
+        for (const KeptCopy& kept : e.Kept()) {
+            const std::string name = kept.file.substr(kept.file.find_last_of('\\') + 1);
+            EXPECT_EQ(real->ReadFile(kept.copy), character.at(name)) << kept.copy;
+        }
+    }
+    EXPECT_EQ(Char().at("macros.txt"), "slot macros.txt");
+    ASSERT_EQ(std::system(("mount -o remount,size=1m '" + dir.Native("Settings") + "'").c_str()), 0);
+    EXPECT_TRUE(RepairSlotStore(*real, app).waiting.empty());
+    EXPECT_EQ(Generation(), character);
+    EXPECT_EQ(dir.Names(kCharRel), kFiles);
+}
+
 // Chains of what a player does, with a crash or a failure at each file
 // operation of each step, then a clean start. Whatever happens, every
 // version of a character file the player had is still in the character
