@@ -106,7 +106,8 @@ std::string SafetyNote(const std::string& charFolder) {
     for (std::size_t i = 0; i < charFolder.size(); ++i)
         if (charFolder[i] != '\\' || i < 2 || folder.back() != '\\') folder += charFolder[i];
     return "\xEF\xBB\xBF" + folder +
-           "\r\nこのフォルダには、上のキャラのフォルダへ最後にリストアする前のファイルが入ってます\r\n";
+           "\r\nこの中の日時のフォルダに、上のキャラのフォルダへリストアする前のファイルが入ってます\r\n"
+           "いちばん新しい日時のフォルダが、最後にリストアする前の分です\r\n";
 }
 
 } // namespace telk
