@@ -18,8 +18,10 @@ ctest --test-dir build/host --output-on-failure -j"$jobs" 2>&1 | tee -a "$log" |
 echo "== host build with address and undefined-behaviour sanitizers"
 cmake -S . -B build/host-asan -DCMAKE_BUILD_TYPE=Debug -DTELK_SANITIZE=ON >/dev/null
 cmake --build build/host-asan -j"$jobs"
+# The restore chains run the same code as the single-action fault runs,
+# some ten thousand times over: the plain build runs them.
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  ctest --test-dir build/host-asan --output-on-failure -j"$jobs" 2>&1 | tee -a "$log" || true
+  ctest --test-dir build/host-asan --output-on-failure -j"$jobs" -E '^RestoreChains\.' 2>&1 | tee -a "$log" || true
 
 echo "== fuzzing: libFuzzer targets (clang, address and undefined-behaviour sanitizers), 25 s each"
 tests/fuzz/run.sh 25 2>&1 | tee -a "$log" || true

@@ -216,6 +216,29 @@ TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
     EXPECT_EQ(test::FolderSnapshot(dir.Native("Settings/4")), slot4);
 }
 
+// What settling a restore left as the client saved it and no window told
+// (the program stopped first) is told at the next start, once; the start
+// keeps the newest ten generations of a character, and only generations.
+TEST_F(MainTest, TheStartTellsWhatSettlingKeptOnceAndKeepsTenGenerations) {
+    const std::string safety = "Settings\\BeforeRestore\\a\\s\\c~01234567";
+    dir.WriteBytes(safety + "\\restore.untold", "C:\\UO\\desktop.uos\r\nC:\\kept\\desktop.uos\r\n");
+    for (int i = 1; i <= 12; ++i)
+        dir.WriteBytes(safety + "\\2026-12-0" + std::to_string(i / 10) + " 10-00-0" + std::to_string(i % 10) +
+                           (i == 12 ? " (2)" : "") + "\\desktop.uos", "generation " + std::to_string(i));
+    dir.WriteBytes(safety + "\\desktop.uos", "kept by an older copy");
+    for (int start = 0; start < 2; ++start) {
+        Ui().ClearBoxes();
+        Platform p{*realFs, *codec, clock, launcher, Lock()};
+        ui::Windows run{State(), p, Ui()};
+        telk::Main(run);
+        ASSERT_EQ(Ui().Boxes().size(), start == 0 ? 1u : 0u);
+    }
+    const Names kept = dir.Names(safety);
+    EXPECT_EQ(kept.size(), 11u);
+    EXPECT_EQ(kept.front(), "2026-12-00 10-00-03");
+    EXPECT_EQ(kept.back(), "desktop.uos");
+}
+
 TEST_F(MainTest, NoFailingStepStopsTheStart) {
     int failures = 0;
     for (int n = 1; n < 100; ++n) {
