@@ -36,7 +36,7 @@ th { background: #f0f0f0; }
 code { font-family: "BIZ UDGothic", "MS Gothic", "Noto Sans Mono CJK JP", monospace; font-size: 1em; background: #f4f4f4; padding: 0 .2em; }
 pre { background: #f4f4f4; padding: .5em .8em; white-space: pre-wrap; }
 pre code { padding: 0; }
-pre.licence { font-size: .85em; }
+.licence { background: #f8f8f8; border: 1px solid #ddd; padding: 0 1em; font-size: .85em; }
 .nw { white-space: nowrap; }
 code .line { display: inline-block; max-width: 100%; background: inherit; }
 h1, h2 { border-bottom: 1px solid #ddd; }
@@ -181,8 +181,10 @@ def main():
 
     # The guide's links to its neighbours in the repository lead to what
     # the page itself holds; anything else would be missing when opened alone.
+    # The licence's paragraphs reflow; its line ends are only a text file's.
     with open(licence, encoding='utf-8') as f:
-        licence_text = html.escape(f.read().strip(), quote=False)
+        licence_text = ''.join(f'<p>{html.escape(" ".join(p.split()), quote=False)}</p>\n'
+                               for p in f.read().strip().split('\n\n'))
     targets = {'../../LICENSE': '#licence', 'CHANGES.md': '#変更点'}
 
     def relink(m):
@@ -196,7 +198,7 @@ def main():
     if at < 0:
         sys.exit('guide-page.py: the guide does not link to its licence')
     at += len('</p>\n')
-    body = body[:at] + f'<pre class="licence" id="licence">{licence_text}</pre>\n' + body[at:]
+    body = body[:at] + f'<div class="licence" id="licence" lang="en">\n{licence_text}</div>\n' + body[at:]
 
     nav = ['<nav class="toc" id="目次">', '<p class="toc-title">目次</p>', '<ul>']
     open_sub = False
