@@ -24,7 +24,7 @@ TOKEN = re.compile(r'(<[^>]*>)')
 # browser knows them). Everything else in code is a word that must not.
 WIDE = '\u3000-\u303f\u3040-\u30ff\u3400-\u9fff\uff01-\uff0e\uff10-\uff60'
 WORD = re.compile(r'(?:<[^<>\s]*>|〈[^〈〉]*〉|[^\s' + WIDE + r'])+')
-SHORT_QUOTE = re.compile(r'「[^「」]{1,13}」')
+SHORT_QUOTE = re.compile(r'「[^「」]{1,14}」')
 BACK = '<p class="back"><a href="#目次">↑ 目次へ戻る</a></p>'
 
 STYLE = '''\
