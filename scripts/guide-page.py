@@ -93,7 +93,7 @@ def words(piece):
 
 def code_text(text):
     # A message wraps after its line mark "／" (each of its lines a box of
-    # its own), a path after its "\\", and Japanese between phrases only
+    # its own), a path after its "\", and Japanese between phrases only
     # where one line is wider than the screen; a file name, a placeholder
     # or an English word never.
     out = []
