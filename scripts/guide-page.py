@@ -20,10 +20,14 @@ TABLE = re.compile(r'<table>.*?</table>', re.S)
 PICTURE = re.compile(r'src="\.\./screenshots/([^"/]+\.png)"')
 LINK = re.compile(r'href="([^"#][^"]*)"')
 TOKEN = re.compile(r'(<[^>]*>)')
-# Japanese text: it may wrap between characters (at phrases where the
-# browser knows them). Everything else in code is a word that must not.
+# Japanese text may wrap between characters (at phrases where the browser
+# knows them). In code everything else holds together: a run of words with
+# their placeholders, the spaces between them included ("Program Files
+# (x86)"); in a command block only the words do.
 WIDE = '\u3000-\u303f\u3040-\u30ff\u3400-\u9fff\uff01-\uff0e\uff10-\uff60'
-WORD = re.compile(r'(?:<[^<>\s]*>|〈[^〈〉]*〉|[^\s' + WIDE + r'])+')
+UNIT = r'(?:<[^<>\s]*>|〈[^〈〉]*〉|[^\s' + WIDE + r'])'
+WORDS = re.compile(UNIT + r'(?: *' + UNIT + r')*')
+WORD = re.compile(UNIT + '+')
 SHORT_QUOTE = re.compile(r'「[^「」]{1,14}」')
 BACK = '<p class="back"><a href="#目次">↑ 目次へ戻る</a></p>'
 
@@ -79,19 +83,19 @@ def nowrap(text):
     return f'<span class="nw">{html.escape(text, quote=False)}</span>'
 
 
-def words(piece):
+def words(piece, pattern):
     # The line mark stays with the character before it.
     tail = ''
     if piece.endswith('／') and re.match('[' + WIDE + ']', piece[-2:-1]) and piece[-2] != '〉':
         piece, tail = piece[:-2], nowrap(piece[-2:])
     cut, last = [], 0
-    for m in WORD.finditer(piece):
+    for m in pattern.finditer(piece):
         cut += [html.escape(piece[last:m.start()], quote=False), nowrap(m.group(0))]
         last = m.end()
     return ''.join(cut) + html.escape(piece[last:], quote=False) + tail
 
 
-def code_text(text):
+def code_text(text, pattern):
     # A message wraps after its line mark "／" (each of its lines a box of
     # its own), a path after its "\", and Japanese between phrases only
     # where one line is wider than the screen; a file name, a placeholder
@@ -100,7 +104,7 @@ def code_text(text):
     for line in re.split(r'(?<=／)', html.unescape(text)):
         if not line:
             continue
-        joined = '<wbr>'.join(words(p) for p in re.split(r'(?<=\\)', line) if p)
+        joined = '<wbr>'.join(words(p, pattern) for p in re.split(r'(?<=\\)', line) if p)
         if re.search('[' + WIDE + ']', line.rstrip('／')):
             joined = f'<span class="line">{joined}</span>'
         out.append(joined)
@@ -116,18 +120,18 @@ def prose_text(text, alone_in_cell):
 
 def wrap_text(body):
     tokens = TOKEN.split(body)
-    in_code = 0
+    in_code = in_pre = False
     for i, token in enumerate(tokens):
         if token.startswith('<'):
-            if token.startswith('<code'):
-                in_code += 1
-            elif token == '</code>':
-                in_code -= 1
+            if token.startswith('<code') or token == '</code>':
+                in_code = token != '</code>'
+            elif token.startswith('<pre') or token == '</pre>':
+                in_pre = token != '</pre>'
             continue
         if not token.strip():
             continue
         if in_code:
-            tokens[i] = code_text(token)
+            tokens[i] = code_text(token, WORD if in_pre else WORDS)
         else:
             cell = (i >= 1 and re.match(r'<t[dh][ >]', tokens[i - 1]) is not None and
                     i + 1 < len(tokens) and tokens[i + 1] in ('</td>', '</th>'))
