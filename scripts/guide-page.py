@@ -52,8 +52,8 @@ h1, h2 { border-bottom: 1px solid #ddd; }
 @media (max-width: 40em) {
   body { margin: 1em auto; padding: 0 .7em; }
   ul, ol { padding-left: 1.5em; }
-  /* A phone has no room for three columns: each row becomes a card, each
-     cell headed by its column's name. */
+  /* A phone has no room for columns beside a long name or message: each
+     row becomes a card, each cell headed by its column's name. */
   table.cards, table.cards tbody, table.cards tr, table.cards td { display: block; }
   table.cards thead { display: none; }
   table.cards tr { border: 1px solid #bbb; margin: .8em 0; }
@@ -140,12 +140,10 @@ def wrap_text(body):
 
 
 def with_labels(m):
-    # Tables of three columns turn into cards on a phone; each cell carries
-    # its column's name for the card to show.
+    # Tables turn into cards on a phone; each cell carries its column's name
+    # for the card to show.
     table = m.group(0)
     names = [html.escape(plain(h)) for h in re.findall(r'<th[^>]*>(.*?)</th>', table, re.S)]
-    if len(names) < 3:
-        return table
     rows = []
     for row in re.split(r'(?=<tr>)', table):
         n = iter(names)
