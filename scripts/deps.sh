@@ -4,11 +4,13 @@
 # libFuzzer is in libclang-rt-14-dev, which clang only recommends; llvm
 # brings the symbolizer for the sanitizers' reports.
 # zip, cmark-gfm and python3 (the guide as HTML) make the release package;
+# chromium (headless) measures the guide's page at a phone's width;
 # fonts-wine has Marlett, which draws the frames' close cross.
 set -euo pipefail
 pkgs=(cmake make g++ libgtest-dev googletest mingw-w64 g++-mingw-w64-x86-64-posix
       wine wine64 xvfb x11-utils xauth xdotool fonts-noto-cjk locales imagemagick
-      clang libclang-rt-14-dev llvm zip unzip cmark-gfm python3 fonts-wine)
+      clang libclang-rt-14-dev llvm zip unzip cmark-gfm python3 fonts-wine
+      chromium)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

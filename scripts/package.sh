@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release for players: dist/TELK-<version>-win64.zip, holding one
-# folder TELK-<version>\ with the stripped telk.exe, the Japanese guide as a
-# web page with its pictures, and the licence.
+# folder TELK-<version>\ with the stripped telk.exe, the Japanese guide as
+# one web page, its change list and the licence.
 #
 # The same commit gives the same zip, byte for byte, wherever it is built:
 # the exe carries no link time, and every entry carries the commit's time
@@ -24,7 +24,7 @@ epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || true)}
 name=TELK-$version
 stage=$build/stage
 rm -rf "$stage"
-mkdir -p "$stage/$name/images"
+mkdir -p "$stage/$name"
 top=$stage/$name
 # The page tells the release's day in UTC, from the same time as the entries.
 released=$(TZ=UTC date -d "@$epoch" +%F)
@@ -33,40 +33,13 @@ cp "$build/telk.exe" "$top/telk.exe"
 # Notepad of any Windows shows CR LF.
 sed 's/$/\r/' LICENSE > "$top/LICENSE.txt"
 
-# The guide as one page that any browser opens; its pictures beside it.
-{
-  cat <<EOF
-<!DOCTYPE html>
-<html lang="ja">
-<head>
-<meta charset="utf-8">
-<meta name="viewport" content="width=device-width, initial-scale=1">
-<title>TELK $version の使い方</title>
-<style>
-body { font-family: "Yu Gothic UI", Meiryo, "Noto Sans CJK JP", sans-serif; line-height: 1.7; max-width: 52em; margin: 2em auto; padding: 0 1em; color: #222; }
-img { max-width: 100%; border: 1px solid #ccc; }
-table { border-collapse: collapse; margin: 1em 0; }
-th, td { border: 1px solid #bbb; padding: .3em .6em; vertical-align: top; }
-th { background: #f0f0f0; }
-code { font-family: "BIZ UDGothic", "MS Gothic", "Noto Sans Mono CJK JP", monospace; font-size: 1em; background: #f4f4f4; padding: 0 .2em; word-break: auto-phrase; overflow-wrap: break-word; }
-h1, h2 { border-bottom: 1px solid #ddd; }
-.release { color: #555; margin-top: -.5em; }
-.toc { background: #f8f8f8; border: 1px solid #ddd; padding: .5em 1.2em; }
-.toc-title { font-weight: bold; margin: .3em 0; }
-.toc ul { margin: 0; padding-left: 1.4em; }
-</style>
-</head>
-<body>
-EOF
-  cmark-gfm --extension table --extension autolink --to html docs/ja/README.md |
-    python3 scripts/guide-page.py "$version" "$released" |
-    sed -e 's|src="\.\./screenshots/|src="images/|g' \
-        -e 's|href="\.\./\.\./LICENSE"|href="LICENSE.txt"|g'
-  printf '</body>\n</html>\n'
-} > "$top/README.html"
-for picture in $(grep -o 'src="images/[^"]*"' "$top/README.html" | sed 's|src="images/||; s|"$||' | sort -u); do
-  cp "docs/screenshots/$picture" "$top/images/$picture"
-done
+# The guide and its change list as one page that any browser opens, even
+# alone from inside the zip: pictures and licence within it.
+cat docs/ja/README.md docs/ja/CHANGES.md |
+  cmark-gfm --extension table --extension autolink --to html |
+  python3 scripts/guide-page.py "$version" "$released" docs/screenshots LICENSE > "$top/README.html"
+# Notepad of Windows before 10 reads UTF-8 only with its mark.
+{ printf '\357\273\277'; sed 's/$/\r/' docs/ja/CHANGES.md; } > "$top/CHANGES.txt"
 
 find "$top" -type d -exec chmod 755 {} +
 find "$top" -type f -exec chmod 644 {} +

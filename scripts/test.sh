@@ -33,7 +33,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build/win --output-on-f
 wineserver_bin=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 WINEPREFIX="$PWD/build/win/wineprefix" "$wineserver_bin" -k 2>/dev/null || true
 
-echo "== release package: what the zip holds, the same bytes when built again, a start under Wine"
+echo "== release package: what the zip holds, the same bytes when built again, the guide page alone at a phone's width, a start under Wine"
 tests/package/check.sh 2>&1 | tee -a "$log" || true
 
 # One closing line over all runs; a fuzz target and a package check count

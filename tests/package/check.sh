@@ -39,24 +39,22 @@ check "a second build from a copy of the source gives the same zip" same_when_bu
 
 unzip -q "$zip" -d "$tmp/fresh"
 top=$tmp/fresh/$name
-pictures() { grep -o 'src="images/[^"]*"' "$top/README.html" | sed 's|src="||; s|"$||' | sort -u; }
-
 holds_what_it_should() {
   local expected actual
-  expected=$( { printf '%s\n' "$name/" "$name/LICENSE.txt" "$name/README.html" "$name/images/" "$name/telk.exe"
-                pictures | sed "s|^|$name/|"; } | LC_ALL=C sort)
+  expected=$(printf '%s\n' "$name/" "$name/CHANGES.txt" "$name/LICENSE.txt" "$name/README.html" "$name/telk.exe")
   actual=$(unzip -Z1 "$zip" | LC_ALL=C sort)
   [ "$expected" = "$actual" ] || { diff <(echo "$expected") <(echo "$actual"); return 1; }
-  [ -n "$(pictures)" ] && grep -q 'MIT License' "$top/LICENSE.txt" &&
+  grep -q 'MIT License' "$top/LICENSE.txt" &&
+    grep -qx "### ${name#TELK-}"$'\r' "$top/CHANGES.txt" &&
     grep -qx "[0-9a-f]\{64\}  $(basename "$zip")" "$zip.sha256" &&
     (cd "$(dirname "$zip")" && sha256sum --quiet -c "$(basename "$zip").sha256")
 }
-check "the zip holds telk.exe, the guide, its pictures and the licence, nothing else; its sum beside it holds" holds_what_it_should
+check "the zip holds telk.exe, the guide, the change list with this version and the licence, nothing else; its sum beside it holds" holds_what_it_should
 
 links_resolve() {
   local bad=0 target
   while read -r target; do
-    case $target in http://*|https://*|mailto:*) continue ;; esac
+    case $target in http://*|https://*|mailto:*|data:*) continue ;; esac
     if [[ $target == \#* ]]; then
       target=$(printf '%b' "${target//%/\\x}")
       grep -qF "id=\"${target#\#}\"" "$top/README.html" || { echo "the guide links to $target, no heading has it"; bad=1; }
@@ -68,18 +66,53 @@ links_resolve() {
 }
 check "every link and picture of the guide is in the zip, every anchor on the page" links_resolve
 
-# Each "##"/"###" of the guide is in the contents, which link to the ids
-# the headings carry; the release line tells the version and the UTC day.
+# Each "##"/"###" of the guide and the change list is in the contents,
+# which link to the ids the headings carry and follow the quick start
+# alone; each later section leads back to them; the release line tells the
+# version and the UTC day.
 finds_its_way() {
   local html=$top/README.html want got
-  want=$(grep -c '^###\? ' docs/ja/README.md)
-  got=$(sed -n '/<nav class="toc">/,/<\/nav>/p' "$html" | grep -o 'href="#[^"]*"' | sed 's/href="#//; s/"$//')
+  want=$(cat docs/ja/README.md docs/ja/CHANGES.md | grep -c '^###\? ')
+  got=$(sed -n '/<nav class="toc"/,/<\/nav>/p' "$html" | grep -o 'href="#[^"]*"' | sed 's/href="#//; s/"$//')
   [ "$(wc -l <<<"$got")" -eq "$want" ] &&
     [ "$got" = "$(grep -oE '<h[23] id="[^"]*"' "$html" | sed 's/.*id="//; s/"$//')" ] &&
     ! grep -oE '<h[1-6] id="[^"]*"' "$html" | sed 's/.*id="//' | grep -q '[][A-Z .,:()（）「」、。？～`]' &&
+    [ "$(sed '/<nav class="toc"/q' "$html" | grep -c '<h2 ')" -eq 1 ] &&
+    [ "$(grep -c 'href="#目次"' "$html")" -eq "$(($(grep -c '<h2 ' "$html") - 1))" ] &&
     grep -q "バージョン ${name#TELK-}（$(TZ=UTC date -d "@${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}" +%F) リリース）" "$html"
 }
 check "the guide page has its contents and tells its version and day" finds_its_way
+
+# Explorer opens README.html straight from the zip by extracting only that
+# file, and players read it on phones: the page alone in a folder, in a
+# frame 390 px wide, shows every picture, fetches and links to nothing
+# beside it, and nothing in it reaches past the right edge.
+alone_on_a_phone() {
+  mkdir -p "$tmp/alone" && cp "$top/README.html" "$tmp/alone/" || return 1
+  cat > "$tmp/alone/phone.html" <<'PAGE'
+<!DOCTYPE html><iframe id="f" src="README.html" style="width:390px;height:844px;border:0"></iframe><pre id="out"></pre><script>
+const f = document.getElementById('f');
+f.onload = () => {
+  const d = f.contentDocument, width = d.documentElement.clientWidth, bad = [];
+  for (const i of d.images) if (!i.naturalWidth) bad.push('a picture does not show: ' + i.getAttribute('src').slice(0, 50));
+  for (const e of d.querySelectorAll('[src], [srcset], link[href]'))
+    if (!/^data:/.test(e.getAttribute('src') || e.getAttribute('srcset') || e.getAttribute('href'))) bad.push('from beside it: ' + e.outerHTML.slice(0, 80));
+  for (const a of d.querySelectorAll('a[href]')) if (!/^(#|https?:|mailto:)/.test(a.getAttribute('href'))) bad.push('a link beside it: ' + a.getAttribute('href'));
+  for (const r of f.contentWindow.performance.getEntriesByType('resource')) bad.push('fetches ' + r.name.slice(0, 80));
+  if (d.documentElement.scrollWidth > width) bad.push('the page is ' + d.documentElement.scrollWidth + ' px wide');
+  for (const e of d.body.querySelectorAll('*'))
+    if (!e.children.length && e.getBoundingClientRect().right > width + 0.5) bad.push('past the edge: ' + e.textContent.slice(0, 50));
+  document.getElementById('out').textContent = width + ' px\n' + bad.join('\n');
+};
+</script>
+PAGE
+  local seen
+  seen=$(chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --allow-file-access-from-files \
+           --virtual-time-budget=10000 --dump-dom "file://$tmp/alone/phone.html" 2>/dev/null |
+         sed -n '/<pre id="out">/,/<\/pre>/p' | sed 's/<[^>]*>//g')
+  [ "$seen" = "390 px" ] || { echo "${seen:-chromium showed nothing}"; return 1; }
+}
+check "the guide's page alone shows every picture and fits 390 px" alone_on_a_phone
 
 dlls_are_windows_own() {
   local dll bad=0
