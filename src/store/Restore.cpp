@@ -21,6 +21,7 @@
 #include "store/Exists.h"
 #include "store/FolderTree.h"
 #include "store/Generations.h"
+#include "store/ShownPath.h"
 #include "store/RestoreJournal.h"
 #include "store/WriteWhole.h"
 
@@ -403,7 +404,9 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
         }
         entries = Entries(fs, safety);
         if (!Holds(entries, kSafetyNoteName))
-            WriteWhole(fs, safety + "\\" + kSafetyNoteName, SafetyNote(journal.charFolder));
+            // The folder as Explorer shows it: "Desktop" as the client made it.
+            WriteWhole(fs, safety + "\\" + kSafetyNoteName,
+                       SafetyNote(WithTrailingSeparator(PathAsShown(fs, journal.charFolder))));
         journal.generation = FreeGenerationName(entries, now);
         journal.backupsInGeneration = fs.SameVolume(WithoutTrailingSeparators(journal.charFolder), safety);
         WriteWhole(fs, JournalPath(safety), EncodeJournal(journal));
