@@ -1,7 +1,6 @@
 #include "store/Generations.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 #include <utility>
 
@@ -18,21 +17,24 @@ namespace {
 
 constexpr std::size_t kStampSize = 19; // "yyyy-mm-dd hh-mm-ss"
 
-// The stamp and the number within its second (1 for the first).
-std::optional<std::pair<std::string, int>> GenerationOrder(const std::string& name) {
+// The stamp, then the number within its second (1 for the first) in
+// eight digits: generations in the order they were written, as text.
+std::optional<std::string> GenerationOrder(const std::string& name) {
     if (name.size() < kStampSize) return std::nullopt;
     for (std::size_t i = 0; i < kStampSize; ++i) {
         const char c = name[i];
         const bool separator = i == 4 || i == 7 || i == 13 || i == 16;
         if (i == 10 ? c != ' ' : separator ? c != '-' : (c < '0' || c > '9')) return std::nullopt;
     }
-    if (name.size() == kStampSize) return std::pair{name, 1};
-    const std::string rest = name.substr(kStampSize);
-    int n = 0;
-    if (rest.size() < 4 || !rest.starts_with(" (") || rest.back() != ')' || rest[2] == '0') return std::nullopt;
-    const auto [end, error] = std::from_chars(rest.data() + 2, rest.data() + rest.size() - 1, n);
-    if (error != std::errc() || end != rest.data() + rest.size() - 1 || n < 2) return std::nullopt;
-    return std::pair{name.substr(0, kStampSize), n};
+    std::string number = "1";
+    if (name.size() > kStampSize) {
+        number = name.substr(kStampSize);
+        if (number.size() < 4 || number.size() > 11 || !number.starts_with(" (") || number.back() != ')') return std::nullopt;
+        number = number.substr(2, number.size() - 3);
+        if (number[0] == '0' || number.find_first_not_of("0123456789") != std::string::npos || number == "1")
+            return std::nullopt;
+    }
+    return name.substr(0, kStampSize) + std::string(8 - number.size(), '0') + number;
 }
 
 std::string TrashName(const std::string& generation) {
@@ -82,13 +84,14 @@ void PruneGenerations(FileSystem& fs, const std::string& safety) {
     std::vector<std::string> entries;
     if (Attempt([&] { entries = Entries(fs, safety); })) return;
     if (Holds(entries, kJournalName)) return;
-    std::vector<std::pair<std::pair<std::string, int>, std::string>> generations;
+    // The oldest first, as long as more than the kept ones are left.
+    std::vector<std::pair<std::string, std::string>> generations; // order, name
     for (const std::string& name : entries)
         if (const auto order = GenerationOrder(name)) generations.push_back({*order, name});
-    std::sort(generations.begin(), generations.end());
-    const std::size_t surplus = generations.size() > kGenerationsKept ? generations.size() - kGenerationsKept : 0;
-    for (std::size_t i = 0; i < surplus; ++i) {
-        const std::string& name = generations[i].second;
+    while (generations.size() > static_cast<std::size_t>(kGenerationsKept)) {
+        const auto oldest = std::min_element(generations.begin(), generations.end());
+        const std::string name = oldest->second;
+        generations.erase(oldest);
         const std::string folder = safety + "\\" + name;
         // Out of sight in one rename, so that a removal cut short leaves
         // no part of a generation under a generation's name.
