@@ -17,7 +17,7 @@
 
 #include "platform/FileError.h"
 #include "platform/PathText.h"
-#include "platform/posix/Sha256.h"
+#include "platform/Sha256.h"
 
 namespace telk {
 
@@ -507,10 +507,25 @@ std::string PosixFileSystem::ReadFile(const std::string& path) {
 }
 
 FileDigest PosixFileSystem::Digest(const std::string& path) {
-    const std::string bytes = ReadFile(path);
+    const std::string native = NativePath(path);
+    if (native.empty()) Fail("read", path, ENOENT);
+    Fd fd(open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.Valid()) Fail("read", path, errno);
     Sha256 hash;
-    hash.Add(bytes);
-    return {bytes.size(), hash.HexDigest()};
+    FileDigest digest;
+    std::string buffer(256 * 1024, '\0');
+    for (;;) {
+        const ssize_t got = read(fd.Get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            Fail("read", path, errno);
+        }
+        if (got == 0) break;
+        hash.Add(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+        digest.size += static_cast<std::uint64_t>(got);
+    }
+    digest.sha256 = hash.HexDigest();
+    return digest;
 }
 
 bool PosixFileSystem::SameVolume(const std::string& a, const std::string& b) {

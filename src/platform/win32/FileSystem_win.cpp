@@ -6,7 +6,6 @@
 
 #include "platform/win32/WinApi.h"
 
-#include <bcrypt.h>
 #include <knownfolders.h>
 #include <shlobj.h>
 #include <winioctl.h>
@@ -17,6 +16,7 @@
 #include <string_view>
 
 #include "platform/PathText.h"
+#include "platform/Sha256.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf16.h"
@@ -556,31 +556,11 @@ std::string Win32FileSystem::ReadFile(const std::string& path) {
     return bytes;
 }
 
-namespace {
-
-// The system's SHA-256 provider, opened once: opening it is the costly part.
-BCRYPT_ALG_HANDLE Sha256Provider() {
-    static const BCRYPT_ALG_HANDLE provider = [] {
-        BCRYPT_ALG_HANDLE opened = nullptr;
-        if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&opened, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return BCRYPT_ALG_HANDLE{};
-        return opened;
-    }();
-    return provider;
-}
-
-} // namespace
-
 FileDigest Win32FileSystem::Digest(const std::string& path) {
     const std::wstring api = ApiPath(path, "read");
     Handle file(OpenRetrying(retry_, api, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, "read",
                              path));
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    if (!Sha256Provider() || !BCRYPT_SUCCESS(BCryptCreateHash(Sha256Provider(), &hash, nullptr, 0, nullptr, 0, 0)))
-        ThrowFileError("read", path, ERROR_NOT_SUPPORTED);
-    struct Destroy {
-        BCRYPT_HASH_HANDLE hash;
-        ~Destroy() { BCryptDestroyHash(hash); }
-    } destroy{hash};
+    Sha256 hash;
     FileDigest digest;
     std::string buffer(256 * 1024, '\0');
     for (;;) {
@@ -588,13 +568,10 @@ FileDigest Win32FileSystem::Digest(const std::string& path) {
         if (!::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
             ThrowLastFileError("read", path);
         if (got == 0) break;
+        hash.Add(std::string_view(buffer.data(), got));
         digest.size += got;
-        BCryptHashData(hash, reinterpret_cast<PUCHAR>(buffer.data()), got, 0);
     }
-    unsigned char bytes[32];
-    if (!BCRYPT_SUCCESS(BCryptFinishHash(hash, bytes, sizeof bytes, 0))) ThrowFileError("read", path, ERROR_NOT_SUPPORTED);
-    static const char* const kHex = "0123456789abcdef";
-    for (unsigned char b : bytes) (digest.sha256 += kHex[b >> 4]) += kHex[b & 15];
+    digest.sha256 = hash.HexDigest();
     return digest;
 }
 
