@@ -396,8 +396,9 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
                                Journal& journal, const std::string& now) {
     std::vector<std::string> entries;
     try {
+        // The root, the account and the shard, as far as they are missing.
         const std::string root = SafetyRoot(appFolder);
-        for (std::size_t sep = root.size();; sep = safety.find('\\', sep + 1)) {
+        for (std::size_t sep = root.size(); !FolderExists(fs, safety); sep = safety.find('\\', sep + 1)) {
             const std::string folder = safety.substr(0, sep);
             if (!FolderExists(fs, folder)) fs.CreateFolder(folder);
             if (sep == std::string::npos) break;
