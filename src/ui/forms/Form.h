@@ -67,6 +67,13 @@ public:
     void Register(Control& control) { controls_.push_back(&control); }
     // Option group: turns every other option button of this form off.
     void OptionTurnedOn(OptionButton& chosen);
+    // The group's button after from (before it when back) that takes input;
+    // from itself when no other does.
+    OptionButton& NextOption(const OptionButton& from, bool back) const;
+    // Where Tab (Shift+Tab when back) moves the focus from a control:
+    // the next control in tab order that takes the focus and input; of
+    // the option buttons only the one that is on. Nullptr when none.
+    Control* NextTabStop(const Control* from, bool back) const;
 
 private:
     Ui& ui_;

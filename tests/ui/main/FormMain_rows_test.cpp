@@ -95,6 +95,26 @@ TEST_F(FormMainRows, LaterPressWithSlotZeroChosenKeepsItEditable) {
     EXPECT_FALSE(main.Text1(1).Enabled());
 }
 
+// Tab enters the slot rows at the button that is on; each arrow key turns
+// the next or previous row on, round the ends, as a click would.
+TEST_F(FormMainRows, TabAndTheArrowKeysChooseTheSlotRows) {
+    FormMain& main = OpenMain();
+    main.Command1.UserClick();
+    main.Option1(2).UserChoose();
+    main.Command3.SetFocus();
+    Ui().PressTab();
+    EXPECT_EQ(Ui().FocusedControl(), &main.Option1(2));
+
+    const std::pair<Arrow, int> presses[] = {{Arrow::Down, 3}, {Arrow::Right, 4}, {Arrow::Down, 0}, {Arrow::Up, 4}, {Arrow::Left, 3}};
+    for (const auto& [key, slot] : presses) {
+        ASSERT_TRUE(Ui().PressArrow(key));
+        EXPECT_EQ(Ui().FocusedControl(), &main.Option1(slot));
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(main.Option1(i).Value() + main.Text1(i).Enabled(), 2 * (i == slot)) << slot << i;
+    }
+    Ui().PressTab(/*back=*/true);
+    EXPECT_EQ(Ui().FocusedControl(), &main.Command3);
+}
+
 TEST_F(FormMainRows, ShortOrMissingDataIniShowsWhatThereIsAndTheRowStaysUsable) {
     dir.WriteBytes(SlotRel(1) + "\\DATA.INI", DataIni({"12-01-2026"}));
     std::filesystem::remove(dir.Native(SlotRel(2) + "\\DATA.INI"));
