@@ -29,9 +29,10 @@ bool IsListBox(ControlKind k) {
 
 // Every focusable control is a tab stop and a group of its own: the tab
 // indexes interleave kinds (option button, name box, option button …), so
-// the dialog manager's arrow keys must not wander through a "group"; an
-// option button's arrow keys go through the model's group (Win32Ui), and
-// it is a tab stop only while it is on.
+// the dialog manager's arrow keys must not wander through a "group". An
+// option button's arrow keys go through the model's group (Win32Ui); the
+// button itself keeps WS_TABSTOP only while it is checked (BM_SETCHECK), so
+// Tab enters the rows at the one that is on.
 constexpr DWORD kFocusable = WS_TABSTOP | WS_GROUP;
 
 Class ClassOf(const ui::Control& c) {
@@ -284,9 +285,6 @@ void ControlWindow::SetCheckFromModel() {
     const bool on = static_cast<const ui::OptionButton&>(model_).Value();
     Writing w(*this);
     SendMessageW(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-    // Tab enters the group at the button that is on.
-    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, on ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
 }
 
 void ControlWindow::FillList() {
