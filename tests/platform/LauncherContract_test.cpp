@@ -34,6 +34,7 @@ TEST_F(LauncherContract, IsRunningWhileTheProgramRuns) {
     EXPECT_FALSE(launcher->IsRunning(dir.Win("Client Dir")));
     // Any program inside a folder, at any depth; not in one whose name only begins alike.
     EXPECT_TRUE(launcher->AnyRunning({""}, dir.Win() + "\\"));
+    dir.MakeFolder("Client");
     EXPECT_FALSE(launcher->AnyRunning({}, dir.Win("Client")));
 
     dir.WriteBytes("release", "");
