@@ -33,10 +33,12 @@ constexpr DWORD kElevationRequired = 740;
 }
 
 // Full and long form, so that "c:\progra~1\x.exe" and
-// "C:\Program Files\x.exe" compare equal.
+// "C:\Program Files\x.exe" compare equal. Only a path with a short name
+// (a "~" in it) is looked up for its long form: the look-up walks each
+// folder on the way, which under Wine was two thirds of a press's listing.
 std::wstring Canonical(const std::wstring& path) {
     std::wstring full = FullPathName(path);
-    if (full.empty()) return {};
+    if (full.empty() || full.find(L'~') == std::wstring::npos) return full;
     std::wstring longer =
         FilledBy([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(full.c_str(), buffer, size); },
                  full.size() + MAX_PATH);
@@ -108,8 +110,8 @@ void Win32Launcher::StartThroughShell(const std::string& path) {
     if (!started) Fail(path, error);
 }
 
-// One snapshot of the processes, each program file put in its canonical
-// form once: the cost of a press is one OpenProcess and one query a process.
+// One snapshot of the processes for every path asked about: the cost of a
+// press is one OpenProcess and one query a process.
 bool Win32Launcher::AnyRunning(const std::vector<std::string>& files, const std::string& folder) {
     std::vector<std::wstring> wanted;
     for (const std::string& file : files) {
