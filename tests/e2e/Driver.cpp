@@ -524,18 +524,12 @@ void PostClick(HWND button) {
 
 void PressKeys(HWND window, std::initializer_list<WORD> keys) {
     SetForegroundWindow(window);
-    auto press = [](WORD key, DWORD up) {
-        const bool arrow = key >= VK_LEFT && key <= VK_DOWN;
-        keybd_event(static_cast<BYTE>(key), static_cast<BYTE>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)),
-                    up | (arrow ? KEYEVENTF_EXTENDEDKEY : 0), 0);
-    };
-    for (WORD key : keys) press(key, 0);
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) press(*key, KEYEVENTF_KEYUP);
+    for (WORD key : keys) keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) keybd_event(static_cast<BYTE>(*key), 0, KEYEVENTF_KEYUP, 0);
 }
 
 void PostKey(HWND control, WORD key) {
-    if (!PostMessageW(control, WM_KEYDOWN, key, 1) || !PostMessageW(control, WM_KEYUP, key, 0xC0000001))
-        Fail(LastError("cannot post a key"));
+    if (!PostMessageW(control, WM_KEYDOWN, key, 1)) Fail(LastError("cannot post a key"));
 }
 
 void Choose(HWND radio) { Send(radio, BM_CLICK, 0, 0); }

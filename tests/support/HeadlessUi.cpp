@@ -70,16 +70,6 @@ void HeadlessUi::WaitWhile(const std::function<bool()>& condition) {
     }
 }
 
-void HeadlessUi::PressTab(bool back) {
-    if (!focusedForm_) return;
-    if (ui::Control* next = focusedForm_->NextTabStop(focused_, back)) next->SetFocus();
-}
-
-bool HeadlessUi::PressArrow(ui::Arrow key) {
-    auto* option = focused_ && focused_->Kind() == ui::ControlKind::OptionButton ? static_cast<ui::OptionButton*>(focused_) : nullptr;
-    return option && option->UserArrow(key);
-}
-
 void HeadlessUi::EndProgram() {
     throw ProgramEnded{};
 }

@@ -52,10 +52,6 @@ public:
     // Forms shown, in order (a form shown again appears again).
     const std::vector<std::string>& ShownCaptions() const { return shown_; }
     const ui::Control* FocusedControl() const { return focused_; }
-    // Keys on the focused control: Tab (Shift+Tab when back) moves the
-    // focus by the model's tab order; an arrow key reaches an option button.
-    void PressTab(bool back = false);
-    bool PressArrow(ui::Arrow key);
     const ui::Form* FocusedForm() const { return focusedForm_; }
 
     void SetScreen(double widthTwips, double heightTwips) { screen_ = {widthTwips, heightTwips}; }
@@ -86,7 +82,7 @@ private:
     std::vector<ShownBox> boxes_;
     std::vector<std::string> shown_;
     std::vector<ui::Form*> realized_;
-    ui::Control* focused_ = nullptr;
+    const ui::Control* focused_ = nullptr;
     const ui::Form* focusedForm_ = nullptr;
     ui::ScreenSize screen_{28800, 16200}; // 1920 x 1080 at 96 DPI
 };

@@ -21,10 +21,8 @@ void FakeLauncher::Start(const std::string& path) {
 }
 
 bool FakeLauncher::AnyRunning(const std::vector<std::string>& files, const std::string& folder) {
-    const std::string inside = WithTrailingSeparator(WithoutTrailingSeparators(folder));
     for (const std::string& program : running)
-        if (Holds(files, program) || (!folder.empty() && SameNameNoCase(program.substr(0, inside.size()), inside)))
-            return true;
+        if (Holds(files, program) || (!folder.empty() && SameNameNoCase(program.substr(0, folder.size()), folder))) return true;
     return false;
 }
 

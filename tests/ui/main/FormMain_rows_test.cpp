@@ -101,18 +101,14 @@ TEST_F(FormMainRows, TabAndTheArrowKeysChooseTheSlotRows) {
     FormMain& main = OpenMain();
     main.Command1.UserClick();
     main.Option1(2).UserChoose();
-    main.Command3.SetFocus();
-    Ui().PressTab();
-    EXPECT_EQ(Ui().FocusedControl(), &main.Option1(2));
-
+    EXPECT_EQ(main.NextTabStop(&main.Command3, false), &main.Option1(2));
+    EXPECT_EQ(main.NextTabStop(&main.Option1(2), true), &main.Command3);
     const std::pair<Arrow, int> presses[] = {{Arrow::Down, 3}, {Arrow::Right, 4}, {Arrow::Down, 0}, {Arrow::Up, 4}, {Arrow::Left, 3}};
-    for (const auto& [key, slot] : presses) {
-        ASSERT_TRUE(Ui().PressArrow(key));
+    for (int from = 2; const auto& [key, slot] : presses) {
+        ASSERT_TRUE(main.Option1(std::exchange(from, slot)).UserArrow(key));
         EXPECT_EQ(Ui().FocusedControl(), &main.Option1(slot));
         for (int i = 0; i < 5; ++i) EXPECT_EQ(main.Option1(i).Value() + main.Text1(i).Enabled(), 2 * (i == slot)) << slot << i;
     }
-    Ui().PressTab(/*back=*/true);
-    EXPECT_EQ(Ui().FocusedControl(), &main.Command3);
 }
 
 TEST_F(FormMainRows, ShortOrMissingDataIniShowsWhatThereIsAndTheRowStaysUsable) {

@@ -181,7 +181,7 @@ TEST_F(FormMainTransfer, ARunningClientIsAskedAboutAndCancelChangesNothing) {
         const Files before = world.Snapshot(CharRel("A", "S", "C"));
         const Files slots = world.Snapshot("Settings");
 
-        for (Control* press : {static_cast<Control*>(&main.Command5), static_cast<Control*>(&main.Command4)}) {
+        for (CommandButton* press : {&main.Command5, &main.Command4}) {
             world.Ui().Answer(Answer::Ok);
             world.Ui().Answer(Answer::Cancel);
             press->UserClick();
