@@ -528,10 +528,6 @@ void PressKeys(HWND window, std::initializer_list<WORD> keys) {
     for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) keybd_event(static_cast<BYTE>(*key), 0, KEYEVENTF_KEYUP, 0);
 }
 
-void PostKey(HWND control, WORD key) {
-    if (!PostMessageW(control, WM_KEYDOWN, key, 1)) Fail(LastError("cannot post a key"));
-}
-
 void Choose(HWND radio) { Send(radio, BM_CLICK, 0, 0); }
 
 bool Checked(HWND radio) { return Send(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }

@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <functional>
-#include <initializer_list>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -161,9 +160,8 @@ void Click(HWND button);
 // run a nested loop); wait on what it shows instead.
 void PostClick(HWND button);
 // Keys pressed on the keyboard with the window in front, down in order and
-// up in reverse ({VK_SHIFT, VK_TAB}: Shift+Tab); and a key posted to a control.
+// up in reverse ({VK_SHIFT, VK_TAB}: Shift+Tab).
 void PressKeys(HWND window, std::initializer_list<WORD> keys);
-void PostKey(HWND control, WORD key);
 // Chooses an option button.
 void Choose(HWND radio);
 bool Checked(HWND radio);

@@ -99,8 +99,7 @@ TEST_F(Faults, ARestoreWhileTheClientRunsAsksFirst) {
     const SampleCharacter& tamer = FindSample(L"alpha", L"Tamer");
     FillSlot(0, tamer, "07-08-2025", "テイマー");
     const std::wstring ninjaFolder = Sample().CharacterFolder(ninja.account, ninja.shard, ninja.name);
-    // The game in play: not a configured program but another one of the
-    // install, as today's client's launcher leaves it.
+    // The game in play: another program of the install than the configured ones.
     const std::wstring game = Join(Sample().install, L"client.exe");
     CopyOrThrow(ClientExe(), game);
     Process client;

@@ -165,7 +165,7 @@ TEST_F(MainRun, TabAndTheArrowKeysChooseTheSlotRows) {
     WaitUntil([&] { return Focused(main.window) == main.quit; }, "Shift+Tab to the quit button");
     const std::pair<WORD, int> keys[] = {{VK_TAB, 2}, {VK_DOWN, 3}, {VK_RIGHT, 4}, {VK_DOWN, 0}, {VK_UP, 4}, {VK_LEFT, 3}};
     for (const auto& [key, slot] : keys) {
-        if (slot % 2) PostKey(Focused(main.window), key);
+        if (slot % 2) PostMessageW(Focused(main.window), WM_KEYDOWN, key, 1);
         else PressKeys(main.window, {key});
         WaitUntil([&] { return Focused(main.window) == main.option[slot] && Enabled(main.name[slot]); }, "a key to choose a row");
         for (int i = 0; i < 5; ++i) EXPECT_EQ(Checked(main.option[i]) + Enabled(main.name[i]), 2 * (i == slot)) << i;

@@ -139,9 +139,8 @@ bool OptionButton::UserChoose() {
     return true;
 }
 
-// Round the group's ends, past the buttons that take no input, as the
-// arrow keys go in a dialog. On before the focus: a backend whose button
-// reports a focus by keyboard as a click finds it on already.
+// On before the focus: a backend whose button reports a focus by keyboard
+// as a click finds it on already.
 bool OptionButton::UserArrow(Arrow key) {
     if (!CanTakeInput()) return false;
     OptionButton& next = Owner().NextOption(*this, key == Arrow::Up || key == Arrow::Left);

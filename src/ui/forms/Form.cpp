@@ -61,8 +61,7 @@ void Form::OptionTurnedOn(OptionButton& chosen) {
 OptionButton& Form::NextOption(const OptionButton& from, bool back) const {
     std::vector<OptionButton*> group;
     for (Control* c : controls_)
-        if (c->Kind() == ControlKind::OptionButton && (c == &from || c->CanTakeInput()))
-            group.push_back(static_cast<OptionButton*>(c));
+        if (c->Kind() == ControlKind::OptionButton) group.push_back(static_cast<OptionButton*>(c));
     const auto count = static_cast<std::ptrdiff_t>(group.size());
     const std::ptrdiff_t at = std::find(group.begin(), group.end(), &from) - group.begin();
     return *group[static_cast<std::size_t>((at + (back ? count - 1 : 1)) % count)];

@@ -67,8 +67,7 @@ public:
     void Register(Control& control) { controls_.push_back(&control); }
     // Option group: turns every other option button of this form off.
     void OptionTurnedOn(OptionButton& chosen);
-    // The group's button after from (before it when back) that takes input;
-    // from itself when no other does.
+    // The group's button after from (before it when back), round the ends.
     OptionButton& NextOption(const OptionButton& from, bool back) const;
     // Where Tab (Shift+Tab when back) moves the focus from a control:
     // the next control in tab order that takes the focus and input; of

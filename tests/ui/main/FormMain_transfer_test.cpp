@@ -189,11 +189,9 @@ TEST_F(FormMainTransfer, ARunningClientIsAskedAboutAndCancelChangesNothing) {
 
         ASSERT_EQ(world.Ui().Boxes().size(), 4u);
         EXPECT_EQ(world.Ui().Boxes()[1].text, kRunningQuestion);
+        EXPECT_EQ(world.Ui().Boxes()[1].title, "TELK");
         EXPECT_EQ(world.Ui().Boxes()[3].text, kRunningBackUpQuestion);
-        for (int box : {1, 3}) {
-            EXPECT_EQ(world.Ui().Boxes()[box].title, "TELK");
-            EXPECT_EQ(world.Ui().Boxes()[box].buttons, Buttons::OkCancelDefaultCancel);
-        }
+        for (int box : {1, 3}) EXPECT_EQ(world.Ui().Boxes()[box].buttons, Buttons::OkCancelDefaultCancel) << box;
         EXPECT_EQ(world.Snapshot(CharRel("A", "S", "C")), before);
         EXPECT_EQ(world.Snapshot("Settings"), slots);
         EXPECT_EQ(world.Prompt(), nullptr);
