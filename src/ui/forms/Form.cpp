@@ -67,19 +67,4 @@ OptionButton& Form::NextOption(const OptionButton& from, bool back) const {
     return *group[static_cast<std::size_t>((at + (back ? count - 1 : 1)) % count)];
 }
 
-// Tab enters the option group at the button that is on.
-Control* Form::NextTabStop(const Control* from, bool back) const {
-    std::vector<Control*> stops;
-    for (Control* c : controls_) {
-        const bool off = c->Kind() == ControlKind::OptionButton && !static_cast<OptionButton*>(c)->Value();
-        if (c == from || (c->TakesFocus() && c->TabIndex() >= 0 && c->CanTakeInput() && !off)) stops.push_back(c);
-    }
-    std::stable_sort(stops.begin(), stops.end(), [](const Control* a, const Control* b) { return a->TabIndex() < b->TabIndex(); });
-    if (stops.empty()) return nullptr;
-    const auto count = static_cast<std::ptrdiff_t>(stops.size());
-    const std::ptrdiff_t at = std::find(stops.begin(), stops.end(), from) - stops.begin();
-    if (at == count) return back ? stops.back() : stops.front();
-    return stops[static_cast<std::size_t>((at + (back ? count - 1 : 1)) % count)];
-}
-
 } // namespace telk::ui

@@ -69,10 +69,6 @@ public:
     void OptionTurnedOn(OptionButton& chosen);
     // The group's button after from (before it when back), round the ends.
     OptionButton& NextOption(const OptionButton& from, bool back) const;
-    // Where Tab (Shift+Tab when back) moves the focus from a control:
-    // the next control in tab order that takes the focus and input; of
-    // the option buttons only the one that is on. Nullptr when none.
-    Control* NextTabStop(const Control* from, bool back) const;
 
 private:
     Ui& ui_;
