@@ -10,7 +10,8 @@
 // the same windows. Transfers run telk's own back-up and restore on the
 // Win32 file system and compare them with CopyFileW of the same files.
 // Running times the question whether the client runs, which a back-up or
-// a restore asks once per press, against the check it replaced.
+// a restore asks once per press, against the least work that lists the
+// processes' program files.
 #include "platform/win32/WinApi.h"
 
 #include <tlhelp32.h>
