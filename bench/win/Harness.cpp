@@ -3,13 +3,18 @@
 // median of the pairs' ratios. Prints one Markdown table, each side's
 // median time, and notes with the figures behind them.
 //
-//   telk_bench.exe <telk.exe> <telk_ref.exe> [--pairs N] [--only startup|main|pickers|transfers]
+//   telk_bench.exe <telk.exe> <telk_ref.exe> [--pairs N] [--only startup|main|pickers|transfers|running]
 //
 // Start-up, memory, main window and pickers drive the real telk.exe from
 // outside and compare it with telk_ref.exe, which does the least work for
 // the same windows. Transfers run telk's own back-up and restore on the
 // Win32 file system and compare them with CopyFileW of the same files.
+// Running times the question whether the client runs, which a back-up or
+// a restore asks once per press, against the least work that lists the
+// processes' program files.
 #include "platform/win32/WinApi.h"
+
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cctype>
@@ -21,6 +26,7 @@
 #include "Remote.h"
 #include "TimedFileSystem.h"
 #include "platform/win32/FileSystem_win.h"
+#include "platform/win32/Launcher_win.h"
 #include "platform/win32/TextCodec_win.h"
 #include "store/Restore.h"
 #include "store/Transfer.h"
@@ -581,6 +587,88 @@ void Transfers(const Setup& s) {
     RemoveTree(root);
 }
 
+// ---- the running-client question
+
+// The processes' program files, with the least work: one snapshot, and
+// each process opened and asked for its file. Answers how many it listed.
+int ListProgramFiles() {
+    int listed = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        ++listed;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        wchar_t file[MAX_PATH * 4];
+        DWORD size = MAX_PATH * 4;
+        QueryFullProcessImageNameW(process, 0, file, &size);
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return listed;
+}
+
+// What a back-up's or a restore's press spends on the question whether the
+// client runs (Win32Launcher::AnyRunning over the two configured programs
+// and the install folder), against the least work that lists the
+// processes' program files. With the processes Wine runs on its own, then
+// with 50 more (idle copies of this harness, outside the install): the
+// difference is the cost of each process listed.
+void Running(const Setup& s) {
+    const std::wstring root = s.scratch + L"\\running";
+    RemoveTree(root);
+    MakeFolder(root);
+    const std::string uo = Utf8(root) + "\\uo\\";
+    const std::vector<std::string> programs{uo + "UO.exe", Utf8(root) + "\\3d\\UO.exe"};
+    wchar_t self[MAX_PATH * 4];
+    const DWORD selfLength = GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
+    telk::Win32Launcher launcher;
+    std::vector<PROCESS_INFORMATION> idle;
+    std::vector<double> medians;
+    // Each idle process says when it has started, so none is still starting
+    // while the listing is timed.
+    HANDLE started = CreateSemaphoreW(nullptr, 0, 1000, L"telk-bench-idle");
+    for (int extra : {0, 50}) {
+        while (static_cast<int>(idle.size()) < extra) {
+            std::wstring line = L"\"" + std::wstring(self, selfLength) + L"\" --idle";
+            STARTUPINFOW si{};
+            si.cb = sizeof si;
+            PROCESS_INFORMATION pi{};
+            if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+                Fail("cannot start an idle process");
+            idle.push_back(pi);
+            if (WaitForSingleObject(started, 30000) != WAIT_OBJECT_0) Fail("an idle process did not start");
+        }
+        const int listed = ListProgramFiles();
+        std::vector<double> telk, least;
+        for (int i = 0; i < gPairs; ++i) {
+            double t0 = Now();
+            if (launcher.AnyRunning(programs, uo)) Fail("a client program runs in the bench's own folder");
+            telk.push_back(Now() - t0);
+            t0 = Now();
+            ListProgramFiles();
+            least.push_back(Now() - t0);
+        }
+        char figure[160];
+        std::snprintf(figure, sizeof figure, "Running-client question at a press, %d processes", listed);
+        AddPairs(figure, telk, least, 1.2);
+        medians.push_back(Median(telk));
+    }
+    char note[200];
+    std::snprintf(note, sizeof note, "Running-client question: %.2f ms for each further process listed.",
+                  (medians[1] - medians[0]) / 50);
+    gNotes.push_back(note);
+    for (PROCESS_INFORMATION& pi : idle) {
+        TerminateProcess(pi.hProcess, 0);
+        WaitForSingleObject(pi.hProcess, 5000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(started);
+    RemoveTree(root);
+}
+
 void ExeSize(const Setup& s) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW(s.telk.c_str(), GetFileExInfoStandard, &data);
@@ -614,6 +702,12 @@ std::wstring Absolute(const std::wstring& path) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // A process that only waits, for the listing to find (see Running).
+    if (argc == 2 && std::wstring(argv[1]) == L"--idle") {
+        if (HANDLE started = OpenSemaphoreW(SEMAPHORE_MODIFY_STATE, FALSE, L"telk-bench-idle")) ReleaseSemaphore(started, 1, nullptr);
+        Sleep(600000);
+        return 0;
+    }
     if (argc < 3) {
         std::fprintf(stderr, "usage: telk_bench <telk.exe> <telk_ref.exe> [--pairs N] [--only section]\n");
         return 2;
@@ -657,6 +751,7 @@ int wmain(int argc, wchar_t** argv) {
         run(L"main", MainWindow);
         run(L"pickers", Pickers);
         run(L"transfers", Transfers);
+        run(L"running", Running);
         ExeSize(s);
     } catch (const std::exception& e) {
         Print();

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace telk {
 
@@ -26,8 +27,12 @@ public:
     // asks for administrator rights goes through the elevation prompt.
     // Throws LaunchError.
     virtual void Start(const std::string& path) = 0;
+    // True when a running process other than this one runs one of files, or
+    // a program file that lies inside folder at any depth ("": none). Empty
+    // paths name nothing. Lists the processes once.
+    virtual bool AnyRunning(const std::vector<std::string>& files, const std::string& folder) = 0;
     // True when a running process's program file is the file at path.
-    virtual bool IsRunning(const std::string& path) = 0;
+    bool IsRunning(const std::string& path) { return AnyRunning({path}, ""); }
 };
 
 } // namespace telk

@@ -522,6 +522,12 @@ void PostClick(HWND button) {
     if (!PostMessageW(button, BM_CLICK, 0, 0)) Fail(LastError("cannot post a click"));
 }
 
+void PressKeys(HWND window, std::initializer_list<WORD> keys) {
+    SetForegroundWindow(window);
+    for (WORD key : keys) keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) keybd_event(static_cast<BYTE>(*key), 0, KEYEVENTF_KEYUP, 0);
+}
+
 void Choose(HWND radio) { Send(radio, BM_CLICK, 0, 0); }
 
 bool Checked(HWND radio) { return Send(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }

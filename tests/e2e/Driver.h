@@ -159,6 +159,9 @@ void Click(HWND button);
 // Presses a button without waiting (for handlers that show a message box or
 // run a nested loop); wait on what it shows instead.
 void PostClick(HWND button);
+// Keys pressed on the keyboard with the window in front, down in order and
+// up in reverse ({VK_SHIFT, VK_TAB}: Shift+Tab).
+void PressKeys(HWND window, std::initializer_list<WORD> keys);
 // Chooses an option button.
 void Choose(HWND radio);
 bool Checked(HWND radio);

@@ -99,10 +99,12 @@ TEST_F(Faults, ARestoreWhileTheClientRunsAsksFirst) {
     const SampleCharacter& tamer = FindSample(L"alpha", L"Tamer");
     FillSlot(0, tamer, "07-08-2025", "テイマー");
     const std::wstring ninjaFolder = Sample().CharacterFolder(ninja.account, ninja.shard, ninja.name);
-    // The 3D client is in play.
+    // The game in play: another program of the install than the configured ones.
+    const std::wstring game = Join(Sample().install, L"client.exe");
+    CopyOrThrow(ClientExe(), game);
     Process client;
-    client.Start(Sample().client3D, Root(), L"--stay");
-    WaitUntil([&] { return ReadClientRecord(Sample().client3D).has_value(); }, "the client to run");
+    client.Start(game, Root(), L"--stay");
+    WaitUntil([&] { return ReadClientRecord(game).has_value(); }, "the client to run");
 
     const MainWindow main = StartAtCharacter(ninja);
     const Tree before = Snapshot(ninjaFolder);

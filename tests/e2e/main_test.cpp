@@ -155,6 +155,24 @@ TEST_F(MainRun, BackUpRestoreAndLaunchTheClient) {
     EXPECT_EQ(SettingsBytes(), Cp932Lines({Utf8(s.client2D), Utf8(s.client3D), Utf8(s.install) + "\\"}));
 }
 
+// The slot rows from the keyboard, keys pressed and posted: Tab enters them
+// at the button that is on, the arrow keys move the choice and its name box.
+TEST_F(MainRun, TabAndTheArrowKeysChooseTheSlotRows) {
+    UseSample();
+    const MainWindow main = StartAtCharacter(FindSample(L"alpha", L"Ninja"));
+    Choose(main.option[2]);
+    PressKeys(main.window, {VK_SHIFT, VK_TAB});
+    WaitUntil([&] { return Focused(main.window) == main.quit; }, "Shift+Tab to the quit button");
+    const std::pair<WORD, int> keys[] = {{VK_TAB, 2}, {VK_DOWN, 3}, {VK_RIGHT, 4}, {VK_DOWN, 0}, {VK_UP, 4}, {VK_LEFT, 3}};
+    for (const auto& [key, slot] : keys) {
+        if (slot % 2) PostMessageW(Focused(main.window), WM_KEYDOWN, key, 1);
+        else PressKeys(main.window, {key});
+        WaitUntil([&] { return Focused(main.window) == main.option[slot] && Enabled(main.name[slot]); }, "a key to choose a row");
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(Checked(main.option[i]) + Enabled(main.name[i]), 2 * (i == slot)) << i;
+    }
+    QuitWithOk(main);
+}
+
 TEST_F(MainRun, QuitAsksAndCancelKeepsTheProgramRunning) {
     const SampleClient& s = Sample();
     // A settings file of two lines, with the folder typed at the start.

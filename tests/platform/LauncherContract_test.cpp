@@ -25,13 +25,17 @@ TEST_F(LauncherContract, StartsExactlyTheNamedProgramInTheCurrentFolder) {
 TEST_F(LauncherContract, IsRunningWhileTheProgramRuns) {
     const std::string program = PlaceChild("Client Dir\\client");
     ScopedEnv hold("TELK_CHILD_HOLD", dir.Native("release"));
-    EXPECT_FALSE(launcher->IsRunning(program));
+    EXPECT_FALSE(launcher->AnyRunning({program}, dir.Win()));
 
     launcher->Start(program);
     WaitForReport();
     EXPECT_TRUE(launcher->IsRunning(program));
     EXPECT_TRUE(launcher->IsRunning(dir.Win(std::string("CLIENT DIR\\Client") + kExe)));
     EXPECT_FALSE(launcher->IsRunning(dir.Win("Client Dir")));
+    // Any program inside a folder, at any depth; not in one whose name only begins alike.
+    EXPECT_TRUE(launcher->AnyRunning({""}, dir.Win() + "\\"));
+    dir.MakeFolder("Client");
+    EXPECT_FALSE(launcher->AnyRunning({}, dir.Win("Client")));
 
     dir.WriteBytes("release", "");
     EXPECT_TRUE(WaitUntil([&] { return !launcher->IsRunning(program); }));

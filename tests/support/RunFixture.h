@@ -39,14 +39,14 @@ class FormRunUO;
 namespace telk::test {
 
 // The launch boundary: records the starts, refuses them when told, and
-// says which client programs run.
+// says which programs run.
 class FakeLauncher : public Launcher {
 public:
     void Start(const std::string& path) override;
-    bool IsRunning(const std::string& path) override;
+    bool AnyRunning(const std::vector<std::string>& files, const std::string& folder) override;
 
     std::vector<std::string> started;
-    std::set<std::string> running;
+    std::set<std::string> running; // program files, as the program writes paths
     std::optional<std::string> refusal; // system message of a refused start
 };
 

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "app/Main.h"
+#include "platform/PathText.h"
 #include "platform/posix/FileSystem_posix.h"
 #include "store/StoreNames.h"
 #include "store/TextValues.h"
@@ -19,8 +20,10 @@ void FakeLauncher::Start(const std::string& path) {
     started.push_back(path);
 }
 
-bool FakeLauncher::IsRunning(const std::string& path) {
-    return running.count(path) != 0;
+bool FakeLauncher::AnyRunning(const std::vector<std::string>& files, const std::string& folder) {
+    for (const std::string& program : running)
+        if (Holds(files, program) || (!folder.empty() && SameNameNoCase(program.substr(0, folder.size()), folder))) return true;
+    return false;
 }
 
 RunFixture::RunFixture(Begin begin)

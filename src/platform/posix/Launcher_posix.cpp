@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -45,27 +46,31 @@ void PosixLauncher::Start(const std::string& path) {
     if (err != 0) Fail(path, err);
 }
 
-bool PosixLauncher::IsRunning(const std::string& path) {
-    if (path.empty()) return false;
-    const std::string native = fs_.NativePath(path);
-    if (native.empty()) return false;
-    const std::string wanted = RealPath(native);
-    if (wanted.empty()) return false;
+bool PosixLauncher::AnyRunning(const std::vector<std::string>& files, const std::string& folder) {
+    std::vector<std::string> wanted;
+    for (const std::string& file : files) {
+        const std::string real = file.empty() ? std::string() : RealPath(fs_.NativePath(file));
+        if (!real.empty()) wanted.push_back(real);
+    }
+    std::string inside = folder.empty() ? std::string() : RealPath(fs_.NativePath(folder));
+    if (!inside.empty() && inside.back() != '/') inside += '/';
+    if (wanted.empty() && inside.empty()) return false;
 
     DIR* proc = opendir("/proc");
     if (proc == nullptr) return false;
+    const std::string self = std::to_string(getpid());
     bool running = false;
     while (const dirent* entry = readdir(proc)) {
-        if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
+        if (entry->d_name[0] < '0' || entry->d_name[0] > '9' || self == entry->d_name) continue;
         const std::string link = std::string("/proc/") + entry->d_name + "/exe";
         char target[PATH_MAX];
         // Fails for other users' processes and for zombies: neither counts.
         const ssize_t length = readlink(link.c_str(), target, sizeof target);
-        if (length > 0 && static_cast<std::size_t>(length) < sizeof target &&
-            wanted.compare(0, std::string::npos, target, static_cast<std::size_t>(length)) == 0) {
-            running = true;
-            break;
-        }
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) continue;
+        const std::string program(target, static_cast<std::size_t>(length));
+        running = std::find(wanted.begin(), wanted.end(), program) != wanted.end() ||
+                  (!inside.empty() && program.compare(0, inside.size(), inside) == 0);
+        if (running) break;
     }
     closedir(proc);
     return running;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 #include <utility>
 
 #include "platform/Launcher.h"
@@ -16,7 +17,7 @@ public:
     explicit PosixLauncher(PosixFileSystem fs = PosixFileSystem()) : fs_(std::move(fs)) {}
 
     void Start(const std::string& path) override;
-    bool IsRunning(const std::string& path) override;
+    bool AnyRunning(const std::vector<std::string>& files, const std::string& folder) override;
 
 private:
     PosixFileSystem fs_;

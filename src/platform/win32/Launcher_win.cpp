@@ -13,6 +13,7 @@
 
 #include <vector>
 
+#include "platform/PathText.h"
 #include "platform/win32/FileSystem_win.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/SystemFunction.h"
@@ -32,10 +33,12 @@ constexpr DWORD kElevationRequired = 740;
 }
 
 // Full and long form, so that "c:\progra~1\x.exe" and
-// "C:\Program Files\x.exe" compare equal.
+// "C:\Program Files\x.exe" compare equal. Only a path with a short name
+// (a "~" in it) is looked up for its long form: the look-up walks each
+// folder on the way, which under Wine was two thirds of a press's listing.
 std::wstring Canonical(const std::wstring& path) {
     std::wstring full = FullPathName(path);
-    if (full.empty()) return {};
+    if (full.empty() || full.find(L'~') == std::wstring::npos) return full;
     std::wstring longer =
         FilledBy([&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(full.c_str(), buffer, size); },
                  full.size() + MAX_PATH);
@@ -107,22 +110,35 @@ void Win32Launcher::StartThroughShell(const std::string& path) {
     if (!started) Fail(path, error);
 }
 
-bool Win32Launcher::IsRunning(const std::string& path) {
-    if (path.empty()) return false;
-    const std::wstring wanted = Canonical(Utf8ToWide(path));
-    if (wanted.empty()) return false;
+// One snapshot of the processes for every path asked about: the cost of a
+// press is one OpenProcess and one query a process.
+bool Win32Launcher::AnyRunning(const std::vector<std::string>& files, const std::string& folder) {
+    std::vector<std::wstring> wanted;
+    for (const std::string& file : files) {
+        const std::wstring canonical = file.empty() ? std::wstring() : Canonical(Utf8ToWide(file));
+        if (!canonical.empty()) wanted.push_back(canonical);
+    }
+    std::wstring inside =
+        folder.empty() ? std::wstring() : Canonical(Utf8ToWide(WithTrailingSeparator(WithoutTrailingSeparators(folder))));
+    if (!inside.empty() && inside.back() != L'\\') inside += L'\\';
+    if (wanted.empty() && inside.empty()) return false;
 
     const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.Valid()) return false;
     PROCESSENTRY32W entry {};
     entry.dwSize = sizeof entry;
-    bool running = false;
-    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more && !running;
-         more = Process32NextW(snapshot.Get(), &entry)) {
+    const DWORD self = GetCurrentProcessId();
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ProcessID == self) continue;
         const std::wstring image = ImagePath(entry.th32ProcessID);
-        running = !image.empty() && SameTextNoCase(Canonical(image), wanted);
+        if (image.empty()) continue;
+        const std::wstring program = Canonical(image);
+        for (const std::wstring& file : wanted)
+            if (SameTextNoCase(program, file)) return true;
+        if (!inside.empty() && program.size() > inside.size() && SameTextNoCase(program.substr(0, inside.size()), inside))
+            return true;
     }
-    return running;
+    return false;
 }
 
 } // namespace telk

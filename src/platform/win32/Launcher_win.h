@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/Launcher.h"
 
@@ -10,7 +11,7 @@ namespace telk {
 class Win32Launcher : public Launcher {
 public:
     void Start(const std::string& path) override;
-    bool IsRunning(const std::string& path) override;
+    bool AnyRunning(const std::vector<std::string>& files, const std::string& folder) override;
 
     // The way Start takes for a program that asks for administrator
     // rights: the shell, which shows the elevation prompt.

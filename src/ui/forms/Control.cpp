@@ -139,6 +139,16 @@ bool OptionButton::UserChoose() {
     return true;
 }
 
+// On before the focus: a backend whose button reports a focus by keyboard
+// as a click finds it on already.
+bool OptionButton::UserArrow(Arrow key) {
+    if (!CanTakeInput()) return false;
+    OptionButton& next = Owner().NextOption(*this, key == Arrow::Up || key == Arrow::Left);
+    next.SetValue(true);
+    next.SetFocus();
+    return true;
+}
+
 void OptionButton::StoreValue(bool on) {
     if (value_ == on) return;
     value_ = on;

@@ -34,6 +34,9 @@ struct Font {
     bool bold = false;
 };
 
+// The arrow keys, as a backend reports them on the focused control.
+enum class Arrow { Up, Down, Left, Right };
+
 // What changed, so a backend updates only that.
 enum class Prop { Text, Enabled, Items, ListIndex, Value, Path, Focus };
 
@@ -136,6 +139,10 @@ public:
     bool Value() const { return value_; }
     void SetValue(bool on);
     bool UserChoose();
+    // An arrow key while this button has the focus: the next button of the
+    // group (Down, Right) or the previous one (Up, Left) is turned on and
+    // takes the focus.
+    bool UserArrow(Arrow key);
 
 private:
     friend class Form;

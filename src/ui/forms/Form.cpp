@@ -1,5 +1,7 @@
 #include "ui/forms/Form.h"
 
+#include <algorithm>
+
 #include "ui/forms/Ui.h"
 
 namespace telk::ui {
@@ -53,6 +55,16 @@ void Form::OptionTurnedOn(OptionButton& chosen) {
         if (c == &chosen || c->Kind() != ControlKind::OptionButton) continue;
         static_cast<OptionButton*>(c)->StoreValue(false);
     }
+}
+
+// The group in declaration order, a control array's buttons by index.
+OptionButton& Form::NextOption(const OptionButton& from, bool back) const {
+    std::vector<OptionButton*> group;
+    for (Control* c : controls_)
+        if (c->Kind() == ControlKind::OptionButton) group.push_back(static_cast<OptionButton*>(c));
+    const auto count = static_cast<std::ptrdiff_t>(group.size());
+    const std::ptrdiff_t at = std::find(group.begin(), group.end(), &from) - group.begin();
+    return *group[static_cast<std::size_t>((at + (back ? count - 1 : 1)) % count)];
 }
 
 } // namespace telk::ui

@@ -67,6 +67,8 @@ public:
     void Register(Control& control) { controls_.push_back(&control); }
     // Option group: turns every other option button of this form off.
     void OptionTurnedOn(OptionButton& chosen);
+    // The group's button after from (before it when back), round the ends.
+    OptionButton& NextOption(const OptionButton& from, bool back) const;
 
 private:
     Ui& ui_;

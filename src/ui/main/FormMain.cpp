@@ -220,6 +220,11 @@ void FormMain::Command4_Click() {
     const int slot = ConfirmTransfer("キャラデータをバックアップします\r\nよろしいでしょうか？", false,
                                      "ＵＯ起動して再度やり直してみてちょ");
     if (slot < 0) return;
+    // The client writes these files when the character logs out.
+    if (ClientRunning() &&
+        ctx_.ui.MessageBox("ＵＯが起動中みたいです\r\nバックアップされるのは最後にログアウトしたときの中身っす\r\n続けますか？",
+                           Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
+        return;
     const ProgramState& s = ctx_.state;
     const std::string name = Text1(slot).Text();
     // A failed back-up keeps what the user typed in the rows.
@@ -270,11 +275,11 @@ void FormMain::TellLeftAsSaved() {
     ForgetUntold(fs, ctx_.state.AppFolder, ctx_.state.CharFolder);
 }
 
+// Today's client starts through a launcher that starts another program of
+// the install and ends: any program of the install counts.
 bool FormMain::ClientRunning() {
-    Launcher& launcher = ctx_.platform.launcher;
     const ProgramState& s = ctx_.state;
-    return (!s.Client2DPath.empty() && launcher.IsRunning(s.Client2DPath)) ||
-           (!s.Client3DPath.empty() && launcher.IsRunning(s.Client3DPath));
+    return ctx_.platform.launcher.AnyRunning({s.Client2DPath, s.Client3DPath}, s.UoFolder);
 }
 
 ShowPath FormMain::Shows() {

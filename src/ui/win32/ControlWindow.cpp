@@ -29,7 +29,10 @@ bool IsListBox(ControlKind k) {
 
 // Every focusable control is a tab stop and a group of its own: the tab
 // indexes interleave kinds (option button, name box, option button …), so
-// arrow keys must not wander through a "group".
+// the dialog manager's arrow keys must not wander through a "group". An
+// option button's arrow keys go through the model's group (Win32Ui); the
+// button itself keeps WS_TABSTOP only while it is checked (BM_SETCHECK), so
+// Tab enters the rows at the one that is on.
 constexpr DWORD kFocusable = WS_TABSTOP | WS_GROUP;
 
 Class ClassOf(const ui::Control& c) {

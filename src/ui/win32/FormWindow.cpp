@@ -224,6 +224,15 @@ void FormWindow::FocusControl(ControlWindow& control) {
     SetFocus(target);
 }
 
+// ---- keys
+
+bool FormWindow::OnArrow(HWND target, ui::Arrow key) {
+    ControlWindow* c = ByWindow(target);
+    if (!c || c->Model().Kind() != ui::ControlKind::OptionButton) return false;
+    static_cast<ui::OptionButton&>(c->Model()).UserArrow(key);
+    return true;
+}
+
 // ---- window procedure
 
 LRESULT CALLBACK FormWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -35,6 +35,9 @@ public:
     ui::Form& Model() const { return form_; }
     HWND Handle() const { return hwnd_; }
     HWND HandleOf(const ui::Control& control) const;
+    // An arrow key on one of its windows: on an option button it moves the
+    // choice through the model's group. Answers whether it took the key.
+    bool OnArrow(HWND target, ui::Arrow key);
     unsigned Dpi() const { return dpi_; }
     // Outer size in twips, as the frame adds border and title bar.
     void OuterTwips(int& width, int& height) const;

@@ -124,10 +124,31 @@ void Win32Ui::ReportFailure(const std::string& what) {
 
 void Win32Ui::Process(MSG& msg) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    // Tab, Shift+Tab and Enter as in a dialog.
-    if (IsOurs(root) && IsDialogMessageW(root, &msg)) return;
+    if (IsOurs(root)) {
+        if (msg.message == WM_KEYDOWN && TakeArrow(root, msg)) return;
+        // Tab, Shift+Tab and Enter as in a dialog.
+        if (IsDialogMessageW(root, &msg)) return;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+}
+
+// The arrow keys on an option button go through the model's group: the
+// dialog manager's groups run in window order, which is the tab order, and
+// that interleaves the slot rows' buttons with their name boxes. Pressed
+// or posted, the key comes here alike.
+bool Win32Ui::TakeArrow(HWND root, const MSG& msg) {
+    ui::Arrow key{};
+    switch (msg.wParam) {
+    case VK_UP: key = ui::Arrow::Up; break;
+    case VK_DOWN: key = ui::Arrow::Down; break;
+    case VK_LEFT: key = ui::Arrow::Left; break;
+    case VK_RIGHT: key = ui::Arrow::Right; break;
+    default: return false;
+    }
+    for (auto& w : windows_)
+        if (w->Handle() == root) return w->OnArrow(msg.hwnd, key);
+    return false;
 }
 
 void Win32Ui::DoEvents() {

@@ -59,6 +59,7 @@ private:
     bool IsOurs(HWND hwnd) const;
     // Keyboard navigation as in a dialog, else the usual translate and dispatch.
     void Process(MSG& msg);
+    bool TakeArrow(HWND root, const MSG& msg);
     HWND BoxOwner() const;
 
     HINSTANCE instance_;

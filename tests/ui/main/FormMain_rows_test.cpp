@@ -2,6 +2,7 @@
 // and the later ones with their warning.
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,20 @@ TEST_F(FormMainRows, LaterPressWithSlotZeroChosenKeepsItEditable) {
     EXPECT_TRUE(main.Text1(0).Enabled());
     EXPECT_TRUE(main.Option1(0).Value());
     EXPECT_FALSE(main.Text1(1).Enabled());
+}
+
+// Each arrow key turns the next or previous row on, round the ends, as a
+// click would, and gives it the focus.
+TEST_F(FormMainRows, TheArrowKeysChooseTheSlotRows) {
+    FormMain& main = OpenMain();
+    main.Command1.UserClick();
+    main.Option1(2).UserChoose();
+    const std::pair<Arrow, int> presses[] = {{Arrow::Down, 3}, {Arrow::Right, 4}, {Arrow::Down, 0}, {Arrow::Up, 4}, {Arrow::Left, 3}};
+    for (int from = 2; const auto& [key, slot] : presses) {
+        ASSERT_TRUE(main.Option1(std::exchange(from, slot)).UserArrow(key));
+        EXPECT_EQ(Ui().FocusedControl(), &main.Option1(slot));
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(main.Option1(i).Value() + main.Text1(i).Enabled(), 2 * (i == slot)) << slot << i;
+    }
 }
 
 TEST_F(FormMainRows, ShortOrMissingDataIniShowsWhatThereIsAndTheRowStaysUsable) {

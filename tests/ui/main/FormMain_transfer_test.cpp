@@ -19,6 +19,7 @@ using Files = std::map<std::string, std::string>;
 const char* const kBackUpQuestion = "キャラデータをバックアップします\r\nよろしいでしょうか？";
 const char* const kRestoreQuestion = "キャラデータをリストアします\r\nよろしいでしょうか？";
 const char* const kRunningQuestion = "ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？";
+const char* const kRunningBackUpQuestion = "ＵＯが起動中みたいです\r\nバックアップされるのは最後にログアウトしたときの中身っす\r\n続けますか？";
 
 // The four files (and uo.cfg) as AddCharacter and FillSlot write them.
 Files CharFiles(const std::string& tag, bool withUoCfg) {
@@ -165,36 +166,50 @@ TEST_F(FormMainTransfer, RestoreCopiesIntoTheConfirmedCharacterAndOpensThePrompt
     EXPECT_FALSE(main.Combo1.UserSelect(0));
 }
 
+// The 2D or the 3D program, or another program of the install (what
+// today's client's launcher starts); the restore, then the back-up.
 TEST_F(FormMainTransfer, ARunningClientIsAskedAboutAndCancelChangesNothing) {
-    for (int which : {2, 3}) {
+    for (int which : {2, 3, 0}) {
         SCOPED_TRACE(which);
         RunFixture world;
         world.FillSlot(0, "slot", true);
         world.AddCharacter("A", "S", "C", true, "char");
         FormMain& main = world.OpenMain();
         main.Command1.UserClick();
-        world.launcher.running.insert(which == 2 ? world.State().Client2DPath : world.State().Client3DPath);
+        const ProgramState& s = world.State();
+        world.launcher.running.insert(which == 2 ? s.Client2DPath : which == 3 ? s.Client3DPath : s.UoFolder + "Bin\\client.exe");
         const Files before = world.Snapshot(CharRel("A", "S", "C"));
+        const Files slots = world.Snapshot("Settings");
 
-        world.Ui().Answer(Answer::Ok);
-        world.Ui().Answer(Answer::Cancel);
-        main.Command5.UserClick();
+        for (CommandButton* press : {&main.Command5, &main.Command4}) {
+            world.Ui().Answer(Answer::Ok);
+            world.Ui().Answer(Answer::Cancel);
+            press->UserClick();
+        }
 
-        ASSERT_EQ(world.Ui().Boxes().size(), 2u);
+        ASSERT_EQ(world.Ui().Boxes().size(), 4u);
         EXPECT_EQ(world.Ui().Boxes()[1].text, kRunningQuestion);
         EXPECT_EQ(world.Ui().Boxes()[1].title, "TELK");
-        EXPECT_EQ(world.Ui().Boxes()[1].buttons, Buttons::OkCancelDefaultCancel);
+        EXPECT_EQ(world.Ui().Boxes()[3].text, kRunningBackUpQuestion);
+        for (int box : {1, 3}) EXPECT_EQ(world.Ui().Boxes()[box].buttons, Buttons::OkCancelDefaultCancel) << box;
         EXPECT_EQ(world.Snapshot(CharRel("A", "S", "C")), before);
+        EXPECT_EQ(world.Snapshot("Settings"), slots);
         EXPECT_EQ(world.Prompt(), nullptr);
         EXPECT_TRUE(main.Enabled());
     }
 }
 
-TEST_F(FormMainTransfer, ARunningClientConfirmedGoesOnWithTheRestore) {
+TEST_F(FormMainTransfer, ARunningClientConfirmedGoesOnWithTheBackUpAndTheRestore) {
     FillSlot(0, "slot", true);
     FormMain& main = Confirmed();
-    launcher.running.insert(State().Client3DPath);
+    launcher.running.insert(State().UoFolder + "client.exe");
+    main.Option1(1).UserChoose();
+    Ui().Answer(Answer::Ok);
+    Ui().Answer(Answer::Ok);
+    main.Command4.UserClick();
+    EXPECT_EQ(SlotFiles(1), CharFiles("hero", true));
 
+    main.Option1(0).UserChoose();
     Ui().Answer(Answer::Ok);
     Ui().Answer(Answer::Ok);
     main.Command5.UserClick();
