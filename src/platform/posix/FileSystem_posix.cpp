@@ -483,36 +483,17 @@ void PosixFileSystem::ReplaceFile(const std::string& target, const std::string& 
     if (ParentOf(backupNative) != ParentOf(targetNative)) SyncFolderOf(backupNative);
 }
 
-std::string PosixFileSystem::ReadFile(const std::string& path) {
-    const std::string native = NativePath(path);
+namespace {
+
+// Hands each piece of the file's bytes to take, in order.
+template <class Take>
+void ReadPieces(const std::string& native, const std::string& path, Take take) {
     if (native.empty()) Fail("read", path, ENOENT);
     Fd fd(open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.Valid()) Fail("read", path, errno);
     struct stat info {};
     if (fstat(fd.Get(), &info) != 0) Fail("read", path, errno);
     if (S_ISDIR(info.st_mode)) Fail("read", path, EISDIR);
-
-    std::string bytes;
-    std::string buffer(64 * 1024, '\0');
-    for (;;) {
-        const ssize_t got = read(fd.Get(), buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            Fail("read", path, errno);
-        }
-        if (got == 0) break;
-        bytes.append(buffer.data(), static_cast<std::size_t>(got));
-    }
-    return bytes;
-}
-
-FileDigest PosixFileSystem::Digest(const std::string& path) {
-    const std::string native = NativePath(path);
-    if (native.empty()) Fail("read", path, ENOENT);
-    Fd fd(open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd.Valid()) Fail("read", path, errno);
-    Sha256 hash;
-    FileDigest digest;
     std::string buffer(256 * 1024, '\0');
     for (;;) {
         const ssize_t got = read(fd.Get(), buffer.data(), buffer.size());
@@ -521,9 +502,25 @@ FileDigest PosixFileSystem::Digest(const std::string& path) {
             Fail("read", path, errno);
         }
         if (got == 0) break;
-        hash.Add(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
-        digest.size += static_cast<std::uint64_t>(got);
+        take(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
     }
+}
+
+} // namespace
+
+std::string PosixFileSystem::ReadFile(const std::string& path) {
+    std::string bytes;
+    ReadPieces(NativePath(path), path, [&](std::string_view piece) { bytes += piece; });
+    return bytes;
+}
+
+FileDigest PosixFileSystem::Digest(const std::string& path) {
+    Sha256 hash;
+    FileDigest digest;
+    ReadPieces(NativePath(path), path, [&](std::string_view piece) {
+        hash.Add(piece);
+        digest.size += piece.size();
+    });
     digest.sha256 = hash.HexDigest();
     return digest;
 }
