@@ -15,6 +15,7 @@ enum class FileCause {
     HeldOpen, // a sharing or lock conflict: the kind a running client causes
     NoAccess, // no right to change it, or a read-only medium
     DiskFull,
+    OtherVolume, // a rename between two volumes
 };
 
 class FileError : public std::runtime_error {

@@ -438,15 +438,28 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
 // journal's state. A failure before the mark undoes what was done; a file
 // that cannot be put back waits, with the journal, for the next start,
 // and the failure says so.
-void PutInPlace(FileSystem& fs, const Places& at) {
-    const Journal& journal = at.journal;
+void PutInPlace(FileSystem& fs, Journal& journal, const Places& at) {
     try {
         for (const JournalItem& item : journal.items) fs.CopyFile(journal.slotFolder + item.name, journal.Incoming(item));
+        bool replaced = false;
         for (const JournalItem& item : journal.items) {
-            if (item.existed)
-                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), at.Backup(item));
-            else
+            if (!item.existed) {
                 fs.Rename(journal.Incoming(item), journal.Target(item));
+                continue;
+            }
+            try {
+                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), at.Backup(item));
+            } catch (const FileError& e) {
+                // Two file systems that answered as one volume (Wine gives
+                // every tmpfs the same serial): before any file is
+                // replaced, the previous files go beside their targets
+                // instead, and the journal says so first.
+                if (e.Cause() != FileCause::OtherVolume || !journal.backupsInGeneration || replaced) throw;
+                journal.backupsInGeneration = false;
+                WriteWhole(fs, JournalPath(at.safety), EncodeJournal(journal));
+                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), at.Backup(item));
+            }
+            replaced = true;
         }
         if (journal.backupsInGeneration) {
             fs.Rename(at.Staging(), at.Generation());
@@ -490,7 +503,7 @@ void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::st
     Journal journal = Plan(fs, slotFolder, charFolder);
     const std::vector<std::string> entries = Begin(fs, appFolder, safety, journal, now);
     const Places at{journal, safety};
-    PutInPlace(fs, at);
+    PutInPlace(fs, journal, at);
     // Every file is in, and the folders hold what the steps above left:
     // none needs listing.
     Listed held{journal.leftovers, entries, journal.leftovers};

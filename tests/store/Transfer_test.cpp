@@ -344,15 +344,17 @@ TEST_F(TransferTest, RestoreIsAllOrNothing) {
         bool earlierSafetyCopy;
         bool leftovers;
         bool twoVolumes;
+        bool told = true; // whether the file system says they are two
     } cases[] = {
         {"restore", true, false, false},
         {"restore, no earlier safety copy", false, false, false},
         {"restore over an interrupted run's leftovers", true, true, false},
         {"restore, the store on another volume", true, true, true},
+        {"restore, another volume that answers as the same", true, false, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        faulty.SeparateVolumes(c.twoVolumes);
+        faulty.SeparateVolumes(c.twoVolumes, c.told);
         // One target missing, so both the replace and the plain rename run.
         ExpectAllOrNothing(c.what, [&] {
             Reset();

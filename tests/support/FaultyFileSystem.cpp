@@ -10,7 +10,8 @@
 namespace telk::test {
 
 namespace {
-// The Win32 codes of the causes: a running client, no rights, a full disk.
+// The Win32 codes of the causes: a running client, no rights, a full disk,
+// two volumes.
 int CodeOf(FileCause cause) {
     switch (cause) {
     case FileCause::HeldOpen:
@@ -19,6 +20,8 @@ int CodeOf(FileCause cause) {
         return 5;
     case FileCause::DiskFull:
         return 112;
+    case FileCause::OtherVolume:
+        return 17;
     case FileCause::Other:
         break;
     }
@@ -138,7 +141,7 @@ void FaultyFileSystem::CopyFile(const std::string& from, const std::string& to) 
 void FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
     ThrowIfHeld("Rename", from);
     if (Hit("Rename", from + " -> " + to)) Fail("Rename", from);
-    if (separateVolumes_ && StoreSide(from) != StoreSide(to)) throw FileError("Rename", from, "not the same device", 17, FileCause::Other);
+    if (separateVolumes_ && StoreSide(from) != StoreSide(to)) throw FileError("Rename", from, "not the same device", 17, FileCause::OtherVolume);
     real_.Rename(from, to);
 }
 
@@ -159,7 +162,7 @@ void FaultyFileSystem::CheckReplaceable(const std::string& path) {
 void FaultyFileSystem::ReplaceFile(const std::string& target, const std::string& replacement,
                                    const std::string& backup) {
     ThrowIfHeld("ReplaceFile", target);
-    if (separateVolumes_ && StoreSide(target) != StoreSide(backup)) throw FileError("ReplaceFile", backup, "not the same device", 17, FileCause::Other);
+    if (separateVolumes_ && StoreSide(target) != StoreSide(backup)) throw FileError("ReplaceFile", backup, "not the same device", 17, FileCause::OtherVolume);
     if (Hit("ReplaceFile", target)) {
         if (mode_ == Mode::HalfDone) real_.Rename(target, backup);
         Fail("ReplaceFile", target);
@@ -181,7 +184,7 @@ FileDigest FaultyFileSystem::Digest(const std::string& path) {
 
 bool FaultyFileSystem::SameVolume(const std::string& a, const std::string& b) {
     ThrowIfCrashed();
-    return !separateVolumes_ && real_.SameVolume(a, b);
+    return !(separateVolumes_ && volumesTold_) && real_.SameVolume(a, b);
 }
 
 void FaultyFileSystem::WriteFile(const std::string& path, const std::string& bytes) {

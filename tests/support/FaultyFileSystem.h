@@ -47,8 +47,12 @@ public:
     // copy or write into it fails, leaving what fitted.
     void FillStore(bool full = true) { storeFull_ = full; }
     // From now on the store and the client's folders are on two volumes:
-    // nothing is renamed between them.
-    void SeparateVolumes(bool separate = true) { separateVolumes_ = separate; }
+    // nothing is renamed between them. told false: SameVolume says they
+    // are one, as Wine does for two file systems of one kind.
+    void SeparateVolumes(bool separate = true, bool told = true) {
+        separateVolumes_ = separate;
+        volumesTold_ = told;
+    }
     // The n-th counted operation and everything after it throw SimulatedCrash.
     void CrashAtNth(int n);
     // Counted operations since construction or the last FailAt/CrashAtNth.
@@ -105,6 +109,7 @@ private:
     std::vector<std::string> held_;
     std::optional<std::vector<std::string>> temporary_;
     bool separateVolumes_ = false;
+    bool volumesTold_ = true;
     bool storeFull_ = false;
 };
 

@@ -29,6 +29,7 @@ FileCause CauseOfErrno(int err) {
     if (err == EBUSY || err == ETXTBSY) return FileCause::HeldOpen;
     if (err == EACCES || err == EPERM || err == EROFS) return FileCause::NoAccess;
     if (err == ENOSPC || err == EDQUOT) return FileCause::DiskFull;
+    if (err == EXDEV) return FileCause::OtherVolume;
     return FileCause::Other;
 }
 

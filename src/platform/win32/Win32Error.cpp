@@ -40,6 +40,8 @@ FileCause CauseOf(unsigned long code) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return FileCause::DiskFull;
+    case ERROR_NOT_SAME_DEVICE:
+        return FileCause::OtherVolume;
     default:
         return FileCause::Other;
     }
