@@ -80,9 +80,7 @@ void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder
     }
 }
 
-void PruneGenerations(FileSystem& fs, const std::string& safety) {
-    std::vector<std::string> entries;
-    if (Attempt([&] { entries = Entries(fs, safety); })) return;
+void PruneGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries) {
     if (Holds(entries, kJournalName)) return;
     // The oldest first, as long as more than the kept ones are left.
     std::vector<std::pair<std::string, std::string>> generations; // order, name

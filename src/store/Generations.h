@@ -26,10 +26,10 @@ std::string StagingName(const std::string& generation);
 // never holds part of a file. Throws FileError, the temporary file gone.
 void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder, const std::string& name);
 
-// Only while no journal waits in safety: the newest kGenerationsKept
-// complete generations stay. Never throws; what it cannot remove waits as
-// trash, no longer a generation.
-void PruneGenerations(FileSystem& fs, const std::string& safety);
+// Only while no journal waits in safety, whose listing entries is: the
+// newest kGenerationsKept complete generations stay. Never throws; what it
+// cannot remove waits as trash, no longer a generation.
+void PruneGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries);
 // Only while no journal waits in safety, whose listing entries is: a
 // staging folder keeps what it holds as the generation it was to be,
 // files cut short on their way in and trash go. Throws FileError.

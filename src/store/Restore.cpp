@@ -560,16 +560,20 @@ void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& 
                 if (character.ends_with(kBackupSuffix)) continue;
                 try {
                     Settle(fs, character);
-                    PruneGenerations(fs, character);
                 } catch (const RollbackFailed& e) {
                     report.waiting.insert(report.waiting.end(), e.Kept().begin(), e.Kept().end());
                 } catch (const FileError&) {
                     // Not listed now: whatever it holds waits for the next start.
                 }
-                const std::vector<KeptCopy> untold = ReadUntold(fs, character);
-                report.leftAsSaved.insert(report.leftAsSaved.end(), untold.begin(), untold.end());
-                if (!untold.empty()) report.untold.push_back(character);
-                DropIfEmpty(fs, character);
+                std::vector<std::string> entries;
+                if (Attempt([&] { entries = Entries(fs, character); })) continue;
+                PruneGenerations(fs, character, entries);
+                if (Holds(entries, kUntoldName)) {
+                    const std::vector<KeptCopy> untold = ReadUntold(fs, character);
+                    report.leftAsSaved.insert(report.leftAsSaved.end(), untold.begin(), untold.end());
+                    report.untold.push_back(character);
+                }
+                if (entries.size() <= 1) DropIfEmpty(fs, character);
             }
             DropIfEmpty(fs, shard, 3);
         }
