@@ -190,68 +190,48 @@ TEST(FormMainDiskFull, ABackUpOntoAFullDiskSaysSoAndKeepsTheSlot) {
 // restore left as the client saved it is told even when the restore then
 // fails.
 TEST(FormMainWaits, WhatARestoreLeavesWaitingIsToldAsItIs) {
-    auto indexOf = [](const World& w, const std::string& prefix) {
-        const auto& log = w.fs.Log();
-        return static_cast<int>(std::find_if(log.begin(), log.end(), [&](const std::string& l) { return l.starts_with(prefix); }) -
-                                log.begin()) + 1;
+    auto restore = [](World& w) {
+        w.Ui().Answer(Answer::Ok);
+        w.Main().Command5.UserClick();
     };
-    {
-        SCOPED_TRACE("the store on another volume fills during the move");
+    // The number of the first operation of a clean restore that starts so.
+    auto first = [&](bool twoVolumes, const char* operation, const char* file) {
         World w;
-        w.fs.SeparateVolumes();
+        w.fs.SeparateVolumes(twoVolumes);
         w.fs.FailNth(0);
-        w.Ui().Answer(Answer::Ok);
-        w.Main().Command5.UserClick();
-        const int firstMove = indexOf(w, "CopyFile " + w.State().CharFolder + "chardata.mul.telk-old");
-        World full;
-        full.fs.SeparateVolumes();
-        full.fs.FailWith(FileCause::DiskFull);
-        full.fs.FailNth(firstMove, FaultyFileSystem::Mode::HalfDone);
-        full.Ui().Answer(Answer::Ok);
-        full.Main().Command5.UserClick();
-        const std::string told = full.Ui().LastBoxText();
-        EXPECT_NE(told.find("ディスクがいっぱいみたいっす"), std::string::npos) << told;
-        EXPECT_NE(told.find("リストアはできたけど、前のファイルを安全コピーに入れきれなかったっす…"), std::string::npos) << told;
-        EXPECT_NE(told.find("macros.txt.telk-old"), std::string::npos) << told;
-        EXPECT_EQ(full.Prompt(), nullptr);
-        EXPECT_TRUE(full.Main().Command5.CanTakeInput());
-        // While the store stays full a restore waits, and says why.
-        full.fs.FailNth(0);
-        full.fs.FillStore();
-        full.Ui().Answer(Answer::Ok);
-        full.Main().Command5.UserClick();
-        EXPECT_NE(full.Ui().LastBoxText().find("それまでリストアはお休みっす"), std::string::npos) << full.Ui().LastBoxText();
-        full.fs.FillStore(false);
-        RepairSlotStore(full.fs, full.State().AppFolder);
-        Files generation;
-        for (const auto& [rel, bytes] : full.Snapshot("Settings\\BeforeRestore"))
-            if (rel.find(".uos") != std::string::npos) generation[rel.substr(rel.find_last_of('/') + 1)] = bytes;
-        EXPECT_EQ(generation, (Files{{"desktop.uos", "desktop.uos of client"}}));
-    }
-    {
-        SCOPED_TRACE("settled as the client saved it, then the client holds a file");
-        World w;
-        w.fs.FailNth(0);
-        w.Ui().Answer(Answer::Ok);
-        w.Main().Command5.UserClick();
-        World crashed;
-        crashed.fs.CrashAtNth(indexOf(w, "ReplaceFile " + w.State().CharFolder + "macros.txt"));
-        crashed.Ui().Answer(Answer::Ok);
-        EXPECT_THROW(crashed.Main().Command5.UserClick(), test::SimulatedCrash);
-        crashed.fs.FailNth(0);
-        crashed.dir.WriteBytes(CharFolderRel() + "\\desktop.uos", "saved by the client");
-        crashed.fs.Hold(crashed.State().CharFolder + "macros.txt");
-        crashed.Ui().ClearBoxes();
-        crashed.Ui().Answer(Answer::Ok);
-        crashed.Main().Command5.UserClick();
-        ASSERT_EQ(crashed.Ui().Boxes().size(), 3u);
-        EXPECT_NE(crashed.Ui().Boxes()[1].text.find("ＵＯが起動中かも"), std::string::npos) << crashed.Ui().Boxes()[1].text;
-        const std::string kept = crashed.Ui().Boxes()[2].text;
-        EXPECT_NE(kept.find("途中だったリストアを元に戻したけど"), std::string::npos) << kept;
-        EXPECT_NE(kept.find("desktop.uos\r\n前の中身はここに残ってます"), std::string::npos) << kept;
-        EXPECT_EQ(crashed.ReadNoCase(CharFolderRel() + "\\desktop.uos"), "saved by the client");
-        EXPECT_TRUE(UntoldKept(crashed.fs, crashed.State().AppFolder, crashed.State().CharFolder).empty());
-    }
+        restore(w);
+        const std::string prefix = operation + (" " + w.State().CharFolder) + file;
+        const auto& log = w.fs.Log();
+        return static_cast<int>(std::find_if(log.begin(), log.end(), [&](const std::string& l) { return l.starts_with(prefix); }) - log.begin()) + 1;
+    };
+    World full; // the store on another volume fills during the move
+    full.fs.SeparateVolumes();
+    full.fs.FailWith(FileCause::DiskFull);
+    full.fs.FailNth(first(true, "CopyFile", "chardata.mul.telk-old"), FaultyFileSystem::Mode::HalfDone);
+    restore(full);
+    for (const char* told : {"ディスクがいっぱいみたいっす", "リストアはできたけど、前のファイルを安全コピーに入れきれなかったっす…", "macros.txt.telk-old"})
+        EXPECT_NE(full.Ui().LastBoxText().find(told), std::string::npos) << full.Ui().LastBoxText();
+    EXPECT_EQ(full.Prompt(), nullptr);
+    EXPECT_TRUE(full.Main().Command5.CanTakeInput());
+    // While the store stays full a restore waits, and says why.
+    full.fs.FailNth(0);
+    full.fs.FillStore();
+    restore(full);
+    EXPECT_NE(full.Ui().LastBoxText().find("それまでリストアはお休みっす"), std::string::npos) << full.Ui().LastBoxText();
+
+    World crashed; // settled as the client saved it, then the client holds a file
+    crashed.fs.CrashAtNth(first(false, "ReplaceFile", "macros.txt"));
+    EXPECT_THROW(restore(crashed), test::SimulatedCrash);
+    crashed.fs.FailNth(0);
+    crashed.dir.WriteBytes(CharFolderRel() + "\\desktop.uos", "saved by the client");
+    crashed.fs.Hold(crashed.State().CharFolder + "macros.txt");
+    crashed.Ui().ClearBoxes();
+    restore(crashed);
+    ASSERT_EQ(crashed.Ui().Boxes().size(), 3u);
+    EXPECT_NE(crashed.Ui().Boxes()[1].text.find("ＵＯが起動中かも"), std::string::npos) << crashed.Ui().Boxes()[1].text;
+    EXPECT_NE(crashed.Ui().Boxes()[2].text.find("途中だったリストアを元に戻したけど"), std::string::npos);
+    EXPECT_NE(crashed.Ui().Boxes()[2].text.find("desktop.uos\r\n前の中身はここに残ってます"), std::string::npos);
+    EXPECT_TRUE(UntoldKept(crashed.fs, crashed.State().AppFolder, crashed.State().CharFolder).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, FormMainFaults,
