@@ -886,6 +886,7 @@ protected:
             try {
                 Step(chain[i], faulty);
             } catch (const test::SimulatedCrash&) {
+                // The process died here: the next step meets what it left.
             }
             if (faulted) {
                 count = faulty.Fired() ? fault.n : 0;
