@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/PathText.h"
-#include "store/Exists.h"
 
 namespace telk {
 
@@ -36,7 +35,7 @@ bool CharFilesExist(FileSystem& fs, const std::string& folder, std::optional<Fil
         files = FilesIn(fs, folder);
     } catch (const FileError& e) {
         // A folder that is not there holds no files; one that is, may.
-        if (failure && FolderExists(fs, folder)) failure->emplace(e);
+        if (failure && fs.CanEnterFolder(folder)) failure->emplace(e);
         return false;
     }
     return HoldsCharFiles(files);

@@ -2,7 +2,6 @@
 
 #include "platform/PathText.h"
 #include "store/CharFiles.h"
-#include "store/Exists.h"
 
 namespace telk {
 
@@ -18,16 +17,16 @@ std::string VirtualStorePath(const VirtualStoreLayout& layout, const std::string
 }
 
 bool ClientFolderExists(FileSystem& fs, const std::string& folder) {
-    if (FolderExists(fs, folder)) return true;
+    if (fs.CanEnterFolder(folder)) return true;
     const std::string mirror = VirtualStorePath(fs.VirtualStore(), folder);
-    return !mirror.empty() && FolderExists(fs, mirror);
+    return !mirror.empty() && fs.CanEnterFolder(mirror);
 }
 
 Listing ListClientFolder(FileSystem& fs, const std::string& folder, std::optional<FileError>* failure) {
     std::optional<FileError> realFailure;
     Listing listing = ListFolder(fs, folder + "\\*.*", kListMask, &realFailure);
     const std::string mirror = VirtualStorePath(fs.VirtualStore(), folder);
-    if (mirror.empty() || !FolderExists(fs, mirror)) {
+    if (mirror.empty() || !fs.CanEnterFolder(mirror)) {
         if (failure) *failure = realFailure;
         return listing;
     }

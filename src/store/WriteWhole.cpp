@@ -12,7 +12,7 @@ void WriteWhole(FileSystem& fs, const std::string& path, const std::string& byte
         fs.Rename(fresh, path);
     } catch (const FileError& e) {
         // Nothing was written there, or it is beyond saving.
-        Attempt([&] { fs.RemoveFile(fresh); });
+        FailureOf([&] { fs.RemoveFile(fresh); });
         // The user knows the file by its own name.
         throw FileError(e.Operation(), path, e.SystemMessage(), e.Code(), e.Cause());
     }

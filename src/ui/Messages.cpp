@@ -40,12 +40,12 @@ namespace {
 // The file, then where its previous contents are, as far as it is known.
 std::string KeptLines(const KeptCopy& kept, const ShowPath& show) {
     const std::string file = "\r\n" + Shown(show, kept.file);
-    switch (kept.known) {
-    case KeptCopy::Known::Record:
+    switch (kept.kind) {
+    case KeptCopy::Kind::Journal:
         return file + "\r\n途中のリストアの記録は、そのままにしてあるっす";
-    case KeptCopy::Known::IfReplaced:
+    case KeptCopy::Kind::PreviousInCopyIfReplaced:
         return file + "\r\n置き換わってたら、前の中身はここに残ってます\r\n" + Shown(show, kept.copy);
-    case KeptCopy::Known::Yes:
+    case KeptCopy::Kind::PreviousInCopy:
         break;
     }
     if (kept.copy.empty()) return file + "\r\n（前は無かったファイルです）";

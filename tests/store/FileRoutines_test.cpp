@@ -10,7 +10,6 @@
 
 #include "platform/FileError.h"
 #include "store/CharFiles.h"
-#include "store/Exists.h"
 #include "store/Listing.h"
 #include "store/Settings.h"
 #include "support/TempDir.h"

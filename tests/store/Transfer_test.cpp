@@ -781,11 +781,11 @@ protected:
     void ExpectTrue(const std::vector<KeptCopy>& kept) {
         for (const KeptCopy& k : kept) {
             const std::string name = k.file.substr(k.file.find_last_of('\\') + 1);
-            if (k.known == KeptCopy::Known::Record) {
+            if (k.kind == KeptCopy::Kind::Journal) {
                 EXPECT_TRUE(real->CanOpenForReading(k.file)) << k.file;
-            } else if (!k.copy.empty() && (k.known == KeptCopy::Known::Yes || real->CanOpenForReading(k.copy))) {
+            } else if (!k.copy.empty() && (k.kind == KeptCopy::Kind::PreviousInCopy || real->CanOpenForReading(k.copy))) {
                 std::string bytes;
-                EXPECT_FALSE(Attempt([&] { bytes = real->ReadFile(k.copy); })) << k.copy;
+                EXPECT_FALSE(FailureOf([&] { bytes = real->ReadFile(k.copy); })) << k.copy;
                 EXPECT_TRUE(versions[name].count(bytes)) << k.copy << " holds " << bytes;
             }
         }

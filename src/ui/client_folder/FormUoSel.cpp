@@ -2,7 +2,6 @@
 
 #include "platform/PathText.h"
 #include "store/ClientView.h"
-#include "store/Exists.h"
 #include "store/StoreNames.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
@@ -65,7 +64,7 @@ void FormUoSel::Command2_Click() {
     const std::string typed = Text1.Text();
 
     state.UoFolder = WithTrailingSeparator(typed);
-    if (!FolderExists(fs, typed)) return EndWith(kNoFolder);
+    if (!fs.CanEnterFolder(typed)) return EndWith(kNoFolder);
 
     SetEnabled(false);
     ctx_.windows.Load<FormWait>();
