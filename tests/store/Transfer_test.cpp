@@ -147,7 +147,7 @@ protected:
         setUp();
         arm();
         bool threw = false;
-        bool toldWhatWaits = false;
+        std::vector<KeptCopy> told; // what the failure says waits where
         bool restored = false; // every file in, the previous ones waiting beside them
         try {
             run(faulty);
@@ -156,7 +156,7 @@ protected:
             EXPECT_FALSE(e.Kept().empty());
         } catch (const RollbackFailed& e) {
             threw = true;
-            toldWhatWaits = !e.Kept().empty();
+            told = e.Kept();
         } catch (const FileError&) {
             threw = true;
         } catch (const test::SimulatedCrash&) {
@@ -166,12 +166,20 @@ protected:
         tally.lost += LostFiles(before, after);
         const std::string charFile = std::string(kCharRel) + "\\desktop.uos";
         const bool pending = dir.IsFile(safetyRel + "\\" + kJournalName);
-        // A failure that leaves a restore waiting says which files wait where,
-        // unless every file is back already and only staged copies are left.
-        if (threw && pending && !toldWhatWaits) {
+        // A failure that leaves a restore waiting names each file that is
+        // not back and where its previous contents are; told nothing, only
+        // staged copies are left beside the files.
+        if (threw && pending) {
             const Snapshot expected = PutBack(before);
-            for (const auto& [rel, bytes] : Char())
-                EXPECT_TRUE(expected.count("char/" + rel) ? expected.at("char/" + rel) == bytes : rel.find(kIncomingSuffix) != std::string::npos) << rel;
+            const Snapshot now = Char();
+            for (const auto& [rel, bytes] : now)
+                EXPECT_TRUE(!told.empty() || expected.count("char/" + rel) || rel.find(kIncomingSuffix) != std::string::npos) << rel;
+            for (const auto& [rel, bytes] : expected) {
+                const std::string name = rel.substr(5);
+                if (!rel.starts_with("char/") || (now.count(name) && now.at(name) == bytes)) continue;
+                const auto named = std::find_if(told.begin(), told.end(), [&](const KeptCopy& k) { return k.file == charFolder + name; });
+                EXPECT_TRUE(named != told.end() && (named->kind != KeptCopy::Kind::PreviousInCopy || (!named->copy.empty() && real->ReadFile(named->copy) == bytes))) << "not told: " << name;
+            }
         }
         if (between == Between::Unreachable) {
             // While the install is away, everything of the restore waits as it is.
