@@ -95,10 +95,12 @@ protected:
             dir.WriteBytes("Settings\\" + std::to_string(i) + "\\DATA.INI", "old label\r\nSlot" + std::to_string(i) + "\r\n");
     }
 
-    // A slot filled by an earlier back-up, with things the user put there.
+    // A slot filled by an earlier back-up, with things the user put there,
+    // one of them hidden (by its name on POSIX and in Wine).
     void FillSlot2() {
         for (const std::string& name : kFiles) dir.WriteBytes("Settings\\2\\" + name, "slot " + name);
         dir.WriteBytes("Settings\\2\\notes.txt", "kept by the user");
+        dir.WriteBytes("Settings\\2\\.hidden", "hidden by the user");
         dir.WriteBytes("Settings\\2\\extra\\deep.txt", "nested");
     }
 
