@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/FileError.h"
@@ -127,11 +128,24 @@ TEST_F(PosixFs, CopyOntoItselfFailsAndKeepsTheBytes) {
     EXPECT_EQ(dir.ReadBytes("macros.txt"), "keep me");
 }
 
-TEST_F(PosixFs, ReplaceFileWithAMissingReplacementLeavesTheTarget) {
+// A replacement that is missing, or on a file system of its own (the
+// second rename fails after the first): the target stays as it was.
+TEST_F(PosixFs, AReplaceThatCannotMoveTheReplacementInLeavesTheTarget) {
     dir.WriteBytes("macros.txt", "old");
-    EXPECT_THROW(fs.ReplaceFile(dir.Win("macros.txt"), dir.Win("missing.new"), dir.Win("macros.old")),
-                 FileError);
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"macros.txt"});
+    dir.MakeFolder("mount");
+    const std::string mount = dir.Native("mount");
+    const bool mounted = std::system(("mount -t tmpfs -o size=64k tmpfs '" + mount + "' 2>/dev/null").c_str()) == 0;
+    struct Unmount {
+        std::string folder;
+        ~Unmount() { std::system(("umount '" + folder + "' 2>/dev/null").c_str()); }
+    } unmount{mounted ? mount : ""};
+    dir.WriteBytes("mount\\macros.new", "new");
+    for (const char* replacement : {"missing.new", "mount\\macros.new"}) {
+        if (!mounted && replacement != std::string("missing.new")) GTEST_SKIP() << "no tmpfs can be mounted here";
+        EXPECT_THROW(fs.ReplaceFile(dir.Win("macros.txt"), dir.Win(replacement), dir.Win("macros.old")), FileError);
+        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"macros.txt", "mount"})) << replacement;
+        EXPECT_EQ(dir.ReadBytes("macros.txt"), "old");
+    }
 }
 
 TEST_F(PosixFs, ReadingAFolderFails) {
