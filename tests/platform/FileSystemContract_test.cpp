@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
@@ -20,7 +22,8 @@ namespace {
 class FileSystemContract : public ::testing::Test {
 protected:
     TempDir dir;
-    std::unique_ptr<FileSystem> fs = MakePlatformFileSystem();
+    std::vector<std::string> flushed; // by fs, each as the system names it
+    std::unique_ptr<FileSystem> fs = MakePlatformFileSystem([this](const std::string& path) { flushed.push_back(path); });
 
     // Runs body and hands back the FileError it must throw.
     template <class Body>
@@ -394,6 +397,35 @@ TEST_F(FileSystemContract, FoldersAndFilesComeAndGo) {
     fs->RemoveFolder(dir.Win("SETTINGS\\0"));
     fs->RemoveFolder(dir.Win("settings"));
     EXPECT_TRUE(dir.Names().empty());
+}
+
+// A durable operation is on disk when it returns: a copy or a write has
+// flushed the file, a rename the folders whose entries it changed.
+TEST_F(FileSystemContract, EachDurableOperationFlushesWhatItTouched) {
+    dir.WriteBytes("a\\from.bin", "bytes");
+    dir.MakeFolder("b");
+    const struct {
+        std::function<void()> run;
+        std::set<std::string> flushed;
+    } cases[] = {
+        {[&] { fs->CopyFile(dir.Win("a\\from.bin"), dir.Win("a\\copy.bin")); }, {"a\\copy.bin"}},
+        {[&] { fs->WriteFile(dir.Win("a\\new.ini"), "x"); }, {"a\\new.ini"}},
+        {[&] { fs->Rename(dir.Win("a\\new.ini"), dir.Win("a\\data.ini")); }, {"a"}},
+        {[&] { fs->Rename(dir.Win("a\\data.ini"), dir.Win("b\\data.ini")); }, {"a", "b"}},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        flushed.clear();
+        cases[i].run();
+        std::set<std::string> rels; // each below dir, "\\" between names
+        for (std::string path : flushed) {
+            if (path.starts_with("\\\\?\\")) path.erase(0, 4);
+            const std::string root = dir.Native();
+            if (path.size() > root.size() && SamePathNoCase(path.substr(0, root.size()), root)) path.erase(0, root.size() + 1);
+            std::replace(path.begin(), path.end(), '/', '\\');
+            rels.insert(path);
+        }
+        EXPECT_EQ(rels, cases[i].flushed) << "case " << i;
+    }
 }
 
 // --- Failures ---------------------------------------------------------------

@@ -94,7 +94,7 @@ bool WaitUntil(const std::function<bool()>& condition,
 // Names are compared without regard to ASCII case, as paths are.
 bool SamePathNoCase(const std::string& a, const std::string& b);
 
-std::unique_ptr<FileSystem> MakePlatformFileSystem();
+std::unique_ptr<FileSystem> MakePlatformFileSystem(FlushObserver flushed = {});
 // The codec for CP932 text: the ANSI code page on Windows (932 in the
 // tests' Wine setup), iconv's CP932 on POSIX.
 std::unique_ptr<TextCodec> MakeJapaneseTextCodec();

@@ -228,8 +228,8 @@ bool SamePathNoCase(const std::string& a, const std::string& b) {
                                 static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::unique_ptr<FileSystem> MakePlatformFileSystem() {
-    return std::make_unique<Win32FileSystem>();
+std::unique_ptr<FileSystem> MakePlatformFileSystem(FlushObserver flushed) {
+    return std::make_unique<Win32FileSystem>(RetryPolicy{}, std::move(flushed));
 }
 
 std::unique_ptr<TextCodec> MakeJapaneseTextCodec() {
