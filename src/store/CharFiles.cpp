@@ -1,3 +1,7 @@
+// Where a character's folder lies and whether a folder holds a character's
+// files: the answer comes from the folder's listing, hidden entries too,
+// never from opening a file the client may hold.
+
 #include "store/CharFiles.h"
 
 #include <algorithm>

@@ -1,3 +1,7 @@
+// The client's DESKTOP tree with its VirtualStore copy laid over it: the
+// mapping of a protected path into the VirtualStore, the merged listing and
+// the character folder the client really reads.
+
 #include "store/ClientView.h"
 
 #include "platform/PathText.h"

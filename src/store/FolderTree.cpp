@@ -1,3 +1,7 @@
+// Listing, copying and removing whole folders. A removal lists each folder
+// once and asks only the entries the listing calls folders whether they
+// are links, so that a link is removed as itself and never entered.
+
 #include "store/FolderTree.h"
 
 #include <algorithm>

@@ -1,3 +1,7 @@
+// Paths of the safety folders: the character folder's last three names made
+// safe for Windows, then a short hash of its whole path, and the older
+// layout by the names alone.
+
 #include "store/SafetyFolder.h"
 
 #include <array>

@@ -1,4 +1,5 @@
-// Reading and writing telk.ini.
+// Reading and writing telk.ini: three values in the ANSI code page, a path
+// the code page cannot hold written in its short form where it has one.
 
 #include "store/Settings.h"
 

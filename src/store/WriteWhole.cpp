@@ -1,3 +1,6 @@
+// Writing a file of the program's own beside itself and renaming it into
+// place, so that a write cut short never leaves half a file.
+
 #include "store/WriteWhole.h"
 
 #include "platform/FileError.h"

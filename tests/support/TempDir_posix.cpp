@@ -1,3 +1,6 @@
+// The test helpers on a POSIX host: temporary folders under $TMPDIR, their
+// native access, and the POSIX platform objects.
+
 #include "support/TempDir.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,7 @@
+// The test helpers on Win32 (under Wine in the tests): temporary folders
+// with extended-length paths, their native access, and the Win32 platform
+// objects.
+
 #include "platform/win32/WinApi.h"
 
 #include "support/TempDir.h"
