@@ -177,19 +177,18 @@ TEST_F(PosixFs, ARunningProgramsFileIsHeldOpen) {
 }
 
 TEST(FilePattern, MatchesAsWindowsDoes) {
-    EXPECT_TRUE(MatchesFilePattern("README", "*.*"));
-    EXPECT_TRUE(MatchesFilePattern("a.b.c", "*.*"));
-    EXPECT_TRUE(MatchesFilePattern(".", "*.*"));
-    EXPECT_TRUE(MatchesFilePattern("abc", "a*.*"));
-    EXPECT_TRUE(MatchesFilePattern("DATA.INI", "*.ini"));
-    EXPECT_TRUE(MatchesFilePattern("data.ini", "D?TA.*"));
-    EXPECT_TRUE(MatchesFilePattern("aXbXc", "a*b*c"));
-    EXPECT_TRUE(MatchesFilePattern("anything", "*"));
-    EXPECT_FALSE(MatchesFilePattern("ini", "*.ini"));
-    EXPECT_FALSE(MatchesFilePattern("data.ini", "?.ini"));
-    EXPECT_FALSE(MatchesFilePattern("abc", "a*b"));
-    EXPECT_FALSE(MatchesFilePattern("", "?"));
-    EXPECT_FALSE(MatchesFilePattern("a.txt", "*.tx"));
+    const struct {
+        const char* name;
+        const char* pattern;
+        bool matches;
+    } cases[] = {
+        {"README", "*.*", true},      {"a.b.c", "*.*", true},       {".", "*.*", true},
+        {"abc", "a*.*", true},        {"DATA.INI", "*.ini", true},  {"data.ini", "D?TA.*", true},
+        {"aXbXc", "a*b*c", true},     {"anything", "*", true},      {"ini", "*.ini", false},
+        {"data.ini", "?.ini", false}, {"abc", "a*b", false},        {"", "?", false},
+        {"a.txt", "*.tx", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MatchesFilePattern(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
 }
 
 } // namespace
