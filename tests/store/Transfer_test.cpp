@@ -251,6 +251,8 @@ protected:
         faulty.FailNth(0);
         run(faulty);
         const Snapshot after = World();
+        for (const auto& [rel, bytes] : after)
+            EXPECT_FALSE(rel.starts_with("char/") && rel.find(".telk-") != std::string::npos) << rel;
 
         Tally single, pairs;
         for (Mode mode : {Mode::Clean, Mode::HalfDone}) {
@@ -379,6 +381,7 @@ TEST_F(TransferTest, RestoreIsAllOrNothing) {
             if (c.leftovers) {
                 dir.WriteBytes(std::string(kCharRel) + "\\desktop.uos.telk-old", "left beside its file");
                 dir.WriteBytes(std::string(kCharRel) + "\\skillgrp.mul.telk-old", "the file itself, stuck");
+                dir.WriteBytes(std::string(kCharRel) + "\\skillgrp.mul.telk-old2", "stuck later");
                 dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg.telk-new2", "a stale copy");
             }
         }, [&](FileSystem& fs) { Restore(fs); }, /*restore=*/true);
@@ -487,28 +490,61 @@ TEST_F(TransferTest, RestoreCopiesTheSlotAndKeepsTheCharactersFilesAside) {
     EXPECT_EQ(Generation(), kept);
     EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kNow, std::string(kNow) + " (2)", kSafetyNoteName}));
     EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4", "BeforeRestore"}));
+
+    // The start keeps the newest ten, and a generation cut off while it was
+    // built as far as it holds whole files.
+    for (int day = 1; day <= 9; ++day)
+        dir.WriteBytes(safetyRel + "\\2026-12-0" + std::to_string(day) + " 10-00-00\\macros.txt", "earlier");
+    dir.WriteBytes(safetyRel + "\\2026-12-08 09-00-00.new\\macros.txt", "whole");
+    dir.WriteBytes(safetyRel + "\\2026-12-08 09-00-00.new\\uo.cfg.telk-part", "cut short");
+    RepairSlotStore(*real, app);
+    const std::vector<std::string> generations = dir.Names(safetyRel);
+    ASSERT_EQ(generations.size(), 11u);
+    EXPECT_EQ(generations.front(), "2026-12-03 10-00-00");
+    const auto tidied = std::find_if(generations.begin(), generations.end(),
+                                     [](const std::string& name) { return name.starts_with("2026-12-08 09-00-00"); });
+    ASSERT_NE(tidied, generations.end());
+    EXPECT_EQ(Generation(*tidied), (Snapshot{{"macros.txt", "whole"}}));
 }
 
 TEST_F(TransferTest, RestoreSettlesWhatAnOlderCopyOfTheProgramLeft) {
-    Reset();
-    FillSlot2();
-    FillChar(true);
-    // A backup whose target is missing is put back (and so kept in the
-    // generation); stray backups and staged copies go into it whole.
-    std::filesystem::rename(dir.Native(std::string(kCharRel) + "/macros.txt"),
-                            dir.Native(std::string(kCharRel) + "/macros.txt.telk-old"));
-    dir.WriteBytes(std::string(kCharRel) + "\\chardata.mul.telk-new", "stale");
-    dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg.telk-old", "stale");
-    Restore(*real);
-    EXPECT_EQ(dir.Names(kCharRel), (std::vector<std::string>{"chardata.mul", "desktop.uos", "macros.txt",
-                                                             "skillgrp.mul", "uo.cfg"}));
-    EXPECT_EQ(Generation(), (Snapshot{{"chardata.mul", "client chardata.mul"},
-                                      {"chardata.mul.telk-new", "stale"},
-                                      {"desktop.uos", "client desktop.uos"},
-                                      {"macros.txt", "client macros.txt"},
-                                      {"skillgrp.mul", "client skillgrp.mul"},
-                                      {"uo.cfg", "client uo.cfg"},
-                                      {"uo.cfg.telk-old", "stale"}}));
+    // A backup whose target is missing is put back, the plain name before a
+    // numbered one (and so kept in the generation); stray backups and staged
+    // copies go into it whole. Cut off once the generation has its name,
+    // the next start finishes it the same way.
+    auto setUp = [&] {
+        Reset();
+        FillSlot2();
+        FillChar(true);
+        std::filesystem::rename(dir.Native(std::string(kCharRel) + "/macros.txt"),
+                                dir.Native(std::string(kCharRel) + "/macros.txt.telk-old"));
+        dir.WriteBytes(std::string(kCharRel) + "\\macros.txt.telk-old2", "stranded later");
+        dir.WriteBytes(std::string(kCharRel) + "\\chardata.mul.telk-new", "stale");
+        dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg.telk-old", "stale");
+    };
+    setUp();
+    faulty.FailNth(0);
+    Restore(faulty);
+    const std::string staging = SafetyFolderPath(app, charFolder) + "\\" + kNow + kStagingSuffix;
+    const int named = IndexOf("Rename " + staging + " -> ");
+    for (const bool cutOff : {false, true}) {
+        SCOPED_TRACE(cutOff ? "cut off once the generation had its name" : "in one run");
+        setUp();
+        faulty.CrashAtNth(cutOff ? named + 1 : 0);
+        if (cutOff) EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
+        else Restore(faulty);
+        RepairSlotStore(*real, app);
+        EXPECT_EQ(dir.Names(kCharRel), (std::vector<std::string>{"chardata.mul", "desktop.uos", "macros.txt",
+                                                                 "skillgrp.mul", "uo.cfg"}));
+        EXPECT_EQ(Generation(), (Snapshot{{"chardata.mul", "client chardata.mul"},
+                                          {"chardata.mul.telk-new", "stale"},
+                                          {"desktop.uos", "client desktop.uos"},
+                                          {"macros.txt", "client macros.txt"},
+                                          {"macros.txt.telk-old2", "stranded later"},
+                                          {"skillgrp.mul", "client skillgrp.mul"},
+                                          {"uo.cfg", "client uo.cfg"},
+                                          {"uo.cfg.telk-old", "stale"}}));
+    }
 }
 
 TEST_F(TransferTest, RestoreIntoAMissingCharacterFolderFailsAndChangesNothing) {
@@ -742,7 +778,11 @@ protected:
         int n = 0;
     };
 
-    void SetUpChain(bool twoVolumes) {
+    // Where the store lies: with the character, on a volume of its own, or
+    // on one that answers as the character's (Wine, two file systems of one kind).
+    enum class Volumes { One, Two, TwoAsOne };
+
+    void SetUpChain(Volumes volumes) {
         Reset();
         for (const std::string& name : kFiles) {
             dir.WriteBytes("Settings\\2\\" + name, "A " + name);
@@ -751,7 +791,7 @@ protected:
             dir.WriteBytes(std::string(kOther) + "\\" + name, "other " + name);
         }
         faulty.FailNth(0);
-        faulty.SeparateVolumes(twoVolumes);
+        faulty.SeparateVolumes(volumes != Volumes::One, volumes == Volumes::Two);
         faulty.FillStore(false);
         faulty.ReleaseAll();
         versions.clear();
@@ -884,8 +924,8 @@ protected:
 
     // Runs chain with fault, then a clean start; answers how many
     // operations the faulted step counted.
-    int Run(const std::vector<Act>& chain, bool twoVolumes, Fault fault) {
-        SetUpChain(twoVolumes);
+    int Run(const std::vector<Act>& chain, Volumes volumes, Fault fault) {
+        SetUpChain(volumes);
         int count = 0;
         for (std::size_t i = 0; i < chain.size(); ++i) {
             Capture();
@@ -933,12 +973,12 @@ protected:
     // Every fault at every operation of every step of chain but the last,
     // whose faults the single-action runs above cover; a half-done fault
     // only where it differs from a clean one.
-    int Explore(const std::vector<Act>& chain, bool twoVolumes) {
+    int Explore(const std::vector<Act>& chain, Volumes volumes) {
         int runs = 1;
-        std::string what = twoVolumes ? "two volumes:" : "one volume:";
+        std::string what = volumes == Volumes::One ? "one volume:" : volumes == Volumes::Two ? "two volumes:" : "two as one:";
         for (Act act : chain) what += std::string(" ") + Name(act) + ",";
         SCOPED_TRACE(what);
-        Run(chain, twoVolumes, {});
+        Run(chain, volumes, {});
         for (std::size_t step = 0; step + 1 < chain.size() && !HasFailure(); ++step) {
             for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
                 bool fired = false;
@@ -946,7 +986,7 @@ protected:
                     SCOPED_TRACE("fault " + std::to_string(static_cast<int>(kind)) + " at step " + std::to_string(step) +
                                  " operation " + std::to_string(n));
                     ++runs;
-                    if (Run(chain, twoVolumes, {kind, step, n}) == 0) break;
+                    if (Run(chain, volumes, {kind, step, n}) == 0) break;
                     fired = true;
                     const std::string& op = faultLog[static_cast<std::size_t>(n) - 1];
                     if (kind == Fault::Kind::Clean && !op.starts_with("CopyFile") && !op.starts_with("WriteFile") &&
@@ -976,12 +1016,13 @@ TEST_F(RestoreChains, EveryFaultOfEveryStepOfTwoAndThreeActions) {
     for (int i = 0; i < kSampledTriples; ++i)
         chains.push_back({kActs[pick() % kActs.size()], kActs[pick() % kActs.size()], kActs[pick() % kActs.size()]});
     int runs[2] = {0, 0};
-    // Where the safety copy lies matters only to a restore.
+    // Where the safety copy lies matters only to a restore; two volumes
+    // that say so and two that answer as one take turns.
     for (std::size_t i = 0; i < chains.size() && !HasFailure(); ++i) {
         const bool restores = std::any_of(chains[i].begin(), chains[i].end(),
                                           [](Act act) { return act == Act::RestoreA || act == Act::RestoreB; });
-        for (bool twoVolumes : {false, true})
-            if (!twoVolumes || restores) runs[i >= twos] += Explore(chains[i], twoVolumes);
+        for (Volumes volumes : {Volumes::One, i % 2 ? Volumes::Two : Volumes::TwoAsOne})
+            if (volumes == Volumes::One || restores) runs[i >= twos] += Explore(chains[i], volumes);
     }
     std::cout << "restore chains: " << twos << " of two actions, " << runs[0] << " runs; " << kSampledTriples
               << " of three (sampled), " << runs[1] << " runs; those with a restore on one volume and two\n";
