@@ -50,11 +50,7 @@ void FormUoSel::Form_Load() {
 void FormUoSel::Command1_Click() {
     ProgramState& state = ctx_.state;
     state.FolderPickDone = 0;
-    SetEnabled(false);
-    ctx_.windows.Load<FormSelDir>();
-    ctx_.ui.WaitWhile([&state] { return state.FolderPickDone == 0; });
-    SetEnabled(true);
-    SetFocus();
+    ctx_.windows.RunPicker<FormSelDir>(*this, [&state] { return state.FolderPickDone == 0; });
 }
 
 // The existence test looks at the text as typed, the Desktop test at the
@@ -81,10 +77,9 @@ void FormUoSel::Command3_Click() {
     ctx_.ui.EndProgram();
 }
 
-// Not waited for: the settings window enables this one when it closes.
+// Not waited for: the settings window gives this one back when it closes.
 void FormUoSel::Command4_Click() {
-    SetEnabled(false);
-    ctx_.windows.Load<FormSetup>();
+    ctx_.windows.LoadOwned<FormSetup>(*this);
 }
 
 // The run ends here: nothing is saved.

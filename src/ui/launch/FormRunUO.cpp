@@ -5,7 +5,6 @@
 #include "store/Settings.h"
 #include "store/ShownPath.h"
 #include "ui/Messages.h"
-#include "ui/main/FormMain.h"
 
 namespace telk::ui {
 
@@ -73,10 +72,6 @@ void FormRunUO::StartClient(const std::string& path) {
 
 void FormRunUO::Command3_Click() {
     ctx_.windows.Unload<FormRunUO>();
-    if (FormMain* main = ctx_.windows.Get<FormMain>()) {
-        main->SetEnabled(true);
-        main->SetFocus();
-    }
 }
 
 } // namespace telk::ui

@@ -261,8 +261,7 @@ void FormMain::Command5_Click() {
     });
     TellLeftAsSaved();
     if (!done) return;
-    SetEnabled(false);
-    ctx_.windows.Load<FormRunUO>();
+    ctx_.windows.LoadOwned<FormRunUO>(*this);
 }
 
 // Kept in the store until told, so that a failure or a crash after the

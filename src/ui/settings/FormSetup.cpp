@@ -3,7 +3,6 @@
 #include "platform/FileError.h"
 #include "ui/Messages.h"
 #include "store/Settings.h"
-#include "ui/client_folder/FormUoSel.h"
 #include "ui/pickers/FormSelFile.h"
 
 namespace telk::ui {
@@ -53,11 +52,7 @@ void FormSetup::Command2_Click() {
 void FormSetup::PickProgram(int target) {
     ProgramState& state = ctx_.state;
     state.ProgramPickTarget = target;
-    SetEnabled(false);
-    ctx_.windows.Load<FormSelFile>();
-    ctx_.ui.WaitWhile([&state] { return state.ProgramPickTarget != 0; });
-    SetEnabled(true);
-    SetFocus();
+    ctx_.windows.RunPicker<FormSelFile>(*this, [&state] { return state.ProgramPickTarget != 0; });
 }
 
 // Saves the boxes with the current UoFolder, then takes all three back from
@@ -100,10 +95,7 @@ void FormSetup::Command4_Click() {
 
 // Unsaved edits go without a question.
 void FormSetup::Command5_Click() {
-    FormUoSel* owner = ctx_.windows.Get<FormUoSel>();
-    if (owner) owner->SetEnabled(true);
     ctx_.windows.Unload<FormSetup>();
-    if (owner) owner->SetFocus();
 }
 
 void FormSetup::Report(const FileError& error) {
