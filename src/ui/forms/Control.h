@@ -2,7 +2,7 @@
 // properties and their events: a selection or an option button turned on
 // from code raises the same click as the user's choice. No
 // toolkit here: a backend mirrors the model through ControlPeer and feeds
-// the user's actions back through the User* calls.
+// the user's actions back through the User* calls (BACKENDS.md).
 #pragma once
 
 #include <array>
