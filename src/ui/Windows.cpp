@@ -1,3 +1,5 @@
+// The window registry: loading and unloading by type, and the owner each
+// locked window gives back.
 #include "ui/Windows.h"
 
 #include <utility>
