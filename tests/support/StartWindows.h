@@ -13,8 +13,16 @@
 #include "support/RunFixture.h"
 #include "ui/client_folder/FormUoSel.h"
 #include "ui/forms/Control.h"
+#include "ui/pickers/FormSelDir.h"
+#include "ui/pickers/FormSelFile.h"
+#include "ui/settings/FormSetup.h"
 
 namespace telk::test {
+
+using ui::FormSelDir;
+using ui::FormSelFile;
+using ui::FormSetup;
+using ui::FormUoSel;
 
 class StartWindows : public ::testing::Test, public RunFixture {
 protected:

@@ -7,11 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "support/StartWindows.h"
-
-#include "ui/client_folder/FormUoSel.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
-#include "ui/pickers/FormSelDir.h"
 #include "ui/Texts.h"
 
 namespace telk::test {
@@ -20,8 +17,6 @@ namespace {
 namespace stdfs = std::filesystem;
 
 using ui::FormMain;
-using ui::FormSelDir;
-using ui::FormUoSel;
 using ui::FormWait;
 
 class ClientFolderWindow : public StartWindows {

@@ -9,11 +9,6 @@
 #include <gtest/gtest.h>
 
 #include "support/StartWindows.h"
-
-#include "ui/client_folder/FormUoSel.h"
-#include "ui/pickers/FormSelDir.h"
-#include "ui/pickers/FormSelFile.h"
-#include "ui/settings/FormSetup.h"
 #include "ui/Texts.h"
 
 namespace telk::test {
@@ -21,10 +16,6 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-using ui::FormSelDir;
-using ui::FormSelFile;
-using ui::FormSetup;
-using ui::FormUoSel;
 
 class Pickers : public StartWindows {
 protected:
