@@ -11,7 +11,7 @@ namespace telk::test {
 
 namespace {
 // The Win32 codes of the causes: a running client, no rights, a full disk,
-// two volumes.
+// two volumes, no such folder.
 int CodeOf(FileCause cause) {
     switch (cause) {
     case FileCause::HeldOpen:
@@ -22,6 +22,8 @@ int CodeOf(FileCause cause) {
         return 112;
     case FileCause::OtherVolume:
         return 17;
+    case FileCause::FolderMissing:
+        return 3;
     case FileCause::Other:
         break;
     }

@@ -47,7 +47,8 @@ public:
 };
 
 // Layout table row: name, index (-1 unless in a control array), position,
-// tab index (-1: none), text at design time.
+// tab index (-1: none), text at design time. A row names what differs from
+// these defaults, with designated initialisers.
 struct ControlLayout {
     std::string name{};
     int index = -1;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/FileError.h"
+#include "ui/Texts.h"
 
 namespace telk::ui {
 
@@ -18,7 +19,7 @@ void FollowDrive(Context& ctx, DriveListBox& drive, DirListBox& folders) {
     try {
         folders.SetPath(drive.Drive());
     } catch (const FileError&) {
-        ctx.ui.MessageBox("ドライブが読めないみたいです\r\n確認してくださいね", Buttons::Ok, kProgramTitle);
+        ctx.ui.MessageBox(kDriveUnreadableText, Buttons::Ok, kProgramTitle);
     }
     drive.ShowDrive(DriveOf(folders.Path()));
 }
