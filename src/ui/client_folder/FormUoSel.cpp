@@ -1,3 +1,5 @@
+// The client folder window's layout and handlers: the folder accepted,
+// picked or refused, the settings window opened, or the run ended.
 #include "ui/client_folder/FormUoSel.h"
 
 #include "platform/PathText.h"

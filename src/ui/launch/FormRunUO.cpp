@@ -1,3 +1,5 @@
+// The launch prompt's layout and handlers, and the end of a run that keeps
+// telk.ini.
 #include "ui/launch/FormRunUO.h"
 
 #include "platform/FileError.h"

@@ -1,3 +1,4 @@
+// The wait window's layout.
 #include "ui/launch/FormWait.h"
 
 #include "ui/Texts.h"

@@ -1,3 +1,6 @@
+// The main window's layout and handlers: the three lists and the list
+// rule, the slot rows, and back-up and restore with their questions and
+// what the player is told afterwards.
 #include "ui/main/FormMain.h"
 
 #include <functional>

@@ -1,3 +1,5 @@
+// A drive chosen in either picker: the folder list opens its root, or the
+// drive is refused and the list shows the folder it stayed on.
 #include "ui/pickers/DriveChange.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// The folder picker's layout and handlers.
 #include "ui/pickers/FormSelDir.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// The client program picker's layout and handlers.
 #include "ui/pickers/FormSelFile.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// The settings window's layout and handlers: pick, save, discard, close.
 #include "ui/settings/FormSetup.h"
 
 #include "platform/FileError.h"
