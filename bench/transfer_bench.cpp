@@ -24,6 +24,7 @@
 #include "store/TextValues.h"
 #include "store/Restore.h"
 #include "store/Transfer.h"
+#include "ui/Texts.h"
 
 namespace fs = std::filesystem;
 using namespace telk;
@@ -93,7 +94,8 @@ int main() {
         [&] { BackUpToSlot(files, codec, "C:\\", charFolder, slotFolder, "12-08-2026", "メイン"); },
         [&] { copyAll(ch, plain); });
     Row("Restore of one character / copying its files", 41,
-        [&] { RestoreFromSlot(files, "C:\\", slotFolder, charFolder, "2026-12-08 21-05-09"); }, [&] { copyAll(plain, ch); });
+        [&] { RestoreFromSlot(files, "C:\\", slotFolder, charFolder, "2026-12-08 21-05-09", telk::ui::kSafetyNoteLines); },
+        [&] { copyAll(plain, ch); });
     // readdir's entry type tells folders from files without a stat.
     Row("ListFolder over 10 000 folders / readdir walk", 21,
         [&] { (void)ListFolder(files, "C:\\big\\*.*", kListMask); },

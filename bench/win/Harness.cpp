@@ -30,6 +30,7 @@
 #include "platform/win32/TextCodec_win.h"
 #include "store/Restore.h"
 #include "store/Transfer.h"
+#include "ui/Texts.h"
 #include "ui/win32/Fonts.h"
 
 using namespace bench;
@@ -517,7 +518,7 @@ void Transfers(const Setup& s) {
         // newest ten safety generations, outside the time taken.
         auto restore = [&] {
             const double t0 = Now();
-            telk::RestoreFromSlot(fs, appPath, slotPath, charPath, "2026-12-08 21-05-09");
+            telk::RestoreFromSlot(fs, appPath, slotPath, charPath, "2026-12-08 21-05-09", telk::ui::kSafetyNoteLines);
             const double taken = Now() - t0;
             telk::RepairSlotStore(fs, appPath);
             return taken;
@@ -572,7 +573,7 @@ void Transfers(const Setup& s) {
         });
         breakdown("Restore", [&](telk::FileSystem& f) {
             const double t0 = Now();
-            telk::RestoreFromSlot(f, appPath, slotPath, charPath, "2026-12-08 21-05-09");
+            telk::RestoreFromSlot(f, appPath, slotPath, charPath, "2026-12-08 21-05-09", telk::ui::kSafetyNoteLines);
             const double taken = Now() - t0;
             telk::RepairSlotStore(fs, appPath);
             return taken;

@@ -1,3 +1,5 @@
+// Another program under the harness: started, its windows watched by
+// polling, its buttons pressed, its memory and CPU read.
 #include "Remote.h"
 
 #include <psapi.h>

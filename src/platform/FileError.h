@@ -16,6 +16,7 @@ enum class FileCause {
     NoAccess, // no right to change it, or a read-only medium
     DiskFull,
     OtherVolume, // a rename between two volumes
+    FolderMissing, // a folder the step needs is not there
 };
 
 class FileError : public std::runtime_error {

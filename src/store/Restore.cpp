@@ -314,9 +314,7 @@ void Settle(FileSystem& fs, const std::string& safety) {
             const std::vector<KeptCopy> previous = PreviousFiles(fs, paths, false);
             waiting.insert(waiting.end(), previous.begin(), previous.end());
             if (fs.CanEnterFolder(journal->charFolder)) throw RollbackFailed(e, waiting);
-            throw RollbackFailed(FileError("open", journal->charFolder, "キャラのフォルダが見つからないっす", 0,
-                                           FileCause::Other),
-                                 waiting);
+            throw RollbackFailed(FileError("open", journal->charFolder, "", 0, FileCause::FolderMissing), waiting);
         }
         if (journal->state == kRestored || Holds(listed.safety, journal->generation)) {
             try {
@@ -393,7 +391,7 @@ Journal Plan(FileSystem& fs, const std::string& slotFolder, const std::string& c
 // the safety folder's entries as they were. A failure takes back what was
 // done, or leaves it to the next start.
 std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, const std::string& safety,
-                               Journal& journal, const std::string& now) {
+                               Journal& journal, const std::string& now, std::span<const char* const> noteLines) {
     std::vector<std::string> entries;
     try {
         // The root, the account and the shard, as far as they are missing.
@@ -407,7 +405,7 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
         if (!Holds(entries, kSafetyNoteName))
             // The folder as Explorer shows it: "Desktop" as the client made it.
             WriteWhole(fs, safety + "\\" + kSafetyNoteName,
-                       SafetyNote(WithTrailingSeparator(PathAsShown(fs, journal.charFolder))));
+                       SafetyNote(WithTrailingSeparator(PathAsShown(fs, journal.charFolder)), noteLines));
         journal.generation = FreeGenerationName(entries, now);
         journal.backupsInGeneration = fs.SameVolume(WithoutTrailingSeparators(journal.charFolder), safety);
         WriteWhole(fs, JournalPath(safety), EncodeJournal(journal));
@@ -496,12 +494,12 @@ void SettlePendingRestore(FileSystem& fs, const std::string& appFolder, const st
 }
 
 void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
-                     const std::string& charFolder, const std::string& now) {
+                     const std::string& charFolder, const std::string& now, std::span<const char* const> noteLines) {
     // A restore into this character that did not end comes first.
     SettlePendingRestore(fs, appFolder, charFolder);
     const std::string safety = SafetyFolderPath(appFolder, charFolder);
     Journal journal = Plan(fs, slotFolder, charFolder);
-    const std::vector<std::string> entries = Begin(fs, appFolder, safety, journal, now);
+    const std::vector<std::string> entries = Begin(fs, appFolder, safety, journal, now, noteLines);
     const RestorePaths paths{journal, safety};
     PutInPlace(fs, journal, paths);
     // Every file is in, and the folders hold what the steps above left:

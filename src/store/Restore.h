@@ -2,6 +2,7 @@
 // repair.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,10 @@ namespace telk {
 // Throws FileError, naming the file that failed; the character folder is
 // then as it was, or RollbackFailed says which files wait where;
 // PreviousFilesWait when every file is in but the generation is not whole.
-// appFolder ends in "\"; now (Clock::Now()) names the generation.
+// appFolder ends in "\"; now (Clock::Now()) names the generation;
+// noteLines explain the safety folder in the note a first restore leaves there.
 void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
-                     const std::string& charFolder, const std::string& now);
+                     const std::string& charFolder, const std::string& now, std::span<const char* const> noteLines);
 
 // Finishes or undoes a restore into charFolder that has not ended, before
 // anything else reads or writes the character. Throws RollbackFailed,

@@ -104,14 +104,15 @@ bool SameCharFolder(const std::string& a, const std::string& b) {
 }
 
 // The folder as a player would type it: a doubled "\\" where two parts
-// met names the same folder, but reads as a mistake.
-std::string SafetyNote(const std::string& charFolder) {
-    std::string folder;
+// met names the same folder, but reads as a mistake. The two at the start
+// of a network share's path stay.
+std::string SafetyNote(const std::string& charFolder, std::span<const char* const> lines) {
+    std::string note = "\xEF\xBB\xBF";
     for (std::size_t i = 0; i < charFolder.size(); ++i)
-        if (charFolder[i] != '\\' || i < 2 || folder.back() != '\\') folder += charFolder[i];
-    return "\xEF\xBB\xBF" + folder +
-           "\r\nこの中の日時のフォルダに、上のキャラのフォルダへリストアする前のファイルが入ってます\r\n"
-           "いちばん新しい日時のフォルダが、最後にリストアする前の分です\r\n";
+        if (charFolder[i] != '\\' || i < 2 || note.back() != '\\') note += charFolder[i];
+    note += "\r\n";
+    for (const char* line : lines) note += std::string(line) + "\r\n";
+    return note;
 }
 
 } // namespace telk

@@ -4,6 +4,7 @@
 // names never share one.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "store/StoreNames.h"
@@ -26,7 +27,8 @@ std::string LegacySafetyFolderPath(const std::string& appFolder, const std::stri
 // doubled or trailing "\" aside.
 bool SameCharFolder(const std::string& a, const std::string& b);
 
-// The note's bytes for charFolder.
-std::string SafetyNote(const std::string& charFolder);
+// The note's bytes for charFolder: a UTF-8 mark, the folder, then each
+// of the caller's lines, every line ended by CR LF.
+std::string SafetyNote(const std::string& charFolder, std::span<const char* const> lines);
 
 } // namespace telk

@@ -1,4 +1,5 @@
-// Japanese texts for failures, in the program's casual tone.
+// Failures put into words from the pieces in ui/Texts.h, in the program's
+// casual tone.
 
 #include "ui/Messages.h"
 
@@ -12,6 +13,11 @@ std::string Shown(const ShowPath& show, const std::string& path) {
     return show ? show(path) : path;
 }
 
+// A piece on a line of its own after text.
+std::string Line(const std::string& piece) {
+    return "\r\n" + piece;
+}
+
 } // namespace
 
 ShowPath AsExplorerShows(FileSystem& fs) {
@@ -19,66 +25,73 @@ ShowPath AsExplorerShows(FileSystem& fs) {
 }
 
 std::string FileFailureText(const FileError& error, const ShowPath& show) {
-    std::string text = "ファイルの操作に失敗しちゃいました";
-    if (!error.Path().empty()) text += "\r\n" + Shown(show, error.Path());
-    if (!error.SystemMessage().empty()) text += "\r\n" + error.SystemMessage();
+    std::string text = kFileFailedText;
+    if (!error.Path().empty()) text += Line(Shown(show, error.Path()));
+    if (!error.SystemMessage().empty()) text += Line(error.SystemMessage());
+    switch (error.Cause()) {
     // A sharing or access conflict is nearly always the running client.
-    if (error.Cause() == FileCause::HeldOpen) text += "\r\nＵＯが起動中かも？終了してからやり直してね";
+    case FileCause::HeldOpen:
+        return text + Line(kHeldOpenHint);
     // Rights or a read-only medium: no use waiting for the client.
-    if (error.Cause() == FileCause::NoAccess) text += "\r\n書き換える権限が無いみたいっす\r\n場所や権限を確かめてみてちょ";
-    if (error.Cause() == FileCause::DiskFull) text += "\r\nディスクがいっぱいみたいっす\r\n空きを作ってからやり直してね";
+    case FileCause::NoAccess:
+        return text + Line(kNoAccessHint);
+    case FileCause::DiskFull:
+        return text + Line(kDiskFullHint);
+    // Only a restore's settling looks for a folder that must be there: the character's.
+    case FileCause::FolderMissing:
+        return text + Line(kCharFolderMissingHint);
+    case FileCause::Other:
+    case FileCause::OtherVolume:
+        break;
+    }
     return text;
 }
 
 std::string FailureText(const std::exception& error) {
     if (const auto* file = dynamic_cast<const FileError*>(&error)) return FileFailureText(*file);
-    return std::string("うまくいきませんでした\r\n") + error.what();
+    return kFailedText + Line(error.what());
 }
 
 namespace {
 
 // The file, then where its previous contents are, as far as it is known.
 std::string KeptLines(const KeptCopy& kept, const ShowPath& show) {
-    const std::string file = "\r\n" + Shown(show, kept.file);
+    const std::string file = Line(Shown(show, kept.file));
     switch (kept.kind) {
     case KeptCopy::Kind::Journal:
-        return file + "\r\n途中のリストアの記録は、そのままにしてあるっす";
+        return file + Line(kKeptRecord);
     case KeptCopy::Kind::PreviousInCopyIfReplaced:
-        return file + "\r\n置き換わってたら、前の中身はここに残ってます\r\n" + Shown(show, kept.copy);
+        return file + Line(kKeptHereIfReplaced) + Line(Shown(show, kept.copy));
     case KeptCopy::Kind::PreviousInCopy:
         break;
     }
-    if (kept.copy.empty()) return file + "\r\n（前は無かったファイルです）";
-    return file + "\r\n前の中身はここに残ってます\r\n" + Shown(show, kept.copy);
+    if (kept.copy.empty()) return file + Line(kKeptNothingBefore);
+    return file + Line(kKeptHere) + Line(Shown(show, kept.copy));
 }
 
 } // namespace
 
 std::string RollbackFailureText(const RollbackFailed& error, const ShowPath& show) {
     std::string text = FileFailureText(error, show);
-    for (const KeptCopy& kept : error.Kept()) text += "\r\n元に戻せなかったっす…" + KeptLines(kept, show);
+    for (const KeptCopy& kept : error.Kept()) text += Line(kNotPutBack) + KeptLines(kept, show);
     return text;
 }
 
 std::string PreviousFilesWaitText(const PreviousFilesWait& error, bool restoreRefused, const ShowPath& show) {
-    std::string text = FileFailureText(error, show) +
-                       (error.Pending() ? "\r\n前にリストアしたときの前のファイルを、まだ安全コピーに入れきれてないっす…"
-                                        : "\r\nリストアはできたけど、前のファイルを安全コピーに入れきれなかったっす…");
+    std::string text = FileFailureText(error, show) + Line(error.Pending() ? kPreviousPending : kPreviousNotKept);
     for (const KeptCopy& kept : error.Kept()) text += KeptLines(kept, show);
-    text += "\r\n次に起動したときに安全コピーに移すね";
-    if (restoreRefused) text += "\r\nそれまでリストアはお休みっす";
+    text += Line(kPreviousNextStart);
+    if (restoreRefused) text += Line(kRestorePaused);
     return text;
 }
 
 std::string LinkedSlotText(const LinkedSlot& error, const ShowPath& show) {
-    return "スロットのフォルダがリンクになってるっす\r\n" + Shown(show, error.Path()) +
-           "\r\nリンクの先を消しちゃわないように、ここにはバックアップしません\r\n"
-           "ふつうのフォルダに戻すか、Settingsフォルダごとリンクしてね";
+    return kLinkedSlotText + Line(Shown(show, error.Path())) + Line(kLinkedSlotAdvice);
 }
 
 std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved, const ShowPath& show) {
     if (leftAsSaved.empty()) return {};
-    std::string text = "途中だったリストアを元に戻したけど\r\nＵＯが保存したファイルはそのままにしました";
+    std::string text = kLeftAsSavedText;
     for (const KeptCopy& kept : leftAsSaved) text += KeptLines(kept, show);
     return text;
 }
@@ -86,13 +99,13 @@ std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved, const Show
 std::string RepairReportText(const RepairReport& report, const ShowPath& show) {
     std::string text;
     if (!report.waiting.empty()) {
-        text = "途中で止まった作業を片付けきれなかったっす…";
+        text = kRepairWaitingText;
         for (const KeptCopy& kept : report.waiting) text += KeptLines(kept, show);
-        text += "\r\n次に起動したときにもう一回やってみるね";
+        text += Line(kRepairNextStart);
     }
     for (const KeptCopy& pair : report.undecided) {
-        text += (text.empty() ? "" : "\r\n\r\n") + std::string("どっちが本物か分からないスロットがあるっす\r\n") +
-                Shown(show, pair.file) + "\r\n" + Shown(show, pair.copy) + "\r\n中を見て、いらないほうを消してね";
+        text += (text.empty() ? "" : "\r\n\r\n") + std::string(kUndecidedSlotText) + Line(Shown(show, pair.file)) +
+                Line(Shown(show, pair.copy)) + Line(kUndecidedSlotAdvice);
     }
     const std::string saved = LeftAsSavedText(report.leftAsSaved, show);
     if (!saved.empty()) text += (text.empty() ? "" : "\r\n\r\n") + saved;

@@ -8,6 +8,7 @@
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
 #include "store/TransferReport.h"
+#include "ui/Texts.h"
 
 namespace telk::ui {
 
@@ -24,27 +25,6 @@ std::string FileFailureText(const FileError& error, const ShowPath& show = {});
 // What the event dispatcher shows for a failure a handler let through: a
 // file failure as above, anything else after a word that something failed.
 std::string FailureText(const std::exception& error);
-
-// Told once at the start when telk.ini or the slot store cannot be made
-// where the program runs (Program Files, a read-only medium).
-inline constexpr const char* kUnwritableFolderText =
-    "TELKの置き場所に書き込めないみたいっす\r\nC:\\TELK みたいな、自分で作ったフォルダに置いてから起動してね";
-
-// Told once at the start when the working folder is inside a temporary
-// folder: where Windows runs a program started from inside its zip, and
-// where clean-up empties everything, slots included.
-inline constexpr const char* kTemporaryFolderText =
-    "一時フォルダの中で起動してるみたいっす\r\nここに作ったスロットは、そのうち勝手に消されちゃうかも\r\n"
-    "zipを展開して、C:\\TELK みたいな自分で作ったフォルダから telk.exe を起動してね";
-
-// A path or a slot name with characters the text files' code page lacks
-// is kept with "?" in their place.
-inline constexpr const char* kPathNotKeptText = "保存できない文字が入ってたみたいっす\r\n「?」になったところを確かめてね";
-inline constexpr const char* kNameNotKeptText = "スロット名に保存できない文字があったので\r\n「?」になってます";
-
-// A restore into lists that name no single character folder (an empty
-// list, a typed "..").
-inline constexpr const char* kNoCharacterText = "キャラが選ばれてないみたいです\r\nリストから選び直してね";
 
 // The same, and then each file that could not be put back with the place
 // where its previous contents wait.

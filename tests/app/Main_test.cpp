@@ -18,6 +18,7 @@
 #include "support/RunFixture.h"
 #include "support/TempDir.h"
 #include "ui/Messages.h"
+#include "ui/Texts.h"
 #include "ui/Windows.h"
 #include "ui/client_folder/FormUoSel.h"
 
@@ -203,7 +204,7 @@ TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
     telk::Main(run);
     // ...and says, once, where the slot's files wait.
     ASSERT_EQ(Ui().Boxes().size(), 1u);
-    EXPECT_NE(Ui().Boxes()[0].text.find("片付けきれなかった"), std::string::npos);
+    EXPECT_EQ(Ui().Boxes()[0].text.rfind(ui::kRepairWaitingText, 0), 0u) << Ui().Boxes()[0].text;
     EXPECT_NE(Ui().Boxes()[0].text.find(dir.Win() + "\\Settings\\2.old"), std::string::npos) << Ui().Boxes()[0].text;
     EXPECT_FALSE(dir.IsFolder("Settings\\2"));
     EXPECT_EQ(test::FolderSnapshot(dir.Native("Settings/2.old")), waiting);

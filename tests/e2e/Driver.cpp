@@ -4,6 +4,8 @@
 
 #include "Driver.h"
 
+#include "ui/Texts.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -427,7 +429,7 @@ HWND FindWaitWindow(DWORD pid) {
     for (HWND w : TopWindows(pid)) {
         if (IsDialogClass(w) || !CaptionOf(w).empty()) continue;
         for (HWND label : Controls(w, Kind::Label))
-            if (TextOf(label) == L"処理中～ちょっとまっててね") return w;
+            if (TextOf(label) == Wide(telk::ui::kWaitText)) return w;
     }
     return nullptr;
 }

@@ -12,10 +12,10 @@ MainWindow MainWindow::Of(HWND window) {
     m.account = combos[0];
     m.shard = combos[1];
     m.character = combos[2];
-    m.confirm = Control(window, Kind::Button, L"このキャラを\r\n編集したいな");
-    m.backup = Control(window, Kind::Button, L"バックアップ");
-    m.restore = Control(window, Kind::Button, L"リストア");
-    m.quit = Control(window, Kind::Button, L"終了");
+    m.confirm = Control(window, Kind::Button, Wide(ui::kMainConfirm));
+    m.backup = Control(window, Kind::Button, Wide(ui::kMainBackUp));
+    m.restore = Control(window, Kind::Button, Wide(ui::kMainRestore));
+    m.quit = Control(window, Kind::Button, Wide(ui::kMainQuit));
     const auto radios = Controls(window, Kind::Radio);
     const auto edits = Controls(window, Kind::Edit);
     const auto labels = Controls(window, Kind::Label);
@@ -48,10 +48,10 @@ UoSelWindow UoSelWindow::Of(HWND window) {
     const auto edits = Controls(window, Kind::Edit);
     if (edits.size() != 1) throw std::runtime_error("the folder window should have one text box");
     w.folder = edits[0];
-    w.other = Control(window, Kind::Button, L"これじゃない");
-    w.accept = Control(window, Kind::Button, L"いいよん");
-    w.quit = Control(window, Kind::Button, L"や～めた");
-    w.settings = Control(window, Kind::Button, L"設定");
+    w.other = Control(window, Kind::Button, Wide(ui::kUoSelOther));
+    w.accept = Control(window, Kind::Button, Wide(ui::kUoSelAccept));
+    w.quit = Control(window, Kind::Button, Wide(ui::kUoSelQuit));
+    w.settings = Control(window, Kind::Button, Wide(ui::kUoSelSettings));
     return w;
 }
 
@@ -114,25 +114,41 @@ void TelkTest::SelectCharacter(const MainWindow& main, const SampleCharacter& c)
     Pick(main.character, c.name);
 }
 
-MainWindow TelkTest::StartAtCharacter(const SampleCharacter& character) {
+MainWindow TelkTest::StartAtCharacter(const SampleCharacter& character, int slot) {
     const MainWindow main = Accept(Start());
     SelectCharacter(main, character);
     Click(main.confirm); // the first confirmation asks nothing
     WaitUntil([&] { return Enabled(main.backup); }, "back-up to be enabled");
+    if (slot != 0) Choose(main.option[slot]);
     return main;
 }
 
-MessageBoxSeen TelkTest::ExpectMessage(const std::wstring& title, const std::wstring& text) {
+MessageBoxSeen TelkTest::ExpectMessage(const std::wstring& title, std::string_view text) {
     const MessageBoxSeen box = WaitMessageBox(Pid());
     EXPECT_EQ(Utf8(box.title), Utf8(title));
-    EXPECT_EQ(Utf8(box.text), Utf8(text));
+    EXPECT_EQ(Utf8(box.text), text);
     return box;
 }
 
 void TelkTest::QuitWithOk(const MainWindow& main) {
     PostClick(main.quit);
-    Answer(ExpectMessage(kConfirmTitle, L"終わってもいいかな？"), IDOK);
+    Answer(ExpectMessage(kConfirmTitle, ui::kQuitQuestion), IDOK);
     telk_.WaitExit("quit with OK");
+}
+
+void TelkTest::BackUp(const MainWindow& main, int answer) {
+    PostClick(main.backup);
+    Answer(ExpectMessage(kTitle, ui::kBackUpQuestion), answer);
+}
+
+void TelkTest::Restore(const MainWindow& main, int answer) {
+    PostClick(main.restore);
+    Answer(ExpectMessage(kTitle, ui::kRestoreQuestion), answer);
+}
+
+void TelkTest::LeavePrompt(HWND prompt) {
+    PostClick(Control(prompt, Kind::Button, Wide(ui::kRunUONothing)));
+    WaitGone(prompt, "the launch prompt");
 }
 
 ::testing::AssertionResult SameTree(const Tree& before, const Tree& after) {
@@ -170,7 +186,7 @@ void ExpectClientStarted(const std::wstring& client, const std::wstring& folder)
 }
 
 namespace {
-const std::wstring kNote = L"キャラのフォルダ.txt";
+const std::wstring kNote = Wide(telk::kSafetyNoteName);
 }
 
 std::wstring SafetyFolderOf(const std::wstring& work, const SampleCharacter& c, const std::wstring& charFolder) {

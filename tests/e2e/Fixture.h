@@ -10,22 +10,31 @@
 #include <string>
 #include <vector>
 
+#include <string_view>
+
+// The program's words, before <windows.h> can rename what they declare.
+#include "store/StoreNames.h"
+#include "ui/Texts.h"
+#include "ui/forms/Ui.h"
+
 #include "Driver.h"
 #include "Sample.h"
 
 namespace e2e {
 
+namespace ui = telk::ui;
+
 // Window captions.
-inline const std::wstring kUoSel = L"ＵＯフォルダこれでいいかな？";
-inline const std::wstring kMain = L"どのキャラっすかね？";
-inline const std::wstring kSetup = L"TELK設定";
-inline const std::wstring kRunUO = L"ＵＯ起動します？";
-inline const std::wstring kSelDir = L"フォルダ選択";
-inline const std::wstring kSelFile = L"ＵＯ実行実行プログラム選択";
+inline const std::wstring kUoSel = Wide(ui::kUoSelCaption);
+inline const std::wstring kMain = Wide(ui::kMainCaption);
+inline const std::wstring kSetup = Wide(ui::kSetupCaption);
+inline const std::wstring kRunUO = Wide(ui::kRunUOCaption);
+inline const std::wstring kSelDir = Wide(ui::kSelDirCaption);
+inline const std::wstring kSelFile = Wide(ui::kSelFileCaption);
 
 // Message box titles.
-inline const std::wstring kTitle = L"TELK";
-inline const std::wstring kConfirmTitle = L"確認しま～す";
+inline const std::wstring kTitle = Wide(ui::kProgramTitle);
+inline const std::wstring kConfirmTitle = Wide(ui::kConfirmTitle);
 
 // The settings file a first start writes.
 inline const std::string kDefault2D = "c:\\Program Files\\Ultima Online 2D\\UO.exe";
@@ -72,14 +81,19 @@ protected:
     UoSelWindow Start();
     // Accepts the folder: the main window opens and the folder window goes.
     MainWindow Accept(const UoSelWindow& uoSel);
-    // Start, accept, pick the character and confirm it.
-    MainWindow StartAtCharacter(const SampleCharacter& character);
+    // Start, accept, pick the character, confirm it and choose the slot.
+    MainWindow StartAtCharacter(const SampleCharacter& character, int slot = 0);
     void SelectCharacter(const MainWindow& main, const SampleCharacter& character);
 
-    // Waits for a message box and checks its title and text.
-    MessageBoxSeen ExpectMessage(const std::wstring& title, const std::wstring& text);
+    // Waits for a message box and checks its title and text (UTF-8).
+    MessageBoxSeen ExpectMessage(const std::wstring& title, std::string_view text);
     // Quits from the main window with OK; the program ends.
     void QuitWithOk(const MainWindow& main);
+    // Presses back-up or restore and answers the question before it.
+    void BackUp(const MainWindow& main, int answer = IDOK);
+    void Restore(const MainWindow& main, int answer = IDOK);
+    // "なんもしない" on the launch prompt: the prompt goes.
+    static void LeavePrompt(HWND prompt);
 
     DWORD Pid() const { return telk_.Id(); }
     Process telk_;

@@ -75,9 +75,8 @@ std::string SampleFileBytes(const SampleCharacter& character, const std::wstring
     return bytes;
 }
 
-std::wstring SampleClient::CharacterFolder(const std::wstring& account, const std::wstring& shard,
-                                           const std::wstring& name) const {
-    return install + L"\\Desktop\\" + account + L"\\" + shard + L"\\" + name;
+std::wstring SampleClient::CharacterFolder(const SampleCharacter& c) const {
+    return install + L"\\Desktop\\" + c.account + L"\\" + c.shard + L"\\" + c.name;
 }
 
 SampleClient BuildSampleClient(const std::wstring& under, const std::wstring& clientExe) {
@@ -87,7 +86,7 @@ SampleClient BuildSampleClient(const std::wstring& under, const std::wstring& cl
     s.client2D = Join(s.install, L"UO.exe");
     s.client3D = Join(games, L"Ultima Online 3D\\UO.exe");
     for (const auto& c : SampleCharacters()) {
-        const std::wstring folder = s.CharacterFolder(c.account, c.shard, c.name);
+        const std::wstring folder = s.CharacterFolder(c);
         for (const auto& file : kRequiredFiles) WriteBytes(Join(folder, file), SampleFileBytes(c, file));
         if (c.hasCfg) WriteBytes(Join(folder, kCfgFile), SampleFileBytes(c, kCfgFile));
     }

@@ -35,7 +35,7 @@ struct SampleClient {
     std::wstring install;  // the client's install folder, no trailing "\"
     std::wstring client2D; // test client as the 2D program
     std::wstring client3D; // test client as the 3D program
-    std::wstring CharacterFolder(const std::wstring& account, const std::wstring& shard, const std::wstring& name) const;
+    std::wstring CharacterFolder(const SampleCharacter& character) const;
 };
 
 // Builds the install under the folder: "<under>\UO Games\Ultima Online 2D" with

@@ -14,7 +14,7 @@ using Faults = TelkTest;
 void ExpectHeldFileReport(const MessageBoxSeen& box, const std::wstring& file) {
     EXPECT_EQ(Utf8(box.title), Utf8(kTitle));
     EXPECT_NE(box.text.find(file), std::wstring::npos) << Utf8(box.text);
-    EXPECT_NE(box.text.find(L"ＵＯが起動中かも"), std::wstring::npos) << Utf8(box.text);
+    EXPECT_NE(box.text.find(Wide(ui::kHeldOpenHint)), std::wstring::npos) << Utf8(box.text);
 }
 
 // A held file is there all the same: the back-up names it and hints at the
@@ -24,18 +24,16 @@ TEST_F(Faults, ABackUpWhileACharacterFileIsHeldChangesNothing) {
     const SampleCharacter& hero = FindSample(L"alpha", L"Hero");
     const SampleCharacter& mage = FindSample(L"alpha", L"Mage");
     FillSlot(1, hero, "01-02-2024", "古い装備");
-    const std::wstring mageFolder = Sample().CharacterFolder(mage.account, mage.shard, mage.name);
+    const std::wstring mageFolder = Sample().CharacterFolder(mage);
 
-    const MainWindow main = StartAtCharacter(mage);
-    Choose(main.option[1]);
+    const MainWindow main = StartAtCharacter(mage, 1);
     const Tree slotBefore = Snapshot(Slot(1));
     const Tree characterBefore = Snapshot(mageFolder);
     for (const std::wstring& file : {std::wstring(L"macros.txt"), kCfgFile}) {
         SCOPED_TRACE(Utf8(file));
         Type(main.name[1], L"新しい名前");
         HeldFile held(Join(mageFolder, file));
-        PostClick(main.backup);
-        Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
+        BackUp(main);
         const MessageBoxSeen report = WaitMessageBox(Pid());
         ExpectHeldFileReport(report, file);
         Answer(report, IDOK);
@@ -49,9 +47,8 @@ TEST_F(Faults, ABackUpWhileACharacterFileIsHeldChangesNothing) {
     // Once the files are free the same back-up goes through.
     Type(main.name[1], L"新しい名前");
     const std::string day = Today();
-    PostClick(main.backup);
-    Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
-    Answer(ExpectMessage(kTitle, L"ばっぶあっぷ完了っす！"), IDOK);
+    BackUp(main);
+    Answer(ExpectMessage(kTitle, ui::kBackUpDoneText), IDOK);
     ExpectFolderHoldsCharacter(Slot(1), mage, true);
     ExpectBackedUp(Slot(1), day, "新しい名前");
     QuitWithOk(main);
@@ -62,16 +59,14 @@ TEST_F(Faults, ARestoreWhileACharacterFileIsHeldChangesNothing) {
     const SampleCharacter& tamer = FindSample(L"alpha", L"Tamer");
     const SampleCharacter& smith = FindSample(L"alpha", L"Smith");
     FillSlot(3, tamer, "03-04-2025", "テイマー");
-    const std::wstring smithFolder = Sample().CharacterFolder(smith.account, smith.shard, smith.name);
+    const std::wstring smithFolder = Sample().CharacterFolder(smith);
 
-    const MainWindow main = StartAtCharacter(smith);
-    Choose(main.option[3]);
+    const MainWindow main = StartAtCharacter(smith, 3);
     const Tree characterBefore = Snapshot(smithFolder);
     const Tree slotBefore = Snapshot(Slot(3));
     {
         HeldFile held(Join(smithFolder, L"desktop.uos"));
-        PostClick(main.restore);
-        Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+        Restore(main);
         const MessageBoxSeen report = WaitMessageBox(Pid());
         ExpectHeldFileReport(report, L"desktop.uos");
         Answer(report, IDOK);
@@ -83,12 +78,10 @@ TEST_F(Faults, ARestoreWhileACharacterFileIsHeldChangesNothing) {
     EXPECT_TRUE(SameTree(slotBefore, Snapshot(Slot(3))));
 
     // Once the file is free the restore goes through, "uo.cfg" included.
-    PostClick(main.restore);
-    Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+    Restore(main);
     HWND prompt = WaitWindow(Pid(), kRunUO);
     ExpectFolderHoldsCharacter(smithFolder, tamer, true);
-    PostClick(Control(prompt, Kind::Button, L"なんもしない"));
-    WaitGone(prompt, "the launch prompt");
+    LeavePrompt(prompt);
     WaitUntil([&] { return Enabled(main.window); }, "the main window to be enabled");
     QuitWithOk(main);
 }
@@ -98,7 +91,7 @@ TEST_F(Faults, ARestoreWhileTheClientRunsAsksFirst) {
     const SampleCharacter& ninja = FindSample(L"alpha", L"Ninja");
     const SampleCharacter& tamer = FindSample(L"alpha", L"Tamer");
     FillSlot(0, tamer, "07-08-2025", "テイマー");
-    const std::wstring ninjaFolder = Sample().CharacterFolder(ninja.account, ninja.shard, ninja.name);
+    const std::wstring ninjaFolder = Sample().CharacterFolder(ninja);
     // The game in play: another program of the install than the configured ones.
     const std::wstring game = Join(Sample().install, L"client.exe");
     CopyOrThrow(ClientExe(), game);
@@ -109,11 +102,10 @@ TEST_F(Faults, ARestoreWhileTheClientRunsAsksFirst) {
     const MainWindow main = StartAtCharacter(ninja);
     const Tree before = Snapshot(ninjaFolder);
     auto restore = [&] {
-        PostClick(main.restore);
-        Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+        Restore(main);
         const MessageBoxSeen question = WaitMessageBox(Pid());
         EXPECT_EQ(Utf8(question.title), Utf8(kTitle));
-        EXPECT_NE(question.text.find(L"ＵＯが起動中"), std::wstring::npos) << Utf8(question.text);
+        EXPECT_EQ(Utf8(question.text), ui::kRestoreWhileRunningQuestion);
         return question;
     };
 
@@ -127,8 +119,7 @@ TEST_F(Faults, ARestoreWhileTheClientRunsAsksFirst) {
     Answer(restore(), IDOK);
     HWND prompt = WaitWindow(Pid(), kRunUO);
     ExpectFolderHoldsCharacter(ninjaFolder, tamer, true);
-    PostClick(Control(prompt, Kind::Button, L"なんもしない"));
-    WaitGone(prompt, "the launch prompt");
+    LeavePrompt(prompt);
     QuitWithOk(main);
 }
 
@@ -139,15 +130,13 @@ TEST_F(Faults, AClientThatIsNotThereIsReportedAndTheOtherCanStillStart) {
     const SampleCharacter& archer = FindSample(L"gamma", L"Archer");
     FillSlot(4, FindSample(L"alpha", L"Ninja"), "05-06-2025", "忍者");
 
-    const MainWindow main = StartAtCharacter(archer);
-    Choose(main.option[4]);
-    PostClick(main.restore);
-    Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+    const MainWindow main = StartAtCharacter(archer, 4);
+    Restore(main);
     HWND prompt = WaitWindow(Pid(), kRunUO);
     const std::string settings = SettingsBytes();
 
     // The 2D client is missing: told so, nothing saved, the prompt stays.
-    PostClick(Control(prompt, Kind::Button, L"２Ｄ起動"));
+    PostClick(Control(prompt, Kind::Button, Wide(ui::kRunUO2D)));
     const MessageBoxSeen report = WaitMessageBox(Pid());
     EXPECT_EQ(Utf8(report.title), Utf8(kTitle));
     EXPECT_NE(report.text.find(missing), std::wstring::npos) << Utf8(report.text);
@@ -157,7 +146,7 @@ TEST_F(Faults, AClientThatIsNotThereIsReportedAndTheOtherCanStillStart) {
     EXPECT_EQ(SettingsBytes(), settings);
 
     // The 3D client starts as exactly its file, in the working folder.
-    PostClick(Control(prompt, Kind::Button, L"３Ｄ起動"));
+    PostClick(Control(prompt, Kind::Button, Wide(ui::kRunUO3D)));
     telk_.WaitExit("the end after starting the 3D client");
     ExpectClientStarted(s.client3D, Work());
     EXPECT_FALSE(ReadClientRecord(s.client2D).has_value());

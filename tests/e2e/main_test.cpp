@@ -84,14 +84,12 @@ TEST_F(MainRun, BackUpRestoreAndLaunchTheClient) {
 
     // The back-up asks first; Cancel copies nothing.
     const Tree freshSlot = Snapshot(Slot(2));
-    PostClick(main.backup);
-    Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDCANCEL);
+    BackUp(main, IDCANCEL);
     EXPECT_TRUE(SameTree(freshSlot, Snapshot(Slot(2))));
 
     const std::string day = Today();
-    PostClick(main.backup);
-    Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
-    Answer(ExpectMessage(kTitle, L"ばっぶあっぷ完了っす！"), IDOK);
+    BackUp(main);
+    Answer(ExpectMessage(kTitle, ui::kBackUpDoneText), IDOK);
     const std::string date = ExpectBackedUp(Slot(2), day, "メイン装備");
     ExpectFolderHoldsCharacter(Slot(2), mage, true);
     const Tree slot2 = Snapshot(Slot(2));
@@ -105,11 +103,11 @@ TEST_F(MainRun, BackUpRestoreAndLaunchTheClient) {
     const SampleCharacter& samurai = FindSample(L"gamma", L"侍");
     SelectCharacter(main, samurai);
     PostClick(main.confirm);
-    Answer(ExpectMessage(kConfirmTitle, L"編集途中のデータは消えちゃうよ？"), IDCANCEL);
+    Answer(ExpectMessage(kConfirmTitle, ui::kReconfirmQuestion), IDCANCEL);
     EXPECT_EQ(Utf8(TextOf(main.name[3])), "まだ保存してない");
     EXPECT_EQ(main.ChosenSlot(), 3);
     PostClick(main.confirm);
-    Answer(ExpectMessage(kConfirmTitle, L"編集途中のデータは消えちゃうよ？"), IDOK);
+    Answer(ExpectMessage(kConfirmTitle, ui::kReconfirmQuestion), IDOK);
     WaitUntil([&] { return main.ChosenSlot() == 0; }, "slot 0 to be chosen");
     ExpectRow(main, 3, "未使用", "Slot3");
     ExpectRow(main, 2, date, "メイン装備");
@@ -117,39 +115,36 @@ TEST_F(MainRun, BackUpRestoreAndLaunchTheClient) {
 
     // Restore slot 2 into the other character, the confirmed one, though the
     // lists now show a third: the launch prompt takes over.
-    const std::wstring samuraiFolder = s.CharacterFolder(samurai.account, samurai.shard, samurai.name);
+    const std::wstring samuraiFolder = s.CharacterFolder(samurai);
     const SampleCharacter& hero = FindSample(L"alpha", L"Hero");
-    const std::wstring heroFolder = s.CharacterFolder(hero.account, hero.shard, hero.name);
+    const std::wstring heroFolder = s.CharacterFolder(hero);
     const Tree heroBefore = Snapshot(heroFolder);
     SelectCharacter(main, hero);
     Choose(main.option[2]);
-    PostClick(main.restore);
-    Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+    Restore(main);
     HWND prompt = WaitWindow(Pid(), kRunUO);
     EXPECT_FALSE(Enabled(main.window));
     ExpectFolderHoldsCharacter(samuraiFolder, mage, true);
     EXPECT_EQ(Snapshot(samuraiFolder).size(), 5u) << "no temporary file left";
     EXPECT_TRUE(SameTree(slot2, Snapshot(Slot(2))));
     EXPECT_TRUE(SameTree(heroBefore, Snapshot(heroFolder)));
-    EXPECT_NO_THROW(Control(prompt, Kind::Label, L"リストア完了！　ＵＯ起動する？"));
-    EXPECT_NO_THROW(Control(prompt, Kind::Button, L"３Ｄ起動"));
-    EXPECT_EQ(Focused(prompt), Control(prompt, Kind::Button, L"２Ｄ起動"));
+    EXPECT_NO_THROW(Control(prompt, Kind::Label, Wide(ui::kRunUODone)));
+    EXPECT_NO_THROW(Control(prompt, Kind::Button, Wide(ui::kRunUO3D)));
+    EXPECT_EQ(Focused(prompt), Control(prompt, Kind::Button, Wide(ui::kRunUO2D)));
     // The main window takes no input meanwhile: its back-up asks nothing.
     Click(main.backup);
     EXPECT_FALSE(FindMessageBox(Pid()).has_value());
 
     // "なんもしない": the main window is back as it was.
-    PostClick(Control(prompt, Kind::Button, L"なんもしない"));
-    WaitGone(prompt, "the launch prompt");
+    LeavePrompt(prompt);
     WaitUntil([&] { return Enabled(main.window); }, "the main window to be enabled");
     EXPECT_EQ(TextOf(main.character), hero.name);
     EXPECT_TRUE(telk_.Running());
 
     // Restore again and start the 2D client: the program ends, saving three lines.
-    PostClick(main.restore);
-    Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+    Restore(main);
     prompt = WaitWindow(Pid(), kRunUO);
-    PostClick(Control(prompt, Kind::Button, L"２Ｄ起動"));
+    PostClick(Control(prompt, Kind::Button, Wide(ui::kRunUO2D)));
     telk_.WaitExit("the end after starting the client");
     ExpectClientStarted(s.client2D, Work());
     EXPECT_EQ(SettingsBytes(), Cp932Lines({Utf8(s.client2D), Utf8(s.client3D), Utf8(s.install) + "\\"}));
@@ -159,8 +154,7 @@ TEST_F(MainRun, BackUpRestoreAndLaunchTheClient) {
 // at the button that is on, the arrow keys move the choice and its name box.
 TEST_F(MainRun, TabAndTheArrowKeysChooseTheSlotRows) {
     UseSample();
-    const MainWindow main = StartAtCharacter(FindSample(L"alpha", L"Ninja"));
-    Choose(main.option[2]);
+    const MainWindow main = StartAtCharacter(FindSample(L"alpha", L"Ninja"), 2);
     PressKeys(main.window, {VK_SHIFT, VK_TAB});
     WaitUntil([&] { return Focused(main.window) == main.quit; }, "Shift+Tab to the quit button");
     const std::pair<WORD, int> keys[] = {{VK_TAB, 2}, {VK_DOWN, 3}, {VK_RIGHT, 4}, {VK_DOWN, 0}, {VK_UP, 4}, {VK_LEFT, 3}};
@@ -183,7 +177,7 @@ TEST_F(MainRun, QuitAsksAndCancelKeepsTheProgramRunning) {
     const std::string before = SettingsBytes();
 
     PostClick(main.quit);
-    Answer(ExpectMessage(kConfirmTitle, L"終わってもいいかな？"), IDCANCEL);
+    Answer(ExpectMessage(kConfirmTitle, ui::kQuitQuestion), IDCANCEL);
     EXPECT_TRUE(telk_.Running());
     EXPECT_TRUE(Enabled(main.window));
     EXPECT_EQ(SettingsBytes(), before);

@@ -30,7 +30,7 @@ TEST_F(Pickers, TheFolderPickerCancelsAndSelectsTheOpenedFolder) {
     HWND dirs = OnlyList(picker);
     EXPECT_EQ(Controls(picker, Kind::Combo).size(), 1u) << "drive list";
     EXPECT_NE(IndexOf(dirs, L"work"), -1);
-    PostClick(Control(picker, Kind::Button, L"中止"));
+    PostClick(Control(picker, Kind::Button, Wide(ui::kSelDirCancel)));
     WaitGone(picker, "the folder picker");
     WaitUntil([&] { return Enabled(w.window); }, "the folder window to be enabled");
     EXPECT_EQ(TextOf(w.folder), shown);
@@ -42,7 +42,7 @@ TEST_F(Pickers, TheFolderPickerCancelsAndSelectsTheOpenedFolder) {
     OpenFolder(dirs, s.install);
     WaitUntil([&] { return IndexOf(dirs, L"Desktop") != -1; }, "the install folder's sub-folders");
     Highlight(dirs, IndexOf(dirs, L"Desktop"));
-    PostClick(Control(picker, Kind::Button, L"選択"));
+    PostClick(Control(picker, Kind::Button, Wide(ui::kPickChoose)));
     WaitGone(picker, "the folder picker");
     WaitUntil([&] { return Enabled(w.window); }, "the folder window to be enabled");
     EXPECT_EQ(Utf8(TextOf(w.folder)), Utf8(s.install));
@@ -71,7 +71,7 @@ TEST_F(Pickers, TheSettingsWindowPicksSavesAndDiscards) {
     EXPECT_EQ(TextOf(path3D), s.client3D);
     std::vector<HWND> choose;
     for (HWND b : Controls(setup, Kind::Button))
-        if (TextOf(b) == L"選択") choose.push_back(b);
+        if (TextOf(b) == Wide(ui::kPickChoose)) choose.push_back(b);
     ASSERT_EQ(choose.size(), 2u); // 2D above 3D
 
     // The 2D picker: "選択" without a file asks for one and stays open.
@@ -81,9 +81,9 @@ TEST_F(Pickers, TheSettingsWindowPicksSavesAndDiscards) {
     const auto lists = Controls(picker, Kind::List);
     ASSERT_EQ(lists.size(), 2u);
     HWND dirs = lists[0], files = lists[1]; // side by side, folders left
-    HWND select = Control(picker, Kind::Button, L"選択");
+    HWND select = Control(picker, Kind::Button, Wide(ui::kPickChoose));
     PostClick(select);
-    Answer(ExpectMessage(kTitle, L"ファイルが選択されたいないよ～"), IDOK);
+    Answer(ExpectMessage(kTitle, ui::kNoFileText), IDOK);
     EXPECT_TRUE(IsWindowVisible(picker));
     EXPECT_EQ(TextOf(path2D), s.client2D);
 
@@ -101,7 +101,7 @@ TEST_F(Pickers, TheSettingsWindowPicksSavesAndDiscards) {
     // The 3D picker aborted: both boxes as they were.
     PostClick(choose[1]);
     picker = WaitWindow(Pid(), kSelFile);
-    PostClick(Control(picker, Kind::Button, L"中断"));
+    PostClick(Control(picker, Kind::Button, Wide(ui::kSelFileCancel)));
     WaitGone(picker, "the program picker");
     WaitUntil([&] { return Enabled(setup); }, "the settings window to be enabled");
     EXPECT_EQ(Utf8(TextOf(path2D)), Utf8(s.client3D));
@@ -109,20 +109,20 @@ TEST_F(Pickers, TheSettingsWindowPicksSavesAndDiscards) {
 
     // "廃棄" shows the file's paths again and writes nothing.
     const std::string before = SettingsBytes();
-    Click(Control(setup, Kind::Button, L"廃棄"));
+    Click(Control(setup, Kind::Button, Wide(ui::kSetupDiscard)));
     EXPECT_EQ(TextOf(path2D), s.client2D);
     EXPECT_EQ(SettingsBytes(), before);
 
     // "保存" writes both boxes and the folder as read at start (no "\").
     const std::wstring typed = L"D:\\ゲーム\\UO 3D\\uo3d.exe";
     Type(path3D, typed);
-    Click(Control(setup, Kind::Button, L"保存"));
+    Click(Control(setup, Kind::Button, Wide(ui::kSetupSave)));
     const std::string saved = Cp932Lines({Utf8(s.client2D), Utf8(typed), Utf8(s.install)});
     EXPECT_EQ(SettingsBytes(), saved);
 
     // "終了" gives the folder window back; a stray WM_CLOSE there is ignored
     // (it is handled before the next click, which still opens the settings).
-    PostClick(Control(setup, Kind::Button, L"終了"));
+    PostClick(Control(setup, Kind::Button, Wide(ui::kSetupClose)));
     WaitGone(setup, "the settings window");
     WaitUntil([&] { return Enabled(w.window); }, "the folder window to be enabled");
     PostMessageW(w.window, WM_CLOSE, 0, 0);
@@ -134,7 +134,7 @@ TEST_F(Pickers, TheSettingsWindowPicksSavesAndDiscards) {
     ASSERT_EQ(reopened.size(), 2u);
     EXPECT_EQ(TextOf(reopened[0]), s.client2D);
     EXPECT_EQ(TextOf(reopened[1]), typed);
-    PostClick(Control(setup, Kind::Button, L"終了"));
+    PostClick(Control(setup, Kind::Button, Wide(ui::kSetupClose)));
     WaitGone(setup, "the settings window");
     WaitUntil([&] { return Enabled(w.window); }, "the folder window to be enabled");
 

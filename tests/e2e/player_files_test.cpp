@@ -23,22 +23,19 @@ TEST_F(PlayerFiles, ARestoreOntoAReadOnlyFileKeepsTheMarkAndASafetyCopy) {
     const SampleCharacter& archer = FindSample(L"gamma", L"Archer");
     const SampleCharacter& hero = FindSample(L"alpha", L"Hero");
     FillSlot(2, hero, "02-03-2025", "勇者");
-    const std::wstring folder = Sample().CharacterFolder(archer.account, archer.shard, archer.name);
+    const std::wstring folder = Sample().CharacterFolder(archer);
     const std::wstring desktop = Join(folder, L"desktop.uos");
     ASSERT_TRUE(SetFileAttributesW(desktop.c_str(), FILE_ATTRIBUTE_READONLY));
     const Tree before = Snapshot(folder);
 
-    const MainWindow main = StartAtCharacter(archer);
-    Choose(main.option[2]);
-    PostClick(main.restore);
-    Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+    const MainWindow main = StartAtCharacter(archer, 2);
+    Restore(main);
     HWND prompt = WaitWindow(Pid(), kRunUO);
     ExpectFolderHoldsCharacter(folder, hero, true);
     EXPECT_TRUE(ReadOnly(desktop));
     // The character's files as they were, and no journal left beside them.
     EXPECT_TRUE(SameTree(before, SafetyCopy(SafetyFolderOf(Work(), archer, folder))));
-    PostClick(Control(prompt, Kind::Button, L"なんもしない"));
-    WaitGone(prompt, "the launch prompt");
+    LeavePrompt(prompt);
     QuitWithOk(main);
 }
 
@@ -51,7 +48,7 @@ TEST_F(PlayerFiles, TwoInstallsWithTheSameNamesKeepTheirOwnSafetyCopies) {
     FillSlot(2, hero, "02-03-2025", "勇者");
     const std::wstring install2D = Sample().install;
     const std::wstring install3D = install2D.substr(0, install2D.size() - 2) + L"3D";
-    const std::wstring folder2D = Sample().CharacterFolder(archer.account, archer.shard, archer.name);
+    const std::wstring folder2D = Sample().CharacterFolder(archer);
     const std::wstring folder3D = install3D + folder2D.substr(install2D.size());
     for (const auto& file : kRequiredFiles) WriteBytes(Join(folder3D, file), "3D " + Utf8(file));
     const Tree before2D = Snapshot(folder2D), before3D = Snapshot(folder3D);
@@ -59,13 +56,10 @@ TEST_F(PlayerFiles, TwoInstallsWithTheSameNamesKeepTheirOwnSafetyCopies) {
     for (const std::wstring& install : {install2D, install3D}) {
         SCOPED_TRACE(Utf8(install));
         WriteSettings({Utf8(Sample().client2D), Utf8(Sample().client3D), Utf8(install) + "\\"});
-        const MainWindow main = StartAtCharacter(archer);
-        Choose(main.option[2]);
-        PostClick(main.restore);
-        Answer(ExpectMessage(kTitle, L"キャラデータをリストアします\r\nよろしいでしょうか？"), IDOK);
+        const MainWindow main = StartAtCharacter(archer, 2);
+        Restore(main);
         HWND prompt = WaitWindow(Pid(), kRunUO);
-        PostClick(Control(prompt, Kind::Button, L"なんもしない"));
-        WaitGone(prompt, "the launch prompt");
+        LeavePrompt(prompt);
         QuitWithOk(main);
     }
     ExpectFolderHoldsCharacter(folder2D, hero, true);
@@ -92,20 +86,18 @@ TEST_F(PlayerFiles, ALinkInASlotNeverLetsABackUpReachOutside) {
     } unlink{link};
     const Tree outsideBefore = Snapshot(outside);
 
-    const MainWindow main = StartAtCharacter(mage);
-    Choose(main.option[1]);
+    const MainWindow main = StartAtCharacter(mage, 1);
     Type(main.name[1], L"魔法使い");
-    PostClick(main.backup);
-    Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
+    BackUp(main);
     const MessageBoxSeen result = WaitMessageBox(Pid());
     if (telk::test::UnderWine()) {
         // Wine gives no way to copy the link as itself: the back-up fails
         // and the slot keeps its old set.
-        EXPECT_EQ(result.text.rfind(L"ファイルの操作に失敗しちゃいました", 0), 0u) << Utf8(result.text);
+        EXPECT_EQ(result.text.rfind(Wide(ui::kFileFailedText), 0), 0u) << Utf8(result.text);
         EXPECT_NE(result.text.find(L"Extra"), std::wstring::npos) << Utf8(result.text);
         ExpectFolderHoldsCharacter(Slot(1), hero, true);
     } else {
-        EXPECT_EQ(Utf8(result.text), "ばっぶあっぷ完了っす！");
+        EXPECT_EQ(Utf8(result.text), ui::kBackUpDoneText);
         ExpectFolderHoldsCharacter(Slot(1), mage, true);
     }
     Answer(result, IDOK);
@@ -115,9 +107,8 @@ TEST_F(PlayerFiles, ALinkInASlotNeverLetsABackUpReachOutside) {
     // Still usable: a back-up into another slot goes through.
     WaitUntil([&] { return Enabled(main.window) && Enabled(main.backup); }, "the main window to be usable");
     Choose(main.option[2]);
-    PostClick(main.backup);
-    Answer(ExpectMessage(kTitle, L"キャラデータをバックアップします\r\nよろしいでしょうか？"), IDOK);
-    Answer(ExpectMessage(kTitle, L"ばっぶあっぷ完了っす！"), IDOK);
+    BackUp(main);
+    Answer(ExpectMessage(kTitle, ui::kBackUpDoneText), IDOK);
     ExpectFolderHoldsCharacter(Slot(2), mage, true);
     QuitWithOk(main);
 }

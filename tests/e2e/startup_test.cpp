@@ -2,7 +2,6 @@
 // second copy, and the folders that end the program after a message.
 
 #include "Fixture.h"
-#include "Version.h"
 
 namespace e2e {
 namespace {
@@ -24,8 +23,8 @@ TEST_F(Startup, FirstStartInAnEmptyFolderCreatesTheSettingsAndTheSlots) {
     EXPECT_TRUE(SameTree(expected, created));
 
     // What the user sees: the window's texts, no system menu, centred.
-    for (const wchar_t* label : {L"インストールフォルダ", L"TELK　Ｖｅｒ" TELK_VERSION_FULLWIDTH})
-        EXPECT_NO_THROW(Control(w.window, Kind::Label, label)) << Utf8(label);
+    for (const char* label : {ui::kUoSelFolderLabel, ui::kUoSelVersion})
+        EXPECT_NO_THROW(Control(w.window, Kind::Label, Wide(label))) << label;
     EXPECT_EQ(GetWindowLongPtrW(w.window, GWL_STYLE) & WS_SYSMENU, 0);
     const RECT r = ScreenRect(w.window);
     EXPECT_NEAR(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2, 2);
@@ -49,8 +48,7 @@ TEST_F(Startup, AStartInsideTheTemporaryFolderIsToldOnce) {
     RemoveTree(zip);
     MakeFolders(inZip);
     telk_.Start(TelkExe(), inZip);
-    Answer(ExpectMessage(kTitle, L"一時フォルダの中で起動してるみたいっす\r\nここに作ったスロットは、そのうち勝手に消されちゃうかも\r\n"
-                                 L"zipを展開して、C:\\TELK みたいな自分で作ったフォルダから telk.exe を起動してね"),
+    Answer(ExpectMessage(kTitle, ui::kTemporaryFolderText),
            IDOK);
     const UoSelWindow w = UoSelWindow::Of(WaitWindow(Pid(), kUoSel));
     EXPECT_FALSE(FindMessageBox(Pid()).has_value());
@@ -85,7 +83,7 @@ TEST_F(Startup, AFolderThatDoesNotExistEndsTheProgramAfterAMessage) {
     EXPECT_EQ(TextOf(w.folder), missing);
 
     PostClick(w.accept);
-    Answer(ExpectMessage(kTitle, L"そのフォルダ無いみたいです\r\n確認してくださいね"), IDOK);
+    Answer(ExpectMessage(kTitle, ui::kNoFolderText), IDOK);
     telk_.WaitExit("the end after the message");
     EXPECT_EQ(SettingsBytes(), settings);
 }
@@ -94,7 +92,7 @@ TEST_F(Startup, AnEmptyFolderTextCountsAsAFolderThatDoesNotExist) {
     const UoSelWindow w = Start();
     Type(w.folder, L"");
     PostClick(w.accept);
-    Answer(ExpectMessage(kTitle, L"そのフォルダ無いみたいです\r\n確認してくださいね"), IDOK);
+    Answer(ExpectMessage(kTitle, ui::kNoFolderText), IDOK);
     telk_.WaitExit("the end after the message");
     EXPECT_EQ(SettingsBytes(), Cp932Lines({kDefault2D, kDefault3D}));
 }
@@ -108,7 +106,7 @@ TEST_F(Startup, AFolderWithoutDesktopEndsTheProgramAfterAMessage) {
 
     Type(w.folder, client);
     PostClick(w.accept);
-    const MessageBoxSeen box = ExpectMessage(kTitle, L"一回もログインしていないみたいです\r\nキャラを作ってからやってね");
+    const MessageBoxSeen box = ExpectMessage(kTitle, ui::kNeverLoggedInText);
     // The wait window stays behind the message; the main window never came.
     EXPECT_NE(FindWaitWindow(Pid()), nullptr);
     EXPECT_EQ(FindTopWindow(Pid(), kMain), nullptr);

@@ -31,6 +31,7 @@
 #include "store/Transfer.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
+#include "ui/Texts.h"
 
 namespace telk {
 namespace {
@@ -110,7 +111,9 @@ protected:
     }
 
     void BackUp(FileSystem& fileSystem) { BackUpToSlot(fileSystem, *codec, app, charFolder, slotFolder, kDate, kName); }
-    void Restore(FileSystem& fileSystem) { RestoreFromSlot(fileSystem, app, slotFolder, charFolder, kNow); }
+    void Restore(FileSystem& fileSystem) {
+        RestoreFromSlot(fileSystem, app, slotFolder, charFolder, kNow, ui::kSafetyNoteLines);
+    }
 
     // The files of state that are nowhere in the store or the character
     // folder, under any name.
@@ -593,7 +596,7 @@ TEST_F(TransferTest, TwoInstallsWithTheSameNamesShareNothing) {
     std::filesystem::remove_all(dir.Native(safetyRel));
     faulty.CrashAtNth(secondReplace);
     EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
-    RestoreFromSlot(*real, app, slotFolder, dir.Win(other) + "\\", kNow);
+    RestoreFromSlot(*real, app, slotFolder, dir.Win(other) + "\\", kNow, ui::kSafetyNoteLines);
     EXPECT_EQ(dir.ReadBytes(StoreRel(SafetyFolderPath(app, dir.Win(other))) + "\\" + kNow + "\\macros.txt"),
               "3d macros.txt");
     EXPECT_TRUE(dir.IsFile(safetyRel + "\\" + kJournalName)); // the 2D restore still waits
@@ -865,7 +868,7 @@ protected:
         const bool pending = dir.IsFile(safetyRel + "\\" + kJournalName);
         const Snapshot before = Char();
         auto restore = [&](int slot) {
-            RestoreFromSlot(fs, app, SlotFolderPath(app, slot), charFolder, kNow);
+            RestoreFromSlot(fs, app, SlotFolderPath(app, slot), charFolder, kNow, ui::kSafetyNoteLines);
             if (pending) return;
             // A success: the newest generation holds exactly what was replaced.
             Snapshot replaced;

@@ -13,7 +13,7 @@ namespace telk::test {
 
 namespace {
 // The Win32 codes of the causes: a running client, no rights, a full disk,
-// two volumes.
+// two volumes, no such folder.
 int CodeOf(FileCause cause) {
     switch (cause) {
     case FileCause::HeldOpen:
@@ -24,6 +24,8 @@ int CodeOf(FileCause cause) {
         return 112;
     case FileCause::OtherVolume:
         return 17;
+    case FileCause::FolderMissing:
+        return 3;
     case FileCause::Other:
         break;
     }

@@ -1,3 +1,4 @@
+// The headless backend and the assertions window tests share about it.
 #include "support/HeadlessUi.h"
 
 #include <algorithm>

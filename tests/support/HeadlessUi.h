@@ -1,7 +1,8 @@
 // The headless backend: the model is the whole truth. A test presses
 // controls through the model's User* calls, queues answers to message boxes
 // and the actions to run inside a nested wait, and reads every message box
-// shown. The end of the program unwinds as ProgramEnded.
+// shown. The end of the program unwinds as ProgramEnded. It keeps the
+// contract in src/ui/forms/BACKENDS.md, as the Win32 backend does.
 #pragma once
 
 #include <deque>

@@ -1,3 +1,5 @@
+// Runs of the program on the host: temporary drives, the fake launcher,
+// and a start through the real start routine.
 #include "support/RunFixture.h"
 
 #include <cctype>

@@ -1,3 +1,5 @@
+// The client folder window's layout and handlers: the folder accepted,
+// picked or refused, the settings window opened, or the run ended.
 #include "ui/client_folder/FormUoSel.h"
 
 #include "platform/PathText.h"
@@ -7,30 +9,30 @@
 #include "ui/main/FormMain.h"
 #include "ui/pickers/FormSelDir.h"
 #include "ui/settings/FormSetup.h"
-#include "Version.h"
+#include "ui/Texts.h"
 
 namespace telk::ui {
 
 namespace {
 
-const FormLayout kForm{"ＵＯフォルダこれでいいかな？", 5760, 2295};
-
-const char* const kNoFolder = "そのフォルダ無いみたいです\r\n確認してくださいね";
-const char* const kNeverLoggedIn = "一回もログインしていないみたいです\r\nキャラを作ってからやってね";
+const FormLayout kForm{kUoSelCaption, 5760, 2295};
 
 } // namespace
 
 FormUoSel::FormUoSel(Context& ctx)
     : Form(ctx.ui, kForm),
-      Label1(*this, {"Label1", -1, {120, 120, 2175, 255}, 0, "インストールフォルダ", Align::Left, Font{}}),
-      Text1(*this, {"Text1", -1, {120, 360, 5415, 270}, 1, "", Align::Left, Font{}}),
-      Command1(*this, {"Command1", -1, {120, 840, 1575, 495}, 2, "これじゃない", Align::Left, Font{}}),
-      Command2(*this, {"Command2", -1, {2040, 840, 1575, 495}, 3, "いいよん", Align::Left, Font{}}),
-      Command3(*this, {"Command3", -1, {3960, 840, 1575, 495}, 4, "や～めた", Align::Left, Font{}}),
-      Command4(*this, {"Command4", -1, {4680, 1560, 855, 615}, 8, "設定", Align::Left, Font{}}),
-      Label2(*this, {"Label2", -1, {0, 1440, 4455, 255}, 5, "TELK　Ｖｅｒ" TELK_VERSION_FULLWIDTH, Align::Center, Font{}}),
-      Label3(*this, {"Label3", -1, {0, 1680, 4455, 255}, 6, "製作：ＴＥＬＫ開発チーム", Align::Center, Font{}}),
-      Label4(*this, {"Label4", -1, {0, 1920, 4455, 255}, 7, "いつも使ってくれてありがとね", Align::Center, Font{}}),
+      Label1(*this, {.name = "Label1", .rect = {120, 120, 2175, 255}, .tabIndex = 0, .text = kUoSelFolderLabel}),
+      Text1(*this, {.name = "Text1", .rect = {120, 360, 5415, 270}, .tabIndex = 1}),
+      Command1(*this, {.name = "Command1", .rect = {120, 840, 1575, 495}, .tabIndex = 2, .text = kUoSelOther}),
+      Command2(*this, {.name = "Command2", .rect = {2040, 840, 1575, 495}, .tabIndex = 3, .text = kUoSelAccept}),
+      Command3(*this, {.name = "Command3", .rect = {3960, 840, 1575, 495}, .tabIndex = 4, .text = kUoSelQuit}),
+      Command4(*this, {.name = "Command4", .rect = {4680, 1560, 855, 615}, .tabIndex = 8, .text = kUoSelSettings}),
+      Label2(*this, {.name = "Label2", .rect = {0, 1440, 4455, 255}, .tabIndex = 5,
+                     .text = kUoSelVersion, .align = Align::Center}),
+      Label3(*this, {.name = "Label3", .rect = {0, 1680, 4455, 255}, .tabIndex = 6,
+                     .text = kUoSelMaker, .align = Align::Center}),
+      Label4(*this, {.name = "Label4", .rect = {0, 1920, 4455, 255}, .tabIndex = 7,
+                     .text = kUoSelThanks, .align = Align::Center}),
       ctx_(ctx) {
     Command1.Click = [this] { Command1_Click(); };
     Command2.Click = [this] { Command2_Click(); };
@@ -49,11 +51,7 @@ void FormUoSel::Form_Load() {
 void FormUoSel::Command1_Click() {
     ProgramState& state = ctx_.state;
     state.FolderPickDone = 0;
-    SetEnabled(false);
-    ctx_.windows.Load<FormSelDir>();
-    ctx_.ui.WaitWhile([&state] { return state.FolderPickDone == 0; });
-    SetEnabled(true);
-    SetFocus();
+    ctx_.windows.RunPicker<FormSelDir>(*this, [&state] { return state.FolderPickDone == 0; });
 }
 
 // The existence test looks at the text as typed, the Desktop test at the
@@ -64,13 +62,13 @@ void FormUoSel::Command2_Click() {
     const std::string typed = Text1.Text();
 
     state.UoFolder = WithTrailingSeparator(typed);
-    if (!fs.CanEnterFolder(typed)) return EndWith(kNoFolder);
+    if (!fs.CanEnterFolder(typed)) return EndWith(kNoFolderText);
 
     SetEnabled(false);
     ctx_.windows.Load<FormWait>();
     ctx_.ui.DoEvents();
 
-    if (!ClientFolderExists(fs, state.UoFolder + kDesktopFolderName)) return EndWith(kNeverLoggedIn);
+    if (!ClientFolderExists(fs, state.UoFolder + kDesktopFolderName)) return EndWith(kNeverLoggedInText);
 
     ctx_.windows.Load<FormMain>();
     ctx_.windows.Unload<FormUoSel>();
@@ -80,10 +78,9 @@ void FormUoSel::Command3_Click() {
     ctx_.ui.EndProgram();
 }
 
-// Not waited for: the settings window enables this one when it closes.
+// Not waited for: the settings window gives this one back when it closes.
 void FormUoSel::Command4_Click() {
-    SetEnabled(false);
-    ctx_.windows.Load<FormSetup>();
+    ctx_.windows.LoadOwned<FormSetup>(*this);
 }
 
 // The run ends here: nothing is saved.

@@ -14,15 +14,15 @@ public:
     static constexpr int kId = 0;
     explicit FormUoSel(Context& ctx);
 
-    Label Label1;
-    TextBox Text1;
-    CommandButton Command1;
-    CommandButton Command2;
-    CommandButton Command3;
-    CommandButton Command4;
-    Label Label2;
-    Label Label3;
-    Label Label4;
+    Label Label1; // the folder box's label
+    TextBox Text1; // install folder
+    CommandButton Command1; // pick another folder
+    CommandButton Command2; // accept
+    CommandButton Command3; // quit
+    CommandButton Command4; // client settings
+    Label Label2; // version
+    Label Label3; // credits
+    Label Label4; // thanks
 
     void Form_Load() override;
     void Command1_Click();

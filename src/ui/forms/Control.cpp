@@ -1,3 +1,6 @@
+// The controls' behaviour: properties that notify the backend, the user's
+// actions refused while a control cannot take input, and the drive, folder
+// and file lists reading the file system through the platform.
 #include "ui/forms/Control.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // properties and their events: a selection or an option button turned on
 // from code raises the same click as the user's choice. No
 // toolkit here: a backend mirrors the model through ControlPeer and feeds
-// the user's actions back through the User* calls.
+// the user's actions back through the User* calls (BACKENDS.md).
 #pragma once
 
 #include <array>
@@ -47,7 +47,8 @@ public:
 };
 
 // Layout table row: name, index (-1 unless in a control array), position,
-// tab index (-1: none), text at design time.
+// tab index (-1: none), text at design time. A row names what differs from
+// these defaults, with designated initialisers.
 struct ControlLayout {
     std::string name{};
     int index = -1;

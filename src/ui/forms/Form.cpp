@@ -1,3 +1,5 @@
+// A form's own state (position, centring, enabled, focus) and its option
+// group.
 #include "ui/forms/Form.h"
 
 #include <algorithm>

@@ -1,7 +1,8 @@
 // What a backend provides to the windows: realising, showing and unloading
 // forms, message boxes, pumping and waiting on events, the screen, and the
 // end of the program. The Win32 backend shows real windows; the headless
-// one (tests) keeps the model as the whole truth.
+// one (tests) keeps the model as the whole truth. What every backend must
+// do and keep is written once, in BACKENDS.md beside this file.
 #pragma once
 
 #include <exception>

@@ -1,3 +1,5 @@
+// The launch prompt's layout and handlers, and the end of a run that keeps
+// telk.ini.
 #include "ui/launch/FormRunUO.h"
 
 #include "platform/FileError.h"
@@ -5,13 +7,13 @@
 #include "store/Settings.h"
 #include "store/ShownPath.h"
 #include "ui/Messages.h"
-#include "ui/main/FormMain.h"
+#include "ui/Texts.h"
 
 namespace telk::ui {
 
 namespace {
 
-const FormLayout kForm{"ＵＯ起動します？", 5625, 1755};
+const FormLayout kForm{kRunUOCaption, 5625, 1755};
 
 const Font kLabelFont{"ＭＳ Ｐゴシック", 14.25, true};
 
@@ -31,10 +33,11 @@ void SaveSettingsAndEnd(Context& ctx) {
 
 FormRunUO::FormRunUO(Context& ctx)
     : Form(ctx.ui, kForm),
-      Label1(*this, {"Label1", -1, {240, 120, 5295, 375}, 3, "リストア完了！　ＵＯ起動する？", Align::Center, kLabelFont}),
-      Command1(*this, {"Command1", -1, {240, 720, 1455, 855}, 0, "２Ｄ起動", Align::Left, Font{}}),
-      Command2(*this, {"Command2", -1, {2040, 720, 1455, 855}, 1, "３Ｄ起動", Align::Left, Font{}}),
-      Command3(*this, {"Command3", -1, {3840, 720, 1455, 855}, 2, "なんもしない", Align::Left, Font{}}),
+      Label1(*this, {.name = "Label1", .rect = {240, 120, 5295, 375}, .tabIndex = 3,
+                     .text = kRunUODone, .align = Align::Center, .font = kLabelFont}),
+      Command1(*this, {.name = "Command1", .rect = {240, 720, 1455, 855}, .tabIndex = 0, .text = kRunUO2D}),
+      Command2(*this, {.name = "Command2", .rect = {2040, 720, 1455, 855}, .tabIndex = 1, .text = kRunUO3D}),
+      Command3(*this, {.name = "Command3", .rect = {3840, 720, 1455, 855}, .tabIndex = 2, .text = kRunUONothing}),
       ctx_(ctx) {
     Command1.Click = [this] { Command1_Click(); };
     Command2.Click = [this] { Command2_Click(); };
@@ -61,8 +64,8 @@ void FormRunUO::StartClient(const std::string& path) {
     try {
         ctx_.platform.launcher.Start(path);
     } catch (const LaunchError& e) {
-        const std::string shown = path.empty() ? std::string("（パスが設定されてないです）") : PathAsShown(ctx_.platform.fs, path);
-        std::string text = "起動できませんでした\r\n" + shown;
+        const std::string shown = path.empty() ? std::string(kNoProgramPath) : PathAsShown(ctx_.platform.fs, path);
+        std::string text = kStartFailedText + ("\r\n" + shown);
         if (!e.SystemMessage().empty()) text += "\r\n" + e.SystemMessage();
         ctx_.ui.MessageBox(text, Buttons::Ok, kProgramTitle);
         return;
@@ -73,10 +76,6 @@ void FormRunUO::StartClient(const std::string& path) {
 
 void FormRunUO::Command3_Click() {
     ctx_.windows.Unload<FormRunUO>();
-    if (FormMain* main = ctx_.windows.Get<FormMain>()) {
-        main->SetEnabled(true);
-        main->SetFocus();
-    }
 }
 
 } // namespace telk::ui

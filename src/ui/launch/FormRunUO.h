@@ -19,10 +19,10 @@ public:
     static constexpr int kId = 3;
     explicit FormRunUO(Context& ctx);
 
-    Label Label1;
-    CommandButton Command1;
-    CommandButton Command2;
-    CommandButton Command3;
+    Label Label1; // restore done: start a client?
+    CommandButton Command1; // start the 2D client
+    CommandButton Command2; // start the 3D client
+    CommandButton Command3; // neither: back to the main window
 
     void Form_Load() override;
     void Command1_Click();

@@ -1,4 +1,7 @@
+// The wait window's layout.
 #include "ui/launch/FormWait.h"
+
+#include "ui/Texts.h"
 
 namespace telk::ui {
 
@@ -10,8 +13,8 @@ const FormLayout kForm{"", 5970, 1245, /*titleBar=*/false};
 
 FormWait::FormWait(Context& ctx)
     : Form(ctx.ui, kForm),
-      Label1(*this, {"Label1", -1, {960, 360, 4215, 495}, 0, "処理中～ちょっとまっててね", Align::Left,
-                     {"ＭＳ Ｐゴシック", 18, false}}) {}
+      Label1(*this, {.name = "Label1", .rect = {960, 360, 4215, 495}, .tabIndex = 0,
+                     .text = kWaitText, .font = {"ＭＳ Ｐゴシック", 18, false}}) {}
 
 void FormWait::Form_Load() {
     CenterOnScreen();

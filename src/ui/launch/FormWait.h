@@ -13,7 +13,7 @@ public:
     static constexpr int kId = 4;
     explicit FormWait(Context& ctx);
 
-    Label Label1;
+    Label Label1; // please wait
 
     void Form_Load() override;
 };

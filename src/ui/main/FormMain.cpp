@@ -1,3 +1,6 @@
+// The main window's layout and handlers: the three lists and the list
+// rule, the slot rows, and back-up and restore with their questions and
+// what the player is told afterwards.
 #include "ui/main/FormMain.h"
 
 #include <functional>
@@ -14,6 +17,7 @@
 #include "store/ShownPath.h"
 #include "store/Transfer.h"
 #include "ui/Messages.h"
+#include "ui/Texts.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/launch/FormWait.h"
 
@@ -21,32 +25,30 @@ namespace telk::ui {
 
 namespace {
 
-const FormLayout kForm{"どのキャラっすかね？", 6180, 4980, /*titleBar=*/true, /*appIcon=*/true};
-
-const char* const kConfirmTitle = "確認しま～す";
+const FormLayout kForm{kMainCaption, 6180, 4980, /*titleBar=*/true, /*appIcon=*/true};
 
 ControlLayout Row(const char* name, int slot, int left, int width, int tabIndex) {
-    return {name, slot, {left, 1560 + 480 * slot, width, 375}, tabIndex, "", Align::Left, Font{}};
+    return {.name = name, .index = slot, .rect = {left, 1560 + 480 * slot, width, 375}, .tabIndex = tabIndex};
 }
 
 } // namespace
 
 FormMain::FormMain(Context& ctx)
     : Form(ctx.ui, kForm),
-      Label3(*this, {"Label3", -1, {120, 120, 1215, 255}, 4, "アカウント選択", Align::Left, Font{}}),
-      Combo1(*this, {"Combo1", -1, {1560, 120, 2655, 300}, 1, "", Align::Left, Font{}}),
-      Label1(*this, {"Label1", -1, {120, 480, 1095, 255}, 0, "シャード選択", Align::Left, Font{}}),
-      Combo2(*this, {"Combo2", -1, {1560, 480, 2655, 300}, 3, "", Align::Left, Font{}}),
-      Label2(*this, {"Label2", -1, {120, 840, 1095, 255}, 2, "キャラ選択", Align::Left, Font{}}),
-      Combo3(*this, {"Combo3", -1, {1560, 840, 2655, 300}, 5, "", Align::Left, Font{}}),
-      Command1(*this, {"Command1", -1, {4680, 120, 1335, 975}, 6, "", Align::Left, Font{}}),
-      Line1(*this, {"Line1", -1, {0, 1200, 6120, 0}, -1, "", Align::Left, Font{}}),
+      Label3(*this, {.name = "Label3", .rect = {120, 120, 1215, 255}, .tabIndex = 4, .text = kMainAccountLabel}),
+      Combo1(*this, {.name = "Combo1", .rect = {1560, 120, 2655, 300}, .tabIndex = 1}),
+      Label1(*this, {.name = "Label1", .rect = {120, 480, 1095, 255}, .tabIndex = 0, .text = kMainShardLabel}),
+      Combo2(*this, {.name = "Combo2", .rect = {1560, 480, 2655, 300}, .tabIndex = 3}),
+      Label2(*this, {.name = "Label2", .rect = {120, 840, 1095, 255}, .tabIndex = 2, .text = kMainCharacterLabel}),
+      Combo3(*this, {.name = "Combo3", .rect = {1560, 840, 2655, 300}, .tabIndex = 5}),
+      Command1(*this, {.name = "Command1", .rect = {4680, 120, 1335, 975}, .tabIndex = 6}),
+      Line1(*this, {.name = "Line1", .rect = {0, 1200, 6120, 0}}),
       Option1([this](int i) { return std::make_unique<OptionButton>(*this, Row("Option1", i, 120, 255, 8 + 2 * i)); }),
       Label4([this](int i) { return std::make_unique<Label>(*this, Row("Label4", i, 480, 1455, 20 + i)); }),
       Text1([this](int i) { return std::make_unique<TextBox>(*this, Row("Text1", i, 2040, 2295, 9 + 2 * i)); }),
-      Command4(*this, {"Command4", -1, {4680, 1680, 1335, 855}, 18, "バックアップ", Align::Left, Font{}}),
-      Command5(*this, {"Command5", -1, {4680, 2880, 1335, 855}, 19, "リストア", Align::Left, Font{}}),
-      Command3(*this, {"Command3", -1, {240, 4080, 5775, 735}, 7, "終了", Align::Left, Font{}}),
+      Command4(*this, {.name = "Command4", .rect = {4680, 1680, 1335, 855}, .tabIndex = 18, .text = kMainBackUp}),
+      Command5(*this, {.name = "Command5", .rect = {4680, 2880, 1335, 855}, .tabIndex = 19, .text = kMainRestore}),
+      Command3(*this, {.name = "Command3", .rect = {240, 4080, 5775, 735}, .tabIndex = 7, .text = kMainQuit}),
       ctx_(ctx) {
     Combo1.Click = [this] { Combo1_Click(); };
     Combo2.Click = [this] { Combo2_Click(); };
@@ -65,7 +67,7 @@ void FormMain::Form_Load() {
         Option1(i).SetEnabled(false);
     }
     LoadDesktopLists();
-    Command1.SetText("このキャラを\r\n編集したいな");
+    Command1.SetText(kMainConfirm);
     // Nothing to back up or restore until a character is confirmed.
     Command4.SetEnabled(false);
     Command5.SetEnabled(false);
@@ -103,7 +105,7 @@ bool FormMain::FillList(ComboBox& list, const std::string& folder) {
     // The client keeps plain files beside its account and shard folders;
     // below one of them there is simply nothing to list.
     if (failure && !FileExists(ctx_.platform.fs, folder)) {
-        std::string text = "フォルダの中身が読めなかったっす\r\n" + PathAsShown(ctx_.platform.fs, folder);
+        std::string text = kFolderUnlistedText + ("\r\n" + PathAsShown(ctx_.platform.fs, folder));
         if (!failure->SystemMessage().empty()) text += "\r\n" + failure->SystemMessage();
         Tell(text);
     }
@@ -124,7 +126,7 @@ void FormMain::Option1_Click(int Index) {
 }
 
 void FormMain::Command3_Click() {
-    if (!Ask("終わってもいいかな？", kConfirmTitle)) return;
+    if (!Ask(kQuitQuestion, kConfirmTitle)) return;
     SaveSettingsAndEnd(ctx_);
 }
 
@@ -132,7 +134,7 @@ void FormMain::Command1_Click() {
     // Back-up is enabled exactly when a character was confirmed before; a
     // new confirmation re-reads the rows and drops names typed since.
     if (Command4.Enabled()) {
-        if (!Ask("編集途中のデータは消えちゃうよ？", kConfirmTitle)) return;
+        if (!Ask(kReconfirmQuestion, kConfirmTitle)) return;
     } else {
         Command4.SetEnabled(true);
         Command5.SetEnabled(true);
@@ -185,7 +187,7 @@ int FormMain::ConfirmTransfer(const std::string& question, bool fromSlot, const 
             Tell(FileFailureText(*unlisted, Shows()));
             return -1;
         }
-        Tell("必要ファイルが無いです\r\n" + missingHint);
+        Tell(kFilesMissingText + ("\r\n" + missingHint));
         return -1;
     }
     return slot;
@@ -217,13 +219,11 @@ bool FormMain::Transfer(const std::function<void()>& transfer, bool previousMayW
 }
 
 void FormMain::Command4_Click() {
-    const int slot = ConfirmTransfer("キャラデータをバックアップします\r\nよろしいでしょうか？", false,
-                                     "ＵＯ起動して再度やり直してみてちょ");
+    const int slot = ConfirmTransfer(kBackUpQuestion, false, kBackUpMissingHint);
     if (slot < 0) return;
     // The client writes these files when the character logs out.
     if (ClientRunning() &&
-        ctx_.ui.MessageBox("ＵＯが起動中みたいです\r\nバックアップされるのは最後にログアウトしたときの中身っす\r\n続けますか？",
-                           Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
+        ctx_.ui.MessageBox(kBackUpWhileRunningQuestion, Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
         return;
     const ProgramState& s = ctx_.state;
     const std::string name = Text1(slot).Text();
@@ -234,16 +234,14 @@ void FormMain::Command4_Click() {
     });
     if (done) {
         LoadSlotRows();
-        Tell("ばっぶあっぷ完了っす！");
+        Tell(kBackUpDoneText);
         if (!SurvivesCodePage(ctx_.platform.codec, name)) Tell(kNameNotKeptText);
     }
     TellLeftAsSaved();
 }
 
 void FormMain::Command5_Click() {
-    if (ConfirmTransfer("キャラデータをリストアします\r\nよろしいでしょうか？", true,
-                        "バックアップしていないんじゃないかなぁ") < 0)
-        return;
+    if (ConfirmTransfer(kRestoreQuestion, true, kRestoreMissingHint) < 0) return;
     if (!charNamed_) {
         Tell(kNoCharacterText);
         return;
@@ -251,18 +249,16 @@ void FormMain::Command5_Click() {
     // A running client writes its own files back when it logs out, which
     // would quietly undo the restore.
     if (ClientRunning() &&
-        ctx_.ui.MessageBox("ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？",
-                           Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
+        ctx_.ui.MessageBox(kRestoreWhileRunningQuestion, Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
         return;
     const ProgramState& s = ctx_.state;
     const bool done = Transfer([&] {
-        RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder,
-                        ctx_.platform.clock.Now());
+        RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder, ctx_.platform.clock.Now(),
+                        kSafetyNoteLines);
     });
     TellLeftAsSaved();
     if (!done) return;
-    SetEnabled(false);
-    ctx_.windows.Load<FormRunUO>();
+    ctx_.windows.LoadOwned<FormRunUO>(*this);
 }
 
 // Kept in the store until told, so that a failure or a crash after the

@@ -19,20 +19,20 @@ public:
     static constexpr int kId = 1;
     explicit FormMain(Context& ctx);
 
-    Label Label3;
-    ComboBox Combo1;
-    Label Label1;
-    ComboBox Combo2;
-    Label Label2;
-    ComboBox Combo3;
-    CommandButton Command1;
-    Line Line1;
-    ControlArray<OptionButton, 5> Option1;
-    ControlArray<Label, 5> Label4;
-    ControlArray<TextBox, 5> Text1;
-    CommandButton Command4;
-    CommandButton Command5;
-    CommandButton Command3;
+    Label Label3; // the account list's label
+    ComboBox Combo1; // accounts
+    Label Label1; // the shard list's label
+    ComboBox Combo2; // shards of the account
+    Label Label2; // the character list's label
+    ComboBox Combo3; // characters of the shard
+    CommandButton Command1; // confirm this character
+    Line Line1; // rule above the slot rows
+    ControlArray<OptionButton, 5> Option1; // slot row: chosen slot
+    ControlArray<Label, 5> Label4; // slot row: whose files the slot holds
+    ControlArray<TextBox, 5> Text1; // slot row: slot name, editable in the chosen row
+    CommandButton Command4; // back-up
+    CommandButton Command5; // restore
+    CommandButton Command3; // quit
 
     void Form_Load() override;
     void Combo1_Click();

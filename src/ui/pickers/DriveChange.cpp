@@ -1,8 +1,11 @@
+// A drive chosen in either picker: the folder list opens its root, or the
+// drive is refused and the list shows the folder it stayed on.
 #include "ui/pickers/DriveChange.h"
 
 #include <string>
 
 #include "platform/FileError.h"
+#include "ui/Texts.h"
 
 namespace telk::ui {
 
@@ -18,7 +21,7 @@ void FollowDrive(Context& ctx, DriveListBox& drive, DirListBox& folders) {
     try {
         folders.SetPath(drive.Drive());
     } catch (const FileError&) {
-        ctx.ui.MessageBox("ドライブが読めないみたいです\r\n確認してくださいね", Buttons::Ok, kProgramTitle);
+        ctx.ui.MessageBox(kDriveUnreadableText, Buttons::Ok, kProgramTitle);
     }
     drive.ShowDrive(DriveOf(folders.Path()));
 }

@@ -1,3 +1,4 @@
+// The folder picker's layout and handlers.
 #include "ui/pickers/FormSelDir.h"
 
 #include <string>
@@ -5,21 +6,22 @@
 #include "platform/PathText.h"
 #include "ui/client_folder/FormUoSel.h"
 #include "ui/pickers/DriveChange.h"
+#include "ui/Texts.h"
 
 namespace telk::ui {
 
 namespace {
 
-const FormLayout kForm{"フォルダ選択", 5130, 4005};
+const FormLayout kForm{kSelDirCaption, 5130, 4005};
 
 } // namespace
 
 FormSelDir::FormSelDir(Context& ctx)
     : Form(ctx.ui, kForm),
-      Drive1(*this, {"Drive1", -1, {120, 3360, 3495, 300}, 0, "", Align::Left, Font{}}, ctx.platform.fs),
-      Dir1(*this, {"Dir1", -1, {120, 120, 3495, 3030}, 1, "", Align::Left, Font{}}, ctx.platform.fs),
-      Command1(*this, {"Command1", -1, {3840, 240, 1095, 735}, 2, "選択", Align::Left, Font{}}),
-      Command2(*this, {"Command2", -1, {3840, 1080, 1095, 735}, 3, "中止", Align::Left, Font{}}),
+      Drive1(*this, {.name = "Drive1", .rect = {120, 3360, 3495, 300}, .tabIndex = 0}, ctx.platform.fs),
+      Dir1(*this, {.name = "Dir1", .rect = {120, 120, 3495, 3030}, .tabIndex = 1}, ctx.platform.fs),
+      Command1(*this, {.name = "Command1", .rect = {3840, 240, 1095, 735}, .tabIndex = 2, .text = kPickChoose}),
+      Command2(*this, {.name = "Command2", .rect = {3840, 1080, 1095, 735}, .tabIndex = 3, .text = kSelDirCancel}),
       ctx_(ctx) {
     Drive1.Change = [this] { Drive1_Change(); };
     Command1.Click = [this] { Command1_Click(); };

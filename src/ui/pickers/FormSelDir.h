@@ -13,10 +13,10 @@ public:
     static constexpr int kId = 5;
     explicit FormSelDir(Context& ctx);
 
-    DriveListBox Drive1;
-    DirListBox Dir1;
-    CommandButton Command1;
-    CommandButton Command2;
+    DriveListBox Drive1; // drives
+    DirListBox Dir1; // folders
+    CommandButton Command1; // choose the opened folder
+    CommandButton Command2; // cancel
 
     void Form_Load() override;
     void Form_Unload() override;

@@ -1,3 +1,4 @@
+// The client program picker's layout and handlers.
 #include "ui/pickers/FormSelFile.h"
 
 #include <string>
@@ -5,25 +6,23 @@
 #include "platform/PathText.h"
 #include "ui/pickers/DriveChange.h"
 #include "ui/settings/FormSetup.h"
+#include "ui/Texts.h"
 
 namespace telk::ui {
 
 namespace {
 
-const FormLayout kForm{"ＵＯ実行実行プログラム選択", 6180, 3660};
-
-const char* const kNoFile = "ファイルが選択されたいないよ～";
-const char* const kFolderUnreadable = "フォルダが開けないみたいです\r\n確認してくださいね";
+const FormLayout kForm{kSelFileCaption, 6180, 3660};
 
 } // namespace
 
 FormSelFile::FormSelFile(Context& ctx)
     : Form(ctx.ui, kForm),
-      Drive1(*this, {"Drive1", -1, {120, 3240, 2295, 300}, 0, "", Align::Left, Font{}}, ctx.platform.fs),
-      Dir1(*this, {"Dir1", -1, {120, 120, 2295, 3030}, 1, "", Align::Left, Font{}}, ctx.platform.fs),
-      File1(*this, {"File1", -1, {2520, 120, 2175, 3330}, 2, "", Align::Left, Font{}}, Dir1),
-      Command1(*this, {"Command1", -1, {4920, 240, 1095, 735}, 3, "選択", Align::Left, Font{}}),
-      Command2(*this, {"Command2", -1, {4920, 1080, 1095, 735}, 4, "中断", Align::Left, Font{}}),
+      Drive1(*this, {.name = "Drive1", .rect = {120, 3240, 2295, 300}, .tabIndex = 0}, ctx.platform.fs),
+      Dir1(*this, {.name = "Dir1", .rect = {120, 120, 2295, 3030}, .tabIndex = 1}, ctx.platform.fs),
+      File1(*this, {.name = "File1", .rect = {2520, 120, 2175, 3330}, .tabIndex = 2}, Dir1),
+      Command1(*this, {.name = "Command1", .rect = {4920, 240, 1095, 735}, .tabIndex = 3, .text = kPickChoose}),
+      Command2(*this, {.name = "Command2", .rect = {4920, 1080, 1095, 735}, .tabIndex = 4, .text = kSelFileCancel}),
       ctx_(ctx) {
     Drive1.Change = [this] { Drive1_Change(); };
     Dir1.Change = [this] { Dir1_Change(); };
@@ -50,14 +49,14 @@ void FormSelFile::Dir1_Change() {
 
 // A folder that cannot be listed is told; both lists stay where they were.
 void FormSelFile::Dir1_OpenFailed() {
-    ctx_.ui.MessageBox(kFolderUnreadable, Buttons::Ok, kProgramTitle);
+    ctx_.ui.MessageBox(kFolderUnreadableText, Buttons::Ok, kProgramTitle);
 }
 
 void FormSelFile::Command1_Click() {
     ProgramState& state = ctx_.state;
     const std::string name = File1.FileName();
     if (name.empty()) {
-        ctx_.ui.MessageBox(kNoFile, Buttons::Ok, "");
+        ctx_.ui.MessageBox(kNoFileText, Buttons::Ok, "");
         return;
     }
     const std::string path = WithTrailingSeparator(Dir1.Path()) + name;

@@ -14,11 +14,11 @@ public:
     static constexpr int kId = 6;
     explicit FormSelFile(Context& ctx);
 
-    DriveListBox Drive1;
-    DirListBox Dir1;
-    FileListBox File1;
-    CommandButton Command1;
-    CommandButton Command2;
+    DriveListBox Drive1; // drives
+    DirListBox Dir1; // folders
+    FileListBox File1; // files of the opened folder
+    CommandButton Command1; // choose the file
+    CommandButton Command2; // cancel
 
     void Form_Load() override;
     void Drive1_Change();

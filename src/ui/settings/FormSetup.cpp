@@ -1,30 +1,31 @@
+// The settings window's layout and handlers: pick, save, discard, close.
 #include "ui/settings/FormSetup.h"
 
 #include "platform/FileError.h"
 #include "ui/Messages.h"
+#include "ui/Texts.h"
 #include "store/Settings.h"
-#include "ui/client_folder/FormUoSel.h"
 #include "ui/pickers/FormSelFile.h"
 
 namespace telk::ui {
 
 namespace {
 
-const FormLayout kForm{"TELK設定", 6735, 2925};
+const FormLayout kForm{kSetupCaption, 6735, 2925};
 
 } // namespace
 
 FormSetup::FormSetup(Context& ctx)
     : Form(ctx.ui, kForm),
-      Label1(*this, {"Label1", -1, {120, 120, 3735, 255}, 0, "２Ｄクライアント起動ファイル", Align::Left, Font{}}),
-      Text1(*this, {"Text1", -1, {120, 480, 5535, 270}, 2, "", Align::Left, Font{}}),
-      Command1(*this, {"Command1", -1, {5760, 240, 855, 615}, 4, "選択", Align::Left, Font{}}),
-      Label2(*this, {"Label2", -1, {120, 1080, 3735, 255}, 1, "３Ｄクライアント起動ファイル", Align::Left, Font{}}),
-      Text2(*this, {"Text2", -1, {120, 1440, 5535, 270}, 3, "", Align::Left, Font{}}),
-      Command2(*this, {"Command2", -1, {5760, 1200, 855, 615}, 5, "選択", Align::Left, Font{}}),
-      Command3(*this, {"Command3", -1, {120, 2160, 1215, 615}, 6, "保存", Align::Left, Font{}}),
-      Command4(*this, {"Command4", -1, {3840, 2160, 1215, 615}, 7, "廃棄", Align::Left, Font{}}),
-      Command5(*this, {"Command5", -1, {5400, 2160, 1215, 615}, 8, "終了", Align::Left, Font{}}),
+      Label1(*this, {.name = "Label1", .rect = {120, 120, 3735, 255}, .tabIndex = 0, .text = kSetup2DLabel}),
+      Text1(*this, {.name = "Text1", .rect = {120, 480, 5535, 270}, .tabIndex = 2}),
+      Command1(*this, {.name = "Command1", .rect = {5760, 240, 855, 615}, .tabIndex = 4, .text = kPickChoose}),
+      Label2(*this, {.name = "Label2", .rect = {120, 1080, 3735, 255}, .tabIndex = 1, .text = kSetup3DLabel}),
+      Text2(*this, {.name = "Text2", .rect = {120, 1440, 5535, 270}, .tabIndex = 3}),
+      Command2(*this, {.name = "Command2", .rect = {5760, 1200, 855, 615}, .tabIndex = 5, .text = kPickChoose}),
+      Command3(*this, {.name = "Command3", .rect = {120, 2160, 1215, 615}, .tabIndex = 6, .text = kSetupSave}),
+      Command4(*this, {.name = "Command4", .rect = {3840, 2160, 1215, 615}, .tabIndex = 7, .text = kSetupDiscard}),
+      Command5(*this, {.name = "Command5", .rect = {5400, 2160, 1215, 615}, .tabIndex = 8, .text = kSetupClose}),
       ctx_(ctx) {
     Command1.Click = [this] { Command1_Click(); };
     Command2.Click = [this] { Command2_Click(); };
@@ -53,11 +54,7 @@ void FormSetup::Command2_Click() {
 void FormSetup::PickProgram(int target) {
     ProgramState& state = ctx_.state;
     state.ProgramPickTarget = target;
-    SetEnabled(false);
-    ctx_.windows.Load<FormSelFile>();
-    ctx_.ui.WaitWhile([&state] { return state.ProgramPickTarget != 0; });
-    SetEnabled(true);
-    SetFocus();
+    ctx_.windows.RunPicker<FormSelFile>(*this, [&state] { return state.ProgramPickTarget != 0; });
 }
 
 // Saves the boxes with the current UoFolder, then takes all three back from
@@ -100,10 +97,7 @@ void FormSetup::Command4_Click() {
 
 // Unsaved edits go without a question.
 void FormSetup::Command5_Click() {
-    FormUoSel* owner = ctx_.windows.Get<FormUoSel>();
-    if (owner) owner->SetEnabled(true);
     ctx_.windows.Unload<FormSetup>();
-    if (owner) owner->SetFocus();
 }
 
 void FormSetup::Report(const FileError& error) {

@@ -20,15 +20,15 @@ public:
     static constexpr int kId = 2;
     explicit FormSetup(Context& ctx);
 
-    Label Label1;
-    TextBox Text1;
-    CommandButton Command1;
-    Label Label2;
-    TextBox Text2;
-    CommandButton Command2;
-    CommandButton Command3;
-    CommandButton Command4;
-    CommandButton Command5;
+    Label Label1; // the 2D box's label
+    TextBox Text1; // 2D client program
+    CommandButton Command1; // pick the 2D program
+    Label Label2; // the 3D box's label
+    TextBox Text2; // 3D client program
+    CommandButton Command2; // pick the 3D program
+    CommandButton Command3; // save
+    CommandButton Command4; // discard: back to what the file holds
+    CommandButton Command5; // close
 
     void Form_Load() override;
     void Command1_Click();

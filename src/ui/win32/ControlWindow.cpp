@@ -1,3 +1,6 @@
+// Each model control as a standard Win32 control: its creation, its place
+// at the window's DPI, model -> control updates, and control -> model
+// through the User* calls.
 #include "ui/win32/ControlWindow.h"
 
 #include <commctrl.h>

@@ -1,3 +1,5 @@
+// Twips to pixels and back at a given DPI, and a rectangle of twips as one of
+// pixels whose edges round alike.
 #include "ui/win32/Dpi.h"
 
 #include <cmath>

@@ -1,3 +1,5 @@
+// Finding and creating the controls' fonts at a window's DPI, with a face
+// that draws Japanese where the asked-for one is missing.
 #include "ui/win32/Fonts.h"
 
 #include <cmath>

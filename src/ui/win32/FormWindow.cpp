@@ -1,3 +1,6 @@
+// One form as a top-level window: its creation and frame, model -> window
+// updates, the focus it keeps while disabled, the keys it takes from the
+// dialog manager, and its window procedure.
 #include "ui/win32/FormWindow.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// The Win32 Ui: the forms' windows, message boxes owned by the program's
+// active window, and the three event loops (the program's, one pass, and
+// the nested wait).
 #include "ui/win32/Win32Ui.h"
 
 #include <algorithm>

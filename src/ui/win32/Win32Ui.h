@@ -1,7 +1,8 @@
 // The Win32 backend of the window model: each form a real top-level window
 // of standard controls, message boxes through MessageBoxW, and the event
 // loops (the program's own, one pass of pending events, and the nested
-// wait that blocks on the queue between tests of its condition).
+// wait that blocks on the queue between tests of its condition). It keeps
+// the contract in src/ui/forms/BACKENDS.md.
 #pragma once
 
 #include "platform/win32/WinApi.h"

@@ -1,19 +1,15 @@
 // The client folder window: accepting a typed folder with its two checks,
 // picking one with the folder picker, quitting.
 #include <filesystem>
-#include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "support/RunFixture.h"
-
-#include "ui/client_folder/FormUoSel.h"
+#include "support/StartWindows.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
-#include "ui/pickers/FormSelDir.h"
+#include "ui/Texts.h"
 
 namespace telk::test {
 namespace {
@@ -21,48 +17,21 @@ namespace {
 namespace stdfs = std::filesystem;
 
 using ui::FormMain;
-using ui::FormSelDir;
-using ui::FormUoSel;
 using ui::FormWait;
 
-const char* const kCaption = "ＵＯフォルダこれでいいかな？";
-const char* const kNoFolder = "そのフォルダ無いみたいです\r\n確認してくださいね";
-const char* const kNeverLoggedIn = "一回もログインしていないみたいです\r\nキャラを作ってからやってね";
-
-class ClientFolderWindow : public ::testing::Test, public RunFixture {
+class ClientFolderWindow : public StartWindows {
 protected:
-    ClientFolderWindow() : RunFixture(Begin::EmptyFolder) {}
-
-    void SetUp() override {
-        WriteIni({"C:\\Clients\\2D\\UO.exe", "C:\\Clients\\3D\\UO.exe", "C:\\Games\\UO\\"});
-        MakeClientFolder("C:\\Games\\UO");
-    }
-
-    FormUoSel& Window() {
-        FormUoSel* form = Get<FormUoSel>();
-        if (form == nullptr) throw std::logic_error("the client folder window is not loaded");
-        return *form;
-    }
+    void SetUp() override { MakeClientFolder("C:\\Games\\UO"); }
 
     // Types folder and presses "いいよん"; true when the run ended.
     bool Accept(const std::string& folder) {
-        EXPECT_TRUE(Window().Text1.UserType(folder));
+        EXPECT_TRUE(Owner().Text1.UserType(folder));
         try {
-            EXPECT_TRUE(Window().Command2.UserClick());
+            EXPECT_TRUE(Owner().Command2.UserClick());
         } catch (const ProgramEnded&) {
             return true;
         }
         return false;
-    }
-
-    // Presses "これじゃない" and runs browse inside the picker's wait.
-    void PickWith(std::function<void(FormSelDir&)> browse) {
-        Ui().DuringWait([this, browse] {
-            FormSelDir* picker = Get<FormSelDir>();
-            ASSERT_NE(picker, nullptr);
-            browse(*picker);
-        });
-        EXPECT_TRUE(Window().Command1.UserClick());
     }
 
     void ExpectHandedOver() {
@@ -74,7 +43,7 @@ protected:
         // The wait window came up just before the main window.
         const std::vector<std::string>& shown = Ui().ShownCaptions();
         ASSERT_GE(shown.size(), 3u);
-        EXPECT_EQ(shown.front(), kCaption);
+        EXPECT_EQ(shown.front(), ui::kUoSelCaption);
         EXPECT_EQ(shown[shown.size() - 2], "");
         EXPECT_EQ(shown.back(), Get<FormMain>()->Caption());
     }
@@ -88,7 +57,7 @@ protected:
 
 TEST_F(ClientFolderWindow, OpensCentredOnTheFolderTheStartRead) {
     Start();
-    const FormUoSel& form = Window();
+    const FormUoSel& form = Owner();
     // The folder as the start read it, less its "\"; the version lines filled.
     EXPECT_EQ(form.Text1.Text(), "C:\\Games\\UO");
     EXPECT_FALSE(form.Label3.Text().empty());
@@ -123,7 +92,7 @@ TEST_F(ClientFolderWindow, DriveRootIsTestedAsTyped) {
     stdfs::remove_all(Native("D:\\Desktop"));
     Start();
     EXPECT_TRUE(Accept("D:\\"));
-    ExpectEndedWith(kNeverLoggedIn);
+    ExpectEndedWith(ui::kNeverLoggedInText);
 }
 
 TEST_F(ClientFolderWindow, MissingFolderIsToldAndEndsTheRunWithoutSaving) {
@@ -133,10 +102,10 @@ TEST_F(ClientFolderWindow, MissingFolderIsToldAndEndsTheRunWithoutSaving) {
         Start();
         const std::string iniBefore = IniBytes();
         EXPECT_TRUE(Accept(typed));
-        ExpectEndedWith(kNoFolder);
+        ExpectEndedWith(ui::kNoFolderText);
         // Ended before the wait window.
         EXPECT_EQ(Get<FormWait>(), nullptr);
-        EXPECT_EQ(Ui().ShownCaptions(), std::vector<std::string>{kCaption});
+        EXPECT_EQ(Ui().ShownCaptions(), std::vector<std::string>{ui::kUoSelCaption});
         EXPECT_EQ(IniBytes(), iniBefore);
     }
 }
@@ -146,7 +115,7 @@ TEST_F(ClientFolderWindow, FolderWithoutDesktopEndsWithTheWaitWindowUp) {
     Start();
     const std::string iniBefore = IniBytes();
     EXPECT_TRUE(Accept("C:\\Games\\Fresh"));
-    ExpectEndedWith(kNeverLoggedIn);
+    ExpectEndedWith(ui::kNeverLoggedInText);
     ASSERT_NE(Get<FormWait>(), nullptr);
     EXPECT_TRUE(Get<FormWait>()->Shown());
     ASSERT_NE(Get<FormUoSel>(), nullptr);
@@ -158,20 +127,20 @@ TEST_F(ClientFolderWindow, FolderWithoutDesktopEndsWithTheWaitWindowUp) {
 TEST_F(ClientFolderWindow, PickedFolderFillsTheBoxAndTheEditedBoxIsWhatCounts) {
     MakeClientFolder("C:\\Games\\Other");
     Start();
-    PickWith([this](FormSelDir& picker) {
+    InPicker<FormSelDir>(Owner().Command1, [this](FormSelDir& picker) {
         // The window waits disabled: none of its buttons works meanwhile.
-        EXPECT_FALSE(Window().Enabled());
-        EXPECT_FALSE(Window().Command2.UserClick());
+        EXPECT_FALSE(Owner().Enabled());
+        EXPECT_FALSE(Owner().Command2.UserClick());
         EXPECT_EQ(State().FolderPickDone, 0);
         Browse(picker, "C:\\Games\\UO");
         EXPECT_TRUE(picker.Command1.UserClick());
     });
     EXPECT_EQ(Get<FormSelDir>(), nullptr);
     EXPECT_EQ(State().FolderPickDone, 1);
-    EXPECT_EQ(Window().Text1.Text(), "C:\\Games\\UO");
+    EXPECT_EQ(Owner().Text1.Text(), "C:\\Games\\UO");
     EXPECT_EQ(State().UoFolder, "C:\\Games\\UO\\");
-    EXPECT_TRUE(Window().Enabled());
-    EXPECT_EQ(Ui().FocusedForm(), &Window());
+    EXPECT_TRUE(Owner().Enabled());
+    EXPECT_EQ(Ui().FocusedForm(), &Owner());
 
     EXPECT_FALSE(Accept("C:\\Games\\Other"));
     EXPECT_EQ(State().UoFolder, "C:\\Games\\Other\\");
@@ -180,18 +149,18 @@ TEST_F(ClientFolderWindow, PickedFolderFillsTheBoxAndTheEditedBoxIsWhatCounts) {
 
 TEST_F(ClientFolderWindow, CancelledPickChangesNothingAndGivesTheWindowBack) {
     Start();
-    EXPECT_TRUE(Window().Text1.UserType("C:\\Typed"));
+    EXPECT_TRUE(Owner().Text1.UserType("C:\\Typed"));
     const std::string folderBefore = State().UoFolder;
-    PickWith([](FormSelDir& picker) {
+    InPicker<FormSelDir>(Owner().Command1, [](FormSelDir& picker) {
         Browse(picker, "C:\\Games\\UO");
         EXPECT_TRUE(picker.Command2.UserClick());
     });
     EXPECT_EQ(Get<FormSelDir>(), nullptr);
     EXPECT_EQ(State().FolderPickDone, 1);
-    EXPECT_EQ(Window().Text1.Text(), "C:\\Typed");
+    EXPECT_EQ(Owner().Text1.Text(), "C:\\Typed");
     EXPECT_EQ(State().UoFolder, folderBefore);
-    EXPECT_TRUE(Window().Enabled());
-    EXPECT_EQ(Ui().FocusedForm(), &Window());
+    EXPECT_TRUE(Owner().Enabled());
+    EXPECT_EQ(Ui().FocusedForm(), &Owner());
     EXPECT_TRUE(Ui().Boxes().empty());
 }
 
@@ -199,17 +168,17 @@ TEST_F(ClientFolderWindow, QuitEndsTheRunAndStoresNothingEvenAfterAPick) {
     MakeFolder("C:\\Games\\Picked");
     Start();
     const std::string iniBefore = IniBytes();
-    PickWith([](FormSelDir& picker) {
+    InPicker<FormSelDir>(Owner().Command1, [](FormSelDir& picker) {
         Browse(picker, "C:\\Games\\Picked");
         EXPECT_TRUE(picker.Command1.UserClick());
     });
     ASSERT_EQ(State().UoFolder, "C:\\Games\\Picked\\");
-    EXPECT_THROW(Window().Command3.UserClick(), ProgramEnded);
+    EXPECT_THROW(Owner().Command3.UserClick(), ProgramEnded);
     EXPECT_TRUE(Ui().Boxes().empty());
     EXPECT_EQ(IniBytes(), iniBefore);
     // The next start still shows the folder of the file.
     Start();
-    EXPECT_EQ(Window().Text1.Text(), "C:\\Games\\UO");
+    EXPECT_EQ(Owner().Text1.Text(), "C:\\Games\\UO");
 }
 
 } // namespace

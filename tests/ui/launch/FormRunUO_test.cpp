@@ -7,6 +7,7 @@
 
 #include "support/RunFixture.h"
 #include "ui/Messages.h"
+#include "ui/Texts.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/main/FormMain.h"
 
@@ -26,7 +27,7 @@ TEST_F(FormRunUOTest, OpensCentredWithTheFocusOnStart2DAndTheMainWindowLocked) {
     FormRunUO& prompt = RestoreToPrompt();
 
     ASSERT_FALSE(Ui().ShownCaptions().empty());
-    EXPECT_EQ(Ui().ShownCaptions().back(), "ＵＯ起動します？");
+    EXPECT_EQ(Ui().ShownCaptions().back(), kRunUOCaption);
     EXPECT_EQ(Ui().FocusedControl(), &prompt.Command1);
     EXPECT_TRUE(test::Centred(Ui(), prompt));
     EXPECT_FALSE(Main().Command3.UserClick());
@@ -61,7 +62,7 @@ TEST_F(FormRunUOTest, AStartThatFailsIsToldAndThePromptStaysOpen) {
     EXPECT_TRUE(prompt.Command1.UserClick());
 
     ASSERT_EQ(Ui().Boxes().size(), 2u);
-    EXPECT_TRUE(test::Told(Ui().Boxes()[1], "起動できませんでした\r\n" + State().Client2DPath + "\r\n指定されたファイルが見つかりません。"));
+    EXPECT_TRUE(test::Told(Ui().Boxes()[1], kStartFailedText + ("\r\n" + State().Client2DPath) + "\r\n指定されたファイルが見つかりません。"));
     EXPECT_EQ(TelkIni(), before);
     EXPECT_EQ(Prompt(), &prompt);
     EXPECT_FALSE(Main().Enabled());
@@ -80,7 +81,7 @@ TEST_F(FormRunUOTest, AnEmptyClientPathIsNamedAsSuch) {
 
     prompt.Command2.UserClick();
 
-    EXPECT_EQ(Ui().LastBoxText(), "起動できませんでした\r\n（パスが設定されてないです）");
+    EXPECT_EQ(Ui().LastBoxText(), kStartFailedText + std::string("\r\n") + kNoProgramPath);
     EXPECT_EQ(Prompt(), &prompt);
 }
 

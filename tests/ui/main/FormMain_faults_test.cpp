@@ -1,12 +1,12 @@
 // Every file operation of a back-up and of a restore, failed in turn
 // through the window: the user's files stay whole, the user is told, and
 // the program goes on.
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "store/Restore.h"
 #include "store/StoreNames.h"
@@ -14,6 +14,7 @@
 #include "support/RunFixture.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/main/FormMain.h"
+#include "ui/Texts.h"
 
 namespace telk::ui {
 namespace {
@@ -24,8 +25,6 @@ using Files = std::map<std::string, std::string>;
 
 // Far more operations than a transfer of five files takes.
 constexpr int kMaxOperations = 200;
-
-const char* const kDone = "ばっぶあっぷ完了っす！";
 
 // The slots; the safety copy a restore keeps beside them is checked apart.
 Files Slots(const RunFixture& w) {
@@ -51,26 +50,44 @@ struct World : RunFixture {
     }
 };
 
-// The state a run leaves when nothing fails.
-struct Clean {
+// The folders as a run found or left them.
+struct Folders {
     Files settings;
     Files character;
 };
 
-Clean AfterBackUp() {
-    World w;
-    w.Ui().Answer(Answer::Ok);
-    w.Main().Command4.UserClick();
-    EXPECT_EQ(w.Ui().LastBoxText(), kDone);
+Folders Of(const World& w) {
     return {Slots(w), w.Snapshot(CharFolderRel())};
 }
 
-Clean AfterRestore() {
+// The transfer the button starts, run with its 1st, 2nd, … operation
+// failing until a run completes; check sees every run, failed or not,
+// with the folders as they were before it.
+void FailEachOperation(FaultyFileSystem::Mode mode, CommandButton FormMain::*button,
+                       const std::function<void(World&, const Folders&)>& check) {
+    int n = 1;
+    for (; n <= kMaxOperations; ++n) {
+        SCOPED_TRACE("operation " + std::to_string(n));
+        World w;
+        const Folders before = Of(w);
+        w.fs.FailNth(n, mode);
+        w.Ui().Answer(Answer::Ok);
+        (w.Main().*button).UserClick();
+        const bool fired = w.fs.Fired();
+        SCOPED_TRACE(fired ? w.fs.Log().at(static_cast<std::size_t>(n - 1)) : "ran clean");
+        check(w, before);
+        if (!fired || ::testing::Test::HasFailure()) break;
+    }
+    EXPECT_GT(n, 5) << "a transfer takes at least one operation a file";
+    EXPECT_LE(n, kMaxOperations) << "never ran clean";
+}
+
+// The folders after the transfer the button starts, when nothing fails.
+Folders Clean(CommandButton FormMain::*button) {
     World w;
     w.Ui().Answer(Answer::Ok);
-    w.Main().Command5.UserClick();
-    EXPECT_NE(w.Prompt(), nullptr);
-    return {Slots(w), w.Snapshot(CharFolderRel())};
+    (w.Main().*button).UserClick();
+    return Of(w);
 }
 
 void ExpectFailureTold(const World& w) {
@@ -84,82 +101,48 @@ void ExpectFailureTold(const World& w) {
 class FormMainFaults : public ::testing::TestWithParam<FaultyFileSystem::Mode> {};
 
 TEST_P(FormMainFaults, BackUpIsAllOrNothing) {
-    const Clean clean = AfterBackUp();
-    int n = 1;
-    for (; n <= kMaxOperations; ++n) {
-        SCOPED_TRACE("operation " + std::to_string(n));
-        World w;
-        const Files settingsBefore = Slots(w);
-        const Files charBefore = w.Snapshot(CharFolderRel());
-
-        w.fs.FailNth(n, GetParam());
-        w.Ui().Answer(Answer::Ok);
-        w.Main().Command4.UserClick();
-        if (!w.fs.Fired()) {
-            EXPECT_EQ(Slots(w), clean.settings);
-            break;
-        }
-        SCOPED_TRACE(w.fs.Log().at(static_cast<std::size_t>(n - 1)));
+    const Folders clean = Clean(&FormMain::Command4);
+    FailEachOperation(GetParam(), &FormMain::Command4, [&](World& w, const Folders& before) {
         // A step after the swap (removing the previous slot, reading the
         // rows) may fail once the new slot is in place: the back-up stands,
         // and what it could not remove is settled at the next start.
-        if (w.Ui().LastBoxText() == kDone) {
+        if (w.Ui().LastBoxText() == kBackUpDoneText) {
             RepairSlotStore(*w.realFs, w.State().AppFolder);
             EXPECT_EQ(Slots(w), clean.settings);
         } else {
+            EXPECT_TRUE(w.fs.Fired()) << w.Ui().LastBoxText();
             ExpectFailureTold(w);
-            EXPECT_EQ(Slots(w), settingsBefore);
+            EXPECT_EQ(Slots(w), before.settings);
             EXPECT_EQ(w.Main().Text1(1).Text(), "renamed");
         }
-        EXPECT_EQ(w.Snapshot(CharFolderRel()), charBefore);
+        EXPECT_EQ(w.Snapshot(CharFolderRel()), before.character);
         EXPECT_TRUE(w.Main().Command4.CanTakeInput());
-        if (::testing::Test::HasFailure()) break;
-    }
-    EXPECT_GT(n, 5) << "a back-up takes at least one operation a file";
-    EXPECT_LE(n, kMaxOperations) << "never ran clean";
+    });
 }
 
 TEST_P(FormMainFaults, RestoreIsAllOrNothing) {
-    const Clean clean = AfterRestore();
-    int n = 1;
-    for (; n <= kMaxOperations; ++n) {
-        SCOPED_TRACE("operation " + std::to_string(n));
-        World w;
-        const Files settingsBefore = Slots(w);
-        const Files charBefore = w.Snapshot(CharFolderRel());
-
-        w.fs.FailNth(n, GetParam());
-        w.Ui().Answer(Answer::Ok);
-        w.Main().Command5.UserClick();
-        EXPECT_EQ(Slots(w), settingsBefore);
-        if (!w.fs.Fired()) {
-            EXPECT_EQ(w.Snapshot(CharFolderRel()), clean.character);
-            EXPECT_NE(w.Prompt(), nullptr);
-            break;
-        }
-        SCOPED_TRACE(w.fs.Log().at(static_cast<std::size_t>(n - 1)));
+    const Folders clean = Clean(&FormMain::Command5);
+    FailEachOperation(GetParam(), &FormMain::Command5, [&](World& w, const Folders& before) {
+        EXPECT_EQ(Slots(w), before.settings);
         if (w.Prompt() != nullptr) {
             // Only a step after the files were all in may fail without
             // undoing the restore: removing a replaced file's old copy or
             // the journal. What is left, the next start takes away.
             Files now = w.Snapshot(CharFolderRel());
-            for (auto it = now.begin(); it != now.end();) {
-                const bool leftover = it->first.size() > 9 && it->first.ends_with(kBackupSuffix);
-                it = leftover ? now.erase(it) : std::next(it);
-            }
+            std::erase_if(now, [](const auto& entry) {
+                return entry.first.size() > 9 && entry.first.ends_with(kBackupSuffix);
+            });
             EXPECT_EQ(now, clean.character);
             RepairSlotStore(*w.realFs, w.State().AppFolder);
             EXPECT_EQ(w.Snapshot(CharFolderRel()), clean.character);
         } else {
+            EXPECT_TRUE(w.fs.Fired());
             ExpectFailureTold(w);
-            EXPECT_EQ(w.Snapshot(CharFolderRel()), charBefore);
+            EXPECT_EQ(w.Snapshot(CharFolderRel()), before.character);
             EXPECT_TRUE(w.Main().Enabled());
             EXPECT_TRUE(w.Main().Command5.CanTakeInput());
         }
-        if (::testing::Test::HasFailure()) break;
-    }
-    EXPECT_GT(n, 5) << "a restore takes at least one operation a file";
-    EXPECT_LE(n, kMaxOperations) << "never ran clean";
+    });
 }
 
 // Whichever copy or write of a back-up meets a full disk, the user reads so
@@ -178,7 +161,7 @@ TEST(FormMainDiskFull, ABackUpOntoAFullDiskSaysSoAndKeepsTheSlot) {
         if (!op.starts_with("CopyFile") && !op.starts_with("WriteFile")) continue;
         SCOPED_TRACE(op);
         ++writes;
-        EXPECT_NE(w.Ui().LastBoxText().find("ディスクがいっぱいみたいっす"), std::string::npos) << w.Ui().LastBoxText();
+        EXPECT_NE(w.Ui().LastBoxText().find(kDiskFullHint), std::string::npos) << w.Ui().LastBoxText();
         EXPECT_EQ(Slots(w), before);
     }
     EXPECT_GE(writes, 6); // the slot's own files, the four new ones, DATA.INI
@@ -209,7 +192,7 @@ TEST(FormMainWaits, WhatARestoreLeavesWaitingIsToldAsItIs) {
     full.fs.FailWith(FileCause::DiskFull);
     full.fs.FailNth(first(true, "CopyFile", "chardata.mul.telk-old"), FaultyFileSystem::Mode::HalfDone);
     restore(full);
-    for (const char* told : {"ディスクがいっぱいみたいっす", "リストアはできたけど、前のファイルを安全コピーに入れきれなかったっす…", "macros.txt.telk-old"})
+    for (const char* told : {kDiskFullHint, kPreviousNotKept, "macros.txt.telk-old"})
         EXPECT_NE(full.Ui().LastBoxText().find(told), std::string::npos) << full.Ui().LastBoxText();
     EXPECT_EQ(full.Prompt(), nullptr);
     EXPECT_TRUE(full.Main().Command5.CanTakeInput());
@@ -217,21 +200,30 @@ TEST(FormMainWaits, WhatARestoreLeavesWaitingIsToldAsItIs) {
     full.fs.FailNth(0);
     full.fs.FillStore();
     restore(full);
-    EXPECT_NE(full.Ui().LastBoxText().find("それまでリストアはお休みっす"), std::string::npos) << full.Ui().LastBoxText();
+    EXPECT_NE(full.Ui().LastBoxText().find(kRestorePaused), std::string::npos) << full.Ui().LastBoxText();
 
-    World crashed; // settled as the client saved it, then the client holds a file
-    crashed.fs.CrashAtNth(first(false, "ReplaceFile", "macros.txt"));
-    EXPECT_THROW(restore(crashed), test::SimulatedCrash);
-    crashed.fs.FailNth(0);
-    crashed.dir.WriteBytes(CharFolderRel() + "\\desktop.uos", "saved by the client");
-    crashed.fs.Hold(crashed.State().CharFolder + "macros.txt");
-    crashed.Ui().ClearBoxes();
-    restore(crashed);
-    ASSERT_EQ(crashed.Ui().Boxes().size(), 3u);
-    EXPECT_NE(crashed.Ui().Boxes()[1].text.find("ＵＯが起動中かも"), std::string::npos) << crashed.Ui().Boxes()[1].text;
-    EXPECT_NE(crashed.Ui().Boxes()[2].text.find("途中だったリストアを元に戻したけど"), std::string::npos);
-    EXPECT_NE(crashed.Ui().Boxes()[2].text.find("desktop.uos\r\n前の中身はここに残ってます"), std::string::npos);
-    EXPECT_TRUE(UntoldKept(crashed.fs, crashed.State().AppFolder, crashed.State().CharFolder).empty());
+    // Settled as the client saved it: told after a restore that a held
+    // file then stops, and before a back-up goes on.
+    for (const bool backUp : {false, true}) {
+        SCOPED_TRACE(backUp ? "back-up" : "restore");
+        World crashed;
+        crashed.fs.CrashAtNth(first(false, "ReplaceFile", "macros.txt"));
+        EXPECT_THROW(restore(crashed), test::SimulatedCrash);
+        crashed.fs.FailNth(0);
+        crashed.dir.WriteBytes(CharFolderRel() + "\\desktop.uos", "saved by the client");
+        if (!backUp) crashed.fs.Hold(crashed.State().CharFolder + "macros.txt");
+        crashed.Ui().ClearBoxes();
+        crashed.Ui().Answer(Answer::Ok);
+        (backUp ? crashed.Main().Command4 : crashed.Main().Command5).UserClick();
+        const auto& boxes = crashed.Ui().Boxes();
+        ASSERT_EQ(boxes.size(), 3u);
+        const std::string& own = boxes[backUp ? 2 : 1].text;
+        const std::string& saved = boxes[backUp ? 1 : 2].text;
+        EXPECT_NE(own.find(backUp ? kBackUpDoneText : kHeldOpenHint), std::string::npos) << own;
+        EXPECT_EQ(saved.rfind(kLeftAsSavedText, 0), 0u) << saved;
+        EXPECT_NE(saved.find("desktop.uos\r\n" + std::string(kKeptHere)), std::string::npos) << saved;
+        EXPECT_TRUE(UntoldKept(crashed.fs, crashed.State().AppFolder, crashed.State().CharFolder).empty());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, FormMainFaults,

@@ -10,15 +10,13 @@
 #include "store/CharFiles.h"
 #include "support/RunFixture.h"
 #include "ui/Messages.h"
+#include "ui/Texts.h"
 #include "ui/main/FormMain.h"
 
 namespace telk::ui {
 namespace {
 
 using test::RunFixture;
-
-const char* const kDone = "ばっぶあっぷ完了っす！";
-const char* const kFailed = "ファイルの操作に失敗しちゃいました";
 
 TEST(FormMainHostile, OddSlotStoresAreToldOrMadeGood) {
     struct Case {
@@ -32,23 +30,23 @@ TEST(FormMainHostile, OddSlotStoresAreToldOrMadeGood) {
              std::filesystem::remove_all(w.dir.Native("Settings/2"));
              w.dir.WriteBytes("Settings\\2", "a user's file");
          },
-         kFailed,
+         kFileFailedText,
          [](RunFixture& w) { EXPECT_EQ(w.dir.ReadBytes("Settings\\2"), "a user's file"); }},
         {"the slot store was deleted", [](RunFixture& w) { std::filesystem::remove_all(w.dir.Native("Settings")); },
-         kDone, [](RunFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\desktop.uos")); }},
+         kBackUpDoneText, [](RunFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\desktop.uos")); }},
         {"DATA.INI is a folder",
          [](RunFixture& w) {
              std::filesystem::remove(w.dir.Native("Settings/2/DATA.INI"));
              w.dir.MakeFolder("Settings\\2\\DATA.INI");
          },
-         kDone, [](RunFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\DATA.INI")); }},
+         kBackUpDoneText, [](RunFixture& w) { EXPECT_TRUE(w.dir.IsFile("Settings\\2\\DATA.INI")); }},
         {"slot 2 is a link to a folder of the player's",
          [](RunFixture& w) {
              std::filesystem::remove_all(w.dir.Native("Settings/2"));
              w.dir.WriteBytes("synced\\mine.txt", "the player's");
              std::filesystem::create_directory_symlink(w.dir.Native("synced"), w.dir.Native("Settings/2"));
          },
-         "スロットのフォルダがリンクになってるっす",
+         kLinkedSlotText,
          [](RunFixture& w) {
              EXPECT_TRUE(std::filesystem::is_symlink(w.dir.Native("Settings/2")));
              EXPECT_EQ(w.dir.Names("synced"), (std::vector<std::string>{"mine.txt"}));
@@ -100,7 +98,7 @@ TEST(FormMainHostile, OddNamesTravelWholeAndALostCharacterIsTold) {
         w.Ui().Answer(Answer::Ok);
         main.Command4.UserClick();
         ASSERT_EQ(w.Ui().Boxes().size(), c.nameKept ? 2u : 3u);
-        EXPECT_EQ(w.Ui().Boxes()[1].text, kDone);
+        EXPECT_EQ(w.Ui().Boxes()[1].text, kBackUpDoneText);
         if (!c.nameKept) {
             EXPECT_EQ(w.Ui().LastBoxText(), kNameNotKeptText);
         }
@@ -150,7 +148,7 @@ TEST(FormMainHostile, AVirtualisedClientIsServedWhereItReads) {
     main.Option1(1).UserChoose();
     w.Ui().Answer(Answer::Ok);
     main.Command4.UserClick();
-    EXPECT_EQ(w.Ui().LastBoxText(), kDone);
+    EXPECT_EQ(w.Ui().LastBoxText(), kBackUpDoneText);
     EXPECT_EQ(w.dir.ReadBytes("Settings\\1\\macros.txt"), "macros.txt of live");
 
     w.FillSlot(2, "slot");

@@ -8,6 +8,7 @@
 
 #include "support/RunFixture.h"
 #include "ui/Messages.h"
+#include "ui/Texts.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
 
@@ -58,11 +59,11 @@ TEST_F(FormMainLists, AfterLoadingOnlyTheListsConfirmAndQuitAreUsable) {
     EXPECT_FALSE(main.Command5.UserClick());
     EXPECT_TRUE(main.Command1.CanTakeInput());
     EXPECT_TRUE(main.Command3.CanTakeInput());
-    EXPECT_EQ(main.Command1.Text(), "このキャラを\r\n編集したいな");
+    EXPECT_EQ(main.Command1.Text(), kMainConfirm);
     // Centred and shown once the wait window is gone.
     EXPECT_EQ(Get<FormWait>(), nullptr);
     ASSERT_FALSE(Ui().ShownCaptions().empty());
-    EXPECT_EQ(Ui().ShownCaptions().back(), "どのキャラっすかね？");
+    EXPECT_EQ(Ui().ShownCaptions().back(), kMainCaption);
     EXPECT_TRUE(test::Centred(Ui(), main));
 }
 
@@ -137,7 +138,7 @@ TEST_F(FormMainLists, NoAccountsOpensWithEmptyListsAndStaysUsable) {
     EXPECT_EQ(State().CharFolder, State().UoFolder + "\\DESKTOP\\\\\\\\");
     Ui().Answer(Answer::Ok);
     ASSERT_TRUE(main.Command4.UserClick());
-    EXPECT_EQ(Ui().LastBoxText(), "必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ");
+    EXPECT_EQ(Ui().LastBoxText(), kFilesMissingText + std::string("\r\n") + kBackUpMissingHint);
 }
 
 TEST_F(FormMainLists, AnEmptyLevelClearsTheListsBelowIt) {
@@ -173,7 +174,7 @@ TEST_F(FormMainLists, AFolderGoneSinceLoadingIsReportedAndTheWindowGoesOn) {
     ASSERT_TRUE(main.Combo1.UserSelect(1));
     ASSERT_EQ(Ui().Boxes().size(), 1u);
     const test::ShownBox& box = Ui().Boxes().back();
-    EXPECT_EQ(box.text.rfind("フォルダの中身が読めなかったっす\r\n" + dir.Win("UO\\DESKTOP\\Bob"), 0), 0u) << box.text;
+    EXPECT_EQ(box.text.rfind(kFolderUnlistedText + ("\r\n" + dir.Win("UO\\DESKTOP\\Bob")), 0), 0u) << box.text;
     EXPECT_TRUE(test::Told(box));
     EXPECT_EQ(main.Combo2.ListCount(), 0);
     EXPECT_EQ(main.Combo3.ListCount(), 0);
@@ -205,7 +206,7 @@ TEST_F(FormMainLists, AnUnreadableDesktopIsReportedAtLoadAndTheWindowOpens) {
     FormMain& main = OpenMain();
 
     ASSERT_EQ(Ui().Boxes().size(), 1u);
-    EXPECT_EQ(Ui().Boxes()[0].text.rfind("フォルダの中身が読めなかったっす\r\n", 0), 0u);
+    EXPECT_EQ(Ui().Boxes()[0].text.rfind(kFolderUnlistedText + std::string("\r\n"), 0), 0u);
     EXPECT_TRUE(main.Shown());
     EXPECT_EQ(Get<FormWait>(), nullptr);
     EXPECT_EQ(main.Combo1.ListCount(), 0);
@@ -233,8 +234,8 @@ TEST_F(FormMainLists, QuitCancelledWritesNothing) {
     main.Command3.UserClick();
 
     ASSERT_EQ(Ui().Boxes().size(), 1u);
-    EXPECT_EQ(Ui().Boxes()[0].text, "終わってもいいかな？");
-    EXPECT_EQ(Ui().Boxes()[0].title, "確認しま～す");
+    EXPECT_EQ(Ui().Boxes()[0].text, kQuitQuestion);
+    EXPECT_EQ(Ui().Boxes()[0].title, kConfirmTitle);
     EXPECT_EQ(Ui().Boxes()[0].buttons, Buttons::OkCancel);
     EXPECT_EQ(TelkIni(), before);
     EXPECT_TRUE(main.Command3.CanTakeInput());

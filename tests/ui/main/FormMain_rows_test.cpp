@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "support/RunFixture.h"
+#include "store/SlotStore.h"
 #include "ui/main/FormMain.h"
+#include "ui/Texts.h"
 
 namespace telk::ui {
 namespace {
@@ -42,7 +44,7 @@ TEST_F(FormMainRows, FirstPressAsksNothingAndShowsTheFreshSlots) {
     EXPECT_TRUE(Ui().Boxes().empty());
     EXPECT_EQ(State().CharFolder, AliceHero());
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(main.Label4(i).Text(), "未使用") << i;
+        EXPECT_EQ(main.Label4(i).Text(), kUnusedLabel) << i;
         EXPECT_EQ(main.Text1(i).Text(), "Slot" + std::to_string(i));
         EXPECT_EQ(main.Text1(i).Enabled(), i == 0) << i;
         EXPECT_EQ(main.Option1(i).Value(), i == 0) << i;
@@ -59,8 +61,8 @@ TEST_F(FormMainRows, LaterPressCancelledKeepsEverything) {
     main.Command1.UserClick();
 
     ASSERT_EQ(Ui().Boxes().size(), 1u);
-    EXPECT_EQ(Ui().Boxes()[0].text, "編集途中のデータは消えちゃうよ？");
-    EXPECT_EQ(Ui().Boxes()[0].title, "確認しま～す");
+    EXPECT_EQ(Ui().Boxes()[0].text, kReconfirmQuestion);
+    EXPECT_EQ(Ui().Boxes()[0].title, kConfirmTitle);
     EXPECT_EQ(Ui().Boxes()[0].buttons, Buttons::OkCancel);
     EXPECT_EQ(State().CharFolder, AliceHero());
     EXPECT_EQ(main.Text1(3).Text(), "new name");
@@ -131,7 +133,7 @@ TEST_F(FormMainRows, ShortOrMissingDataIniShowsWhatThereIsAndTheRowStaysUsable) 
     ASSERT_TRUE(main.Text1(2).UserType("second"));
     Ui().Answer(Answer::Ok);
     ASSERT_TRUE(main.Command4.UserClick());
-    EXPECT_EQ(Ui().LastBoxText(), "ばっぶあっぷ完了っす！");
+    EXPECT_EQ(Ui().LastBoxText(), kBackUpDoneText);
     EXPECT_EQ(ReadNoCase(SlotRel(2) + "\\DATA.INI"), DataIni({"12-07-2026", "second"}));
     EXPECT_EQ(main.Label4(2).Text(), "12-07-2026");
     EXPECT_EQ(main.Text1(2).Text(), "second");

@@ -6,20 +6,17 @@
 #include <gtest/gtest.h>
 
 #include "store/CharFiles.h"
+#include "store/SlotStore.h"
 #include "support/RunFixture.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/main/FormMain.h"
+#include "ui/Texts.h"
 
 namespace telk::ui {
 namespace {
 
 using test::RunFixture;
 using Files = std::map<std::string, std::string>;
-
-const char* const kBackUpQuestion = "キャラデータをバックアップします\r\nよろしいでしょうか？";
-const char* const kRestoreQuestion = "キャラデータをリストアします\r\nよろしいでしょうか？";
-const char* const kRunningQuestion = "ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？";
-const char* const kRunningBackUpQuestion = "ＵＯが起動中みたいです\r\nバックアップされるのは最後にログアウトしたときの中身っす\r\n続けますか？";
 
 // The four files (and uo.cfg) as AddCharacter and FillSlot write them.
 Files CharFiles(const std::string& tag, bool withUoCfg) {
@@ -75,7 +72,7 @@ TEST_F(FormMainTransfer, BackUpOfACharacterWithoutItsFilesIsRefused) {
     main.Command4.UserClick();
 
     ASSERT_EQ(Ui().Boxes().size(), 2u);
-    EXPECT_TRUE(test::Told(Ui().Boxes()[1], "必要ファイルが無いです\r\nＵＯ起動して再度やり直してみてちょ"));
+    EXPECT_TRUE(test::Told(Ui().Boxes()[1], kFilesMissingText + std::string("\r\n") + kBackUpMissingHint));
     EXPECT_EQ(Snapshot("Settings"), before);
 }
 
@@ -105,11 +102,11 @@ TEST_F(FormMainTransfer, BackUpCopiesTheConfirmedCharacterAndRecordsDateAndName)
     EXPECT_EQ(main.Label4(2).Text(), "03-15-2027");
     EXPECT_EQ(main.Text1(2).Text(), "メイン,PvP");
     EXPECT_EQ(main.Text1(1).Text(), "Slot1");
-    EXPECT_EQ(main.Label4(1).Text(), "未使用");
+    EXPECT_EQ(main.Label4(1).Text(), kUnusedLabel);
     EXPECT_TRUE(main.Option1(2).Value());
     EXPECT_TRUE(main.Text1(2).Enabled());
     ASSERT_EQ(Ui().Boxes().size(), 2u);
-    EXPECT_TRUE(test::Told(Ui().Boxes()[1], "ばっぶあっぷ完了っす！"));
+    EXPECT_TRUE(test::Told(Ui().Boxes()[1], kBackUpDoneText));
 }
 
 // ---- restore
@@ -140,7 +137,7 @@ TEST_F(FormMainTransfer, RestoreFromASlotNeverBackedUpIsRefused) {
 
     // The missing files come first; a running client is not asked about.
     ASSERT_EQ(Ui().Boxes().size(), 2u);
-    EXPECT_TRUE(test::Told(Ui().Boxes()[1], "必要ファイルが無いです\r\nバックアップしていないんじゃないかなぁ"));
+    EXPECT_TRUE(test::Told(Ui().Boxes()[1], kFilesMissingText + std::string("\r\n") + kRestoreMissingHint));
     EXPECT_EQ(Snapshot(HeroRel()), hero);
     EXPECT_EQ(Prompt(), nullptr);
     EXPECT_TRUE(main.Enabled());
@@ -188,9 +185,9 @@ TEST_F(FormMainTransfer, ARunningClientIsAskedAboutAndCancelChangesNothing) {
         }
 
         ASSERT_EQ(world.Ui().Boxes().size(), 4u);
-        EXPECT_EQ(world.Ui().Boxes()[1].text, kRunningQuestion);
+        EXPECT_EQ(world.Ui().Boxes()[1].text, kRestoreWhileRunningQuestion);
         EXPECT_EQ(world.Ui().Boxes()[1].title, "TELK");
-        EXPECT_EQ(world.Ui().Boxes()[3].text, kRunningBackUpQuestion);
+        EXPECT_EQ(world.Ui().Boxes()[3].text, kBackUpWhileRunningQuestion);
         for (int box : {1, 3}) EXPECT_EQ(world.Ui().Boxes()[box].buttons, Buttons::OkCancelDefaultCancel) << box;
         EXPECT_EQ(world.Snapshot(CharRel("A", "S", "C")), before);
         EXPECT_EQ(world.Snapshot("Settings"), slots);

@@ -3,37 +3,23 @@
 // folders that cannot be read.
 #include <filesystem>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "support/RunFixture.h"
-
-#include "ui/client_folder/FormUoSel.h"
-#include "ui/pickers/FormSelDir.h"
-#include "ui/pickers/FormSelFile.h"
-#include "ui/settings/FormSetup.h"
+#include "support/StartWindows.h"
+#include "ui/Texts.h"
 
 namespace telk::test {
 namespace {
 
 namespace stdfs = std::filesystem;
 
-using ui::FormSelDir;
-using ui::FormSelFile;
-using ui::FormSetup;
-using ui::FormUoSel;
 
-const char* const kDriveUnreadable = "ドライブが読めないみたいです\r\n確認してくださいね";
-
-class Pickers : public ::testing::Test, public RunFixture {
+class Pickers : public StartWindows {
 protected:
-    Pickers() : RunFixture(Begin::EmptyFolder) {}
-
     void SetUp() override {
-        WriteIni({"C:\\Clients\\2D\\UO.exe", "C:\\Clients\\3D\\UO.exe", "C:\\Games\\UO\\"});
         MakeFolder("C:\\Program Files\\Ultima Online\\Desktop");
         MakeFolder("C:\\Games\\UO\\Desktop");
         MakeFile("C:\\Games\\UO\\client.exe");
@@ -43,17 +29,10 @@ protected:
         Start();
     }
 
-    FormUoSel& Owner() { return *Get<FormUoSel>(); }
-
     // Opens the folder picker from the client folder window and runs inside
     // its wait; inside must close it.
     void InFolderPicker(std::function<void(FormSelDir&)> inside) {
-        Ui().DuringWait([this, inside] {
-            FormSelDir* picker = Get<FormSelDir>();
-            ASSERT_NE(picker, nullptr);
-            inside(*picker);
-        });
-        EXPECT_TRUE(Owner().Command1.UserClick());
+        InPicker(Owner().Command1, inside);
         EXPECT_EQ(Get<FormSelDir>(), nullptr);
         EXPECT_EQ(State().FolderPickDone, 1);
     }
@@ -63,12 +42,7 @@ protected:
         if (Get<FormSetup>() == nullptr) {
             EXPECT_TRUE(Owner().Command4.UserClick());
         }
-        Ui().DuringWait([this, inside] {
-            FormSelFile* picker = Get<FormSelFile>();
-            ASSERT_NE(picker, nullptr);
-            inside(*picker);
-        });
-        EXPECT_TRUE(Get<FormSetup>()->Command1.UserClick());
+        InPicker(Get<FormSetup>()->Command1, inside);
         EXPECT_EQ(Get<FormSelFile>(), nullptr);
         EXPECT_EQ(State().ProgramPickTarget, 0);
     }
@@ -125,7 +99,7 @@ TEST_F(Pickers, UnreadableDriveIsToldAndTheListsStayPut) {
         const int driveC = picker.Drive1.ListIndex();
         EXPECT_TRUE(picker.Drive1.UserSelect(DriveIndex(picker.Drive1, 'Q')));
         ASSERT_EQ(Ui().Boxes().size(), 1u);
-        EXPECT_TRUE(Told(Ui().Boxes()[0], kDriveUnreadable));
+        EXPECT_TRUE(Told(Ui().Boxes()[0], ui::kDriveUnreadableText));
         EXPECT_EQ(picker.Drive1.Drive(), "C:\\");
         EXPECT_EQ(picker.Drive1.ListIndex(), driveC);
         EXPECT_EQ(picker.Dir1.Path(), "C:\\Games");
@@ -142,7 +116,7 @@ TEST_F(Pickers, UnreadableDriveIsToldAndTheListsStayPut) {
         const std::vector<std::string> files = picker.File1.Items();
         EXPECT_TRUE(picker.Drive1.UserSelect(DriveIndex(picker.Drive1, 'Q')));
         ASSERT_EQ(Ui().Boxes().size(), 1u);
-        EXPECT_TRUE(Told(Ui().Boxes()[0], kDriveUnreadable));
+        EXPECT_TRUE(Told(Ui().Boxes()[0], ui::kDriveUnreadableText));
         EXPECT_EQ(picker.Drive1.Drive(), "D:\\");
         EXPECT_EQ(picker.Dir1.Path(), "D:\\Games");
         EXPECT_EQ(picker.File1.Path(), "D:\\Games");
@@ -202,7 +176,7 @@ TEST_F(Pickers, ProgramPickerFolderWhoseFilesCannotBeListedStepsBack) {
         EXPECT_TRUE(fs.Fired());
         fs.FailNth(0);
         ASSERT_EQ(Ui().Boxes().size(), 1u);
-        EXPECT_TRUE(Told(Ui().Boxes()[0], "フォルダが開けないみたいです\r\n確認してくださいね"));
+        EXPECT_TRUE(Told(Ui().Boxes()[0], ui::kFolderUnreadableText));
         // Both lists show the folder before, so a pick names a real file.
         EXPECT_EQ(picker.Dir1.Path(), "C:\\Games");
         EXPECT_EQ(picker.File1.Path(), "C:\\Games");

@@ -2,62 +2,35 @@
 // program picker for each box, save and discard with telk.ini, and what a
 // failing telk.ini does to them.
 #include <filesystem>
-#include <functional>
 #include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "support/RunFixture.h"
-
-#include "ui/client_folder/FormUoSel.h"
-#include "ui/pickers/FormSelDir.h"
-#include "ui/pickers/FormSelFile.h"
+#include "support/StartWindows.h"
 #include "ui/Messages.h"
-#include "ui/settings/FormSetup.h"
+#include "ui/Texts.h"
 
 namespace telk::test {
 namespace {
 
 namespace stdfs = std::filesystem;
 
-using ui::FormSelDir;
-using ui::FormSelFile;
-using ui::FormSetup;
-using ui::FormUoSel;
 
-const std::string k2D = "C:\\Clients\\2D\\UO.exe";
-const std::string k3D = "C:\\Clients\\3D\\UO.exe";
-
-class SettingsWindow : public ::testing::Test, public RunFixture {
+class SettingsWindow : public StartWindows {
 protected:
-    SettingsWindow() : RunFixture(Begin::EmptyFolder) {}
-
     void SetUp() override {
-        WriteIni({k2D, k3D, "C:\\Games\\UO\\"});
         MakeFile("C:\\Clients\\New2D\\client.exe");
         MakeFile("C:\\Clients\\New2D\\readme.txt");
         MakeFile("D:\\UO.exe");
         Start();
     }
 
-    FormUoSel& Owner() { return *Get<FormUoSel>(); }
-
     FormSetup& Open() {
         EXPECT_TRUE(Owner().Command4.UserClick());
         FormSetup* setup = Get<FormSetup>();
         if (setup == nullptr) throw std::logic_error("the settings window did not open");
         return *setup;
-    }
-
-    // Presses a "選択" button and runs pick inside the picker's wait.
-    void PickWith(ui::CommandButton& button, std::function<void(FormSelFile&)> pick) {
-        Ui().DuringWait([this, pick] {
-            FormSelFile* picker = Get<FormSelFile>();
-            ASSERT_NE(picker, nullptr);
-            pick(*picker);
-        });
-        EXPECT_TRUE(button.UserClick());
     }
 
     // Selects name in the picker's file list and presses "選択".
@@ -83,7 +56,7 @@ TEST_F(SettingsWindow, OpensOverTheDisabledClientFolderWindowAndCloseGivesItBack
     EXPECT_FALSE(Owner().Command3.UserClick());
 
     // A pick and an edit that are never saved are dropped without a question.
-    PickWith(setup.Command1, [](FormSelFile& picker) { Choose(picker, "C:\\Clients\\New2D", "client.exe"); });
+    InPicker<FormSelFile>(setup.Command1, [](FormSelFile& picker) { Choose(picker, "C:\\Clients\\New2D", "client.exe"); });
     EXPECT_TRUE(setup.Text2.UserType("C:\\Unsaved\\UO.exe"));
     EXPECT_TRUE(setup.Command5.UserClick());
     EXPECT_EQ(Get<FormSetup>(), nullptr);
@@ -99,7 +72,7 @@ TEST_F(SettingsWindow, OpensOverTheDisabledClientFolderWindowAndCloseGivesItBack
 
 TEST_F(SettingsWindow, PickedProgramLandsInItsOwnBoxOnly) {
     FormSetup& setup = Open();
-    PickWith(setup.Command1, [&](FormSelFile& picker) {
+    InPicker<FormSelFile>(setup.Command1, [&](FormSelFile& picker) {
         EXPECT_EQ(State().ProgramPickTarget, 1);
         EXPECT_FALSE(setup.Enabled());
         EXPECT_FALSE(setup.Command5.UserClick());
@@ -113,7 +86,7 @@ TEST_F(SettingsWindow, PickedProgramLandsInItsOwnBoxOnly) {
     EXPECT_EQ(Ui().FocusedForm(), &setup);
 
     // A file in a drive root: one "\" between root and name.
-    PickWith(setup.Command2, [&](FormSelFile& picker) {
+    InPicker<FormSelFile>(setup.Command2, [&](FormSelFile& picker) {
         EXPECT_EQ(State().ProgramPickTarget, 2);
         Choose(picker, "D:\\", "UO.exe");
     });
@@ -126,12 +99,12 @@ TEST_F(SettingsWindow, PickedProgramLandsInItsOwnBoxOnly) {
 
 TEST_F(SettingsWindow, PickWithoutAFileAsksForOneAndKeepsTheTarget) {
     FormSetup& setup = Open();
-    PickWith(setup.Command2, [&](FormSelFile& picker) {
+    InPicker<FormSelFile>(setup.Command2, [&](FormSelFile& picker) {
         Browse(picker, "C:\\Clients\\New2D");
         ASSERT_GT(picker.File1.ListCount(), 0);
         EXPECT_TRUE(picker.Command1.UserClick());
         ASSERT_EQ(Ui().Boxes().size(), 1u);
-        EXPECT_TRUE(Told(Ui().Boxes()[0], "ファイルが選択されたいないよ～"));
+        EXPECT_TRUE(Told(Ui().Boxes()[0], ui::kNoFileText));
         EXPECT_EQ(State().ProgramPickTarget, 2);
         EXPECT_EQ(Get<FormSelFile>(), &picker);
         // Still browsing; then "中断".

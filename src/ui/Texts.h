@@ -1,0 +1,148 @@
+// Every fixed text the player reads, by window and flow: captions, labels,
+// buttons, questions, notices and the pieces that Messages.cpp joins into
+// failure messages. The bytes are the program's words as shown: full-width
+// characters, "～", CR LF between lines. The message boxes' title is the
+// window model's own (kProgramTitle in ui/forms/Ui.h).
+#pragma once
+
+#include "Version.h"
+
+namespace telk::ui {
+
+// --- The folder window: the install to work on. ---
+inline constexpr const char* kUoSelCaption = "ＵＯフォルダこれでいいかな？";
+inline constexpr const char* kUoSelFolderLabel = "インストールフォルダ";
+inline constexpr const char* kUoSelOther = "これじゃない";
+inline constexpr const char* kUoSelAccept = "いいよん";
+inline constexpr const char* kUoSelQuit = "や～めた";
+inline constexpr const char* kUoSelSettings = "設定";
+inline constexpr const char* kUoSelVersion = "TELK　Ｖｅｒ" TELK_VERSION_FULLWIDTH;
+inline constexpr const char* kUoSelMaker = "製作：ＴＥＬＫ開発チーム";
+inline constexpr const char* kUoSelThanks = "いつも使ってくれてありがとね";
+// Either ends the run.
+inline constexpr const char* kNoFolderText = "そのフォルダ無いみたいです\r\n確認してくださいね";
+inline constexpr const char* kNeverLoggedInText = "一回もログインしていないみたいです\r\nキャラを作ってからやってね";
+
+// --- The window shown while the lists are read. ---
+inline constexpr const char* kWaitText = "処理中～ちょっとまっててね";
+
+// --- The main window: the character and its five slots. ---
+inline constexpr const char* kMainCaption = "どのキャラっすかね？";
+inline constexpr const char* kMainAccountLabel = "アカウント選択";
+inline constexpr const char* kMainShardLabel = "シャード選択";
+inline constexpr const char* kMainCharacterLabel = "キャラ選択";
+inline constexpr const char* kMainConfirm = "このキャラを\r\n編集したいな";
+inline constexpr const char* kMainBackUp = "バックアップ";
+inline constexpr const char* kMainRestore = "リストア";
+inline constexpr const char* kMainQuit = "終了";
+// The title of the questions about leaving or dropping typed names.
+inline constexpr const char* kConfirmTitle = "確認しま～す";
+inline constexpr const char* kQuitQuestion = "終わってもいいかな？";
+inline constexpr const char* kReconfirmQuestion = "編集途中のデータは消えちゃうよ？";
+// Followed by the folder and the system's reason.
+inline constexpr const char* kFolderUnlistedText = "フォルダの中身が読めなかったっす";
+// Followed by the back-up's or the restore's hint.
+inline constexpr const char* kFilesMissingText = "必要ファイルが無いです";
+inline constexpr const char* kBackUpQuestion = "キャラデータをバックアップします\r\nよろしいでしょうか？";
+inline constexpr const char* kBackUpMissingHint = "ＵＯ起動して再度やり直してみてちょ";
+inline constexpr const char* kBackUpWhileRunningQuestion =
+    "ＵＯが起動中みたいです\r\nバックアップされるのは最後にログアウトしたときの中身っす\r\n続けますか？";
+inline constexpr const char* kBackUpDoneText = "ばっぶあっぷ完了っす！";
+// A slot name with characters the text files' code page lacks is kept
+// with "?" in their place.
+inline constexpr const char* kNameNotKeptText = "スロット名に保存できない文字があったので\r\n「?」になってます";
+inline constexpr const char* kRestoreQuestion = "キャラデータをリストアします\r\nよろしいでしょうか？";
+inline constexpr const char* kRestoreMissingHint = "バックアップしていないんじゃないかなぁ";
+inline constexpr const char* kRestoreWhileRunningQuestion =
+    "ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？";
+// A restore into lists that name no single character folder (an empty
+// list, a typed "..").
+inline constexpr const char* kNoCharacterText = "キャラが選ばれてないみたいです\r\nリストから選び直してね";
+
+// --- The prompt after a restore: start a client or not. ---
+inline constexpr const char* kRunUOCaption = "ＵＯ起動します？";
+inline constexpr const char* kRunUODone = "リストア完了！　ＵＯ起動する？";
+inline constexpr const char* kRunUO2D = "２Ｄ起動";
+inline constexpr const char* kRunUO3D = "３Ｄ起動";
+inline constexpr const char* kRunUONothing = "なんもしない";
+// Followed by the program's path (or the words for none) and the reason.
+inline constexpr const char* kStartFailedText = "起動できませんでした";
+inline constexpr const char* kNoProgramPath = "（パスが設定されてないです）";
+
+// --- The settings window: the two client programs. ---
+inline constexpr const char* kSetupCaption = "TELK設定";
+inline constexpr const char* kSetup2DLabel = "２Ｄクライアント起動ファイル";
+inline constexpr const char* kSetup3DLabel = "３Ｄクライアント起動ファイル";
+inline constexpr const char* kSetupSave = "保存";
+inline constexpr const char* kSetupDiscard = "廃棄";
+inline constexpr const char* kSetupClose = "終了";
+// A path with characters the text files' code page lacks is kept with "?"
+// in their place.
+inline constexpr const char* kPathNotKeptText = "保存できない文字が入ってたみたいっす\r\n「?」になったところを確かめてね";
+
+// --- The folder and program pickers. ---
+inline constexpr const char* kSelDirCaption = "フォルダ選択";
+inline constexpr const char* kSelFileCaption = "ＵＯ実行実行プログラム選択";
+// Both pickers' and the settings window's button that takes the choice.
+inline constexpr const char* kPickChoose = "選択";
+inline constexpr const char* kSelDirCancel = "中止";
+inline constexpr const char* kSelFileCancel = "中断";
+inline constexpr const char* kNoFileText = "ファイルが選択されたいないよ～";
+inline constexpr const char* kFolderUnreadableText = "フォルダが開けないみたいです\r\n確認してくださいね";
+inline constexpr const char* kDriveUnreadableText = "ドライブが読めないみたいです\r\n確認してくださいね";
+
+// --- Told once at the start. ---
+// telk.ini or the slot store cannot be made where the program runs
+// (Program Files, a read-only medium).
+inline constexpr const char* kUnwritableFolderText =
+    "TELKの置き場所に書き込めないみたいっす\r\nC:\\TELK みたいな、自分で作ったフォルダに置いてから起動してね";
+// The working folder is inside a temporary folder: where Windows runs a
+// program started from inside its zip, and where clean-up empties
+// everything, slots included.
+inline constexpr const char* kTemporaryFolderText =
+    "一時フォルダの中で起動してるみたいっす\r\nここに作ったスロットは、そのうち勝手に消されちゃうかも\r\n"
+    "zipを展開して、C:\\TELK みたいな自分で作ったフォルダから telk.exe を起動してね";
+
+// --- Failures: the pieces Messages.cpp joins, each on lines of its own. ---
+// A file failure: this, the file, the system's reason, the cause's hint.
+inline constexpr const char* kFileFailedText = "ファイルの操作に失敗しちゃいました";
+inline constexpr const char* kHeldOpenHint = "ＵＯが起動中かも？終了してからやり直してね";
+inline constexpr const char* kNoAccessHint = "書き換える権限が無いみたいっす\r\n場所や権限を確かめてみてちょ";
+inline constexpr const char* kDiskFullHint = "ディスクがいっぱいみたいっす\r\n空きを作ってからやり直してね";
+inline constexpr const char* kCharFolderMissingHint = "キャラのフォルダが見つからないっす";
+// Anything else a handler let through: this, then what it says.
+inline constexpr const char* kFailedText = "うまくいきませんでした";
+// After a file: where its previous contents are, as far as it is known.
+inline constexpr const char* kKeptHere = "前の中身はここに残ってます";
+inline constexpr const char* kKeptHereIfReplaced = "置き換わってたら、前の中身はここに残ってます";
+inline constexpr const char* kKeptRecord = "途中のリストアの記録は、そのままにしてあるっす";
+inline constexpr const char* kKeptNothingBefore = "（前は無かったファイルです）";
+// Before each file a failed transfer could not put back.
+inline constexpr const char* kNotPutBack = "元に戻せなかったっす…";
+// A restore's previous files not all in the safety copy: an earlier
+// restore's, or this one's; then when they move, and that restores wait.
+inline constexpr const char* kPreviousPending = "前にリストアしたときの前のファイルを、まだ安全コピーに入れきれてないっす…";
+inline constexpr const char* kPreviousNotKept = "リストアはできたけど、前のファイルを安全コピーに入れきれなかったっす…";
+inline constexpr const char* kPreviousNextStart = "次に起動したときに安全コピーに移すね";
+inline constexpr const char* kRestorePaused = "それまでリストアはお休みっす";
+// A back-up refused because the slot folder is a link: this, the folder, the advice.
+inline constexpr const char* kLinkedSlotText = "スロットのフォルダがリンクになってるっす";
+inline constexpr const char* kLinkedSlotAdvice =
+    "リンクの先を消しちゃわないように、ここにはバックアップしません\r\n"
+    "ふつうのフォルダに戻すか、Settingsフォルダごとリンクしてね";
+// Files an unfinished restore's settling left as the client saved them.
+inline constexpr const char* kLeftAsSavedText = "途中だったリストアを元に戻したけど\r\nＵＯが保存したファイルはそのままにしました";
+// What the start could not settle, and a slot with two halves.
+inline constexpr const char* kRepairWaitingText = "途中で止まった作業を片付けきれなかったっす…";
+inline constexpr const char* kRepairNextStart = "次に起動したときにもう一回やってみるね";
+inline constexpr const char* kUndecidedSlotText = "どっちが本物か分からないスロットがあるっす";
+inline constexpr const char* kUndecidedSlotAdvice = "中を見て、いらないほうを消してね";
+
+// --- The note a restore leaves in the character's safety folder, below
+// the line naming the character folder. ---
+inline constexpr const char* kSafetyNoteLines[] = {
+    "この中の日時のフォルダに、上のキャラのフォルダへリストアする前のファイルが入ってます",
+    "いちばん新しい日時のフォルダが、最後にリストアする前の分です",
+};
+
+} // namespace telk::ui
