@@ -1,3 +1,8 @@
+// The generations of a safety folder: their names and order, a file put
+// in whole through a temporary name, pruning by a rename before the
+// removal, tidying what a cut-off run left, and the record of what the
+// player has not been told yet.
+
 #include "store/Generations.h"
 
 #include <algorithm>
