@@ -159,55 +159,37 @@ protected:
     }
 };
 
-TEST_F(Listing, WithFoldersTheDotEntriesComeFirst) {
-    const auto names = fs->List(dir.Win("*.*"), Attr::Folder);
-    ASSERT_GE(names.size(), 2u);
-    EXPECT_EQ(names[0], ".");
-    EXPECT_EQ(names[1], "..");
-    EXPECT_EQ(AsSet(names), (std::set<std::string>{".", "..", "A.txt", "b.txt", "README", "Sub"}));
-    EXPECT_EQ(names.size(), 6u);
-}
-
-TEST_F(Listing, WithoutTheFolderBitOnlyOrdinaryFiles) {
-    EXPECT_EQ(AsSet(fs->List(dir.Win("*.*"), Attr::Normal)),
-              (std::set<std::string>{"A.txt", "b.txt", "README"}));
-}
-
-TEST_F(Listing, EachEntrySaysWhetherItIsAFolder) {
+// Folders (the dot entries first) and hidden entries only with their bits,
+// each entry saying whether it is a folder; patterns without regard to case.
+TEST_F(Listing, EachBitAndPatternListsItsOwnEntries) {
+    const std::vector<ListEntry> entries = fs->ListEntries(dir.Win("*.*"), Attr::Folder);
+    ASSERT_EQ(entries.size(), 6u);
+    EXPECT_EQ(entries[0].name + entries[1].name, "...");
     std::set<std::string> folders, files;
-    for (const ListEntry& entry : fs->ListEntries(dir.Win("*.*"), Attr::Folder))
-        (entry.folder ? folders : files).insert(entry.name);
+    for (const ListEntry& entry : entries) (entry.folder ? folders : files).insert(entry.name);
     EXPECT_EQ(folders, (std::set<std::string>{".", "..", "Sub"}));
     EXPECT_EQ(files, (std::set<std::string>{"A.txt", "b.txt", "README"}));
-}
-
-TEST_F(Listing, HiddenEntriesOnlyWithTheirBit) {
-    EXPECT_EQ(AsSet(fs->List(dir.Win("*.*"), Attr::Hidden)),
-              (std::set<std::string>{".hidden", "A.txt", "b.txt", "README"}));
-    EXPECT_EQ(AsSet(fs->List(dir.Win("*"), Attr::Hidden | Attr::Folder)),
-              (std::set<std::string>{".", "..", ".hidden", "A.txt", "b.txt", "README", "Sub"}));
-}
-
-TEST_F(Listing, PatternsMatchWithoutRegardToCase) {
-    EXPECT_EQ(AsSet(fs->List(dir.Win("*.TXT"), Attr::Folder)), (std::set<std::string>{"A.txt", "b.txt"}));
-    EXPECT_EQ(fs->List(dir.Win("B*"), Attr::Folder), std::vector<std::string>{"b.txt"});
-    EXPECT_EQ(AsSet(fs->List(dir.Win("?.txt"), Attr::Normal)), (std::set<std::string>{"A.txt", "b.txt"}));
-    EXPECT_EQ(fs->List(dir.Win("s*"), Attr::Folder), std::vector<std::string>{"Sub"});
-    EXPECT_TRUE(fs->List(dir.Win("*.ini"), Attr::Folder).empty());
+    const struct {
+        const char* pattern;
+        std::uint16_t mask;
+        std::set<std::string> names;
+    } cases[] = {
+        {"*.*", Attr::Normal, {"A.txt", "b.txt", "README"}},
+        {"*.*", Attr::Hidden, {".hidden", "A.txt", "b.txt", "README"}},
+        {"*", Attr::Hidden | Attr::Folder, {".", "..", ".hidden", "A.txt", "b.txt", "README", "Sub"}},
+        {"*.TXT", Attr::Folder, {"A.txt", "b.txt"}},
+        {"B*", Attr::Folder, {"b.txt"}},
+        {"?.txt", Attr::Normal, {"A.txt", "b.txt"}},
+        {"s*", Attr::Folder, {"Sub"}},
+        {"*.ini", Attr::Folder, {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(AsSet(fs->List(dir.Win(c.pattern), c.mask)), c.names) << c.pattern << ", " << c.mask;
 }
 
 TEST_F(Listing, AnEmptyFolderListsItsDotEntriesOrNothing) {
     dir.MakeFolder("Empty");
     EXPECT_EQ(fs->List(dir.Win("Empty\\*.*"), Attr::Folder), (std::vector<std::string>{".", ".."}));
     EXPECT_TRUE(fs->List(dir.Win("Empty\\*.*"), Attr::Normal).empty());
-}
-
-TEST_F(Listing, AMissingFolderFails) {
-    const std::string pattern = dir.Win("Missing\\*.*");
-    const FileError error = ErrorOf([&] { fs->List(pattern, Attr::Folder); });
-    EXPECT_EQ(error.Operation(), "list");
-    EXPECT_EQ(error.Path(), pattern);
-    EXPECT_FALSE(error.HeldOpen());
 }
 
 // --- Tests that answer ------------------------------------------------------
@@ -326,14 +308,6 @@ TEST_F(FileSystemContract, ReplaceFileKeepsTheOldFileUnderTheBackupName) {
     EXPECT_EQ(dir.ReadBytes("kept\\macros.txt"), "new");
 }
 
-TEST_F(FileSystemContract, ReplaceFileNeedsAnExistingTarget) {
-    dir.WriteBytes("macros.txt.new", "new");
-    const FileError error = ErrorOf(
-        [&] { fs->ReplaceFile(dir.Win("macros.txt"), dir.Win("macros.txt.new"), dir.Win("macros.txt.old")); });
-    EXPECT_EQ(error.Operation(), "replace");
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"macros.txt.new"});
-}
-
 // Players mark desktop.uos read-only so that the client leaves it alone; a
 // restore replaces it all the same, and the mark stays the player's.
 TEST_F(FileSystemContract, AReadOnlyTargetIsReplacedAndTheMarkStaysOnBothFiles) {
@@ -411,42 +385,38 @@ TEST_F(FileSystemContract, EachDurableOperationFlushesWhatItTouched) {
 
 // --- Failures ---------------------------------------------------------------
 
+// Each says what was done to which path (a copy blames the missing source),
+// in the system's words, and changes nothing.
 TEST_F(FileSystemContract, FailuresSayWhatWasDoneToWhichPathAndWhy) {
-    const std::string missing = dir.Win("Missing\\DATA.INI");
-    const FileError read = ErrorOf([&] { fs->ReadFile(missing); });
-    EXPECT_EQ(read.Operation(), "read");
-    EXPECT_EQ(read.Path(), missing);
-    EXPECT_FALSE(read.SystemMessage().empty());
-    EXPECT_NE(read.Code(), 0);
-    EXPECT_FALSE(read.HeldOpen());
-    EXPECT_NE(std::string(read.what()).find(missing), std::string::npos) << read.what();
-    EXPECT_NE(std::string(read.what()).find(read.SystemMessage()), std::string::npos) << read.what();
-
-    EXPECT_EQ(ErrorOf([&] { fs->WriteFile(missing, "x"); }).Operation(), "write");
-    EXPECT_EQ(ErrorOf([&] { fs->RemoveFile(missing); }).Operation(), "remove");
-    EXPECT_EQ(ErrorOf([&] { fs->Rename(missing, dir.Win("x")); }).Path(), missing);
-}
-
-TEST_F(FileSystemContract, CopyFromAMissingFileBlamesTheSource) {
-    const std::string missing = dir.Win("chardata.mul");
-    const FileError error = ErrorOf([&] { fs->CopyFile(missing, dir.Win("copy.mul")); });
-    EXPECT_EQ(error.Operation(), "copy");
-    EXPECT_EQ(error.Path(), missing);
-    EXPECT_TRUE(dir.Names().empty());
-}
-
-TEST_F(FileSystemContract, FolderFailures) {
     dir.WriteBytes("Full\\file.txt", "x");
-    const FileError exists = ErrorOf([&] { fs->CreateFolder(dir.Win("full")); });
-    EXPECT_EQ(exists.Operation(), "create folder");
-    EXPECT_EQ(exists.Path(), dir.Win("full"));
-
-    const FileError notEmpty = ErrorOf([&] { fs->RemoveFolder(dir.Win("Full")); });
-    EXPECT_EQ(notEmpty.Operation(), "remove folder");
+    dir.WriteBytes("macros.txt.new", "new");
+    const std::string missing = dir.Win("Missing\\DATA.INI");
+    const struct {
+        std::function<void()> run;
+        const char* operation;
+        std::string path; // empty: not checked
+    } cases[] = {
+        {[&] { fs->ReadFile(missing); }, "read", missing},
+        {[&] { fs->WriteFile(missing, "x"); }, "write", missing},
+        {[&] { fs->RemoveFile(missing); }, "remove", missing},
+        {[&] { fs->Rename(missing, dir.Win("x")); }, "rename", missing},
+        {[&] { fs->List(dir.Win("Missing\\*.*"), Attr::Folder); }, "list", dir.Win("Missing\\*.*")},
+        {[&] { fs->CopyFile(dir.Win("chardata.mul"), dir.Win("copy.mul")); }, "copy", dir.Win("chardata.mul")},
+        {[&] { fs->ReplaceFile(dir.Win("macros.txt"), dir.Win("macros.txt.new"), dir.Win("macros.txt.old")); }, "replace", ""},
+        {[&] { fs->CreateFolder(dir.Win("full")); }, "create folder", dir.Win("full")},
+        {[&] { fs->CreateFolder(dir.Win("Missing\\New")); }, "create folder", ""},
+        {[&] { fs->RemoveFolder(dir.Win("Full")); }, "remove folder", ""},
+    };
+    for (const auto& c : cases) {
+        const FileError error = ErrorOf(c.run);
+        EXPECT_EQ(error.Operation(), c.operation);
+        EXPECT_TRUE(c.path.empty() || error.Path() == c.path) << c.operation << " " << error.Path();
+        EXPECT_FALSE(error.SystemMessage().empty() || error.HeldOpen()) << c.operation;
+        EXPECT_EQ(std::string(error.what()), error.Operation() + " " + error.Path() + ": " + error.SystemMessage());
+    }
+    EXPECT_NE(ErrorOf(cases[0].run).Code(), 0);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"Full", "macros.txt.new"}));
     EXPECT_TRUE(dir.IsFile("Full\\file.txt"));
-
-    EXPECT_EQ(ErrorOf([&] { fs->CreateFolder(dir.Win("Missing\\New")); }).Operation(), "create folder");
-    EXPECT_FALSE(dir.IsFolder("Missing"));
 }
 
 } // namespace
