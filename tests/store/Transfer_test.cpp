@@ -321,25 +321,21 @@ TEST_F(TransferTest, BackUpReplacesTheFilesAndKeepsWhatItDoesNotReplace) {
     EXPECT_EQ(Store().at("2/uo.cfg"), "client uo.cfg");
 }
 
+// A file the slot already has keeps its name as it stands; a slot folder
+// removed behind the program's back is made anew.
 TEST_F(TransferTest, BackUpKeepsTheNamesAsTheSlotHasThem) {
-    Reset();
-    dir.WriteBytes("Settings\\2\\CharData.MUL", "old");
-    FillChar(false);
-    BackUp(*real);
-    EXPECT_EQ(dir.Names("Settings\\2"),
-              (std::vector<std::string>{"CharData.MUL", "DATA.INI", "desktop.uos", "macros.txt", "skillgrp.mul"}));
-    EXPECT_EQ(dir.ReadBytes("Settings\\2\\CharData.MUL"), "client chardata.mul");
-    EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
-}
-
-TEST_F(TransferTest, BackUpMakesASlotFolderRemovedBehindItsBack) {
-    Reset();
-    std::filesystem::remove_all(dir.Native("Settings\\2"));
-    FillChar(true);
-    BackUp(*real);
-    EXPECT_EQ(dir.Names("Settings\\2"), (std::vector<std::string>{"chardata.mul", "data.ini", "desktop.uos",
-                                                                  "macros.txt", "skillgrp.mul", "uo.cfg"}));
-    EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    for (const bool removed : {false, true}) {
+        Reset();
+        if (removed) std::filesystem::remove_all(dir.Native("Settings\\2"));
+        else dir.WriteBytes("Settings\\2\\CharData.MUL", "old");
+        FillChar(removed);
+        BackUp(*real);
+        const std::vector<std::string> names = removed ? std::vector<std::string>{"chardata.mul", "data.ini", "desktop.uos", "macros.txt", "skillgrp.mul", "uo.cfg"}
+                                                       : std::vector<std::string>{"CharData.MUL", "DATA.INI", "desktop.uos", "macros.txt", "skillgrp.mul"};
+        EXPECT_EQ(dir.Names("Settings\\2"), names);
+        EXPECT_EQ(dir.ReadBytes("Settings\\2\\" + dir.Names("Settings\\2")[0]), "client chardata.mul");
+        EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    }
 }
 
 TEST_F(TransferTest, BackUpIsAllOrNothing) {
@@ -436,24 +432,23 @@ TEST_F(TransferTest, RepairKeepsTheSlotThatHoldsTheFiles) {
 }
 
 TEST_F(TransferTest, AFailedRollbackSaysWhereTheOldSlotWaits) {
-    Reset();
-    FillSlot2();
-    FillChar(false);
+    auto setUp = [&] {
+        Reset();
+        FillSlot2();
+        FillChar(false);
+    };
+    setUp();
     const Snapshot before = Store();
     // The second rename fails, and so does putting the old slot back.
     faulty.FailNth(0);
     BackUp(faulty);
     const int swap = IndexOf("Rename " + app + "SETTINGS\\2.new");
-    Reset();
-    FillSlot2();
-    FillChar(false);
+    setUp();
     faulty.FailNth(swap);
     EXPECT_THROW(BackUp(faulty), FileError);
     const int putBack = IndexOf("Rename " + app + "SETTINGS\\2.old");
     ASSERT_GT(putBack, swap);
-    Reset();
-    FillSlot2();
-    FillChar(false);
+    setUp();
     faulty.FailAt({swap, putBack});
     try {
         BackUp(faulty);

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "platform/FileError.h"
 #include "platform/posix/FileSystem_posix.h"
@@ -33,18 +34,33 @@ protected:
     }
 };
 
-TEST_F(PosixDrives, ADriveLetterStandsForItsFolder) {
-    EXPECT_EQ(fs.NativePath("C:\\Program Files"), dir.Native("c\\Program Files"));
-    EXPECT_EQ(fs.NativePath("c:\\PROGRAM FILES\\new.txt"), dir.Native("c\\Program Files\\new.txt"));
-    EXPECT_EQ(fs.NativePath("d:/games/uo"), dir.Native("d\\Games\\UO")) << "\"/\" separates too";
-    EXPECT_EQ(fs.NativePath("C:\\"), dir.Native("c"));
-    EXPECT_EQ(fs.NativePath("Q:\\x"), "") << "an unmapped drive";
-    EXPECT_EQ(fs.NativePath("\\\\server\\share\\x"), "") << "UNC paths lead nowhere";
-}
-
-TEST_F(PosixDrives, DotsAreTakenLexicallyAndStopAtTheRoot) {
-    EXPECT_EQ(fs.NativePath("D:\\Games\\UO\\..\\.\\UO"), dir.Native("d\\Games\\UO"));
-    EXPECT_EQ(fs.NativePath("D:\\..\\..\\Games"), dir.Native("d\\Games"));
+// A drive letter stands for its folder ("/" separates too), dots are taken
+// as text and stop at the root, a path without a drive starts on the
+// current one; an unmapped drive and a UNC path lead nowhere.
+TEST_F(PosixDrives, WindowsPathsMapOntoNativeFolders) {
+    const struct {
+        const char* current; // below dir; empty: as it is
+        const char* path;
+        std::string native;
+    } cases[] = {
+        {"", "C:\\Program Files", dir.Native("c\\Program Files")},
+        {"", "c:\\PROGRAM FILES\\new.txt", dir.Native("c\\Program Files\\new.txt")},
+        {"", "d:/games/uo", dir.Native("d\\Games\\UO")},
+        {"", "C:\\", dir.Native("c")},
+        {"", "Q:\\x", ""},
+        {"", "\\\\server\\share\\x", ""},
+        {"", "D:\\Games\\UO\\..\\.\\UO", dir.Native("d\\Games\\UO")},
+        {"", "D:\\..\\..\\Games", dir.Native("d\\Games")},
+        {"d\\Games", "\\Games\\uo", dir.Native("d\\Games\\UO")},
+        {"d\\Games", "uo", dir.Native("d\\Games\\UO")},
+        {"d\\Games", "D:uo", dir.Native("d\\Games\\UO")},
+        {"d\\Games", "C:program files", dir.Native("c\\Program Files")},
+    };
+    for (const auto& c : cases) {
+        std::optional<ScopedCurrentFolder> inside;
+        if (*c.current) inside.emplace(dir.Native(c.current));
+        EXPECT_EQ(fs.NativePath(c.path), c.native) << c.path;
+    }
 }
 
 TEST_F(PosixDrives, CurrentFolderTakesTheDriveWithTheLongestRoot) {
@@ -54,14 +70,6 @@ TEST_F(PosixDrives, CurrentFolderTakesTheDriveWithTheLongestRoot) {
     EXPECT_EQ(fs.CurrentFolder(), "C:\\");
     ScopedCurrentFolder elsewhere("/");
     EXPECT_EQ(fs.CurrentFolder(), "Z:\\");
-}
-
-TEST_F(PosixDrives, PathsWithoutADriveUseTheCurrentOne) {
-    ScopedCurrentFolder inside(dir.Native("d\\Games"));
-    EXPECT_EQ(fs.NativePath("\\Games\\uo"), dir.Native("d\\Games\\UO")) << "root of the current drive";
-    EXPECT_EQ(fs.NativePath("uo"), dir.Native("d\\Games\\UO")) << "the current folder";
-    EXPECT_EQ(fs.NativePath("D:uo"), dir.Native("d\\Games\\UO")) << "the current folder of its drive";
-    EXPECT_EQ(fs.NativePath("C:program files"), dir.Native("c\\Program Files")) << "another drive: its root";
 }
 
 TEST_F(PosixDrives, DrivesListEveryMappedLetter) {
