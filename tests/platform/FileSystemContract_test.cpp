@@ -38,26 +38,29 @@ std::set<std::string> AsSet(const std::vector<std::string>& names) {
 
 // --- Names and paths -------------------------------------------------------
 
-TEST_F(FileSystemContract, ResolvesEveryNameWithoutRegardToCase) {
+// Every spelling of a path names it: any case, a doubled separator where
+// a folder with its "\" meets a name, relative to the current folder.
+TEST_F(FileSystemContract, EverySpellingOfAPathNamesIt) {
     dir.WriteBytes("Settings\\0\\DATA.INI", "slot zero");
-
-    EXPECT_EQ(fs->ReadFile(dir.Win("SETTINGS\\0\\DATA.INI")), "slot zero");
-    EXPECT_EQ(fs->ReadFile(dir.Win("settings\\0\\data.ini")), "slot zero");
-    EXPECT_TRUE(fs->CanOpenForReading(dir.Win("sEtTiNgS\\0\\Data.Ini")));
-    EXPECT_TRUE(fs->CanEnterFolder(dir.Win("SETTINGS\\0")));
-    EXPECT_EQ(fs->List(dir.Win("SETTINGS\\0\\*.*"), Attr::Normal), std::vector<std::string>{"DATA.INI"});
-}
-
-TEST_F(FileSystemContract, DoubledSeparatorNamesTheSamePath) {
-    dir.WriteBytes("Settings\\0\\DATA.INI", "slot zero");
-    const std::string slotFolder = dir.Win("SETTINGS\\0\\"); // a folder with its trailing "\"
-
-    EXPECT_EQ(fs->ReadFile(slotFolder + "\\DATA.INI"), "slot zero");
-    EXPECT_TRUE(fs->CanOpenForReading(slotFolder + "\\DATA.INI"));
-    EXPECT_TRUE(fs->CanEnterFolder(dir.Win("SETTINGS\\") + "\\0"));
-    EXPECT_EQ(fs->List(slotFolder + "\\*.*", Attr::Normal), std::vector<std::string>{"DATA.INI"});
-    fs->WriteFile(slotFolder + "\\DATA.INI", "rewritten");
+    ScopedCurrentFolder inside(dir.Native());
+    const std::pair<std::string, const char*> spellings[] = {
+        {dir.Win("SETTINGS\\0"), "DATA.INI"},
+        {dir.Win("settings\\0"), "data.ini"},
+        {dir.Win("sEtTiNgS\\0"), "Data.Ini"},
+        {dir.Win("SETTINGS\\") + "\\0\\", "DATA.INI"},
+        {"Settings\\0", "DATA.INI"},
+    };
+    for (const auto& [folder, file] : spellings) {
+        const std::string path = folder + "\\" + file;
+        EXPECT_EQ(fs->ReadFile(path), "slot zero") << path;
+        EXPECT_TRUE(fs->CanOpenForReading(path) && fs->CanEnterFolder(folder)) << path;
+        EXPECT_EQ(fs->List(folder + "\\*.*", Attr::Normal), std::vector<std::string>{"DATA.INI"}) << path;
+    }
+    fs->WriteFile(dir.Win("SETTINGS\\0\\") + "\\DATA.INI", "rewritten");
     EXPECT_EQ(dir.ReadBytes("Settings\\0\\DATA.INI"), "rewritten");
+    fs->WriteFile("telk.ini", "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(dir.ReadBytes("telk.ini"), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(fs->List("*.ini", Attr::Normal), std::vector<std::string>{"telk.ini"});
 }
 
 TEST_F(FileSystemContract, NewNamesKeepTheirCaseAndExistingOnesAreReused) {
@@ -70,17 +73,6 @@ TEST_F(FileSystemContract, NewNamesKeepTheirCaseAndExistingOnesAreReused) {
 
     EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"DATA.INI", "Staging", "Uo.Cfg"}));
     EXPECT_EQ(dir.ReadBytes("Settings\\DATA.INI"), "new");
-}
-
-TEST_F(FileSystemContract, RelativePathsStartAtTheCurrentFolder) {
-    dir.WriteBytes("Settings\\0\\DATA.INI", "slot zero");
-    ScopedCurrentFolder inside(dir.Native());
-
-    EXPECT_EQ(fs->ReadFile("SETTINGS\\0\\DATA.INI"), "slot zero");
-    EXPECT_TRUE(fs->CanEnterFolder("Settings"));
-    fs->WriteFile("telk.ini", "a\r\nb\r\nc\r\n");
-    EXPECT_EQ(dir.ReadBytes("telk.ini"), "a\r\nb\r\nc\r\n");
-    EXPECT_EQ(fs->List("*.ini", Attr::Normal), std::vector<std::string>{"telk.ini"});
 }
 
 // The short form names the same file, whatever the volume keeps.
