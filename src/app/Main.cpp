@@ -36,16 +36,16 @@ bool PrepareStore(ProgramState& state, Platform& platform, RepairReport* repair)
 
     // The start shows no message: a step that fails is skipped.
     state.UoFolder = kDefaultUoFolder;
-    Attempt([&] {
+    FailureOf([&] {
         // A root comes with its "\" already.
         state.AppFolder = WithTrailingSeparator(fs.CurrentFolder());
     });
     const std::string& app = state.AppFolder;
 
-    Attempt([&] {
+    FailureOf([&] {
         if (!FileExists(fs, kSettingsFile)) WriteDefaultSettings(fs, codec);
     });
-    Attempt([&] { ApplySettings(ReadSettings(fs, codec), state); });
+    FailureOf([&] { ApplySettings(ReadSettings(fs, codec), state); });
     // Written with its "\" when the user accepted it; one comes off.
     if (!state.UoFolder.empty() && state.UoFolder.back() == '\\') state.UoFolder.pop_back();
 
@@ -55,21 +55,21 @@ bool PrepareStore(ProgramState& state, Platform& platform, RepairReport* repair)
     if (repair) *repair = std::move(repaired);
 
     const std::string store = app + kStoreFolderName;
-    Attempt([&] {
-        if (!FolderExists(fs, store)) fs.CreateFolder(store);
+    FailureOf([&] {
+        if (!fs.CanEnterFolder(store)) fs.CreateFolder(store);
     });
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        Attempt([&] {
+        FailureOf([&] {
             const std::string folder = store + "\\" + std::to_string(slot);
             // Not while the slot's previous contents wait to be put back.
-            if (!FolderExists(fs, folder) && !SlotAwaitsRepair(fs, folder)) fs.CreateFolder(folder);
+            if (!fs.CanEnterFolder(folder) && !SlotAwaitsRepair(fs, folder)) fs.CreateFolder(folder);
         });
-        Attempt([&] {
+        FailureOf([&] {
             if (!FileExists(fs, SlotDataPath(app, slot)))
                 WriteSlotData(fs, codec, SlotFolderPath(app, slot), kUnusedLabel, DefaultSlotName(slot));
         });
     }
-    return FileExists(fs, kSettingsFile) && FolderExists(fs, store);
+    return FileExists(fs, kSettingsFile) && fs.CanEnterFolder(store);
 }
 
 void Main(ui::Windows& windows) {

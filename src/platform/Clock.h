@@ -1,3 +1,5 @@
+// The local date and time, as the slot rows and the safety generations
+// name them.
 #pragma once
 
 #include <string>

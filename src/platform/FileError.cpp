@@ -1,3 +1,6 @@
+// The one error type for file failures, its message a sentence that names
+// the operation, the path and the system's reason.
+
 #include "platform/FileError.h"
 
 #include <utility>

@@ -43,7 +43,7 @@ private:
 // Runs step and answers its failure instead of passing it on: for a step
 // whose failure is told some other way, or left for the next start.
 template <class Step>
-std::optional<FileError> Attempt(Step&& step) {
+std::optional<FileError> FailureOf(Step&& step) {
     try {
         std::forward<Step>(step)();
     } catch (const FileError& e) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +42,11 @@ struct FileDigest {
     std::string sha256;
     bool operator==(const FileDigest&) const = default;
 };
+
+// Hears the path, as the system names it, of each file an implementation
+// has just flushed to disk and of each folder whose entries it has: the
+// contract tests hold every durable operation to what it flushes.
+using FlushObserver = std::function<void(const std::string& path)>;
 
 struct Drive {
     std::string root;  // "C:\"

@@ -1,3 +1,5 @@
+// One running copy of the program at a time: the lock a second copy fails
+// to acquire.
 #pragma once
 
 namespace telk {

@@ -1,4 +1,5 @@
-// Starting a client program, and telling whether one runs.
+// Starting a client program, and telling whether one runs, with the error
+// a failed start throws.
 #pragma once
 
 #include <stdexcept>

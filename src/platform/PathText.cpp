@@ -1,3 +1,6 @@
+// Path text as the program joins and compares it: ASCII case folding, the
+// order of names, trailing separators and the split of a listing pattern.
+
 #include "platform/PathText.h"
 
 #include <algorithm>

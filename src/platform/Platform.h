@@ -1,4 +1,5 @@
-// The platform services a run of the program uses, handed down by reference.
+// The platform services a run of the program uses, handed down by
+// reference from the entry point to every window.
 #pragma once
 
 #include "platform/Clock.h"

@@ -1,4 +1,5 @@
-// UTF-8 inside the program; the system's ANSI code page in its text files.
+// Text conversion: UTF-8 inside the program, the system's ANSI code page
+// in its text files (telk.ini, DATA.INI).
 #pragma once
 
 #include <string>

@@ -1,9 +1,12 @@
+// Where a character's folder lies and whether a folder holds a character's
+// files: the answer comes from the folder's listing, hidden entries too,
+// never from opening a file the client may hold.
+
 #include "store/CharFiles.h"
 
 #include <algorithm>
 
 #include "platform/PathText.h"
-#include "store/Exists.h"
 
 namespace telk {
 
@@ -36,7 +39,7 @@ bool CharFilesExist(FileSystem& fs, const std::string& folder, std::optional<Fil
         files = FilesIn(fs, folder);
     } catch (const FileError& e) {
         // A folder that is not there holds no files; one that is, may.
-        if (failure && FolderExists(fs, folder)) failure->emplace(e);
+        if (failure && fs.CanEnterFolder(folder)) failure->emplace(e);
         return false;
     }
     return HoldsCharFiles(files);

@@ -1,8 +1,11 @@
+// The client's DESKTOP tree with its VirtualStore copy laid over it: the
+// mapping of a protected path into the VirtualStore, the merged listing and
+// the character folder the client really reads.
+
 #include "store/ClientView.h"
 
 #include "platform/PathText.h"
 #include "store/CharFiles.h"
-#include "store/Exists.h"
 
 namespace telk {
 
@@ -18,16 +21,16 @@ std::string VirtualStorePath(const VirtualStoreLayout& layout, const std::string
 }
 
 bool ClientFolderExists(FileSystem& fs, const std::string& folder) {
-    if (FolderExists(fs, folder)) return true;
+    if (fs.CanEnterFolder(folder)) return true;
     const std::string mirror = VirtualStorePath(fs.VirtualStore(), folder);
-    return !mirror.empty() && FolderExists(fs, mirror);
+    return !mirror.empty() && fs.CanEnterFolder(mirror);
 }
 
 Listing ListClientFolder(FileSystem& fs, const std::string& folder, std::optional<FileError>* failure) {
     std::optional<FileError> realFailure;
     Listing listing = ListFolder(fs, folder + "\\*.*", kListMask, &realFailure);
     const std::string mirror = VirtualStorePath(fs.VirtualStore(), folder);
-    if (mirror.empty() || !FolderExists(fs, mirror)) {
+    if (mirror.empty() || !fs.CanEnterFolder(mirror)) {
         if (failure) *failure = realFailure;
         return listing;
     }

@@ -1,4 +1,7 @@
-// The two existence tests the windows and the store share.
+// What stands at a path, for the questions the windows and the store ask:
+// whether a file can be read, and whether a folder is there as itself or
+// only as a link. Whether a folder can be entered is FileSystem's own
+// CanEnterFolder. None of them throws.
 #pragma once
 
 #include <string>
@@ -7,14 +10,19 @@
 
 namespace telk {
 
-// True when the file can be opened for reading. Never throws.
+// True when the file can be opened for reading.
 inline bool FileExists(FileSystem& fs, const std::string& path) {
     return fs.CanOpenForReading(path);
 }
-// True when the folder can be entered. Never throws; the current folder
-// is the same afterwards.
-inline bool FolderExists(FileSystem& fs, const std::string& path) {
-    return fs.CanEnterFolder(path);
+// A folder that can be entered and is not a link: the only kind the
+// store ever enters, since what a link points at is not its to touch.
+inline bool IsFolderNotLink(FileSystem& fs, const std::string& path) {
+    return !fs.IsLink(path) && fs.CanEnterFolder(path);
+}
+// Whether a folder, or a link (even one whose target is gone), stands at
+// path: something that a rename or a removal must reckon with.
+inline bool IsFolderOrLink(FileSystem& fs, const std::string& path) {
+    return fs.IsLink(path) || fs.CanEnterFolder(path);
 }
 
 } // namespace telk

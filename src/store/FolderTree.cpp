@@ -1,3 +1,7 @@
+// Listing, copying and removing whole folders. A removal lists each folder
+// once and asks only the entries the listing calls folders whether they
+// are links, so that a link is removed as itself and never entered.
+
 #include "store/FolderTree.h"
 
 #include <algorithm>
@@ -31,37 +35,21 @@ void RemoveContents(FileSystem& fs, const std::string& folder) {
 
 } // namespace
 
-// A link is never entered: whatever it points at is not ours to touch.
-bool IsRealFolder(FileSystem& fs, const std::string& path) {
-    return !fs.IsLink(path) && fs.CanEnterFolder(path);
-}
-
-bool FolderOrLinkAt(FileSystem& fs, const std::string& path) {
-    return fs.IsLink(path) || fs.CanEnterFolder(path);
-}
-
 std::vector<std::string> Entries(FileSystem& fs, const std::string& folder) {
     std::vector<std::string> names;
     for (ListEntry& entry : EntriesOf(fs, folder)) names.push_back(std::move(entry.name));
     return names;
 }
 
-void RemoveTree(FileSystem& fs, const std::string& folder) {
+// Fail: a folder that is missing, or cannot be entered, fails its listing.
+void RemoveTree(FileSystem& fs, const std::string& folder, IfMissing ifMissing) {
     if (fs.IsLink(folder)) {
         fs.RemoveFile(folder);
         return;
     }
+    if (ifMissing == IfMissing::Skip && !fs.CanEnterFolder(folder)) return;
     RemoveContents(fs, folder);
     fs.RemoveFolder(folder);
-}
-
-void RemoveTreeIfThere(FileSystem& fs, const std::string& folder) {
-    if (fs.IsLink(folder)) {
-        fs.RemoveFile(folder);
-    } else if (fs.CanEnterFolder(folder)) {
-        RemoveContents(fs, folder);
-        fs.RemoveFolder(folder);
-    }
 }
 
 void CopyEntry(FileSystem& fs, const std::string& from, const std::string& to) {

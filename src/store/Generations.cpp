@@ -1,3 +1,8 @@
+// The generations of a safety folder: their names and order, a file put
+// in whole through a temporary name, pruning by a rename before the
+// removal, tidying what a cut-off run left, and the record of what the
+// player has not been told yet.
+
 #include "store/Generations.h"
 
 #include <algorithm>
@@ -75,7 +80,7 @@ void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder
         fs.CopyFile(from, part);
         fs.Rename(part, folder + "\\" + name);
     } catch (const FileError&) {
-        Attempt([&] { fs.RemoveFile(part); }); // a part only ever waits to be removed
+        FailureOf([&] { fs.RemoveFile(part); }); // a part only ever waits to be removed
         throw;
     }
 }
@@ -93,8 +98,8 @@ void PruneGenerations(FileSystem& fs, const std::string& safety, const std::vect
         const std::string folder = safety + "\\" + name;
         // Out of sight in one rename, so that a removal cut short leaves
         // no part of a generation under a generation's name.
-        if (!IsRealFolder(fs, folder) || Attempt([&] { fs.Rename(folder, safety + "\\" + TrashName(name)); })) continue;
-        Attempt([&] { RemoveTree(fs, safety + "\\" + TrashName(name)); });
+        if (!IsFolderNotLink(fs, folder) || FailureOf([&] { fs.Rename(folder, safety + "\\" + TrashName(name)); })) continue;
+        FailureOf([&] { RemoveTree(fs, safety + "\\" + TrashName(name), IfMissing::Fail); });
     }
 }
 
@@ -102,14 +107,14 @@ void TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
     for (const std::string& name : entries) {
         const std::string path = safety + "\\" + name;
         if (GenerationWith(name, kRetiredSuffix)) {
-            RemoveTreeIfThere(fs, path); // pruned: meant to go
-        } else if (const auto generation = GenerationWith(name, kStagingSuffix); generation && IsRealFolder(fs, path)) {
+            RemoveTree(fs, path, IfMissing::Skip); // pruned: meant to go
+        } else if (const auto generation = GenerationWith(name, kStagingSuffix); generation && IsFolderNotLink(fs, path)) {
             // Every name in it holds a whole file: nothing of it may go.
-            std::vector<std::string> held = Entries(fs, path);
-            for (const std::string& file : held)
+            std::vector<std::string> files = Entries(fs, path);
+            for (const std::string& file : files)
                 if (file.ends_with(kPartSuffix)) fs.RemoveFile(path + "\\" + file);
-            std::erase_if(held, [](const std::string& file) { return file.ends_with(kPartSuffix); });
-            if (held.empty())
+            std::erase_if(files, [](const std::string& file) { return file.ends_with(kPartSuffix); });
+            if (files.empty())
                 fs.RemoveFolder(path);
             else
                 fs.Rename(path, safety + "\\" + FreeGenerationName(entries, *generation));
@@ -131,7 +136,7 @@ void RecordUntold(FileSystem& fs, const std::string& safety, const std::vector<K
 std::vector<KeptCopy> ReadUntold(FileSystem& fs, const std::string& safety) {
     std::vector<KeptCopy> kept;
     std::string bytes;
-    if (!FileExists(fs, safety + "\\" + kUntoldName) || Attempt([&] { bytes = fs.ReadFile(safety + "\\" + kUntoldName); }))
+    if (!FileExists(fs, safety + "\\" + kUntoldName) || FailureOf([&] { bytes = fs.ReadFile(safety + "\\" + kUntoldName); }))
         return kept;
     std::vector<std::string> lines;
     for (std::size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
@@ -144,7 +149,7 @@ std::vector<KeptCopy> ReadUntold(FileSystem& fs, const std::string& safety) {
 }
 
 void ForgetUntold(FileSystem& fs, const std::string& safety) {
-    if (FileExists(fs, safety + "\\" + kUntoldName)) Attempt([&] { fs.RemoveFile(safety + "\\" + kUntoldName); });
+    if (FileExists(fs, safety + "\\" + kUntoldName)) FailureOf([&] { fs.RemoveFile(safety + "\\" + kUntoldName); });
 }
 
 } // namespace telk

@@ -1,3 +1,7 @@
+// The fixed-size listing the windows fill their lists from, and the list
+// rule of the main window: what a failed listing leaves, and which entries
+// the lists take.
+
 #include "store/Listing.h"
 
 namespace telk {

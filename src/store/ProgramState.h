@@ -1,4 +1,5 @@
-// The program-wide state: one object for the run, handed to the windows.
+// The program-wide state: one object for the run, handed to the windows,
+// with the names its fields have always had.
 #pragma once
 
 #include <string>

@@ -31,14 +31,14 @@ namespace {
 
 // Runs every step even when one fails, so that one stuck file does not
 // keep the others from being settled; then throws the first failure.
-class Steps {
+class AllStepsRun {
 public:
     template <class Step>
     void Run(Step step) {
-        std::optional<FileError> failure = Attempt(step);
+        std::optional<FileError> failure = FailureOf(step);
         if (failure && !first_) first_ = std::move(failure);
     }
-    void ThrowIfFailed(const std::vector<KeptCopy>& kept = {}) const {
+    void ThrowFirstFailure(const std::vector<KeptCopy>& kept = {}) const {
         if (!first_) return;
         if (!kept.empty()) throw RollbackFailed(*first_, kept);
         throw *first_;
@@ -84,7 +84,7 @@ std::string JournalPath(const std::string& safety) {
 }
 
 // Where the parts of one restore lie.
-struct Places {
+struct RestorePaths {
     const Journal& journal;
     std::string safety;
 
@@ -98,18 +98,18 @@ struct Places {
 
 // What the character folder, the safety folder and the generation's
 // staging folder hold.
-struct Listed {
+struct Listings {
     std::vector<std::string> charFolder;
     std::vector<std::string> safety;
     std::vector<std::string> staging;
 };
 
-Listed ListAll(FileSystem& fs, const Places& at) {
-    Listed held;
-    held.charFolder = Entries(fs, WithoutTrailingSeparators(at.journal.charFolder));
-    held.safety = Entries(fs, at.safety);
-    if (Holds(held.safety, StagingName(at.journal.generation))) held.staging = Entries(fs, at.Staging());
-    return held;
+Listings ListRestoreFolders(FileSystem& fs, const RestorePaths& paths) {
+    Listings listed;
+    listed.charFolder = Entries(fs, WithoutTrailingSeparators(paths.journal.charFolder));
+    listed.safety = Entries(fs, paths.safety);
+    if (Holds(listed.safety, StagingName(paths.journal.generation))) listed.staging = Entries(fs, paths.Staging());
+    return listed;
 }
 
 // Whether the target holds what the restore put in. An older copy's
@@ -118,7 +118,7 @@ Listed ListAll(FileSystem& fs, const Places& at) {
 bool HoldsWhatWasWritten(FileSystem& fs, const Journal& journal, const JournalItem& item) {
     if (item.written) return fs.Digest(journal.Target(item)) == *item.written;
     const std::string slotCopy = journal.slotFolder + item.name;
-    if (!IsRealFolder(fs, WithoutTrailingSeparators(journal.slotFolder)) ||
+    if (!IsFolderNotLink(fs, WithoutTrailingSeparators(journal.slotFolder)) ||
         !Holds(FilesIn(fs, journal.slotFolder), item.name))
         return false;
     return fs.ReadFile(journal.Target(item)) == fs.ReadFile(slotCopy);
@@ -128,8 +128,8 @@ bool HoldsWhatWasWritten(FileSystem& fs, const Journal& journal, const JournalIt
 // far as the folders tell; reachable false: the character folder cannot
 // be looked into, and a backup beside a target is there if the restore
 // got to that file.
-std::vector<KeptCopy> PreviousFiles(FileSystem& fs, const Places& at, bool reachable = true) {
-    const Journal& journal = at.journal;
+std::vector<KeptCopy> PreviousFiles(FileSystem& fs, const RestorePaths& paths, bool reachable = true) {
+    const Journal& journal = paths.journal;
     std::vector<KeptCopy> kept;
     for (const JournalItem& item : journal.items) {
         const std::string target = journal.Target(item);
@@ -137,13 +137,13 @@ std::vector<KeptCopy> PreviousFiles(FileSystem& fs, const Places& at, bool reach
             if (reachable && FileExists(fs, target)) kept.push_back({target, ""});
             continue;
         }
-        std::vector<std::string> copies = {at.Generation() + "\\" + item.name, at.Staging() + "\\" + item.name};
+        std::vector<std::string> copies = {paths.Generation() + "\\" + item.name, paths.Staging() + "\\" + item.name};
         if (!journal.backupsInGeneration) copies.insert(copies.begin(), journal.Backup(item));
         const auto there = std::find_if(copies.begin(), copies.end(), [&](const std::string& c) { return FileExists(fs, c); });
         if (there != copies.end())
             kept.push_back({target, *there});
         else if (!reachable && !journal.backupsInGeneration)
-            kept.push_back({target, journal.Backup(item), KeptCopy::Known::IfReplaced});
+            kept.push_back({target, journal.Backup(item), KeptCopy::Kind::PreviousInCopyIfReplaced});
     }
     return kept;
 }
@@ -155,7 +155,7 @@ void DropIfEmpty(FileSystem& fs, std::string folder, int levels = 4) {
     // The character's, the shard's, the account's, BeforeRestore.
     for (int level = 4 - levels; level < 4; ++level) {
         try {
-            if (IsRealFolder(fs, folder)) {
+            if (IsFolderNotLink(fs, folder)) {
                 std::vector<std::string> entries = Entries(fs, folder);
                 if (level == 0 && entries.size() == 1 && entries[0] == kSafetyNoteName) {
                     fs.RemoveFile(folder + "\\" + kSafetyNoteName);
@@ -177,78 +177,78 @@ void DropIfEmpty(FileSystem& fs, std::string folder, int levels = 4) {
 // added goes while it is what the restore put in. Answers the files that
 // changed since, their backups still there. Throws RollbackFailed naming
 // what is not back; every step may run again.
-std::vector<JournalItem> Undo(FileSystem& fs, const Places& at, const Listed& held) {
-    const Journal& journal = at.journal;
+std::vector<JournalItem> Undo(FileSystem& fs, const RestorePaths& paths, const Listings& listed) {
+    const Journal& journal = paths.journal;
     std::vector<JournalItem> changedSince;
     std::vector<KeptCopy> kept;
-    Steps steps;
+    AllStepsRun steps;
     for (const JournalItem& item : journal.items) {
         const std::string target = journal.Target(item);
-        const bool staged = Holds(held.charFolder, IncomingName(item.name, journal.suffix));
+        const bool staged = Holds(listed.charFolder, IncomingName(item.name, journal.suffix));
         const bool backedUp = journal.backupsInGeneration
-                                  ? Holds(held.staging, item.name)
-                                  : Holds(held.charFolder, BackupName(item.name, journal.suffix));
+                                  ? Holds(listed.staging, item.name)
+                                  : Holds(listed.charFolder, BackupName(item.name, journal.suffix));
         auto keepOnFailure = [&](auto step) {
             steps.Run([&] {
                 try {
                     step();
                 } catch (const FileError&) {
-                    kept.push_back({target, backedUp ? at.Backup(item) : std::string()});
+                    kept.push_back({target, backedUp ? paths.Backup(item) : std::string()});
                     throw;
                 }
             });
         };
         if (backedUp) {
             keepOnFailure([&] {
-                if (Holds(held.charFolder, item.name) && !HoldsWhatWasWritten(fs, journal, item)) {
-                    if (fs.Digest(target) == fs.Digest(at.Backup(item))) {
-                        fs.RemoveFile(at.Backup(item)); // never replaced after all
+                if (Holds(listed.charFolder, item.name) && !HoldsWhatWasWritten(fs, journal, item)) {
+                    if (fs.Digest(target) == fs.Digest(paths.Backup(item))) {
+                        fs.RemoveFile(paths.Backup(item)); // never replaced after all
                         return;
                     }
                     changedSince.push_back(item);
                     return;
                 }
-                fs.Rename(at.Backup(item), target);
+                fs.Rename(paths.Backup(item), target);
             });
-        } else if (!item.existed && !staged && Holds(held.charFolder, item.name)) {
+        } else if (!item.existed && !staged && Holds(listed.charFolder, item.name)) {
             keepOnFailure([&] {
                 if (HoldsWhatWasWritten(fs, journal, item)) fs.RemoveFile(target);
             });
         }
         if (staged) steps.Run([&] { fs.RemoveFile(journal.Incoming(item)); });
     }
-    steps.ThrowIfFailed(kept);
+    steps.ThrowFirstFailure(kept);
     return changedSince;
 }
 
 // Every file is in: the previous files and the leftovers' bytes complete
 // the generation, which then takes its own name; what is left beside the
 // targets goes. Throws FileError; every step may run again.
-void Finish(FileSystem& fs, const Places& at, const Listed& held) {
-    const Journal& journal = at.journal;
-    if (!Holds(held.safety, journal.generation)) {
-        if (!Holds(held.safety, StagingName(journal.generation))) fs.CreateFolder(at.Staging());
-        for (const std::string& name : held.staging)
-            if (name.ends_with(kPartSuffix)) fs.RemoveFile(at.Staging() + "\\" + name);
+void Finish(FileSystem& fs, const RestorePaths& paths, const Listings& listed) {
+    const Journal& journal = paths.journal;
+    if (!Holds(listed.safety, journal.generation)) {
+        if (!Holds(listed.safety, StagingName(journal.generation))) fs.CreateFolder(paths.Staging());
+        for (const std::string& name : listed.staging)
+            if (name.ends_with(kPartSuffix)) fs.RemoveFile(paths.Staging() + "\\" + name);
         for (const JournalItem& item : journal.items)
-            if (!journal.backupsInGeneration && Holds(held.charFolder, BackupName(item.name, journal.suffix)) &&
-                !Holds(held.staging, item.name))
-                PutWhole(fs, journal.Backup(item), at.Staging(), item.name);
+            if (!journal.backupsInGeneration && Holds(listed.charFolder, BackupName(item.name, journal.suffix)) &&
+                !Holds(listed.staging, item.name))
+                PutWhole(fs, journal.Backup(item), paths.Staging(), item.name);
         for (const std::string& leftover : journal.leftovers)
-            if (Holds(held.charFolder, leftover) && !Holds(held.staging, leftover))
-                PutWhole(fs, journal.charFolder + leftover, at.Staging(), leftover);
-        fs.Rename(at.Staging(), at.Generation());
+            if (Holds(listed.charFolder, leftover) && !Holds(listed.staging, leftover))
+                PutWhole(fs, journal.charFolder + leftover, paths.Staging(), leftover);
+        fs.Rename(paths.Staging(), paths.Generation());
     }
-    Steps steps;
+    AllStepsRun steps;
     auto removeIfThere = [&](const std::string& name) {
-        if (Holds(held.charFolder, name)) steps.Run([&] { fs.RemoveFile(journal.charFolder + name); });
+        if (Holds(listed.charFolder, name)) steps.Run([&] { fs.RemoveFile(journal.charFolder + name); });
     };
     for (const JournalItem& item : journal.items) {
         if (!journal.backupsInGeneration) removeIfThere(BackupName(item.name, journal.suffix));
         removeIfThere(IncomingName(item.name, journal.suffix));
     }
     for (const std::string& leftover : journal.leftovers) removeIfThere(leftover);
-    steps.ThrowIfFailed();
+    steps.ThrowFirstFailure();
 }
 
 // After an undo. With every file back, the staging folder (only the
@@ -256,19 +256,19 @@ void Finish(FileSystem& fs, const Places& at, const Listed& held) {
 // stays as it is: its previous bytes make the restore's generation, the
 // journal ends as if the restore had, and the files wait in the store's
 // record until the player has been told of them.
-void SettleUndone(FileSystem& fs, const Places& at, const std::vector<JournalItem>& changedSince) {
+void SettleUndone(FileSystem& fs, const RestorePaths& paths, const std::vector<JournalItem>& changedSince) {
     if (changedSince.empty()) {
-        RemoveTreeIfThere(fs, at.Staging());
-        fs.RemoveFile(JournalPath(at.safety));
-        DropIfEmpty(fs, at.safety);
+        RemoveTree(fs, paths.Staging(), IfMissing::Skip);
+        fs.RemoveFile(JournalPath(paths.safety));
+        DropIfEmpty(fs, paths.safety);
         return;
     }
     std::vector<KeptCopy> leftAsSaved;
     for (const JournalItem& item : changedSince)
-        leftAsSaved.push_back({at.journal.Target(item), at.Generation() + "\\" + item.name});
-    RecordUntold(fs, at.safety, leftAsSaved);
-    Finish(fs, at, ListAll(fs, at));
-    fs.RemoveFile(JournalPath(at.safety));
+        leftAsSaved.push_back({paths.journal.Target(item), paths.Generation() + "\\" + item.name});
+    RecordUntold(fs, paths.safety, leftAsSaved);
+    Finish(fs, paths, ListRestoreFolders(fs, paths));
+    fs.RemoveFile(JournalPath(paths.safety));
 }
 
 // A journal in safety was left by a restore that did not end: finish or
@@ -277,7 +277,7 @@ void SettleUndone(FileSystem& fs, const Places& at, const std::vector<JournalIte
 // while the character folder cannot be reached. Throws RollbackFailed
 // naming what waits where, PreviousFilesWait when every file is in.
 void Settle(FileSystem& fs, const std::string& safety) {
-    if (!IsRealFolder(fs, safety)) return;
+    if (!IsFolderNotLink(fs, safety)) return;
     const std::string journalPath = JournalPath(safety);
     std::optional<Journal> journal;
     // A safety folder that cannot be listed tells nothing of a journal:
@@ -286,11 +286,11 @@ void Settle(FileSystem& fs, const std::string& safety) {
     // Written whole or not at all: a file cut short never took its place.
     for (const char* name : {kJournalName, kUntoldName, kSafetyNoteName})
         if (Holds(entries, std::string(name) + kIncomingSuffix))
-            Attempt([&] { fs.RemoveFile(safety + "\\" + name + kIncomingSuffix); });
+            FailureOf([&] { fs.RemoveFile(safety + "\\" + name + kIncomingSuffix); });
     try {
         if (!Holds(entries, kJournalName)) {
             // What it cannot tidy now harms nobody: every name holds a whole file.
-            Attempt([&] { TidyGenerations(fs, safety, entries); });
+            FailureOf([&] { TidyGenerations(fs, safety, entries); });
             return;
         }
         journal = DecodeJournal(fs.ReadFile(journalPath));
@@ -298,39 +298,39 @@ void Settle(FileSystem& fs, const std::string& safety) {
         // not the program's to act on, nor to throw away.
         if (!journal) throw FileError("read", journalPath, "", 0, FileCause::Other);
     } catch (const FileError& e) {
-        throw RollbackFailed(e, {{journalPath, "", KeptCopy::Known::Record}});
+        throw RollbackFailed(e, {{journalPath, "", KeptCopy::Kind::Journal}});
     }
-    const Places at{*journal, safety};
+    const RestorePaths paths{*journal, safety};
     try {
         if (journal->generation.empty()) { // an older copy's restore
             journal->generation = FreeGenerationName(entries, kUndatedGeneration);
             WriteWhole(fs, journalPath, EncodeJournal(*journal));
         }
-        Listed held;
+        Listings listed;
         try {
-            held = ListAll(fs, at);
+            listed = ListRestoreFolders(fs, paths);
         } catch (const FileError& e) {
-            std::vector<KeptCopy> waiting = {{journalPath, "", KeptCopy::Known::Record}};
-            const std::vector<KeptCopy> previous = PreviousFiles(fs, at, false);
+            std::vector<KeptCopy> waiting = {{journalPath, "", KeptCopy::Kind::Journal}};
+            const std::vector<KeptCopy> previous = PreviousFiles(fs, paths, false);
             waiting.insert(waiting.end(), previous.begin(), previous.end());
-            if (FolderExists(fs, journal->charFolder)) throw RollbackFailed(e, waiting);
+            if (fs.CanEnterFolder(journal->charFolder)) throw RollbackFailed(e, waiting);
             throw RollbackFailed(FileError("open", journal->charFolder, "", 0, FileCause::FolderMissing), waiting);
         }
-        if (journal->state == kRestored || Holds(held.safety, journal->generation)) {
+        if (journal->state == kRestored || Holds(listed.safety, journal->generation)) {
             try {
-                Finish(fs, at, held);
+                Finish(fs, paths, listed);
             } catch (const FileError& e) {
-                throw PreviousFilesWait(e, PreviousFiles(fs, at), true);
+                throw PreviousFilesWait(e, PreviousFiles(fs, paths), true);
             }
             fs.RemoveFile(journalPath);
             return;
         }
-        SettleUndone(fs, at, Undo(fs, at, held));
+        SettleUndone(fs, paths, Undo(fs, paths, listed));
     } catch (const RollbackFailed&) {
         throw;
     } catch (const FileError& e) {
-        std::vector<KeptCopy> waiting = PreviousFiles(fs, at);
-        waiting.insert(waiting.begin(), {journalPath, "", KeptCopy::Known::Record});
+        std::vector<KeptCopy> waiting = PreviousFiles(fs, paths);
+        waiting.insert(waiting.begin(), {journalPath, "", KeptCopy::Kind::Journal});
         throw RollbackFailed(e, waiting);
     }
 }
@@ -339,10 +339,10 @@ void Settle(FileSystem& fs, const std::string& safety) {
 // a journal that names charFolder: it may be another install's character
 // of the same names. One that cannot be read cannot be told apart: it is
 // settled too, and waits.
-bool JournalNames(FileSystem& fs, const std::string& safety, const std::string& charFolder) {
+bool HoldsJournalOf(FileSystem& fs, const std::string& safety, const std::string& charFolder) {
     std::optional<Journal> journal;
     try {
-        if (!IsRealFolder(fs, safety) || !Holds(Entries(fs, safety), kJournalName)) return false;
+        if (!IsFolderNotLink(fs, safety) || !Holds(Entries(fs, safety), kJournalName)) return false;
         journal = DecodeJournal(fs.ReadFile(JournalPath(safety)));
     } catch (const FileError&) {
         return true;
@@ -396,9 +396,9 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
     try {
         // The root, the account and the shard, as far as they are missing.
         const std::string root = SafetyRoot(appFolder);
-        for (std::size_t sep = root.size(); !FolderExists(fs, safety); sep = safety.find('\\', sep + 1)) {
+        for (std::size_t sep = root.size(); !fs.CanEnterFolder(safety); sep = safety.find('\\', sep + 1)) {
             const std::string folder = safety.substr(0, sep);
-            if (!FolderExists(fs, folder)) fs.CreateFolder(folder);
+            if (!fs.CanEnterFolder(folder)) fs.CreateFolder(folder);
             if (sep == std::string::npos) break;
         }
         entries = Entries(fs, safety);
@@ -412,17 +412,17 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
     } catch (const FileError&) {
         // Nothing of the client's has changed: the failure is what the
         // player hears of.
-        Attempt([&] { DropIfEmpty(fs, safety); });
+        FailureOf([&] { DropIfEmpty(fs, safety); });
         throw;
     }
-    const Places at{journal, safety};
+    const RestorePaths paths{journal, safety};
     try {
-        fs.CreateFolder(at.Staging());
+        fs.CreateFolder(paths.Staging());
         for (const std::string& leftover : journal.leftovers)
-            PutWhole(fs, journal.charFolder + leftover, at.Staging(), leftover);
+            PutWhole(fs, journal.charFolder + leftover, paths.Staging(), leftover);
     } catch (const FileError&) {
-        Attempt([&] {
-            RemoveTreeIfThere(fs, at.Staging());
+        FailureOf([&] {
+            RemoveTree(fs, paths.Staging(), IfMissing::Skip);
             fs.RemoveFile(JournalPath(safety));
             DropIfEmpty(fs, safety);
         });
@@ -436,7 +436,7 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
 // journal's state. A failure before the mark undoes what was done; a file
 // that cannot be put back waits, with the journal, for the next start,
 // and the failure says so.
-void PutInPlace(FileSystem& fs, Journal& journal, const Places& at) {
+void PutInPlace(FileSystem& fs, Journal& journal, const RestorePaths& paths) {
     try {
         for (const JournalItem& item : journal.items) fs.CopyFile(journal.slotFolder + item.name, journal.Incoming(item));
         bool replaced = false;
@@ -446,7 +446,7 @@ void PutInPlace(FileSystem& fs, Journal& journal, const Places& at) {
                 continue;
             }
             try {
-                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), at.Backup(item));
+                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), paths.Backup(item));
             } catch (const FileError& e) {
                 // Two file systems that answered as one volume (Wine gives
                 // every tmpfs the same serial): before any file is
@@ -454,27 +454,27 @@ void PutInPlace(FileSystem& fs, Journal& journal, const Places& at) {
                 // instead, and the journal says so first.
                 if (e.Cause() != FileCause::OtherVolume || !journal.backupsInGeneration || replaced) throw;
                 journal.backupsInGeneration = false;
-                WriteWhole(fs, JournalPath(at.safety), EncodeJournal(journal));
-                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), at.Backup(item));
+                WriteWhole(fs, JournalPath(paths.safety), EncodeJournal(journal));
+                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), paths.Backup(item));
             }
             replaced = true;
         }
         if (journal.backupsInGeneration) {
-            fs.Rename(at.Staging(), at.Generation());
+            fs.Rename(paths.Staging(), paths.Generation());
         } else {
             Journal restored = journal;
             restored.state = kRestored;
-            WriteWhole(fs, JournalPath(at.safety), EncodeJournal(restored));
+            WriteWhole(fs, JournalPath(paths.safety), EncodeJournal(restored));
         }
     } catch (const FileError& e) {
-        Listed held;
+        Listings listed;
         try {
-            held = ListAll(fs, at);
+            listed = ListRestoreFolders(fs, paths);
         } catch (const FileError&) {
-            throw RollbackFailed(e, PreviousFiles(fs, at));
+            throw RollbackFailed(e, PreviousFiles(fs, paths));
         }
         try {
-            SettleUndone(fs, at, Undo(fs, at, held));
+            SettleUndone(fs, paths, Undo(fs, paths, listed));
         } catch (const RollbackFailed& undo) {
             throw RollbackFailed(e, undo.Kept());
         } catch (const FileError&) {
@@ -490,7 +490,7 @@ void PutInPlace(FileSystem& fs, Journal& journal, const Places& at) {
 void SettlePendingRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
     Settle(fs, SafetyFolderPath(appFolder, charFolder));
     const std::string legacy = LegacySafetyFolderPath(appFolder, charFolder);
-    if (JournalNames(fs, legacy, charFolder)) Settle(fs, legacy);
+    if (HoldsJournalOf(fs, legacy, charFolder)) Settle(fs, legacy);
 }
 
 void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
@@ -500,21 +500,21 @@ void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::st
     const std::string safety = SafetyFolderPath(appFolder, charFolder);
     Journal journal = Plan(fs, slotFolder, charFolder);
     const std::vector<std::string> entries = Begin(fs, appFolder, safety, journal, now, noteLines);
-    const Places at{journal, safety};
-    PutInPlace(fs, journal, at);
+    const RestorePaths paths{journal, safety};
+    PutInPlace(fs, journal, paths);
     // Every file is in, and the folders hold what the steps above left:
     // none needs listing.
-    Listed held{journal.leftovers, entries, journal.leftovers};
-    held.safety.push_back(journal.backupsInGeneration ? journal.generation : StagingName(journal.generation));
+    Listings listed{journal.leftovers, entries, journal.leftovers};
+    listed.safety.push_back(journal.backupsInGeneration ? journal.generation : StagingName(journal.generation));
     for (const JournalItem& item : journal.items)
-        if (item.existed && !journal.backupsInGeneration) held.charFolder.push_back(BackupName(item.name, journal.suffix));
+        if (item.existed && !journal.backupsInGeneration) listed.charFolder.push_back(BackupName(item.name, journal.suffix));
     try {
-        Finish(fs, at, held);
+        Finish(fs, paths, listed);
         fs.RemoveFile(JournalPath(safety));
     } catch (const FileError& e) {
         // What is left to do, the next start does; the player hears of it
         // now unless the generation is whole.
-        if (!IsRealFolder(fs, at.Generation())) throw PreviousFilesWait(e, PreviousFiles(fs, at), false);
+        if (!IsFolderNotLink(fs, paths.Generation())) throw PreviousFilesWait(e, PreviousFiles(fs, paths), false);
     }
 }
 
@@ -537,14 +537,14 @@ void ForgetUntold(FileSystem& fs, const RepairReport& told) {
 void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& report) {
     const std::string root = SafetyRoot(appFolder);
     // What older copies of the program built or threw away beside the root.
-    Attempt([&] { RemoveTreeIfThere(fs, root + kStagingSuffix); });
-    if (!FolderExists(fs, root)) return;
+    FailureOf([&] { RemoveTree(fs, root + kStagingSuffix, IfMissing::Skip); });
+    if (!fs.CanEnterFolder(root)) return;
     auto folders = [&](const std::string& folder) {
         std::vector<std::string> paths;
         try {
             for (const std::string& name : Entries(fs, folder)) {
                 const std::string path = folder + "\\" + name;
-                if (IsRealFolder(fs, path)) paths.push_back(path);
+                if (IsFolderNotLink(fs, path)) paths.push_back(path);
             }
         } catch (const FileError&) {
             // Not listed now: it waits for the next start.
@@ -564,7 +564,7 @@ void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& 
                     // Not listed now: whatever it holds waits for the next start.
                 }
                 std::vector<std::string> entries;
-                if (Attempt([&] { entries = Entries(fs, character); })) continue;
+                if (FailureOf([&] { entries = Entries(fs, character); })) continue;
                 PruneGenerations(fs, character, entries);
                 if (Holds(entries, kUntoldName)) {
                     const std::vector<KeptCopy> untold = ReadUntold(fs, character);

@@ -1,3 +1,7 @@
+// The journal's bytes: UTF-8 lines written by the restore and read back by
+// the next start. The reader refuses anything the writer would not have
+// written, so that a damaged journal cannot steer the repair elsewhere.
+
 #include "store/RestoreJournal.h"
 
 #include <charconv>

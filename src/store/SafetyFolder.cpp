@@ -1,3 +1,7 @@
+// Paths of the safety folders: the character folder's last three names made
+// safe for Windows, then a short hash of its whole path, and the older
+// layout by the names alone; and the bytes of the note each folder holds.
+
 #include "store/SafetyFolder.h"
 
 #include <array>

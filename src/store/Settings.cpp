@@ -1,4 +1,5 @@
-// Reading and writing telk.ini.
+// Reading and writing telk.ini: three values in the ANSI code page, a path
+// the code page cannot hold written in its short form where it has one.
 
 #include "store/Settings.h"
 
@@ -19,7 +20,7 @@ void WriteDefaultSettings(FileSystem& fs, TextCodec& codec) {
     WriteValues(fs, codec, kSettingsFile, {kDefaultClient2DPath, kDefaultClient3DPath});
 }
 
-bool KeptInCodePage(TextCodec& codec, const std::string& text) {
+bool SurvivesCodePage(TextCodec& codec, const std::string& text) {
     return codec.FromAnsi(codec.ToAnsi(text)) == text;
 }
 
@@ -30,9 +31,9 @@ bool WriteSettings(FileSystem& fs, TextCodec& codec, const std::string& client2D
     std::vector<std::string> values = {client2DPath, client3DPath, uoFolder};
     bool whole = true;
     for (std::string& value : values) {
-        if (KeptInCodePage(codec, value)) continue;
+        if (SurvivesCodePage(codec, value)) continue;
         const std::string shortForm = fs.ShortPath(value);
-        if (KeptInCodePage(codec, shortForm))
+        if (SurvivesCodePage(codec, shortForm))
             value = shortForm;
         else
             whole = false;

@@ -44,6 +44,6 @@ bool WriteSettings(FileSystem& fs, TextCodec& codec, const std::string& client2D
 bool SaveSettings(FileSystem& fs, TextCodec& codec, const ProgramState& state);
 
 // Whether text survives the code page of the program's text files.
-bool KeptInCodePage(TextCodec& codec, const std::string& text);
+bool SurvivesCodePage(TextCodec& codec, const std::string& text);
 
 } // namespace telk

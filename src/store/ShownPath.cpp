@@ -1,3 +1,6 @@
+// A path as Explorer shows it: each name, from the root down, spelled as
+// its folder lists it, for the messages that name a file or folder.
+
 #include "store/ShownPath.h"
 
 #include <vector>

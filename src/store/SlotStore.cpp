@@ -1,4 +1,5 @@
-// Paths and DATA.INI of the slot store.
+// Paths and DATA.INI of the slot store: where each slot lies, and its
+// state label and name, read as far as the file gives them.
 
 #include "store/SlotStore.h"
 

@@ -1,4 +1,6 @@
-// Writer and reader of the one-value-per-line text files.
+// Writer and reader of the one-value-per-line text files: a value the
+// reader would cut at a comma or trim goes out in double quotes; files are
+// written whole and read back in the ANSI code page.
 
 #include "store/TextValues.h"
 

@@ -50,21 +50,21 @@ bool HoldsAnyCharFile(FileSystem& fs, const std::string& folder) {
 // folder holds the truth, so that both stay for the player to choose.
 bool RepairSlot(FileSystem& fs, const SlotPaths& p) {
     bool decided = true;
-    if (FolderOrLinkAt(fs, p.retired)) {
-        if (!FolderOrLinkAt(fs, p.slot)) {
+    if (IsFolderOrLink(fs, p.retired)) {
+        if (!IsFolderOrLink(fs, p.slot)) {
             fs.Rename(p.retired, p.slot); // cut off between the renames
         } else if (IsCompleteSlot(fs, p.slot)) {
-            RemoveTree(fs, p.retired); // the swap was done; only the clean-up is missing
+            RemoveTree(fs, p.retired, IfMissing::Fail); // the swap was done; only the clean-up is missing
         } else if (IsCompleteSlot(fs, p.retired)) {
-            RemoveTree(fs, p.slot); // a stand-in made while the old slot waited
+            RemoveTree(fs, p.slot, IfMissing::Fail); // a stand-in made while the old slot waited
             fs.Rename(p.retired, p.slot);
         } else if (!HoldsAnyCharFile(fs, p.retired)) {
-            RemoveTree(fs, p.retired); // an unused slot: nothing of a character's
+            RemoveTree(fs, p.retired, IfMissing::Fail); // an unused slot: nothing of a character's
         } else {
             decided = false;
         }
     }
-    RemoveTreeIfThere(fs, p.staging); // the slot or its old self holds the truth
+    RemoveTree(fs, p.staging, IfMissing::Skip); // the slot or its old self holds the truth
     return decided;
 }
 
@@ -73,16 +73,16 @@ bool RepairSlot(FileSystem& fs, const SlotPaths& p) {
 // files, then DATA.INI; only a complete staging folder is swapped in.
 void BuildStaging(FileSystem& fs, const SlotPaths& p, bool slotExists, const std::string& charFolder,
                   const std::vector<std::string>& incoming, const std::string& dataBytes) {
-    const std::vector<std::string> held = slotExists ? Entries(fs, p.slot) : std::vector<std::string>();
+    const std::vector<std::string> inSlot = slotExists ? Entries(fs, p.slot) : std::vector<std::string>();
     // A file the slot already has keeps its name as it stands on disk.
     auto nameInSlot = [&](const std::string& wanted) {
-        for (const std::string& n : held)
+        for (const std::string& n : inSlot)
             if (SameNameNoCase(n, wanted)) return n;
         return wanted;
     };
     fs.CreateFolder(p.staging);
     try {
-        for (const std::string& entry : held) {
+        for (const std::string& entry : inSlot) {
             if (!Holds(incoming, entry) && !SameNameNoCase(entry, kSlotDataFileWritten))
                 CopyEntry(fs, p.slot + "\\" + entry, p.staging + "\\" + entry);
         }
@@ -91,7 +91,7 @@ void BuildStaging(FileSystem& fs, const SlotPaths& p, bool slotExists, const std
     } catch (const FileError&) {
         // The failure is what the player hears of; start-up repair removes
         // a staging folder that stays.
-        Attempt([&] { RemoveTree(fs, p.staging); });
+        FailureOf([&] { RemoveTree(fs, p.staging, IfMissing::Fail); });
         throw;
     }
 }
@@ -103,13 +103,13 @@ void SwapIn(FileSystem& fs, const SlotPaths& p, bool slotExists) {
     try {
         if (slotExists) fs.Rename(p.slot, p.retired);
     } catch (const FileError&) {
-        Attempt([&] { RemoveTree(fs, p.staging); });
+        FailureOf([&] { RemoveTree(fs, p.staging, IfMissing::Fail); });
         throw;
     }
     try {
         fs.Rename(p.staging, p.slot);
     } catch (const FileError& e) {
-        Attempt([&] { RemoveTree(fs, p.staging); });
+        FailureOf([&] { RemoveTree(fs, p.staging, IfMissing::Fail); });
         if (!slotExists) throw;
         try {
             fs.Rename(p.retired, p.slot);
@@ -145,19 +145,19 @@ void BackUpToSlot(FileSystem& fs, TextCodec& codec, const std::string& appFolder
     if (Holds(FilesIn(fs, charFolder), kOptionalCharFile)) incoming.push_back(kOptionalCharFile);
     // A slot folder removed behind the program's back is simply made anew,
     // and so is the store around it.
-    const bool slotExists = FolderExists(fs, p.slot);
+    const bool slotExists = fs.CanEnterFolder(p.slot);
     const std::string store = appFolder + kStoreFolderName;
-    if (!slotExists && !FolderExists(fs, store)) fs.CreateFolder(store);
+    if (!slotExists && !fs.CanEnterFolder(store)) fs.CreateFolder(store);
 
     BuildStaging(fs, p, slotExists, charFolder, incoming, EncodeValues(codec, {dateLine, name}));
     SwapIn(fs, p, slotExists);
     // The new slot is in place: the back-up has succeeded even if the old
     // folder cannot go now; start-up repair removes it.
-    if (slotExists) Attempt([&] { RemoveTree(fs, p.retired); });
+    if (slotExists) FailureOf([&] { RemoveTree(fs, p.retired, IfMissing::Fail); });
 }
 
 bool SlotAwaitsRepair(FileSystem& fs, const std::string& slotFolder) {
-    return FolderOrLinkAt(fs, SlotPaths(slotFolder).retired);
+    return IsFolderOrLink(fs, SlotPaths(slotFolder).retired);
 }
 
 RepairReport RepairSlotStore(FileSystem& fs, const std::string& appFolder) {
@@ -170,7 +170,7 @@ RepairReport RepairSlotStore(FileSystem& fs, const std::string& appFolder) {
         } catch (const FileError&) {
             // Told below: the old slot is still there.
         }
-        if (FolderOrLinkAt(fs, p.retired)) (decided ? report.waiting : report.undecided).push_back({p.slot, p.retired});
+        if (IsFolderOrLink(fs, p.retired)) (decided ? report.waiting : report.undecided).push_back({p.slot, p.retired});
     }
     SettleRestores(fs, appFolder, report);
     return report;

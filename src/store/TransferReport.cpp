@@ -1,3 +1,6 @@
+// The failures a transfer throws when it could not undo everything: each
+// carries the files that wait and where their previous contents are.
+
 #include "store/TransferReport.h"
 
 #include <utility>

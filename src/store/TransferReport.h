@@ -14,15 +14,19 @@ namespace telk {
 // left as the client saved it, and where its previous contents wait
 // (empty: it was not there before).
 struct KeptCopy {
-    enum class Known {
-        Yes,
-        IfReplaced, // the folder could not be looked into: there if the restore got to the file
-        Record,     // file is a restore's record: left as it is, and everything with it
+    enum class Kind {
+        PreviousInCopy,
+        PreviousInCopyIfReplaced, // the folder could not be looked into: there if the restore got to the file
+        Journal,                  // file is a restore's journal: left as it is, and everything with it
     };
     std::string file;
     std::string copy;
-    Known known = Known::Yes;
+    Kind kind = Kind::PreviousInCopy;
 };
+
+// A slot folder (file) and its previous self under the ".old" name (copy),
+// neither of which holds a whole slot.
+using SlotAndRetired = KeptCopy;
 
 // A slot folder that is a link: a back-up would have to rename it, and
 // the link would stop being one. Nothing has changed.
@@ -57,10 +61,10 @@ private:
 // What the start could not settle, and what it settled otherwise than
 // the crashed run meant.
 struct RepairReport {
-    std::vector<KeptCopy> waiting;     // still as the crash left it
-    std::vector<KeptCopy> leftAsSaved; // changed since; kept, not put back
-    std::vector<KeptCopy> undecided;   // a slot and its old self, neither whole
-    std::vector<std::string> untold;   // safety folders whose leftAsSaved this report tells
+    std::vector<KeptCopy> waiting;         // still as the crash left it
+    std::vector<KeptCopy> leftAsSaved;     // changed since; kept, not put back
+    std::vector<SlotAndRetired> undecided; // neither whole: the player chooses
+    std::vector<std::string> untold;       // safety folders whose leftAsSaved this report tells
 };
 
 } // namespace telk

@@ -1,3 +1,6 @@
+// Writing a file of the program's own beside itself and renaming it into
+// place, so that a write cut short never leaves half a file.
+
 #include "store/WriteWhole.h"
 
 #include "platform/FileError.h"
@@ -12,7 +15,7 @@ void WriteWhole(FileSystem& fs, const std::string& path, const std::string& byte
         fs.Rename(fresh, path);
     } catch (const FileError& e) {
         // Nothing was written there, or it is beyond saving.
-        Attempt([&] { fs.RemoveFile(fresh); });
+        FailureOf([&] { fs.RemoveFile(fresh); });
         // The user knows the file by its own name.
         throw FileError(e.Operation(), path, e.SystemMessage(), e.Code(), e.Cause());
     }

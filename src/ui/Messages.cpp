@@ -57,12 +57,12 @@ namespace {
 // The file, then where its previous contents are, as far as it is known.
 std::string KeptLines(const KeptCopy& kept, const ShowPath& show) {
     const std::string file = Line(Shown(show, kept.file));
-    switch (kept.known) {
-    case KeptCopy::Known::Record:
+    switch (kept.kind) {
+    case KeptCopy::Kind::Journal:
         return file + Line(kKeptRecord);
-    case KeptCopy::Known::IfReplaced:
+    case KeptCopy::Kind::PreviousInCopyIfReplaced:
         return file + Line(kKeptHereIfReplaced) + Line(Shown(show, kept.copy));
-    case KeptCopy::Known::Yes:
+    case KeptCopy::Kind::PreviousInCopy:
         break;
     }
     if (kept.copy.empty()) return file + Line(kKeptNothingBefore);

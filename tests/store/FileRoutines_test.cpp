@@ -10,7 +10,6 @@
 
 #include "platform/FileError.h"
 #include "store/CharFiles.h"
-#include "store/Exists.h"
 #include "store/Listing.h"
 #include "store/Settings.h"
 #include "support/TempDir.h"
@@ -60,20 +59,12 @@ TEST_F(FileRoutinesTest, TheListRuleStopsAtTheFirstEmptyEntry) {
 
 TEST_F(FileRoutinesTest, CharFilesExistNeedsAllFourAndNotUoCfg) {
     const std::string folder = dir.Win("char") + "\\";
-    dir.WriteBytes("char\\chardata.mul", "1");
-    dir.WriteBytes("char\\desktop.uos", "2");
-    dir.WriteBytes("char\\macros.txt", "3");
-    EXPECT_FALSE(CharFilesExist(*fs, folder));
-    dir.WriteBytes("char\\uo.cfg", "5");
-    EXPECT_FALSE(CharFilesExist(*fs, folder));
+    for (const char* name : {"chardata.mul", "desktop.uos", "macros.txt", "uo.cfg"}) {
+        dir.WriteBytes(std::string("char\\") + name, name);
+        EXPECT_FALSE(CharFilesExist(*fs, folder)) << name;
+    }
     dir.WriteBytes("char\\SKILLGRP.MUL", "4");
     EXPECT_TRUE(CharFilesExist(*fs, folder));
-
-    dir.WriteBytes("four\\chardata.mul", "1");
-    dir.WriteBytes("four\\desktop.uos", "2");
-    dir.WriteBytes("four\\macros.txt", "3");
-    dir.WriteBytes("four\\skillgrp.mul", "4");
-    EXPECT_TRUE(CharFilesExist(*fs, dir.Win("four") + "\\"));
     EXPECT_FALSE(CharFilesExist(*fs, dir.Win("nowhere") + "\\"));
 }
 

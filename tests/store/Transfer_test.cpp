@@ -96,10 +96,12 @@ protected:
             dir.WriteBytes("Settings\\" + std::to_string(i) + "\\DATA.INI", "old label\r\nSlot" + std::to_string(i) + "\r\n");
     }
 
-    // A slot filled by an earlier back-up, with things the user put there.
+    // A slot filled by an earlier back-up, with things the user put there,
+    // one of them hidden (by its name on POSIX and in Wine).
     void FillSlot2() {
         for (const std::string& name : kFiles) dir.WriteBytes("Settings\\2\\" + name, "slot " + name);
         dir.WriteBytes("Settings\\2\\notes.txt", "kept by the user");
+        dir.WriteBytes("Settings\\2\\.hidden", "hidden by the user");
         dir.WriteBytes("Settings\\2\\extra\\deep.txt", "nested");
     }
 
@@ -150,7 +152,7 @@ protected:
         setUp();
         arm();
         bool threw = false;
-        bool toldWhatWaits = false;
+        std::vector<KeptCopy> told; // what the failure says waits where
         bool restored = false; // every file in, the previous ones waiting beside them
         try {
             run(faulty);
@@ -159,7 +161,7 @@ protected:
             EXPECT_FALSE(e.Kept().empty());
         } catch (const RollbackFailed& e) {
             threw = true;
-            toldWhatWaits = !e.Kept().empty();
+            told = e.Kept();
         } catch (const FileError&) {
             threw = true;
         } catch (const test::SimulatedCrash&) {
@@ -169,12 +171,20 @@ protected:
         tally.lost += LostFiles(before, after);
         const std::string charFile = std::string(kCharRel) + "\\desktop.uos";
         const bool pending = dir.IsFile(safetyRel + "\\" + kJournalName);
-        // A failure that leaves a restore waiting says which files wait where,
-        // unless every file is back already and only staged copies are left.
-        if (threw && pending && !toldWhatWaits) {
+        // A failure that leaves a restore waiting names each file that is
+        // not back and where its previous contents are; told nothing, only
+        // staged copies are left beside the files.
+        if (threw && pending) {
             const Snapshot expected = PutBack(before);
-            for (const auto& [rel, bytes] : Char())
-                EXPECT_TRUE(expected.count("char/" + rel) ? expected.at("char/" + rel) == bytes : rel.find(kIncomingSuffix) != std::string::npos) << rel;
+            const Snapshot now = Char();
+            for (const auto& [rel, bytes] : now)
+                EXPECT_TRUE(!told.empty() || expected.count("char/" + rel) || rel.find(kIncomingSuffix) != std::string::npos) << rel;
+            for (const auto& [rel, bytes] : expected) {
+                const std::string name = rel.substr(5);
+                if (!rel.starts_with("char/") || (now.count(name) && now.at(name) == bytes)) continue;
+                const auto named = std::find_if(told.begin(), told.end(), [&](const KeptCopy& k) { return k.file == charFolder + name; });
+                EXPECT_TRUE(named != told.end() && (named->kind != KeptCopy::Kind::PreviousInCopy || (!named->copy.empty() && real->ReadFile(named->copy) == bytes))) << "not told: " << name;
+            }
         }
         if (between == Between::Unreachable) {
             // While the install is away, everything of the restore waits as it is.
@@ -244,6 +254,8 @@ protected:
         faulty.FailNth(0);
         run(faulty);
         const Snapshot after = World();
+        for (const auto& [rel, bytes] : after)
+            EXPECT_FALSE(rel.starts_with("char/") && rel.find(".telk-") != std::string::npos) << rel;
 
         Tally single, pairs;
         for (Mode mode : {Mode::Clean, Mode::HalfDone}) {
@@ -309,25 +321,21 @@ TEST_F(TransferTest, BackUpReplacesTheFilesAndKeepsWhatItDoesNotReplace) {
     EXPECT_EQ(Store().at("2/uo.cfg"), "client uo.cfg");
 }
 
+// A file the slot already has keeps its name as it stands; a slot folder
+// removed behind the program's back is made anew.
 TEST_F(TransferTest, BackUpKeepsTheNamesAsTheSlotHasThem) {
-    Reset();
-    dir.WriteBytes("Settings\\2\\CharData.MUL", "old");
-    FillChar(false);
-    BackUp(*real);
-    EXPECT_EQ(dir.Names("Settings\\2"),
-              (std::vector<std::string>{"CharData.MUL", "DATA.INI", "desktop.uos", "macros.txt", "skillgrp.mul"}));
-    EXPECT_EQ(dir.ReadBytes("Settings\\2\\CharData.MUL"), "client chardata.mul");
-    EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
-}
-
-TEST_F(TransferTest, BackUpMakesASlotFolderRemovedBehindItsBack) {
-    Reset();
-    std::filesystem::remove_all(dir.Native("Settings\\2"));
-    FillChar(true);
-    BackUp(*real);
-    EXPECT_EQ(dir.Names("Settings\\2"), (std::vector<std::string>{"chardata.mul", "data.ini", "desktop.uos",
-                                                                  "macros.txt", "skillgrp.mul", "uo.cfg"}));
-    EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    for (const bool removed : {false, true}) {
+        Reset();
+        if (removed) std::filesystem::remove_all(dir.Native("Settings\\2"));
+        else dir.WriteBytes("Settings\\2\\CharData.MUL", "old");
+        FillChar(removed);
+        BackUp(*real);
+        const std::vector<std::string> names = removed ? std::vector<std::string>{"chardata.mul", "data.ini", "desktop.uos", "macros.txt", "skillgrp.mul", "uo.cfg"}
+                                                       : std::vector<std::string>{"CharData.MUL", "DATA.INI", "desktop.uos", "macros.txt", "skillgrp.mul"};
+        EXPECT_EQ(dir.Names("Settings\\2"), names);
+        EXPECT_EQ(dir.ReadBytes("Settings\\2\\" + dir.Names("Settings\\2")[0]), "client chardata.mul");
+        EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    }
 }
 
 TEST_F(TransferTest, BackUpIsAllOrNothing) {
@@ -372,6 +380,7 @@ TEST_F(TransferTest, RestoreIsAllOrNothing) {
             if (c.leftovers) {
                 dir.WriteBytes(std::string(kCharRel) + "\\desktop.uos.telk-old", "left beside its file");
                 dir.WriteBytes(std::string(kCharRel) + "\\skillgrp.mul.telk-old", "the file itself, stuck");
+                dir.WriteBytes(std::string(kCharRel) + "\\skillgrp.mul.telk-old2", "stuck later");
                 dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg.telk-new2", "a stale copy");
             }
         }, [&](FileSystem& fs) { Restore(fs); }, /*restore=*/true);
@@ -423,24 +432,23 @@ TEST_F(TransferTest, RepairKeepsTheSlotThatHoldsTheFiles) {
 }
 
 TEST_F(TransferTest, AFailedRollbackSaysWhereTheOldSlotWaits) {
-    Reset();
-    FillSlot2();
-    FillChar(false);
+    auto setUp = [&] {
+        Reset();
+        FillSlot2();
+        FillChar(false);
+    };
+    setUp();
     const Snapshot before = Store();
     // The second rename fails, and so does putting the old slot back.
     faulty.FailNth(0);
     BackUp(faulty);
     const int swap = IndexOf("Rename " + app + "SETTINGS\\2.new");
-    Reset();
-    FillSlot2();
-    FillChar(false);
+    setUp();
     faulty.FailNth(swap);
     EXPECT_THROW(BackUp(faulty), FileError);
     const int putBack = IndexOf("Rename " + app + "SETTINGS\\2.old");
     ASSERT_GT(putBack, swap);
-    Reset();
-    FillSlot2();
-    FillChar(false);
+    setUp();
     faulty.FailAt({swap, putBack});
     try {
         BackUp(faulty);
@@ -480,28 +488,61 @@ TEST_F(TransferTest, RestoreCopiesTheSlotAndKeepsTheCharactersFilesAside) {
     EXPECT_EQ(Generation(), kept);
     EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kNow, std::string(kNow) + " (2)", kSafetyNoteName}));
     EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4", "BeforeRestore"}));
+
+    // The start keeps the newest ten, and a generation cut off while it was
+    // built as far as it holds whole files.
+    for (int day = 1; day <= 9; ++day)
+        dir.WriteBytes(safetyRel + "\\2026-12-0" + std::to_string(day) + " 10-00-00\\macros.txt", "earlier");
+    dir.WriteBytes(safetyRel + "\\2026-12-08 09-00-00.new\\macros.txt", "whole");
+    dir.WriteBytes(safetyRel + "\\2026-12-08 09-00-00.new\\uo.cfg.telk-part", "cut short");
+    RepairSlotStore(*real, app);
+    const std::vector<std::string> generations = dir.Names(safetyRel);
+    ASSERT_EQ(generations.size(), 11u);
+    EXPECT_EQ(generations.front(), "2026-12-03 10-00-00");
+    const auto tidied = std::find_if(generations.begin(), generations.end(),
+                                     [](const std::string& name) { return name.starts_with("2026-12-08 09-00-00"); });
+    ASSERT_NE(tidied, generations.end());
+    EXPECT_EQ(Generation(*tidied), (Snapshot{{"macros.txt", "whole"}}));
 }
 
 TEST_F(TransferTest, RestoreSettlesWhatAnOlderCopyOfTheProgramLeft) {
-    Reset();
-    FillSlot2();
-    FillChar(true);
-    // A backup whose target is missing is put back (and so kept in the
-    // generation); stray backups and staged copies go into it whole.
-    std::filesystem::rename(dir.Native(std::string(kCharRel) + "/macros.txt"),
-                            dir.Native(std::string(kCharRel) + "/macros.txt.telk-old"));
-    dir.WriteBytes(std::string(kCharRel) + "\\chardata.mul.telk-new", "stale");
-    dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg.telk-old", "stale");
-    Restore(*real);
-    EXPECT_EQ(dir.Names(kCharRel), (std::vector<std::string>{"chardata.mul", "desktop.uos", "macros.txt",
-                                                             "skillgrp.mul", "uo.cfg"}));
-    EXPECT_EQ(Generation(), (Snapshot{{"chardata.mul", "client chardata.mul"},
-                                      {"chardata.mul.telk-new", "stale"},
-                                      {"desktop.uos", "client desktop.uos"},
-                                      {"macros.txt", "client macros.txt"},
-                                      {"skillgrp.mul", "client skillgrp.mul"},
-                                      {"uo.cfg", "client uo.cfg"},
-                                      {"uo.cfg.telk-old", "stale"}}));
+    // A backup whose target is missing is put back, the plain name before a
+    // numbered one (and so kept in the generation); stray backups and staged
+    // copies go into it whole. Cut off once the generation has its name,
+    // the next start finishes it the same way.
+    auto setUp = [&] {
+        Reset();
+        FillSlot2();
+        FillChar(true);
+        std::filesystem::rename(dir.Native(std::string(kCharRel) + "/macros.txt"),
+                                dir.Native(std::string(kCharRel) + "/macros.txt.telk-old"));
+        dir.WriteBytes(std::string(kCharRel) + "\\macros.txt.telk-old2", "stranded later");
+        dir.WriteBytes(std::string(kCharRel) + "\\chardata.mul.telk-new", "stale");
+        dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg.telk-old", "stale");
+    };
+    setUp();
+    faulty.FailNth(0);
+    Restore(faulty);
+    const std::string staging = SafetyFolderPath(app, charFolder) + "\\" + kNow + kStagingSuffix;
+    const int named = IndexOf("Rename " + staging + " -> ");
+    for (const bool cutOff : {false, true}) {
+        SCOPED_TRACE(cutOff ? "cut off once the generation had its name" : "in one run");
+        setUp();
+        faulty.CrashAtNth(cutOff ? named + 1 : 0);
+        if (cutOff) EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
+        else Restore(faulty);
+        RepairSlotStore(*real, app);
+        EXPECT_EQ(dir.Names(kCharRel), (std::vector<std::string>{"chardata.mul", "desktop.uos", "macros.txt",
+                                                                 "skillgrp.mul", "uo.cfg"}));
+        EXPECT_EQ(Generation(), (Snapshot{{"chardata.mul", "client chardata.mul"},
+                                          {"chardata.mul.telk-new", "stale"},
+                                          {"desktop.uos", "client desktop.uos"},
+                                          {"macros.txt", "client macros.txt"},
+                                          {"macros.txt.telk-old2", "stranded later"},
+                                          {"skillgrp.mul", "client skillgrp.mul"},
+                                          {"uo.cfg", "client uo.cfg"},
+                                          {"uo.cfg.telk-old", "stale"}}));
+    }
 }
 
 TEST_F(TransferTest, RestoreIntoAMissingCharacterFolderFailsAndChangesNothing) {
@@ -735,7 +776,11 @@ protected:
         int n = 0;
     };
 
-    void SetUpChain(bool twoVolumes) {
+    // Where the store lies: with the character, on a volume of its own, or
+    // on one that answers as the character's (Wine, two file systems of one kind).
+    enum class Volumes { One, Two, TwoAsOne };
+
+    void SetUpChain(Volumes volumes) {
         Reset();
         for (const std::string& name : kFiles) {
             dir.WriteBytes("Settings\\2\\" + name, "A " + name);
@@ -744,7 +789,7 @@ protected:
             dir.WriteBytes(std::string(kOther) + "\\" + name, "other " + name);
         }
         faulty.FailNth(0);
-        faulty.SeparateVolumes(twoVolumes);
+        faulty.SeparateVolumes(volumes != Volumes::One, volumes == Volumes::Two);
         faulty.FillStore(false);
         faulty.ReleaseAll();
         versions.clear();
@@ -784,11 +829,11 @@ protected:
     void ExpectTrue(const std::vector<KeptCopy>& kept) {
         for (const KeptCopy& k : kept) {
             const std::string name = k.file.substr(k.file.find_last_of('\\') + 1);
-            if (k.known == KeptCopy::Known::Record) {
+            if (k.kind == KeptCopy::Kind::Journal) {
                 EXPECT_TRUE(real->CanOpenForReading(k.file)) << k.file;
-            } else if (!k.copy.empty() && (k.known == KeptCopy::Known::Yes || real->CanOpenForReading(k.copy))) {
+            } else if (!k.copy.empty() && (k.kind == KeptCopy::Kind::PreviousInCopy || real->CanOpenForReading(k.copy))) {
                 std::string bytes;
-                EXPECT_FALSE(Attempt([&] { bytes = real->ReadFile(k.copy); })) << k.copy;
+                EXPECT_FALSE(FailureOf([&] { bytes = real->ReadFile(k.copy); })) << k.copy;
                 EXPECT_TRUE(versions[name].count(bytes)) << k.copy << " holds " << bytes;
             }
         }
@@ -877,8 +922,8 @@ protected:
 
     // Runs chain with fault, then a clean start; answers how many
     // operations the faulted step counted.
-    int Run(const std::vector<Act>& chain, bool twoVolumes, Fault fault) {
-        SetUpChain(twoVolumes);
+    int Run(const std::vector<Act>& chain, Volumes volumes, Fault fault) {
+        SetUpChain(volumes);
         int count = 0;
         for (std::size_t i = 0; i < chain.size(); ++i) {
             Capture();
@@ -926,12 +971,12 @@ protected:
     // Every fault at every operation of every step of chain but the last,
     // whose faults the single-action runs above cover; a half-done fault
     // only where it differs from a clean one.
-    int Explore(const std::vector<Act>& chain, bool twoVolumes) {
+    int Explore(const std::vector<Act>& chain, Volumes volumes) {
         int runs = 1;
-        std::string what = twoVolumes ? "two volumes:" : "one volume:";
+        std::string what = volumes == Volumes::One ? "one volume:" : volumes == Volumes::Two ? "two volumes:" : "two as one:";
         for (Act act : chain) what += std::string(" ") + Name(act) + ",";
         SCOPED_TRACE(what);
-        Run(chain, twoVolumes, {});
+        Run(chain, volumes, {});
         for (std::size_t step = 0; step + 1 < chain.size() && !HasFailure(); ++step) {
             for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
                 bool fired = false;
@@ -939,7 +984,7 @@ protected:
                     SCOPED_TRACE("fault " + std::to_string(static_cast<int>(kind)) + " at step " + std::to_string(step) +
                                  " operation " + std::to_string(n));
                     ++runs;
-                    if (Run(chain, twoVolumes, {kind, step, n}) == 0) break;
+                    if (Run(chain, volumes, {kind, step, n}) == 0) break;
                     fired = true;
                     const std::string& op = faultLog[static_cast<std::size_t>(n) - 1];
                     if (kind == Fault::Kind::Clean && !op.starts_with("CopyFile") && !op.starts_with("WriteFile") &&
@@ -969,12 +1014,13 @@ TEST_F(RestoreChains, EveryFaultOfEveryStepOfTwoAndThreeActions) {
     for (int i = 0; i < kSampledTriples; ++i)
         chains.push_back({kActs[pick() % kActs.size()], kActs[pick() % kActs.size()], kActs[pick() % kActs.size()]});
     int runs[2] = {0, 0};
-    // Where the safety copy lies matters only to a restore.
+    // Where the safety copy lies matters only to a restore; two volumes
+    // that say so and two that answer as one take turns.
     for (std::size_t i = 0; i < chains.size() && !HasFailure(); ++i) {
         const bool restores = std::any_of(chains[i].begin(), chains[i].end(),
                                           [](Act act) { return act == Act::RestoreA || act == Act::RestoreB; });
-        for (bool twoVolumes : {false, true})
-            if (!twoVolumes || restores) runs[i >= twos] += Explore(chains[i], twoVolumes);
+        for (Volumes volumes : {Volumes::One, i % 2 ? Volumes::Two : Volumes::TwoAsOne})
+            if (volumes == Volumes::One || restores) runs[i >= twos] += Explore(chains[i], volumes);
     }
     std::cout << "restore chains: " << twos << " of two actions, " << runs[0] << " runs; " << kSampledTriples
               << " of three (sampled), " << runs[1] << " runs; those with a restore on one volume and two\n";

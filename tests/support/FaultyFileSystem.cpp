@@ -1,4 +1,6 @@
-// The fault-injecting FileSystem.
+// The fault-injecting FileSystem: counts each operation that can fail, and
+// fails, half-does or crashes at the chosen ones; holds, full stores and
+// two volumes are played over the real file system.
 
 #include "FaultyFileSystem.h"
 

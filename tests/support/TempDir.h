@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/Clock.h"
+#include "platform/FileError.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/Launcher.h"
@@ -91,10 +94,23 @@ std::string NativeCurrentFolder();
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds limit = std::chrono::seconds(30));
 
+// Runs body and hands back the FileError it must throw; a failure of the
+// test when it throws none.
+template <class Body>
+FileError ErrorOf(Body body) {
+    try {
+        body();
+    } catch (const FileError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no FileError";
+    return FileError("", "", "", 0, FileCause::Other);
+}
+
 // Names are compared without regard to ASCII case, as paths are.
 bool SamePathNoCase(const std::string& a, const std::string& b);
 
-std::unique_ptr<FileSystem> MakePlatformFileSystem();
+std::unique_ptr<FileSystem> MakePlatformFileSystem(FlushObserver flushed = {});
 // The codec for CP932 text: the ANSI code page on Windows (932 in the
 // tests' Wine setup), iconv's CP932 on POSIX.
 std::unique_ptr<TextCodec> MakeJapaneseTextCodec();

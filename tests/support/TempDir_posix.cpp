@@ -1,3 +1,6 @@
+// The test helpers on a POSIX host: temporary folders under $TMPDIR, their
+// native access, and the POSIX platform objects.
+
 #include "support/TempDir.h"
 
 #include <sys/stat.h>
@@ -154,8 +157,8 @@ bool SamePathNoCase(const std::string& a, const std::string& b) {
            std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
 }
 
-std::unique_ptr<FileSystem> MakePlatformFileSystem() {
-    return std::make_unique<PosixFileSystem>();
+std::unique_ptr<FileSystem> MakePlatformFileSystem(FlushObserver flushed) {
+    return std::make_unique<PosixFileSystem>(std::map<char, std::string>{{'Z', "/"}}, std::move(flushed));
 }
 
 std::unique_ptr<TextCodec> MakeJapaneseTextCodec() {

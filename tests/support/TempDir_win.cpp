@@ -1,3 +1,7 @@
+// The test helpers on Win32 (under Wine in the tests): temporary folders
+// with extended-length paths, their native access, and the Win32 platform
+// objects.
+
 #include "platform/win32/WinApi.h"
 
 #include "support/TempDir.h"
@@ -228,8 +232,8 @@ bool SamePathNoCase(const std::string& a, const std::string& b) {
                                 static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::unique_ptr<FileSystem> MakePlatformFileSystem() {
-    return std::make_unique<Win32FileSystem>();
+std::unique_ptr<FileSystem> MakePlatformFileSystem(FlushObserver flushed) {
+    return std::make_unique<Win32FileSystem>(RetryPolicy{}, std::move(flushed));
 }
 
 std::unique_ptr<TextCodec> MakeJapaneseTextCodec() {

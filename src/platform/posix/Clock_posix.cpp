@@ -1,3 +1,6 @@
+// The local date and time on a POSIX host, formatted as the Clock
+// interface says.
+
 #include "platform/posix/Clock_posix.h"
 
 #include <cstdio>
@@ -14,10 +17,6 @@ std::string PosixClock::Today() {
                   local.tm_year + 1900);
     return text;
 }
-
-} // namespace telk
-
-namespace telk {
 
 std::string PosixClock::Now() {
     const std::time_t now = std::time(nullptr);

@@ -1,3 +1,5 @@
+// The local date and time on a POSIX host, from localtime_r, formatted as
+// the Clock interface says.
 #pragma once
 
 #include <string>

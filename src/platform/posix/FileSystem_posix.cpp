@@ -102,11 +102,13 @@ std::optional<std::string> FindNoCase(const std::string& folder, const std::stri
     return found;
 }
 
-void SyncFolderOf(const std::string& native) {
-    const int fd = open(ParentOf(native).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+void SyncFolderOf(const std::string& native, const FlushObserver& flushed) {
+    const std::string folder = ParentOf(native);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     fsync(fd); // best effort: not every file system syncs folders
     close(fd);
+    if (flushed) flushed(folder);
 }
 
 class Fd {
@@ -143,8 +145,10 @@ void WriteAll(int fd, const char* data, std::size_t size, const char* operation,
     }
 }
 
-void SyncAndClose(Fd& fd, const char* operation, const std::string& path) {
+void SyncAndClose(Fd& fd, const std::string& native, const char* operation, const std::string& path,
+                  const FlushObserver& flushed) {
     if (fsync(fd.Get()) != 0 && errno != EINVAL) Fail(operation, path, errno);
+    if (flushed) flushed(native);
     if (fd.Close() != 0) Fail(operation, path, errno);
 }
 
@@ -189,7 +193,8 @@ bool MatchesFilePattern(const std::string& name, const std::string& pattern) {
     return false;
 }
 
-PosixFileSystem::PosixFileSystem(std::map<char, std::string> driveRoots) {
+PosixFileSystem::PosixFileSystem(std::map<char, std::string> driveRoots, FlushObserver flushed)
+    : flushed_(std::move(flushed)) {
     for (auto& [letter, root] : driveRoots) {
         const char upper = (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
         roots_[upper] = NormaliseRoot(std::move(root));
@@ -398,7 +403,7 @@ void PosixFileSystem::CopyFile(const std::string& from, const std::string& to) {
         if (got == 0) break;
         WriteAll(out.Get(), buffer.data(), static_cast<std::size_t>(got), "copy", to);
     }
-    SyncAndClose(out, "copy", to);
+    SyncAndClose(out, target, "copy", to, flushed_);
 }
 
 // The link's text is copied as it stands, so a relative link stays relative.
@@ -418,7 +423,7 @@ void PosixFileSystem::CopyLink(const std::string& from, const std::string& to) {
         text.resize(text.size() * 2);
     }
     if (symlink(text.c_str(), target.c_str()) != 0) Fail("copy", to, errno);
-    SyncFolderOf(target);
+    SyncFolderOf(target, flushed_);
 }
 
 void PosixFileSystem::Rename(const std::string& from, const std::string& to) {
@@ -437,9 +442,9 @@ void PosixFileSystem::Rename(const std::string& from, const std::string& to) {
         if (LastNameOf(target) == LastNameOf(source)) return;
     }
     if (rename(source.c_str(), target.c_str()) != 0) Fail("rename", from, errno);
-    SyncFolderOf(target);
+    SyncFolderOf(target, flushed_);
     // A move between folders changes both: neither may come back without it.
-    if (ParentOf(source) != ParentOf(target)) SyncFolderOf(source);
+    if (ParentOf(source) != ParentOf(target)) SyncFolderOf(source, flushed_);
 }
 
 void PosixFileSystem::RemoveFile(const std::string& path) {
@@ -479,9 +484,9 @@ void PosixFileSystem::ReplaceFile(const std::string& target, const std::string& 
     // The new file keeps the target's permissions, a read-only mark above
     // all: that is the player's choice, not the program's.
     chmod(targetNative.c_str(), targetInfo.st_mode & 07777);
-    SyncFolderOf(targetNative);
+    SyncFolderOf(targetNative, flushed_);
     // A backup kept in another folder is there only once that folder is.
-    if (ParentOf(backupNative) != ParentOf(targetNative)) SyncFolderOf(backupNative);
+    if (ParentOf(backupNative) != ParentOf(targetNative)) SyncFolderOf(backupNative, flushed_);
 }
 
 namespace {
@@ -541,7 +546,7 @@ void PosixFileSystem::WriteFile(const std::string& path, const std::string& byte
     Fd fd(open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_CLOEXEC, 0666));
     if (!fd.Valid()) Fail("write", path, errno);
     WriteAll(fd.Get(), bytes.data(), bytes.size(), "write", path);
-    SyncAndClose(fd, "write", path);
+    SyncAndClose(fd, native, "write", path, flushed_);
 }
 
 // POSIX names have no short forms.

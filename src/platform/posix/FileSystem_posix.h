@@ -12,8 +12,9 @@ namespace telk {
 
 class PosixFileSystem : public FileSystem {
 public:
-    // driveRoots maps a drive letter to the native folder it stands for.
-    explicit PosixFileSystem(std::map<char, std::string> driveRoots = {{'Z', "/"}});
+    // driveRoots maps a drive letter to the native folder it stands for;
+    // flushed hears each native path fsync'ed.
+    explicit PosixFileSystem(std::map<char, std::string> driveRoots = {{'Z', "/"}}, FlushObserver flushed = {});
 
     bool CanOpenForReading(const std::string& path) override;
     bool CanEnterFolder(const std::string& path) override;
@@ -47,6 +48,7 @@ public:
 
 private:
     std::map<char, std::string> roots_; // letter (upper case) -> native root
+    FlushObserver flushed_;
 };
 
 // Whether name matches a Windows file pattern ("*", "?"), ignoring case.

@@ -1,3 +1,6 @@
+// One copy per user on a POSIX host: an exclusive, non-blocking flock on a
+// lock file that is never removed.
+
 #include "platform/posix/InstanceLock_posix.h"
 
 #include <fcntl.h>

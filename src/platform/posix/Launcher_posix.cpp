@@ -1,3 +1,6 @@
+// Starting a program on a POSIX host with posix_spawn, and finding a
+// running one by the executables /proc shows.
+
 #include "platform/posix/Launcher_posix.h"
 
 #include <dirent.h>

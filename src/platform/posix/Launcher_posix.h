@@ -1,4 +1,5 @@
-// Starting a program on a POSIX host from its Windows-syntax path.
+// Starting a program on a POSIX host from its Windows-syntax path, and
+// finding a running one through /proc.
 #pragma once
 
 #include <string>

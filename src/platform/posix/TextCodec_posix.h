@@ -1,4 +1,5 @@
-// The ANSI code page of a POSIX host: the locale's code set through iconv.
+// The ANSI code page of a POSIX host: the locale's code set (or a given
+// one) through iconv.
 #pragma once
 
 #include <string>

@@ -1,3 +1,6 @@
+// The local date and time on Win32, from GetLocalTime, formatted as the
+// Clock interface says.
+
 #include "platform/win32/WinApi.h"
 
 #include "platform/win32/Clock_win.h"
@@ -14,10 +17,6 @@ std::string Win32Clock::Today() {
                   static_cast<unsigned>(local.wDay), static_cast<unsigned>(local.wYear));
     return text;
 }
-
-} // namespace telk
-
-namespace telk {
 
 std::string Win32Clock::Now() {
     SYSTEMTIME local {};

@@ -1,3 +1,5 @@
+// The local date and time on Win32, from GetLocalTime, formatted as the
+// Clock interface says.
 #pragma once
 
 #include <string>

@@ -95,6 +95,17 @@ DWORD ErrorUnless(BOOL ok) {
     return ok ? ERROR_SUCCESS : GetLastError();
 }
 
+// FlushFileBuffers on an open file; throws on failure.
+void FlushToDisk(HANDLE file, const std::wstring& api, const char* operation, const std::string& path,
+                 const FlushObserver& flushed) {
+    if (!FlushFileBuffers(file)) ThrowLastFileError(operation, path);
+    if (flushed) flushed(WideToUtf8(api));
+}
+
+std::wstring FolderOf(const std::wstring& api) {
+    return api.substr(0, api.find_last_of(L'\\'));
+}
+
 // Empty (with GetLastError set) when the path cannot be made absolute.
 std::wstring TryApiPath(const std::string& path) {
     return ToExtendedLengthPath(Utf8ToWide(path));
@@ -261,7 +272,7 @@ std::wstring FullPathName(const std::wstring& path) {
     return FilledBy([&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
 }
 
-Win32FileSystem::Win32FileSystem(RetryPolicy retry) : retry_(retry) {}
+Win32FileSystem::Win32FileSystem(RetryPolicy retry, FlushObserver flushed) : retry_(retry), flushed_(std::move(flushed)) {}
 
 bool Win32FileSystem::CanOpenForReading(const std::string& path) {
     if (path.empty()) return false;
@@ -387,7 +398,7 @@ void Win32FileSystem::CopyFile(const std::string& from, const std::string& to) {
         !SetFileAttributesW(target.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
         ThrowLastFileError("copy", to);
     Handle copy(OpenRetrying(retry_, target, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, "copy", to));
-    if (!FlushFileBuffers(copy.Get())) ThrowLastFileError("copy", to);
+    FlushToDisk(copy.Get(), target, "copy", to, flushed_);
 }
 
 // A junction or symbolic link is copied as its reparse data, so that it
@@ -445,6 +456,10 @@ void Win32FileSystem::Rename(const std::string& from, const std::string& to) {
     });
     if (error != ERROR_SUCCESS && readOnly) SetFileAttributesW(target.c_str(), attributes);
     if (error != ERROR_SUCCESS) ThrowFileError("rename", from, error);
+    // Written through: both folders' entries are on disk once the move returns.
+    if (!flushed_) return;
+    flushed_(WideToUtf8(FolderOf(target)));
+    if (!SameTextNoCase(FolderOf(source), FolderOf(target))) flushed_(WideToUtf8(FolderOf(source)));
 }
 
 void Win32FileSystem::RemoveFile(const std::string& path) {
@@ -598,7 +613,7 @@ void Win32FileSystem::WriteFile(const std::string& path, const std::string& byte
             ThrowLastFileError("write", path);
         done += written;
     }
-    if (!FlushFileBuffers(file.Get())) ThrowLastFileError("write", path);
+    FlushToDisk(file.Get(), api, "write", path, flushed_);
 }
 
 std::string Win32FileSystem::ShortPath(const std::string& path) {

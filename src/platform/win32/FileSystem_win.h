@@ -16,7 +16,8 @@ struct RetryPolicy {
 
 class Win32FileSystem : public FileSystem {
 public:
-    explicit Win32FileSystem(RetryPolicy retry = {});
+    // flushed hears each extended-length path flushed to disk.
+    explicit Win32FileSystem(RetryPolicy retry = {}, FlushObserver flushed = {});
 
     bool CanOpenForReading(const std::string& path) override;
     bool CanEnterFolder(const std::string& path) override;
@@ -43,6 +44,7 @@ public:
 
 private:
     RetryPolicy retry_;
+    FlushObserver flushed_;
 };
 
 // The "\\?\" form of path: "C:\x" -> "\\?\C:\x", "\\server\share\x" ->

@@ -1,4 +1,5 @@
-// Kernel and search handles that close themselves.
+// Kernel and search handles that close themselves, so that no early
+// return or exception leaves one open.
 #pragma once
 
 #include "platform/win32/WinApi.h"

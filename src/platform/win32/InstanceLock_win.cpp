@@ -1,3 +1,6 @@
+// One copy per user session on Win32: a named mutex that the first copy
+// creates and holds.
+
 #include "platform/win32/WinApi.h"
 
 #include "platform/win32/InstanceLock_win.h"

@@ -1,4 +1,5 @@
-// Starting a client program and finding a running one, on Win32.
+// Starting a client program and finding a running one, on Win32: through
+// CreateProcessW, or the shell when the program asks for elevation.
 #pragma once
 
 #include <string>

@@ -1,3 +1,6 @@
+// The ANSI code page on Win32, converted through UTF-16 with the system's
+// own functions.
+
 #include "platform/win32/WinApi.h"
 
 #include "platform/win32/TextCodec_win.h"

@@ -1,4 +1,5 @@
-// The ANSI code page through UTF-16.
+// The ANSI code page on Win32, converted through UTF-16 with the system's
+// own functions.
 #pragma once
 
 #include <string>

@@ -1,3 +1,6 @@
+// UTF-8 to UTF-16 and back through the system's converters, invalid input
+// marked rather than refused.
+
 #include "platform/win32/Utf16.h"
 
 #include "platform/win32/WinApi.h"

@@ -1,4 +1,5 @@
-// UTF-8 inside the program, UTF-16 at the Win32 call.
+// UTF-8 inside the program, UTF-16 at the Win32 call: the two named
+// converters every W function call goes through.
 #pragma once
 
 #include <string>

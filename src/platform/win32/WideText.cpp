@@ -1,3 +1,6 @@
+// Names compared as the file system compares them: ordinal, without regard
+// to case.
+
 #include "platform/win32/WinApi.h"
 
 #include "platform/win32/WideText.h"

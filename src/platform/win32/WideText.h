@@ -1,4 +1,5 @@
-// Text as the W functions take and give it.
+// Text as the W functions take and give it: buffers the Get…W functions
+// fill, and names compared as the file system compares them.
 #pragma once
 
 #include <cstddef>

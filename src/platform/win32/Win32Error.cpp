@@ -1,3 +1,6 @@
+// Win32 error codes as the program's FileError: the system's message in
+// UTF-8, and what each code means to the user.
+
 #include "platform/win32/Win32Error.h"
 
 #include "platform/win32/WinApi.h"

@@ -1,4 +1,5 @@
-// Turning Win32 error codes into the program's own error values.
+// Turning Win32 error codes into the program's own error values: the
+// system's message, the cause the user can act on, and whether to retry.
 #pragma once
 
 #include <string>

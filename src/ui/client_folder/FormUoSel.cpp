@@ -4,7 +4,6 @@
 
 #include "platform/PathText.h"
 #include "store/ClientView.h"
-#include "store/Exists.h"
 #include "store/StoreNames.h"
 #include "ui/launch/FormWait.h"
 #include "ui/main/FormMain.h"
@@ -63,7 +62,7 @@ void FormUoSel::Command2_Click() {
     const std::string typed = Text1.Text();
 
     state.UoFolder = WithTrailingSeparator(typed);
-    if (!FolderExists(fs, typed)) return EndWith(kNoFolderText);
+    if (!fs.CanEnterFolder(typed)) return EndWith(kNoFolderText);
 
     SetEnabled(false);
     ctx_.windows.Load<FormWait>();

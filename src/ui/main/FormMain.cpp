@@ -235,7 +235,7 @@ void FormMain::Command4_Click() {
     if (done) {
         LoadSlotRows();
         Tell(kBackUpDoneText);
-        if (!KeptInCodePage(ctx_.platform.codec, name)) Tell(kNameNotKeptText);
+        if (!SurvivesCodePage(ctx_.platform.codec, name)) Tell(kNameNotKeptText);
     }
     TellLeftAsSaved();
 }

@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "platform/FileError.h"
 #include "platform/posix/FileSystem_posix.h"
@@ -32,18 +34,33 @@ protected:
     }
 };
 
-TEST_F(PosixDrives, ADriveLetterStandsForItsFolder) {
-    EXPECT_EQ(fs.NativePath("C:\\Program Files"), dir.Native("c\\Program Files"));
-    EXPECT_EQ(fs.NativePath("c:\\PROGRAM FILES\\new.txt"), dir.Native("c\\Program Files\\new.txt"));
-    EXPECT_EQ(fs.NativePath("d:/games/uo"), dir.Native("d\\Games\\UO")) << "\"/\" separates too";
-    EXPECT_EQ(fs.NativePath("C:\\"), dir.Native("c"));
-    EXPECT_EQ(fs.NativePath("Q:\\x"), "") << "an unmapped drive";
-    EXPECT_EQ(fs.NativePath("\\\\server\\share\\x"), "") << "UNC paths lead nowhere";
-}
-
-TEST_F(PosixDrives, DotsAreTakenLexicallyAndStopAtTheRoot) {
-    EXPECT_EQ(fs.NativePath("D:\\Games\\UO\\..\\.\\UO"), dir.Native("d\\Games\\UO"));
-    EXPECT_EQ(fs.NativePath("D:\\..\\..\\Games"), dir.Native("d\\Games"));
+// A drive letter stands for its folder ("/" separates too), dots are taken
+// as text and stop at the root, a path without a drive starts on the
+// current one; an unmapped drive and a UNC path lead nowhere.
+TEST_F(PosixDrives, WindowsPathsMapOntoNativeFolders) {
+    const struct {
+        const char* current; // below dir; empty: as it is
+        const char* path;
+        std::string native;
+    } cases[] = {
+        {"", "C:\\Program Files", dir.Native("c\\Program Files")},
+        {"", "c:\\PROGRAM FILES\\new.txt", dir.Native("c\\Program Files\\new.txt")},
+        {"", "d:/games/uo", dir.Native("d\\Games\\UO")},
+        {"", "C:\\", dir.Native("c")},
+        {"", "Q:\\x", ""},
+        {"", "\\\\server\\share\\x", ""},
+        {"", "D:\\Games\\UO\\..\\.\\UO", dir.Native("d\\Games\\UO")},
+        {"", "D:\\..\\..\\Games", dir.Native("d\\Games")},
+        {"d\\Games", "\\Games\\uo", dir.Native("d\\Games\\UO")},
+        {"d\\Games", "uo", dir.Native("d\\Games\\UO")},
+        {"d\\Games", "D:uo", dir.Native("d\\Games\\UO")},
+        {"d\\Games", "C:program files", dir.Native("c\\Program Files")},
+    };
+    for (const auto& c : cases) {
+        std::optional<ScopedCurrentFolder> inside;
+        if (*c.current) inside.emplace(dir.Native(c.current));
+        EXPECT_EQ(fs.NativePath(c.path), c.native) << c.path;
+    }
 }
 
 TEST_F(PosixDrives, CurrentFolderTakesTheDriveWithTheLongestRoot) {
@@ -53,14 +70,6 @@ TEST_F(PosixDrives, CurrentFolderTakesTheDriveWithTheLongestRoot) {
     EXPECT_EQ(fs.CurrentFolder(), "C:\\");
     ScopedCurrentFolder elsewhere("/");
     EXPECT_EQ(fs.CurrentFolder(), "Z:\\");
-}
-
-TEST_F(PosixDrives, PathsWithoutADriveUseTheCurrentOne) {
-    ScopedCurrentFolder inside(dir.Native("d\\Games"));
-    EXPECT_EQ(fs.NativePath("\\Games\\uo"), dir.Native("d\\Games\\UO")) << "root of the current drive";
-    EXPECT_EQ(fs.NativePath("uo"), dir.Native("d\\Games\\UO")) << "the current folder";
-    EXPECT_EQ(fs.NativePath("D:uo"), dir.Native("d\\Games\\UO")) << "the current folder of its drive";
-    EXPECT_EQ(fs.NativePath("C:program files"), dir.Native("c\\Program Files")) << "another drive: its root";
 }
 
 TEST_F(PosixDrives, DrivesListEveryMappedLetter) {
@@ -127,11 +136,24 @@ TEST_F(PosixFs, CopyOntoItselfFailsAndKeepsTheBytes) {
     EXPECT_EQ(dir.ReadBytes("macros.txt"), "keep me");
 }
 
-TEST_F(PosixFs, ReplaceFileWithAMissingReplacementLeavesTheTarget) {
+// A replacement that is missing, or on a file system of its own (the
+// second rename fails after the first): the target stays as it was.
+TEST_F(PosixFs, AReplaceThatCannotMoveTheReplacementInLeavesTheTarget) {
     dir.WriteBytes("macros.txt", "old");
-    EXPECT_THROW(fs.ReplaceFile(dir.Win("macros.txt"), dir.Win("missing.new"), dir.Win("macros.old")),
-                 FileError);
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"macros.txt"});
+    dir.MakeFolder("mount");
+    const std::string mount = dir.Native("mount");
+    const bool mounted = std::system(("mount -t tmpfs -o size=64k tmpfs '" + mount + "' 2>/dev/null").c_str()) == 0;
+    struct Unmount {
+        std::string folder;
+        ~Unmount() { std::system(("umount '" + folder + "' 2>/dev/null").c_str()); }
+    } unmount{mounted ? mount : ""};
+    dir.WriteBytes("mount\\macros.new", "new");
+    for (const char* replacement : {"missing.new", "mount\\macros.new"}) {
+        if (!mounted && replacement != std::string("missing.new")) GTEST_SKIP() << "no tmpfs can be mounted here";
+        EXPECT_THROW(fs.ReplaceFile(dir.Win("macros.txt"), dir.Win(replacement), dir.Win("macros.old")), FileError);
+        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"macros.txt", "mount"})) << replacement;
+        EXPECT_EQ(dir.ReadBytes("macros.txt"), "old");
+    }
 }
 
 TEST_F(PosixFs, ReadingAFolderFails) {
@@ -163,19 +185,18 @@ TEST_F(PosixFs, ARunningProgramsFileIsHeldOpen) {
 }
 
 TEST(FilePattern, MatchesAsWindowsDoes) {
-    EXPECT_TRUE(MatchesFilePattern("README", "*.*"));
-    EXPECT_TRUE(MatchesFilePattern("a.b.c", "*.*"));
-    EXPECT_TRUE(MatchesFilePattern(".", "*.*"));
-    EXPECT_TRUE(MatchesFilePattern("abc", "a*.*"));
-    EXPECT_TRUE(MatchesFilePattern("DATA.INI", "*.ini"));
-    EXPECT_TRUE(MatchesFilePattern("data.ini", "D?TA.*"));
-    EXPECT_TRUE(MatchesFilePattern("aXbXc", "a*b*c"));
-    EXPECT_TRUE(MatchesFilePattern("anything", "*"));
-    EXPECT_FALSE(MatchesFilePattern("ini", "*.ini"));
-    EXPECT_FALSE(MatchesFilePattern("data.ini", "?.ini"));
-    EXPECT_FALSE(MatchesFilePattern("abc", "a*b"));
-    EXPECT_FALSE(MatchesFilePattern("", "?"));
-    EXPECT_FALSE(MatchesFilePattern("a.txt", "*.tx"));
+    const struct {
+        const char* name;
+        const char* pattern;
+        bool matches;
+    } cases[] = {
+        {"README", "*.*", true},      {"a.b.c", "*.*", true},       {".", "*.*", true},
+        {"abc", "a*.*", true},        {"DATA.INI", "*.ini", true},  {"data.ini", "D?TA.*", true},
+        {"aXbXc", "a*b*c", true},     {"anything", "*", true},      {"ini", "*.ini", false},
+        {"data.ini", "?.ini", false}, {"abc", "a*b", false},        {"", "?", false},
+        {"a.txt", "*.tx", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MatchesFilePattern(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
 }
 
 } // namespace

@@ -39,17 +39,6 @@ private:
     HANDLE handle_;
 };
 
-template <class Body>
-FileError ErrorOf(Body body) {
-    try {
-        body();
-    } catch (const FileError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no FileError";
-    return FileError("", "", "", 0, FileCause::Other);
-}
-
 TEST(ExtendedLengthPath, PrefixesDrivePathsAndUncSharesAndKeepsEveryName) {
     EXPECT_EQ(ToExtendedLengthPath(L"C:\\UO\\Desktop"), L"\\\\?\\C:\\UO\\Desktop");
     EXPECT_EQ(ToExtendedLengthPath(L"z:\\"), L"\\\\?\\z:\\");
