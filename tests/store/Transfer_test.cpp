@@ -198,8 +198,18 @@ protected:
             const Snapshot crashed = waiting();
             std::filesystem::rename(dir.Native("UO"), dir.Native("UO.away"));
             const RepairReport report = RepairSlotStore(*real, app);
+            // The window names the character folder as the cause.
+            const auto missing = [&]() -> std::optional<FileCause> {
+                try {
+                    SettlePendingRestore(*real, app, charFolder);
+                } catch (const RollbackFailed& e) {
+                    return e.Cause();
+                }
+                return std::nullopt;
+            }();
             std::filesystem::rename(dir.Native("UO.away"), dir.Native("UO"));
             if (pending) {
+                EXPECT_EQ(missing, FileCause::FolderMissing);
                 EXPECT_EQ(waiting(), crashed);
                 EXPECT_FALSE(report.waiting.empty());
             }
