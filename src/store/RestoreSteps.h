@@ -1,0 +1,71 @@
+// The parts of a restore that its forward path (Restore.cpp) and its
+// recovery (RestoreRecovery.cpp) share: where a restore's files lie, what
+// the folders hold, and the steps that finish or undo a restore.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "store/Generations.h"
+#include "store/RestoreJournal.h"
+#include "store/TransferReport.h"
+
+namespace telk::restore {
+
+inline std::string JournalPath(const std::string& safety) {
+    return safety + "\\" + kJournalName;
+}
+
+// Where the parts of one restore lie.
+struct RestorePaths {
+    const Journal& journal;
+    std::string safety;
+
+    std::string Staging() const { return safety + "\\" + StagingName(journal.generation); }
+    std::string Generation() const { return safety + "\\" + journal.generation; }
+    // Where the replace keeps the previous file.
+    std::string Backup(const JournalItem& item) const {
+        return journal.backupsInGeneration ? Staging() + "\\" + item.name : journal.Backup(item);
+    }
+};
+
+// What the character folder, the safety folder and the generation's
+// staging folder hold.
+struct Listings {
+    std::vector<std::string> charFolder;
+    std::vector<std::string> safety;
+    std::vector<std::string> staging;
+
+    // As the disk has them now.
+    static Listings Of(FileSystem& fs, const RestorePaths& paths);
+    // As a restore that has just put every file in left them, the safety
+    // folder having held safetyBefore: what listing would answer, without
+    // its cost.
+    static Listings AllIn(const Journal& journal, const std::vector<std::string>& safetyBefore);
+};
+
+
+// Where each file the restore touched has its previous contents now, as
+// far as the folders tell; reachable false: the character folder cannot
+// be looked into, and a backup beside a target is there if the restore
+// got to that file.
+std::vector<KeptCopy> PreviousFiles(FileSystem& fs, const RestorePaths& paths, bool reachable = true);
+
+// A safety folder left with nothing but its note goes, and with it each
+// of the levels above it that is left empty (4: the character's, the
+// shard's, the account's, BeforeRestore). Never throws.
+void DropIfEmpty(FileSystem& fs, std::string folder, int levels = 4);
+
+// Every file is in: the previous files and the leftovers' bytes complete
+// the generation, which then takes its own name; what is left beside the
+// targets goes. Throws FileError; every step may run again.
+void Finish(FileSystem& fs, const RestorePaths& paths, const Listings& listed);
+
+// Puts back what the restore changed, as long as the client has not
+// changed it since, then lets the journal go. Throws RollbackFailed
+// naming what is not back; FileError when only the store's own copies
+// are left.
+void Undo(FileSystem& fs, const RestorePaths& paths, const Listings& listed);
+
+} // namespace telk::restore
