@@ -1,7 +1,8 @@
-// The generations of a safety folder: their names and order, a file put
-// in whole through a temporary name, pruning by a rename before the
-// removal, tidying what a cut-off run left, and the record of what the
-// player has not been told yet.
+// The generations of a safety folder: their names, the record of the
+// order they were written in, a file put in whole through a temporary
+// name, pruning by a mark and a rename before the removal, tidying what a
+// cut-off run left, and the record of what the player has not been told
+// yet.
 
 #include "store/Generations.h"
 
@@ -24,7 +25,7 @@ constexpr std::size_t kStampSize = 19; // "yyyy-mm-dd hh-mm-ss"
 
 // The stamp, then the number within its second (1 for the first) in
 // eight digits: generations in the order they were written, as text.
-std::optional<std::string> GenerationOrder(const std::string& name) {
+std::optional<std::string> StampOrder(const std::string& name) {
     if (name.size() < kStampSize) return std::nullopt;
     for (std::size_t i = 0; i < kStampSize; ++i) {
         const char c = name[i];
@@ -59,7 +60,7 @@ std::optional<std::string> GenerationWith(const std::string& name, const char* s
 } // namespace
 
 bool IsGenerationName(const std::string& name) {
-    return GenerationOrder(name).has_value();
+    return StampOrder(name).has_value();
 }
 
 std::string FreeGenerationName(const std::vector<std::string>& entries, const std::string& stamp) {
@@ -74,6 +75,133 @@ std::string StagingName(const std::string& generation) {
     return generation + kStagingSuffix;
 }
 
+constexpr const char* kOrderHeader = "TELK restore order";
+
+namespace {
+
+bool IsCharFileName(const std::string& name) {
+    for (const char* file : kCharFiles)
+        if (SameNameNoCase(name, file)) return true;
+    return SameNameNoCase(name, kOptionalCharFile);
+}
+
+std::vector<std::string> Lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    for (std::size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
+        end = bytes.find("\r\n", begin);
+        if (end == std::string::npos) {
+            lines.push_back(bytes.substr(begin)); // not the program's: it ends every line
+            break;
+        }
+        lines.push_back(bytes.substr(begin, end - begin));
+    }
+    return lines;
+}
+
+std::string OrderPath(const std::string& safety) {
+    return safety + "\\" + kOrderName;
+}
+
+} // namespace
+
+// ASCII lines, the oldest first: the generation's name, then a tab and a
+// name for each file its restore added.
+std::string EncodeOrder(const std::vector<WrittenGeneration>& order) {
+    std::string bytes = std::string(kOrderHeader) + "\r\n";
+    for (const WrittenGeneration& generation : order) {
+        bytes += generation.name;
+        for (const std::string& file : generation.added) bytes += "\t" + file;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+std::optional<std::vector<WrittenGeneration>> DecodeOrder(const std::string& bytes) {
+    if (!bytes.ends_with("\r\n")) return std::nullopt;
+    const std::vector<std::string> lines = Lines(bytes);
+    if (lines.empty() || lines[0] != kOrderHeader) return std::nullopt;
+    std::vector<WrittenGeneration> order;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        WrittenGeneration generation;
+        std::size_t begin = 0;
+        for (std::size_t end;; begin = end + 1) {
+            end = lines[i].find('\t', begin);
+            const std::string field = lines[i].substr(begin, end == std::string::npos ? end : end - begin);
+            if (begin == 0 ? !IsGenerationName(field) : !IsCharFileName(field)) return std::nullopt;
+            (begin == 0 ? generation.name : generation.added.emplace_back()) = field;
+            if (end == std::string::npos) break;
+        }
+        order.push_back(std::move(generation));
+    }
+    return order;
+}
+
+std::optional<std::vector<WrittenGeneration>> ReadOrder(FileSystem& fs, const std::string& safety,
+                                                        const std::vector<std::string>& entries) {
+    if (!Holds(entries, kOrderName)) return std::vector<WrittenGeneration>{};
+    return DecodeOrder(fs.ReadFile(OrderPath(safety)));
+}
+
+void RecordWritten(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
+                   const WrittenGeneration& generation) {
+    // One the player spoilt starts anew: the generations it named are
+    // then ordered by name, below this one.
+    std::vector<WrittenGeneration> order = ReadOrder(fs, safety, entries).value_or(std::vector<WrittenGeneration>{});
+    std::erase_if(order, [&](const WrittenGeneration& g) {
+        return g.name == generation.name || (!Holds(entries, g.name) && !Holds(entries, StagingName(g.name)));
+    });
+    order.push_back(generation);
+    WriteWhole(fs, OrderPath(safety), EncodeOrder(order));
+}
+
+void ForgetWritten(FileSystem& fs, const std::string& safety, const std::string& generation) {
+    FailureOf([&] {
+        std::optional<std::vector<WrittenGeneration>> order = DecodeOrder(fs.ReadFile(OrderPath(safety)));
+        if (!order) return;
+        std::erase_if(*order, [&](const WrittenGeneration& g) { return g.name == generation; });
+        if (order->empty())
+            fs.RemoveFile(OrderPath(safety));
+        else
+            WriteWhole(fs, OrderPath(safety), EncodeOrder(*order));
+    });
+}
+
+namespace {
+
+// Complete generations, the oldest written first; none when the record
+// is not the program's.
+std::optional<std::vector<std::string>> OldestFirst(FileSystem& fs, const std::string& safety,
+                                                    const std::vector<std::string>& entries) {
+    const std::optional<std::vector<WrittenGeneration>> order = ReadOrder(fs, safety, entries);
+    if (!order) return std::nullopt;
+    // (place in the record, 0 for none; the name's own order)
+    std::vector<std::pair<std::pair<std::size_t, std::string>, std::string>> keyed;
+    for (const std::string& name : entries) {
+        const std::optional<std::string> stamp = StampOrder(name);
+        if (!stamp) continue;
+        std::size_t place = 0;
+        for (std::size_t i = 0; i < order->size(); ++i)
+            if ((*order)[i].name == name) place = i + 1;
+        keyed.push_back({{place, *stamp}, name});
+    }
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<std::string> names;
+    for (const auto& k : keyed) names.push_back(k.second);
+    return names;
+}
+
+} // namespace
+
+std::vector<std::string> GenerationsNewestFirst(FileSystem& fs, const std::string& safety,
+                                                const std::vector<std::string>& entries) {
+    std::vector<std::string> names = OldestFirst(fs, safety, entries).value_or(std::vector<std::string>{});
+    if (names.empty()) // a spoilt record: by name
+        for (const std::string& name : entries)
+            if (IsGenerationName(name)) names.push_back(name);
+    std::reverse(names.begin(), names.end());
+    return names;
+}
+
 void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder, const std::string& name) {
     const std::string part = folder + "\\" + name + kPartSuffix;
     try {
@@ -85,41 +213,72 @@ void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder
     }
 }
 
-void PruneGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries) {
-    if (Holds(entries, kJournalName)) return;
-    // The oldest first, as long as more than the kept ones are left.
-    std::vector<std::pair<std::string, std::string>> generations; // order, name
-    for (const std::string& name : entries)
-        if (const auto order = GenerationOrder(name)) generations.push_back({*order, name});
-    while (generations.size() > static_cast<std::size_t>(kGenerationsKept)) {
-        const auto oldest = std::min_element(generations.begin(), generations.end());
-        const std::string name = oldest->second;
-        generations.erase(oldest);
-        const std::string folder = safety + "\\" + name;
+namespace {
+
+// Marked first, so that the next start finishes what a cut left.
+bool Discard(FileSystem& fs, const std::string& safety, const std::string& generation, bool marked) {
+    const std::string folder = safety + "\\" + generation;
+    const std::string trash = safety + "\\" + TrashName(generation);
+    return !FailureOf([&] {
+        if (!marked) WriteWhole(fs, folder + "\\" + kPrunedMark, "");
         // Out of sight in one rename, so that a removal cut short leaves
         // no part of a generation under a generation's name.
-        if (!IsFolderNotLink(fs, folder) || FailureOf([&] { fs.Rename(folder, safety + "\\" + TrashName(name)); })) continue;
-        FailureOf([&] { RemoveTree(fs, safety + "\\" + TrashName(name), IfMissing::Fail); });
-    }
+        fs.Rename(folder, trash);
+        RemoveTree(fs, trash, IfMissing::Fail);
+    });
 }
 
-void TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries) {
+bool HoldsPrunedMark(FileSystem& fs, const std::string& folder) {
+    return IsFolderNotLink(fs, folder) && Holds(Entries(fs, folder), kPrunedMark);
+}
+
+} // namespace
+
+bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries) {
+    if (Holds(entries, kJournalName)) return true;
+    if (std::count_if(entries.begin(), entries.end(), IsGenerationName) <= kGenerationsKept) return true;
+    std::optional<std::vector<std::string>> oldestFirst;
+    if (FailureOf([&] { oldestFirst = OldestFirst(fs, safety, entries); })) return false;
+    if (!oldestFirst) return true; // a record the player spoilt: nothing goes
+    bool done = true;
+    for (std::size_t i = 0; i + kGenerationsKept < oldestFirst->size(); ++i) {
+        const std::string folder = safety + "\\" + (*oldestFirst)[i];
+        if (IsFolderNotLink(fs, folder)) done = Discard(fs, safety, (*oldestFirst)[i], false) && done;
+    }
+    return done;
+}
+
+bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries) {
+    std::optional<std::vector<WrittenGeneration>> order;
+    bool done = !FailureOf([&] { order = ReadOrder(fs, safety, entries); });
+    bool discarded = true;
+    auto recorded = [&](const std::string& generation) {
+        return order && std::any_of(order->begin(), order->end(), [&](const WrittenGeneration& g) { return g.name == generation; });
+    };
     for (const std::string& name : entries) {
         const std::string path = safety + "\\" + name;
-        if (GenerationWith(name, kRetiredSuffix)) {
-            RemoveTree(fs, path, IfMissing::Skip); // pruned: meant to go
-        } else if (const auto generation = GenerationWith(name, kStagingSuffix); generation && IsFolderNotLink(fs, path)) {
-            // Every name in it holds a whole file: nothing of it may go.
-            std::vector<std::string> files = Entries(fs, path);
-            for (const std::string& file : files)
-                if (file.ends_with(kPartSuffix)) fs.RemoveFile(path + "\\" + file);
-            std::erase_if(files, [](const std::string& file) { return file.ends_with(kPartSuffix); });
-            if (files.empty())
+        done = !FailureOf([&] {
+            if (const auto pruned = GenerationWith(name, kRetiredSuffix)) {
+                if (HoldsPrunedMark(fs, path)) RemoveTree(fs, path, IfMissing::Skip);
+            } else if (IsGenerationName(name)) {
+                if (HoldsPrunedMark(fs, path)) discarded = Discard(fs, safety, name, true) && discarded;
+            } else if (const auto generation = GenerationWith(name, kStagingSuffix);
+                       generation && recorded(*generation) && !Holds(entries, *generation) && IsFolderNotLink(fs, path)) {
+                // Every name in it holds a whole file: nothing of it may go.
+                std::vector<std::string> files = Entries(fs, path);
+                for (const std::string& file : files)
+                    if (file.ends_with(kPartSuffix)) fs.RemoveFile(path + "\\" + file);
+                std::erase_if(files, [](const std::string& file) { return file.ends_with(kPartSuffix); });
+                if (!files.empty()) {
+                    fs.Rename(path, safety + "\\" + *generation);
+                    return;
+                }
                 fs.RemoveFolder(path);
-            else
-                fs.Rename(path, safety + "\\" + FreeGenerationName(entries, *generation));
-        }
+                ForgetWritten(fs, safety, *generation);
+            }
+        }) && done;
     }
+    return done && discarded;
 }
 
 // UTF-8 lines: the file, then where its previous contents are.

@@ -1,5 +1,9 @@
 // A character's safety folder keeps one generation a restore: the files
 // that restore replaced, in a folder named by the restore's local time.
+// Their order is the order they were written, kept in restore.order, not
+// the clock's: a restore made while the clock was behind is still the
+// newest. Generations the record does not name are older than every one
+// it does, and among themselves go by their names.
 // Generations are only ever added: built under a staging name, each file
 // through a temporary name, and visible under their own name only whole;
 // the oldest go, beyond the newest ten, by a rename before the removal.
@@ -7,6 +11,7 @@
 // are left as they are: the oldest generation, never pruned.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,18 +27,50 @@ bool IsGenerationName(const std::string& name);
 std::string FreeGenerationName(const std::vector<std::string>& entries, const std::string& stamp);
 std::string StagingName(const std::string& generation);
 
+// One line of restore.order: a generation, and the character files its
+// restore added (not there before, so an undo takes them away).
+struct WrittenGeneration {
+    std::string name;
+    std::vector<std::string> added;
+    bool operator==(const WrittenGeneration&) const = default;
+};
+
+std::string EncodeOrder(const std::vector<WrittenGeneration>& order);
+// Empty when the bytes are not a record of the program's.
+std::optional<std::vector<WrittenGeneration>> DecodeOrder(const std::string& bytes);
+// The record in safety: empty when there is none, none when its bytes
+// are not the program's. Throws FileError when it cannot be read.
+std::optional<std::vector<WrittenGeneration>> ReadOrder(FileSystem& fs, const std::string& safety,
+                                                        const std::vector<std::string>& entries);
+// Adds generation as the newest, dropping what names nothing that the
+// safety folder's entries hold. Throws FileError, the record as it was.
+void RecordWritten(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
+                   const WrittenGeneration& generation);
+// A generation that never became whole leaves the record (and the
+// record, when nothing is left in it). Never throws.
+void ForgetWritten(FileSystem& fs, const std::string& safety, const std::string& generation);
+// The complete generations among entries, the last written first.
+// Throws FileError when the record cannot be read.
+std::vector<std::string> GenerationsNewestFirst(FileSystem& fs, const std::string& safety,
+                                                const std::vector<std::string>& entries);
+
 // from's bytes into folder\name through a temporary name, so that name
 // never holds part of a file. Throws FileError, the temporary file gone.
 void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder, const std::string& name);
 
 // Only while no journal waits in safety, whose listing entries is: the
-// newest kGenerationsKept complete generations stay. Never throws; what it
-// cannot remove waits as trash, no longer a generation.
-void PruneGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries);
+// last written kGenerationsKept complete generations stay. Never throws;
+// false when something is left to do next time. Each generation goes
+// marked, out of sight, then removed; a record it cannot read or that is
+// not the program's keeps them all.
+bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries);
 // Only while no journal waits in safety, whose listing entries is: a
-// staging folder keeps what it holds as the generation it was to be,
-// files cut short on their way in and trash go. Throws FileError.
-void TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries);
+// staging folder the record names keeps what it holds as the generation
+// it was to be, files cut short on their way in go, and so do a
+// generation and its trash that pruning marked. Folders that only look
+// like these are not the program's and stay. Every step runs; false when
+// one is left for next time.
+bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries);
 
 // What settling a restore left as the client saved it, kept in safety
 // until the player has been told. Throws FileError.

@@ -104,7 +104,8 @@ Journal Plan(FileSystem& fs, const std::string& slotFolder, const std::string& c
 // the safety folder's entries as they were. A failure takes back what was
 // done, or leaves it to the next start.
 std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, const std::string& safety,
-                               Journal& journal, const std::string& now, std::span<const char* const> noteLines) {
+                               const std::optional<std::string>& note, Journal& journal, const std::string& now,
+                               const NoteWording& wording) {
     std::vector<std::string> entries;
     try {
         // The root, the account and the shard, as far as they are missing.
@@ -115,17 +116,23 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
             if (sep == std::string::npos) break;
         }
         entries = Entries(fs, safety);
-        if (!Holds(entries, kSafetyNoteName))
+        const std::string notePath = safety + "\\" + kSafetyNoteName;
+        if (!note)
             // The folder as Explorer shows it: "Desktop" as the client made it.
-            WriteWhole(fs, safety + "\\" + kSafetyNoteName,
-                       SafetyNote(WithTrailingSeparator(PathAsShown(fs, journal.charFolder)), noteLines));
+            WriteWhole(fs, notePath, SafetyNote(WithTrailingSeparator(PathAsShown(fs, journal.charFolder)), wording.now));
+        else if (const auto reworded = Reworded(*note, wording.before, wording.now))
+            WriteWhole(fs, notePath, *reworded);
         journal.generation = FreeGenerationName(entries, now);
         journal.backupsInGeneration = fs.SameVolume(WithoutTrailingSeparators(journal.charFolder), safety);
+        RecordWritten(fs, safety, entries, WrittenOf(journal));
         WriteWhole(fs, JournalPath(safety), EncodeJournal(journal));
     } catch (const FileError&) {
         // Nothing of the client's has changed: the failure is what the
         // player hears of.
-        FailureOf([&] { DropIfEmpty(fs, safety); });
+        FailureOf([&] {
+            if (!journal.generation.empty()) ForgetWritten(fs, safety, journal.generation);
+            DropIfEmpty(fs, safety);
+        });
         throw;
     }
     const RestorePaths paths{journal, safety};
@@ -136,6 +143,7 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
     } catch (const FileError&) {
         FailureOf([&] {
             RemoveTree(fs, paths.Staging(), IfMissing::Skip);
+            ForgetWritten(fs, safety, journal.generation);
             fs.RemoveFile(JournalPath(safety));
             DropIfEmpty(fs, safety);
         });
@@ -201,12 +209,13 @@ void PutInPlace(FileSystem& fs, Journal& journal, const RestorePaths& paths) {
 } // namespace
 
 void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
-                     const std::string& charFolder, const std::string& now, std::span<const char* const> noteLines) {
+                     const std::string& charFolder, const std::string& now, const NoteWording& wording) {
     // A restore into this character that did not end comes first.
     SettlePendingRestore(fs, appFolder, charFolder);
-    const std::string safety = SafetyFolderPath(appFolder, charFolder);
+    std::optional<std::string> note;
+    const std::string safety = FindSafetyFolder(fs, appFolder, charFolder, &note);
     Journal journal = Plan(fs, slotFolder, charFolder);
-    const std::vector<std::string> entries = Begin(fs, appFolder, safety, journal, now, noteLines);
+    const std::vector<std::string> entries = Begin(fs, appFolder, safety, note, journal, now, wording);
     const RestorePaths paths{journal, safety};
     PutInPlace(fs, journal, paths);
     try {

@@ -21,8 +21,16 @@ namespace telk {
 // then as it was, or RollbackFailed says which files wait where;
 // PreviousFilesWait when every file is in but the generation is not whole.
 // appFolder ends in "\"; now (Clock::Now()) names the generation;
-// noteLines explain the safety folder in the note a first restore leaves there.
+// wording.now explains the safety folder in the note a first restore
+// leaves there, and replaces wording.before in a note that holds it.
+struct NoteWording {
+    template <std::size_t N>
+    NoteWording(const char* const (&lines)[N]) : now(lines) {}
+    NoteWording(std::span<const char* const> lines, std::span<const char* const> earlier) : now(lines), before(earlier) {}
+    std::span<const char* const> now;
+    std::span<const char* const> before;
+};
 void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
-                     const std::string& charFolder, const std::string& now, std::span<const char* const> noteLines);
+                     const std::string& charFolder, const std::string& now, const NoteWording& wording);
 
 } // namespace telk

@@ -201,6 +201,7 @@ namespace {
 void SettleUndone(FileSystem& fs, const RestorePaths& paths, const std::vector<JournalItem>& changedSince) {
     if (changedSince.empty()) {
         RemoveTree(fs, paths.Staging(), IfMissing::Skip);
+        ForgetWritten(fs, paths.safety, paths.journal.generation);
         fs.RemoveFile(JournalPath(paths.safety));
         DropIfEmpty(fs, paths.safety);
         return;
@@ -256,7 +257,8 @@ void Settle(FileSystem& fs, const std::string& safety) {
     }
     const RestorePaths paths{*journal, safety};
     try {
-        if (journal->generation.empty()) { // an older copy's restore
+        const bool undated = journal->generation.empty();
+        if (undated) { // an older copy's restore
             journal->generation = FreeGenerationName(entries, kUndatedGeneration);
             WriteWhole(fs, journalPath, EncodeJournal(*journal));
         }
@@ -271,6 +273,15 @@ void Settle(FileSystem& fs, const std::string& safety) {
             throw RollbackFailed(FileError("open", journal->charFolder, "", 0, FileCause::FolderMissing), waiting);
         }
         if (journal->state == kRestored || Holds(listed.safety, journal->generation)) {
+            // An earlier version's restore: its generation is the last
+            // written, whatever its name says.
+            if (!undated)
+                FailureOf([&] {
+                    const auto order = ReadOrder(fs, safety, listed.safety);
+                    if (!order || std::none_of(order->begin(), order->end(),
+                                               [&](const WrittenGeneration& g) { return g.name == journal->generation; }))
+                        RecordWritten(fs, safety, listed.safety, WrittenOf(*journal));
+                });
             try {
                 Finish(fs, paths, listed);
             } catch (const FileError& e) {
@@ -307,20 +318,21 @@ bool HoldsJournalOf(FileSystem& fs, const std::string& safety, const std::string
 } // namespace
 
 void SettlePendingRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
-    Settle(fs, SafetyFolderPath(appFolder, charFolder));
+    Settle(fs, FindSafetyFolder(fs, appFolder, charFolder));
     const std::string legacy = LegacySafetyFolderPath(appFolder, charFolder);
     if (HoldsJournalOf(fs, legacy, charFolder)) Settle(fs, legacy);
 }
 
 std::vector<KeptCopy> UntoldKept(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
-    std::vector<KeptCopy> kept = ReadUntold(fs, SafetyFolderPath(appFolder, charFolder));
+    std::vector<KeptCopy> kept;
+    FailureOf([&] { kept = ReadUntold(fs, FindSafetyFolder(fs, appFolder, charFolder)); });
     const std::vector<KeptCopy> legacy = ReadUntold(fs, LegacySafetyFolderPath(appFolder, charFolder));
     kept.insert(kept.end(), legacy.begin(), legacy.end());
     return kept;
 }
 
 void ForgetUntold(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
-    ForgetUntold(fs, SafetyFolderPath(appFolder, charFolder));
+    FailureOf([&] { ForgetUntold(fs, FindSafetyFolder(fs, appFolder, charFolder)); });
     ForgetUntold(fs, LegacySafetyFolderPath(appFolder, charFolder));
 }
 

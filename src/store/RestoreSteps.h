@@ -46,6 +46,14 @@ struct Listings {
 };
 
 
+// The generation's line in the record: the files the restore adds.
+inline WrittenGeneration WrittenOf(const Journal& journal) {
+    WrittenGeneration written{journal.generation, {}};
+    for (const JournalItem& item : journal.items)
+        if (!item.existed) written.added.push_back(item.name);
+    return written;
+}
+
 // Where each file the restore touched has its previous contents now, as
 // far as the folders tell; reachable false: the character folder cannot
 // be looked into, and a backup beside a target is there if the restore

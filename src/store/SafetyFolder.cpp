@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "store/CharFiles.h"
+#include "store/Exists.h"
+#include "store/FolderTree.h"
+#include "platform/PathText.h"
 
 namespace telk {
 
@@ -99,6 +102,43 @@ std::string LegacySafetyFolderPath(const std::string& appFolder, const std::stri
     return SafetyRoot(appFolder) + "\\" + plain(account) + "\\" + plain(shard) + "\\" + plain(character);
 }
 
+std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
+                             std::optional<std::string>* note) {
+    const std::string first = SafetyFolderPath(appFolder, charFolder);
+    for (int n = 1;; ++n) {
+        const std::string folder = n == 1 ? first : first + "-" + std::to_string(n);
+        if (note) note->reset();
+        if (!IsFolderOrLink(fs, folder)) return folder;
+        if (!IsFolderNotLink(fs, folder)) continue; // a link is not the program's
+        if (!Holds(Entries(fs, folder), kSafetyNoteName)) return folder;
+        std::string bytes = fs.ReadFile(folder + "\\" + kSafetyNoteName);
+        const std::optional<std::string> named = NoteFolder(bytes);
+        if (named && SameCharFolder(*named, charFolder)) {
+            if (note) *note = std::move(bytes);
+            return folder;
+        }
+    }
+}
+
+std::optional<std::string> NoteFolder(const std::string& bytes) {
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::size_t end = bytes.find("\r\n");
+    if (!bytes.starts_with(mark) || end == std::string::npos || end <= mark.size() || bytes[end - 1] != '\\')
+        return std::nullopt;
+    return bytes.substr(mark.size(), end - mark.size());
+}
+
+bool IsSafetyFolderName(const std::string& name) {
+    const std::size_t tilde = name.rfind('~');
+    if (tilde == std::string::npos || tilde == 0) return false;
+    const std::string rest = name.substr(tilde + 1);
+    if (rest.size() < 8 || rest.substr(0, 8).find_first_not_of("0123456789abcdef") != std::string::npos) return false;
+    if (rest.size() == 8) return true;
+    const std::string number = rest.substr(8);
+    return number.size() >= 2 && number.size() <= 6 && number[0] == '-' && number[1] >= '1' && number[1] <= '9' &&
+           number.find_first_not_of("0123456789", 1) == std::string::npos && number != "-1";
+}
+
 bool SameCharFolder(const std::string& a, const std::string& b) {
     return FolderKey(a) == FolderKey(b);
 }
@@ -113,6 +153,18 @@ std::string SafetyNote(const std::string& charFolder, std::span<const char* cons
     note += "\r\n";
     for (const char* line : lines) note += std::string(line) + "\r\n";
     return note;
+}
+
+std::optional<std::string> Reworded(const std::string& note, std::span<const char* const> before,
+                                    std::span<const char* const> now) {
+    const std::size_t end = note.find("\r\n");
+    if (end == std::string::npos) return std::nullopt;
+    std::string lines;
+    for (const char* line : before) lines += std::string(line) + "\r\n";
+    if (before.empty() || note.substr(end + 2) != lines) return std::nullopt;
+    std::string reworded = note.substr(0, end + 2);
+    for (const char* line : now) reworded += std::string(line) + "\r\n";
+    return reworded;
 }
 
 } // namespace telk

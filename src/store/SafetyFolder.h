@@ -4,9 +4,11 @@
 // names never share one.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 
+#include "platform/FileSystem.h"
 #include "store/StoreNames.h"
 
 namespace telk {
@@ -19,6 +21,23 @@ std::string SafetyRoot(const std::string& appFolder);
 // trailing "\". Each of the three names is one Windows keeps as written.
 std::string SafetyFolderPath(const std::string& appFolder, const std::string& charFolder);
 
+// The safety folder that belongs to charFolder: the first of
+// SafetyFolderPath, then "-2", "-3" … after it, that is missing or whose
+// note names charFolder. One whose note is missing is taken as it is (a
+// cut-off first restore leaves it so); one whose note names another
+// folder, or is not a note of the program's, is passed by and never
+// touched. note: the note's bytes, when there is one. Throws FileError
+// when a note cannot be read: whose the folder is cannot be told then.
+std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
+                             std::optional<std::string>* note = nullptr);
+
+// The character folder a note names, when the bytes are a note of the
+// program's: the UTF-8 mark, then the folder ending in "\".
+std::optional<std::string> NoteFolder(const std::string& bytes);
+// Whether name is one that SafetyFolderPath or FindSafetyFolder gives:
+// "<character>~<8 hex digits>", with "-<n>" (n > 1) after it.
+bool IsSafetyFolderName(const std::string& name);
+
 // Where copies of the program before the whole-path key kept it:
 // SafetyRoot + "\<account>\<shard>\<character>".
 std::string LegacySafetyFolderPath(const std::string& appFolder, const std::string& charFolder);
@@ -30,5 +49,10 @@ bool SameCharFolder(const std::string& a, const std::string& b);
 // The note's bytes for charFolder: a UTF-8 mark, the folder, then each
 // of the caller's lines, every line ended by CR LF.
 std::string SafetyNote(const std::string& charFolder, std::span<const char* const> lines);
+// note with the lines below its folder line as now, when they are
+// exactly those of before (an earlier wording); else none: a note the
+// player edited stays as it is.
+std::optional<std::string> Reworded(const std::string& note, std::span<const char* const> before,
+                                    std::span<const char* const> now);
 
 } // namespace telk

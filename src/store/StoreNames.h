@@ -27,6 +27,12 @@ inline constexpr const char* kJournalName = "restore.journal";
 // In a character's safety folder: files that settling an interrupted
 // restore left as the client saved them, until the player has been told.
 inline constexpr const char* kUntoldName = "restore.untold";
+// In a character's safety folder: the generations in the order they were
+// written, each with the files its restore added.
+inline constexpr const char* kOrderName = "restore.order";
+// In a generation that pruning is taking away, before it is renamed: the
+// mark that lets the next start finish the removal.
+inline constexpr const char* kPrunedMark = ".telk-pruned";
 // In a character's safety folder, one folder a restore, named by its
 // local time ("2026-12-07 21-05-09", " (2)" when two share a second); a
 // generation of an older copy's restore sorts before all of them.

@@ -142,6 +142,12 @@ inline constexpr const char* kUndecidedSlotAdvice = "中を見て、いらない
 // the line naming the character folder. ---
 inline constexpr const char* kSafetyNoteLines[] = {
     "この中の日時のフォルダに、上のキャラのフォルダへリストアする前のファイルが入ってます",
+    "最後にリストアする前の分は、restore.order のいちばん下の行の日時のフォルダです（PCの時計がずれてても、この順番です）",
+};
+// What notes of earlier versions say below the folder: replaced where a
+// note holds exactly this, since the newest date need not be the last.
+inline constexpr const char* kSafetyNoteLinesBefore[] = {
+    "この中の日時のフォルダに、上のキャラのフォルダへリストアする前のファイルが入ってます",
     "いちばん新しい日時のフォルダが、最後にリストアする前の分です",
 };
 

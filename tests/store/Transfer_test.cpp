@@ -24,6 +24,7 @@
 #include "support/FolderSnapshot.h"
 #include "platform/FileError.h"
 #include "store/CharFiles.h"
+#include "store/FolderTree.h"
 #include "store/Generations.h"
 #include "store/Restore.h"
 #include "store/RestoreJournal.h"
@@ -497,19 +498,29 @@ TEST_F(TransferTest, RestoreCopiesTheSlotAndKeepsTheCharactersFilesAside) {
     for (auto& [name, bytes] : second) bytes = "slot " + name;
     EXPECT_EQ(Generation(std::string(kNow) + " (2)"), second);
     EXPECT_EQ(Generation(), kept);
-    EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kNow, std::string(kNow) + " (2)", kSafetyNoteName}));
+    EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kNow, std::string(kNow) + " (2)", kOrderName, kSafetyNoteName}));
     EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4", "BeforeRestore"}));
 
-    // The start keeps the newest ten, and a generation cut off while it was
-    // built as far as it holds whole files.
+    // The start keeps the last written ten, those an earlier version wrote
+    // below, and a generation cut off while it was built as far as it
+    // holds whole files; folders that only look like the program's stay.
     for (int day = 1; day <= 9; ++day)
         dir.WriteBytes(safetyRel + "\\2026-12-0" + std::to_string(day) + " 10-00-00\\macros.txt", "earlier");
     dir.WriteBytes(safetyRel + "\\2026-12-08 09-00-00.new\\macros.txt", "whole");
     dir.WriteBytes(safetyRel + "\\2026-12-08 09-00-00.new\\uo.cfg.telk-part", "cut short");
+    const std::string safety = dir.Win(safetyRel);
+    RecordWritten(*real, safety, Entries(*real, safety), {"2026-12-08 09-00-00", {}});
+    const std::vector<std::string> lookalikes = {"2026-12-01 09-00-00.new", "2026-12-01 09-00-00.old",
+                                                 "2026-12-02 09-00-00 (2).old"};
+    for (const std::string& lookalike : lookalikes)
+        dir.WriteBytes(safetyRel + "\\" + lookalike + "\\macros.txt", "the player's");
     RepairSlotStore(*real, app);
     const std::vector<std::string> generations = dir.Names(safetyRel);
-    ASSERT_EQ(generations.size(), 11u);
-    EXPECT_EQ(generations.front(), "2026-12-03 10-00-00");
+    ASSERT_EQ(generations.size(), 15u);
+    EXPECT_EQ(generations.front(), "2026-12-01 09-00-00.new");
+    EXPECT_EQ(generations[3], "2026-12-03 10-00-00");
+    for (const std::string& lookalike : lookalikes)
+        EXPECT_EQ(Generation(lookalike), (Snapshot{{"macros.txt", "the player's"}}));
     const auto tidied = std::find_if(generations.begin(), generations.end(),
                                      [](const std::string& name) { return name.starts_with("2026-12-08 09-00-00"); });
     ASSERT_NE(tidied, generations.end());

@@ -61,7 +61,7 @@ TEST(Messages, PathsAreShownAsExplorerShowsThem) {
     EXPECT_EQ(SafetyNote("\\\\server\\\\share\\x\\", kSafetyNoteLines),
               "\xEF\xBB\xBF\\\\server\\share\\x\\\r\n"
               "この中の日時のフォルダに、上のキャラのフォルダへリストアする前のファイルが入ってます\r\n"
-              "いちばん新しい日時のフォルダが、最後にリストアする前の分です\r\n");
+              "最後にリストアする前の分は、restore.order のいちばん下の行の日時のフォルダです（PCの時計がずれてても、この順番です）\r\n");
     EXPECT_NE(FileFailureText(FileError("copy", dir.Win() + "\\SETTINGS", "", 5, FileCause::Other), AsExplorerShows(*fs))
                   .find(dir.Win() + "\\Settings"), std::string::npos);
 }

@@ -254,7 +254,7 @@ void FormMain::Command5_Click() {
     const ProgramState& s = ctx_.state;
     const bool done = Transfer([&] {
         RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder, ctx_.platform.clock.Now(),
-                        kSafetyNoteLines);
+                        NoteWording(kSafetyNoteLines, kSafetyNoteLinesBefore));
     });
     TellLeftAsSaved();
     if (!done) return;
