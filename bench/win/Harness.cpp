@@ -750,9 +750,9 @@ void Transfers(const Setup& s) {
         gRows.back().target.clear();
         char note[300];
         std::snprintf(note, sizeof note,
-                      "Restore's floor, %s, where a run's time goes: %.2f ms in all (median); journal, flushed 1× %.2f ms; "
+                      "Restore's floor, %s, where a run's time goes: %.2f ms in all; journal, flushed 1× %.2f ms; "
                       "copy, flushed 5× %.2f ms; replace 5× %.2f ms; folder rename 1× %.2f ms.",
-                      c.what, Median(reBare), bareParts[0] / c.pairs, bareParts[1] / c.pairs, bareParts[2] / c.pairs,
+                      c.what, (bareParts[0] + bareParts[1] + bareParts[2] + bareParts[3]) / c.pairs, bareParts[0] / c.pairs, bareParts[1] / c.pairs, bareParts[2] / c.pairs,
                       bareParts[3] / c.pairs);
         gNotes.push_back(note);
     }
