@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -184,8 +185,16 @@ struct StartSamples {
 void StartOnce(const std::wstring& exe, const std::wstring& args, const std::wstring& folder, StartSamples& out) {
     MakeFolder(folder);
     Program p;
-    const double t0 = Now();
-    p.Start(exe, folder, args);
+    double t0 = Now();
+    try {
+        p.Start(exe, folder, args);
+    } catch (const std::runtime_error&) {
+        // Wine under heavy load now and then refuses a start (error 1359):
+        // one more try, timed afresh.
+        Sleep(1000);
+        t0 = Now();
+        p.Start(exe, folder, args);
+    }
     WaitWindow(p, kFirst);
     out.ms.push_back(Now() - t0);
     out.peakKiB.push_back(p.PeakKiB());
