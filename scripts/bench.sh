@@ -5,7 +5,8 @@
 # the same windows, telk's back-up and restore against CopyFileW. Then the
 # host build's figures for the store's work on real files.
 #
-#   scripts/bench.sh [--pairs N] [--only startup|main|pickers|transfers]
+#   scripts/bench.sh [--pairs N] [--only startup|safety|main|pickers|transfers|running]
+#   (startup includes the later starts with safety folders; safety runs only those)
 #
 # The figures are ratios of two programs run in turn, so a busy machine
 # slows both; a quiet one gives steadier ones.
