@@ -220,7 +220,8 @@ bool Discard(FileSystem& fs, const std::string& safety, const std::string& gener
     const std::string folder = safety + "\\" + generation;
     const std::string trash = safety + "\\" + TrashName(generation);
     return !FailureOf([&] {
-        if (!marked) WriteWhole(fs, folder + "\\" + kPrunedMark, "");
+        // Empty: that it is there is all it says.
+        if (!marked) fs.WriteFile(folder + "\\" + kPrunedMark, "");
         // Out of sight in one rename, so that a removal cut short leaves
         // no part of a generation under a generation's name.
         fs.Rename(folder, trash);
@@ -278,6 +279,12 @@ bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
             }
         }) && done;
     }
+    // Lines of restores that were undone, where forgetting them failed.
+    if (order && std::any_of(order->begin(), order->end(), [&](const WrittenGeneration& g) {
+            return !Holds(entries, g.name) && !Holds(entries, StagingName(g.name));
+        }))
+        for (const WrittenGeneration& g : *order)
+            if (!Holds(entries, g.name) && !Holds(entries, StagingName(g.name))) ForgetWritten(fs, safety, g.name);
     return done && discarded;
 }
 

@@ -115,6 +115,8 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
             if (!fs.CanEnterFolder(folder)) fs.CreateFolder(folder);
             if (sep == std::string::npos) break;
         }
+        // Before anything the start would have to settle is there.
+        MarkChanged(fs, appFolder, safety);
         entries = Entries(fs, safety);
         const std::string notePath = safety + "\\" + kSafetyNoteName;
         if (!note)

@@ -230,24 +230,23 @@ namespace {
 // undo it, then let it go. Whether it is there comes from the listing;
 // one that is there but cannot be read waits, and so does everything
 // while the character folder cannot be reached. Throws RollbackFailed
-// naming what waits where, PreviousFilesWait when every file is in.
-void Settle(FileSystem& fs, const std::string& safety) {
-    if (!IsFolderNotLink(fs, safety)) return;
+// naming what waits where, PreviousFilesWait when every file is in;
+// false when tidying left something for next time.
+bool Settle(FileSystem& fs, const std::string& safety, bool tidy = true) {
+    if (!IsFolderNotLink(fs, safety)) return true;
     const std::string journalPath = JournalPath(safety);
     std::optional<Journal> journal;
     // A safety folder that cannot be listed tells nothing of a journal:
     // the failure is all there is to say.
     std::vector<std::string> entries = Entries(fs, safety);
     // Written whole or not at all: a file cut short never took its place.
-    for (const char* name : {kJournalName, kUntoldName, kSafetyNoteName})
+    for (const char* name : {kJournalName, kUntoldName, kSafetyNoteName, kOrderName})
         if (Holds(entries, std::string(name) + kIncomingSuffix))
             FailureOf([&] { fs.RemoveFile(safety + "\\" + name + kIncomingSuffix); });
     try {
-        if (!Holds(entries, kJournalName)) {
-            // What it cannot tidy now harms nobody: every name holds a whole file.
-            FailureOf([&] { TidyGenerations(fs, safety, entries); });
-            return;
-        }
+        // What it cannot tidy now harms nobody: every name holds a whole
+        // file. It is tried again next time.
+        if (!Holds(entries, kJournalName)) return !tidy || TidyGenerations(fs, safety, entries);
         journal = DecodeJournal(fs.ReadFile(journalPath));
         // Written whole or not at all: bytes that are not a journal are
         // not the program's to act on, nor to throw away.
@@ -288,9 +287,10 @@ void Settle(FileSystem& fs, const std::string& safety) {
                 throw PreviousFilesWait(e, PreviousFiles(fs, paths), true);
             }
             fs.RemoveFile(journalPath);
-            return;
+            return true;
         }
         Undo(fs, paths, listed);
+        return true;
     } catch (const RollbackFailed&) {
         throw;
     } catch (const FileError& e) {
@@ -340,50 +340,123 @@ void ForgetUntold(FileSystem& fs, const RepairReport& told) {
     for (const std::string& safety : told.untold) ForgetUntold(fs, safety);
 }
 
+namespace {
+
+// One safety folder at the start. Only the program's: a folder named as
+// it names them whose note names a character folder, and a folder of the
+// layout before the digits where its journal names the character it is
+// the folder of. A journal is settled where its character's folder is;
+// everything else there, copies and folders the player made, stays as
+// it is. Never throws; false when something is left for next time.
+bool SettleAtStart(FileSystem& fs, const std::string& appFolder, const std::string& folder, RepairReport& report) {
+    const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+    std::vector<std::string> entries;
+    std::optional<std::string> owner; // the folder its note names
+    std::optional<Journal> journal;
+    try {
+        if (!IsFolderNotLink(fs, folder)) return true;
+        entries = Entries(fs, folder);
+        if (Holds(entries, kSafetyNoteName)) owner = NoteFolder(fs.ReadFile(folder + "\\" + kSafetyNoteName));
+        if (Holds(entries, kJournalName)) {
+            journal = DecodeJournal(fs.ReadFile(JournalPath(folder)));
+        }
+    } catch (const FileError&) {
+        return false; // not listed or read now: it waits for the next start
+    }
+    const bool named = IsSafetyFolderName(name);
+    const bool kept = named && owner; // the program's to tidy, prune and drop
+    // A folder without its note is taken as the program's (a cut-off
+    // first restore leaves it so) to settle, never to prune or tidy; a
+    // journal that names another folder than the note is not its own.
+    const bool settles = named ? !journal || !owner || SameCharFolder(*owner, journal->charFolder)
+                               : journal && SameCharFolder(LegacySafetyFolderPath(appFolder, journal->charFolder), folder);
+    bool done = true;
+    if (settles) {
+        try {
+            done = Settle(fs, folder, kept);
+        } catch (const RollbackFailed& e) {
+            report.waiting.insert(report.waiting.end(), e.Kept().begin(), e.Kept().end());
+            done = false;
+        } catch (const FileError&) {
+            done = false;
+        }
+    }
+    if (FailureOf([&] { entries = Entries(fs, folder); })) return false;
+    if (kept) done = PruneGenerations(fs, folder, entries) && done;
+    // Only settling writes the record, and only where the folder is the
+    // character's: a copy of one elsewhere is the player's.
+    if (Holds(entries, kUntoldName) && (kept || settles)) {
+        const std::vector<KeptCopy> untold = ReadUntold(fs, folder);
+        report.leftAsSaved.insert(report.leftAsSaved.end(), untold.begin(), untold.end());
+        report.untold.push_back(folder);
+        done = false; // until the player has been told
+    }
+    // Nothing but its note, or nothing at all: no one's files are in it.
+    if ((kept && entries.size() <= 1) || (named && entries.empty())) DropIfEmpty(fs, folder);
+    return done && !Holds(entries, kJournalName);
+}
+
+// Every character-level folder under root, as "<account>\<shard>\<name>".
+std::vector<std::string> AllSafetyFolders(FileSystem& fs, const std::string& root) {
+    auto folders = [&](const std::string& folder) {
+        std::vector<std::string> names;
+        FailureOf([&] {
+            for (const std::string& name : Entries(fs, folder))
+                if (IsFolderNotLink(fs, folder + "\\" + name)) names.push_back(name);
+        });
+        return names;
+    };
+    std::vector<std::string> relative;
+    for (const std::string& account : folders(root))
+        for (const std::string& shard : folders(root + "\\" + account))
+            for (const std::string& name : folders(root + "\\" + account + "\\" + shard))
+                relative.push_back(account + "\\" + shard + "\\" + name);
+    return relative;
+}
+
+} // namespace
+
 void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& report) {
     const std::string root = SafetyRoot(appFolder);
     // What older copies of the program built or threw away beside the root.
     FailureOf([&] { RemoveTree(fs, root + kStagingSuffix, IfMissing::Skip); });
     if (!fs.CanEnterFolder(root)) return;
-    auto folders = [&](const std::string& folder) {
-        std::vector<std::string> paths;
-        try {
-            for (const std::string& name : Entries(fs, folder)) {
-                const std::string path = folder + "\\" + name;
-                if (IsFolderNotLink(fs, path)) paths.push_back(path);
+    FailureOf([&] {
+        if (FileExists(fs, root + "\\" + kChangedName + kIncomingSuffix))
+            fs.RemoveFile(root + "\\" + kChangedName + kIncomingSuffix);
+    });
+    // Only the folders a restore changed since the last start, or that
+    // still wait; all of them the first time, or when the record is lost.
+    const std::optional<std::vector<std::string>> changed = ReadChanged(fs, appFolder);
+    const std::vector<std::string> looked = changed ? *changed : AllSafetyFolders(fs, root);
+    std::vector<std::string> waiting;
+    for (const std::string& relative : looked)
+        if (!SettleAtStart(fs, appFolder, root + "\\" + relative, report)) waiting.push_back(relative);
+    // The layout's own levels may go once empty, the root's last.
+    for (const std::string& relative : looked)
+        DropIfEmpty(fs, root + "\\" + relative.substr(0, relative.find_last_of('\\')), 3);
+    if (!changed)
+        FailureOf([&] {
+            for (const std::string& account : Entries(fs, root)) {
+                if (!IsFolderNotLink(fs, root + "\\" + account)) continue;
+                for (const std::string& shard : Entries(fs, root + "\\" + account))
+                    if (IsFolderNotLink(fs, root + "\\" + account + "\\" + shard))
+                        DropIfEmpty(fs, root + "\\" + account + "\\" + shard, 3);
+                DropIfEmpty(fs, root + "\\" + account, 2);
             }
-        } catch (const FileError&) {
-            // Not listed now: it waits for the next start.
-        }
-        return paths;
-    };
-    for (const std::string& account : folders(root)) {
-        for (const std::string& shard : folders(account)) {
-            for (const std::string& character : folders(shard)) {
-                // An older copy's previous safety copy, set aside: kept as it is.
-                if (character.ends_with(kBackupSuffix)) continue;
-                try {
-                    Settle(fs, character);
-                } catch (const RollbackFailed& e) {
-                    report.waiting.insert(report.waiting.end(), e.Kept().begin(), e.Kept().end());
-                } catch (const FileError&) {
-                    // Not listed now: whatever it holds waits for the next start.
-                }
-                std::vector<std::string> entries;
-                if (FailureOf([&] { entries = Entries(fs, character); })) continue;
-                PruneGenerations(fs, character, entries);
-                if (Holds(entries, kUntoldName)) {
-                    const std::vector<KeptCopy> untold = ReadUntold(fs, character);
-                    report.leftAsSaved.insert(report.leftAsSaved.end(), untold.begin(), untold.end());
-                    report.untold.push_back(character);
-                }
-                if (entries.size() <= 1) DropIfEmpty(fs, character);
-            }
-            DropIfEmpty(fs, shard, 3);
-        }
-        DropIfEmpty(fs, account, 2);
+        });
+    // Nothing left but the record: the store as no restore had touched it.
+    std::vector<std::string> left;
+    if (FailureOf([&] { left = Entries(fs, root); })) return;
+    std::erase(left, std::string(kChangedName));
+    if (left.empty() && waiting.empty()) {
+        FailureOf([&] {
+            if (changed) fs.RemoveFile(root + "\\" + kChangedName);
+            fs.RemoveFolder(root);
+        });
+        return;
     }
-    DropIfEmpty(fs, root, 1);
+    if (!changed || *changed != waiting) WriteChanged(fs, appFolder, waiting);
 }
 
 } // namespace telk

@@ -4,6 +4,7 @@
 
 #include "store/SafetyFolder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "store/CharFiles.h"
 #include "store/Exists.h"
 #include "store/FolderTree.h"
+#include "store/WriteWhole.h"
 #include "platform/PathText.h"
 
 namespace telk {
@@ -137,6 +139,62 @@ bool IsSafetyFolderName(const std::string& name) {
     const std::string number = rest.substr(8);
     return number.size() >= 2 && number.size() <= 6 && number[0] == '-' && number[1] >= '1' && number[1] <= '9' &&
            number.find_first_not_of("0123456789", 1) == std::string::npos && number != "-1";
+}
+
+namespace {
+
+constexpr const char* kChangedHeader = "TELK safety folders to look at";
+
+std::string ChangedPath(const std::string& appFolder) {
+    return SafetyRoot(appFolder) + "\\" + kChangedName;
+}
+
+std::string EncodeChanged(const std::vector<std::string>& relative) {
+    std::string bytes = std::string(kChangedHeader) + "\r\n";
+    for (const std::string& folder : relative) bytes += folder + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>> ReadChanged(FileSystem& fs, const std::string& appFolder) {
+    std::string bytes;
+    if (FailureOf([&] { bytes = fs.ReadFile(ChangedPath(appFolder)); })) return std::nullopt;
+    std::vector<std::string> lines;
+    for (std::size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
+        end = bytes.find("\r\n", begin);
+        if (end == std::string::npos) return std::nullopt;
+        lines.push_back(bytes.substr(begin, end - begin));
+    }
+    if (lines.empty() || lines[0] != kChangedHeader) return std::nullopt;
+    lines.erase(lines.begin());
+    // Three plain names each: nothing in it may lead outside the store.
+    for (const std::string& line : lines) {
+        const std::vector<std::string> names = Names(line);
+        if (names.size() != 3 || line.find('/') != std::string::npos || line.find("\\\\") != std::string::npos ||
+            line.front() == '\\' || line.back() == '\\' ||
+            !std::all_of(names.begin(), names.end(), [](const std::string& n) { return IsPlainName(n); }))
+            return std::nullopt;
+    }
+    return lines;
+}
+
+void MarkChanged(FileSystem& fs, const std::string& appFolder, const std::string& safety) {
+    const std::string relative = safety.substr(SafetyRoot(appFolder).size() + 1);
+    // Missing or not the program's: the start looks at every folder. One
+    // that is there but cannot be read now might be read then.
+    if (!FileExists(fs, ChangedPath(appFolder))) {
+        if (Holds(Entries(fs, SafetyRoot(appFolder)), kChangedName)) fs.ReadFile(ChangedPath(appFolder));
+        return;
+    }
+    std::optional<std::vector<std::string>> changed = ReadChanged(fs, appFolder);
+    if (!changed || std::find(changed->begin(), changed->end(), relative) != changed->end()) return;
+    changed->push_back(relative);
+    WriteWhole(fs, ChangedPath(appFolder), EncodeChanged(*changed));
+}
+
+void WriteChanged(FileSystem& fs, const std::string& appFolder, const std::vector<std::string>& relative) {
+    FailureOf([&] { WriteWhole(fs, ChangedPath(appFolder), EncodeChanged(relative)); });
 }
 
 bool SameCharFolder(const std::string& a, const std::string& b) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "store/StoreNames.h"
@@ -37,6 +38,16 @@ std::optional<std::string> NoteFolder(const std::string& bytes);
 // Whether name is one that SafetyFolderPath or FindSafetyFolder gives:
 // "<character>~<8 hex digits>", with "-<n>" (n > 1) after it.
 bool IsSafetyFolderName(const std::string& name);
+
+// The safety folders (relative to SafetyRoot, "<account>\<shard>\<folder>")
+// that the next start looks at. None when there is no record, or none of
+// the program's: the start then looks at every one. Never throws.
+std::optional<std::vector<std::string>> ReadChanged(FileSystem& fs, const std::string& appFolder);
+// Adds safety to a record there is: without one the start looks at every
+// folder anyway. Throws FileError.
+void MarkChanged(FileSystem& fs, const std::string& appFolder, const std::string& safety);
+// The record anew. Never throws: a record not written is looked past.
+void WriteChanged(FileSystem& fs, const std::string& appFolder, const std::vector<std::string>& relative);
 
 // Where copies of the program before the whole-path key kept it:
 // SafetyRoot + "\<account>\<shard>\<character>".

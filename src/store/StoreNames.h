@@ -22,6 +22,9 @@ inline constexpr const char* kSafetyFolderName = "BeforeRestore";
 // In a safety folder: the character folder it belongs to, for the player
 // who looks for the right one by hand (UTF-8, so that every name is kept).
 inline constexpr const char* kSafetyNoteName = "キャラのフォルダ.txt";
+// In BeforeRestore: the safety folders a start has to look at, since a
+// restore changed them or something in them waits.
+inline constexpr const char* kChangedName = "restore.changed";
 // In a character's safety folder while a restore changes the character.
 inline constexpr const char* kJournalName = "restore.journal";
 // In a character's safety folder: files that settling an interrupted

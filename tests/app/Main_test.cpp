@@ -12,6 +12,7 @@
 
 #include "support/FolderSnapshot.h"
 #include "app/Main.h"
+#include "store/SafetyFolder.h"
 #include "store/SlotStore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/HeadlessUi.h"
@@ -223,6 +224,7 @@ TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
 TEST_F(MainTest, TheStartTellsWhatSettlingKeptOnceAndKeepsTenGenerations) {
     const std::string safety = "Settings\\BeforeRestore\\a\\s\\c~01234567";
     dir.WriteBytes(safety + "\\restore.untold", "C:\\UO\\desktop.uos\r\nC:\\kept\\desktop.uos\r\n");
+    dir.WriteBytes(safety + "\\" + kSafetyNoteName, SafetyNote("C:\\UO\\Desktop\\a\\s\\c\\", ui::kSafetyNoteLines));
     for (int i = 1; i <= 12; ++i)
         dir.WriteBytes(safety + "\\2026-12-0" + std::to_string(i / 10) + " 10-00-0" + std::to_string(i % 10) +
                            (i == 12 ? " (2)" : "") + "\\desktop.uos", "generation " + std::to_string(i));
@@ -235,9 +237,9 @@ TEST_F(MainTest, TheStartTellsWhatSettlingKeptOnceAndKeepsTenGenerations) {
         ASSERT_EQ(Ui().Boxes().size(), start == 0 ? 1u : 0u);
     }
     const Names kept = dir.Names(safety);
-    EXPECT_EQ(kept.size(), 11u);
+    EXPECT_EQ(kept.size(), 12u);
     EXPECT_EQ(kept.front(), "2026-12-00 10-00-03");
-    EXPECT_EQ(kept.back(), "desktop.uos");
+    EXPECT_EQ(kept.back(), kSafetyNoteName);
 }
 
 TEST_F(MainTest, NoFailingStepStopsTheStart) {

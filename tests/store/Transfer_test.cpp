@@ -27,6 +27,7 @@
 #include "store/FolderTree.h"
 #include "store/Generations.h"
 #include "store/Restore.h"
+#include "store/SafetyFolder.h"
 #include "store/RestoreJournal.h"
 #include "store/SlotStore.h"
 #include "store/TextValues.h"
@@ -87,6 +88,8 @@ protected:
     Snapshot World() const {
         Snapshot world;
         for (auto& [rel, bytes] : Store()) world["Settings/" + rel] = bytes;
+        // Where the start is to look next time: its own, not the player's.
+        world.erase(std::string("Settings/BeforeRestore/") + kChangedName);
         for (auto& [rel, bytes] : Char()) world["char/" + rel] = bytes;
         return world;
     }
@@ -193,7 +196,8 @@ protected:
             auto waiting = [&] {
                 Snapshot tree = test::FolderSnapshot(dir.Native("Settings\\BeforeRestore"));
                 std::erase_if(tree, [](const auto& entry) {
-                    return entry.first.ends_with(".telk-new") || entry.first.ends_with(".telk-part");
+                    return entry.first.ends_with(".telk-new") || entry.first.ends_with(".telk-part") ||
+                           entry.first == kChangedName;
                 });
                 return tree;
             };
@@ -386,7 +390,7 @@ TEST_F(TransferTest, RestoreIsAllOrNothing) {
             std::filesystem::remove(dir.Native(std::string(kCharRel) + "\\skillgrp.mul"));
             dir.WriteBytes(std::string(kCharRel) + "\\other.txt", "not ours");
             if (c.earlierSafetyCopy) {
-                dir.WriteBytes(safetyRel + "\\" + kSafetyNoteName, "note");
+                dir.WriteBytes(safetyRel + "\\" + kSafetyNoteName, SafetyNote(charFolder, ui::kSafetyNoteLines));
                 dir.WriteBytes(safetyRel + "\\2026-12-01 10-00-00\\desktop.uos", "an earlier restore's");
             }
             if (c.leftovers) {
