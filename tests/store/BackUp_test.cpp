@@ -91,12 +91,36 @@ TEST_F(TransferTest, RepairKeepsTheSlotThatHoldsTheFiles) {
     dir.WriteBytes("Settings\\2.old\\chardata.mul", "old");
     RepairSlotStore(*real, app);
     EXPECT_EQ(Store(), after);
-    // Neither whole: both stay, and the player hears it is theirs to choose.
+    // Neither whole: both stay, and the player hears it is theirs to
+    // choose. A uo.cfg alone is a character's file too.
     std::filesystem::remove(dir.Native("Settings/2/DATA.INI"));
-    dir.WriteBytes("Settings\\2.old\\chardata.mul", "old");
-    const Snapshot undecided = Store();
-    EXPECT_EQ(RepairSlotStore(*real, app).undecided.size(), 1u);
-    EXPECT_EQ(Store(), undecided);
+    for (const char* file : {"chardata.mul", "uo.cfg"}) {
+        std::filesystem::remove_all(dir.Native("Settings/2.old"));
+        dir.WriteBytes(std::string("Settings\\2.old\\") + file, "old");
+        const Snapshot undecided = Store();
+        EXPECT_EQ(RepairSlotStore(*real, app).undecided.size(), 1u) << file;
+        EXPECT_EQ(Store(), undecided) << file;
+    }
+}
+
+// A back-up settles a restore that did not end before it lists the
+// character's files: a file that restore added is not backed up.
+TEST_F(TransferTest, BackUpSettlesAWaitingRestoreFirst) {
+    Reset();
+    FillSlot2();
+    FillChar(false);
+    const Snapshot before = Char();
+    faulty.FailNth(0);
+    Restore(faulty);
+    const int added = IndexOf("Rename " + charFolder + "uo.cfg" + kIncomingSuffix);
+    Reset();
+    FillSlot2();
+    FillChar(false);
+    faulty.CrashAtNth(added + 1);
+    EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
+    BackUpToSlot(*real, *codec, app, charFolder, SlotFolderPath(app, 3), kDate, kName);
+    EXPECT_EQ(Char(), before);
+    EXPECT_FALSE(dir.IsFile("Settings\\3\\uo.cfg"));
 }
 
 TEST_F(TransferTest, AFailedRollbackSaysWhereTheOldSlotWaits) {

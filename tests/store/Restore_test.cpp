@@ -105,6 +105,70 @@ TEST_F(TransferTest, RestoreSettlesWhatAnOlderCopyOfTheProgramLeft) {
     }
 }
 
+// An older copy's journal names no generation: the start names one and
+// writes it into the journal before it builds it, so that a start cut off
+// at any step leaves every previous file to that one generation.
+TEST_F(TransferTest, AnOlderCopysRestoreKeepsItsGenerationsNameThroughACrash) {
+    Snapshot previous;
+    std::string journal = "TELK restore journal\r\nrestored\r\n" + charFolder + "\r\n" + slotFolder + "\r\n";
+    for (const std::string& name : kFiles) {
+        previous[name] = "client " + name;
+        journal += "1 " + name + "\r\n";
+    }
+    for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
+        Reset();
+        for (const std::string& name : kFiles) {
+            dir.WriteBytes(std::string(kCharRel) + "\\" + name, "slot " + name);
+            dir.WriteBytes(std::string(kCharRel) + "\\" + name + kBackupSuffix, "client " + name);
+        }
+        dir.WriteBytes(safetyRel + "\\" + kJournalName, journal);
+        faulty.CrashAtNth(n);
+        try {
+            RepairSlotStore(faulty, app);
+        } catch (const test::SimulatedCrash&) {
+        }
+        const bool crashed = faulty.Fired();
+        RepairSlotStore(*real, app);
+        EXPECT_EQ(dir.Names(safetyRel), std::vector<std::string>{kUndatedGeneration}) << "cut off at " << n;
+        EXPECT_EQ(Generation(kUndatedGeneration), previous) << "cut off at " << n;
+        if (!crashed) break;
+    }
+}
+
+// A file the client saved after a crash stays as saved, and the player
+// hears of it even when the start that settles the restore is cut off:
+// the record is written before the generation that holds what it replaced.
+TEST_F(TransferTest, ASaveAfterACrashIsToldThroughACutOffStart) {
+    const std::string charFile = std::string(kCharRel) + "\\desktop.uos";
+    auto setUp = [&] {
+        Reset();
+        FillSlot2();
+        FillChar(true);
+    };
+    setUp();
+    faulty.FailNth(0);
+    Restore(faulty);
+    const int replacing = IndexOf("ReplaceFile " + charFolder + "macros.txt");
+    for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
+        setUp();
+        faulty.CrashAtNth(replacing);
+        EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
+        dir.WriteBytes(charFile, kClientSave);
+        faulty.CrashAtNth(n);
+        try {
+            RepairSlotStore(faulty, app);
+        } catch (const test::SimulatedCrash&) {
+        }
+        const bool crashed = faulty.Fired();
+        const std::vector<KeptCopy> told = RepairSlotStore(*real, app).leftAsSaved;
+        ASSERT_EQ(told.size(), 1u) << "cut off at " << n;
+        EXPECT_EQ(told[0].file, charFolder + "desktop.uos");
+        EXPECT_EQ(real->ReadFile(told[0].copy), "client desktop.uos");
+        EXPECT_EQ(dir.ReadBytes(charFile), kClientSave);
+        if (!crashed) break;
+    }
+}
+
 TEST_F(TransferTest, RestoreIntoAMissingCharacterFolderFailsAndChangesNothing) {
     Reset();
     FillSlot2();

@@ -25,7 +25,9 @@ TEST_F(TransferTest, SafetyFoldersStayInsideTheStore) {
         EXPECT_EQ(safety.substr(0, root.size() + std::string(names).size()), root + names) << folder;
         EXPECT_EQ(safety.size(), root.size() + std::string(names).size() + 8) << safety;
     }
-    EXPECT_EQ(SafetyFolderPath(app, "C:\\UO\\DESKTOP\\a\\s\\c"), SafetyFolderPath(app, "c:\\uo\\Desktop\\\\a\\s\\c\\"));
+    // Spellings of one folder: case, a doubled or missing "\", "/".
+    for (const char* same : {"c:\\uo\\Desktop\\\\a\\s\\c\\", "C:/UO/Desktop/a/s/c/"})
+        EXPECT_EQ(SafetyFolderPath(app, "C:\\UO\\DESKTOP\\a\\s\\c"), SafetyFolderPath(app, same)) << same;
     EXPECT_NE(SafetyFolderPath(app, "C:\\UO\\Desktop\\a\\s\\c\\"), SafetyFolderPath(app, "C:\\UO3D\\Desktop\\a\\s\\c\\"));
     EXPECT_EQ(LegacySafetyFolderPath(app, "C:\\UO\\Desktop\\a\\..\\c\\"), root + "a\\_\\c");
 }
