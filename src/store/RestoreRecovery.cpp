@@ -256,8 +256,9 @@ bool Settle(FileSystem& fs, const std::string& safety, bool tidy = true) {
     }
     const RestorePaths paths{*journal, safety};
     try {
-        const bool undated = journal->generation.empty();
-        if (undated) { // an older copy's restore
+        // An older copy's restore: its generation sorts below every other.
+        const bool undated = journal->generation.empty() || journal->generation.starts_with(kUndatedGeneration);
+        if (journal->generation.empty()) {
             journal->generation = FreeGenerationName(entries, kUndatedGeneration);
             WriteWhole(fs, journalPath, EncodeJournal(*journal));
         }
@@ -381,6 +382,7 @@ bool SettleAtStart(FileSystem& fs, const std::string& appFolder, const std::stri
             done = false;
         }
     }
+    if (!IsFolderNotLink(fs, folder)) return done; // an undone restore took it away
     if (FailureOf([&] { entries = Entries(fs, folder); })) return false;
     if (kept) done = PruneGenerations(fs, folder, entries) && done;
     // Only settling writes the record, and only where the folder is the

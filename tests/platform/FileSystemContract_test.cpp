@@ -347,7 +347,8 @@ TEST_F(FileSystemContract, FoldersAndFilesComeAndGo) {
 }
 
 // A durable operation is on disk when it returns: a copy or a write has
-// flushed the file, a rename the folders whose entries it changed.
+// flushed the file, a rename or a replace the folders whose entries it
+// changed.
 TEST_F(FileSystemContract, EachDurableOperationFlushesWhatItTouched) {
     dir.WriteBytes("a\\from.bin", "bytes");
     dir.MakeFolder("b");
@@ -359,6 +360,8 @@ TEST_F(FileSystemContract, EachDurableOperationFlushesWhatItTouched) {
         {[&] { fs->WriteFile(dir.Win("a\\new.ini"), "x"); }, {"a\\new.ini"}},
         {[&] { fs->Rename(dir.Win("a\\new.ini"), dir.Win("a\\data.ini")); }, {"a"}},
         {[&] { fs->Rename(dir.Win("a\\data.ini"), dir.Win("b\\data.ini")); }, {"a", "b"}},
+        // The backup kept in another folder is a player's file too.
+        {[&] { fs->ReplaceFile(dir.Win("a\\copy.bin"), dir.Win("a\\from.bin"), dir.Win("b\\copy.bin.telk-old")); }, {"a", "b"}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         flushed.clear();

@@ -1,0 +1,46 @@
+// The restore journal's reader, over whatever a damaged disk or a hand
+// leaves in the file. What it accepts is a journal the writer could have
+// written: written again, it reads back the same, and every name in it
+// stays inside its folder.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "store/CharFiles.h"
+#include "store/Generations.h"
+#include "store/RestoreJournal.h"
+
+using namespace telk;
+
+namespace {
+
+bool Same(const Journal& a, const Journal& b) {
+    if (a.items.size() != b.items.size()) return false;
+    for (std::size_t i = 0; i < a.items.size(); ++i)
+        if (a.items[i].name != b.items[i].name || a.items[i].existed != b.items[i].existed ||
+            a.items[i].written != b.items[i].written)
+            return false;
+    return a.state == b.state && a.charFolder == b.charFolder && a.slotFolder == b.slotFolder &&
+           a.suffix == b.suffix && a.leftovers == b.leftovers && a.generation == b.generation &&
+           a.backupsInGeneration == b.backupsInGeneration;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::optional<Journal> journal = DecodeJournal(std::string(reinterpret_cast<const char*>(data), size));
+    if (!journal) return 0;
+    const std::string bytes = EncodeJournal(*journal);
+    const std::optional<Journal> again = DecodeJournal(bytes);
+    FUZZ_CHECK(again);
+    FUZZ_CHECK(Same(*journal, *again));
+    FUZZ_CHECK(EncodeJournal(*again) == bytes);
+    FUZZ_CHECK(journal->charFolder.ends_with('\\') && journal->slotFolder.ends_with('\\'));
+    FUZZ_CHECK(journal->generation.empty() || IsGenerationName(journal->generation));
+    FUZZ_CHECK(journal->suffix >= 1);
+    for (const JournalItem& item : journal->items) FUZZ_CHECK(IsPlainName(item.name));
+    for (const std::string& leftover : journal->leftovers) FUZZ_CHECK(IsPlainName(leftover));
+    return 0;
+}

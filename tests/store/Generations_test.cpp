@@ -1,0 +1,95 @@
+// The generations of a safety folder: which ones pruning keeps, what
+// tidying makes of a cut-off run's folders, and the record of what the
+// player has not been told yet.
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "store/Generations.h"
+#include "store/StoreNames.h"
+#include "support/FolderSnapshot.h"
+#include "support/TempDir.h"
+
+namespace telk {
+namespace {
+
+class Generations : public ::testing::Test {
+protected:
+    // The n-th restore of one second.
+    static std::string Nth(int n) {
+        const std::string stamp = "2026-12-09 07-45-00";
+        return n == 1 ? stamp : stamp + " (" + std::to_string(n) + ")";
+    }
+
+    test::TempDir dir;
+    std::unique_ptr<FileSystem> fs = test::MakePlatformFileSystem();
+    std::string safety = dir.Win("safety");
+};
+
+// The last written ten stay, whatever the clock said: those the record
+// names above those it does not, which go by name (" (10)" after " (2)");
+// nothing goes while a journal waits.
+TEST_F(Generations, PruningKeepsTheNewestTen) {
+    for (const bool waiting : {false, true}) {
+        SCOPED_TRACE(waiting ? "a journal waits" : "none waits");
+        std::filesystem::remove_all(dir.Native("safety"));
+        std::vector<std::string> all = {"2026-12-08 23-59-59"};
+        for (int n = 1; n <= 12; ++n) all.push_back(Nth(n));
+        const std::string clockBehind = "2025-11-05 07-45-00";
+        for (const std::string& name : all) dir.WriteBytes("safety\\" + name + "\\macros.txt", name);
+        dir.WriteBytes("safety\\" + clockBehind + "\\macros.txt", "the last restore's");
+        RecordWritten(*fs, safety, dir.Names("safety"), {clockBehind, {}});
+        if (waiting) dir.WriteBytes(std::string("safety\\") + kJournalName, "journal");
+        PruneGenerations(*fs, safety, dir.Names("safety"));
+        std::vector<std::string> kept = waiting ? all : std::vector<std::string>(all.begin() + 4, all.end());
+        kept.push_back(clockBehind);
+        kept.push_back(kOrderName);
+        if (waiting) kept.push_back(kJournalName);
+        std::sort(kept.begin(), kept.end());
+        EXPECT_EQ(dir.Names("safety"), kept);
+    }
+}
+
+// A staging folder the record names keeps its whole files as the
+// generation it was to be, one that holds only parts goes, and so does a
+// generation pruning marked; folders that only look like them stay.
+TEST_F(Generations, TidyingKeepsOnlyWholeFiles) {
+    dir.WriteBytes("safety\\" + Nth(1) + kStagingSuffix + "\\macros.txt", "whole");
+    dir.WriteBytes("safety\\" + Nth(1) + kStagingSuffix + "\\uo.cfg" + kPartSuffix, "cut short");
+    dir.WriteBytes("safety\\" + Nth(2) + kStagingSuffix + "\\uo.cfg" + kPartSuffix, "cut short");
+    for (int n : {1, 2}) RecordWritten(*fs, safety, dir.Names("safety"), {Nth(n), {}});
+    dir.WriteBytes("safety\\" + Nth(3) + kRetiredSuffix + "\\macros.txt", "pruned");
+    dir.WriteBytes("safety\\" + Nth(3) + kRetiredSuffix + "\\" + kPrunedMark, "");
+    dir.WriteBytes("safety\\" + Nth(4) + "\\macros.txt", "pruned before its rename");
+    dir.WriteBytes("safety\\" + Nth(4) + "\\" + kPrunedMark, "");
+    const std::vector<std::string> lookalikes = {Nth(5) + kStagingSuffix, Nth(6) + kRetiredSuffix};
+    for (const std::string& name : lookalikes) dir.WriteBytes("safety\\" + name + "\\macros.txt", "the player's");
+    EXPECT_TRUE(TidyGenerations(*fs, safety, dir.Names("safety")));
+    EXPECT_EQ(dir.Names("safety"), (std::vector<std::string>{Nth(1), lookalikes[0], lookalikes[1], kOrderName}));
+    EXPECT_EQ(test::FolderSnapshot(dir.Native("safety\\" + Nth(1))), (std::map<std::string, std::string>{{"macros.txt", "whole"}}));
+    for (const std::string& name : lookalikes)
+        EXPECT_EQ(test::FolderSnapshot(dir.Native("safety\\" + name)), (std::map<std::string, std::string>{{"macros.txt", "the player's"}}));
+    EXPECT_EQ(*ReadOrder(*fs, safety, dir.Names("safety")), (std::vector<WrittenGeneration>{{Nth(1), {}}}));
+}
+
+// Added to, never overwritten: what the player has not heard of stays
+// until told, whatever is recorded after it.
+TEST_F(Generations, TheUntoldRecordIsAddedTo) {
+    dir.MakeFolder("safety");
+    const KeptCopy first{"C:\\UO\\a\\desktop.uos", safety + "\\" + Nth(1) + "\\desktop.uos"};
+    const KeptCopy second{"C:\\UO\\a\\macros.txt", safety + "\\" + Nth(2) + "\\macros.txt"};
+    RecordUntold(*fs, safety, {first});
+    RecordUntold(*fs, safety, {second, first});
+    std::vector<std::pair<std::string, std::string>> read;
+    for (const KeptCopy& kept : ReadUntold(*fs, safety)) read.push_back({kept.file, kept.copy});
+    EXPECT_EQ(read, (std::vector<std::pair<std::string, std::string>>{{first.file, first.copy}, {second.file, second.copy}}));
+}
+
+} // namespace
+} // namespace telk

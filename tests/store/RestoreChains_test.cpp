@@ -1,0 +1,307 @@
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/FileError.h"
+#include "store/Generations.h"
+#include "store/Restore.h"
+#include "store/RestoreJournal.h"
+#include "store/SlotStore.h"
+#include "store/Transfer.h"
+#include "store/TransferFixture.h"
+#include "support/FaultyFileSystem.h"
+#include "support/FolderSnapshot.h"
+#include "ui/Texts.h"
+
+namespace telk {
+namespace {
+
+// Chains of three actions explored, of the 729 there are.
+constexpr int kSampledTriples = 24;
+
+// Chains of what a player does, with a crash or a failure at each file
+// operation of each step, then a clean start. Whatever happens, every
+// version of a character file the player had is still in the character
+// folder, a slot or a whole generation; every file a message names holds
+// one of those versions; a restore that succeeds leaves a generation of
+// exactly what it replaced; and the start leaves nothing temporary, no
+// journal and every generation it ever showed.
+class RestoreChains : public TransferTest {
+protected:
+    enum class Act { RestoreA, RestoreB, BackUpThis, BackUpOtherIntoA, Start, ClientSaves, Unreachable, StoreFull, JournalUnread };
+    static constexpr std::array kActs = {Act::RestoreA, Act::RestoreB,   Act::BackUpThis,  Act::BackUpOtherIntoA, Act::Start,
+                                         Act::ClientSaves, Act::Unreachable, Act::StoreFull, Act::JournalUnread};
+    static const char* Name(Act act) {
+        static const char* const names[] = {"restore A", "restore B", "back up", "back up another into A", "start",
+                                            "client saves", "install away", "store full", "journal unreadable"};
+        return names[static_cast<int>(act)];
+    }
+    static constexpr const char* kOther = "UO\\DESKTOP\\acct\\shard\\Other";
+
+    struct Fault {
+        enum class Kind { None, Crash, Clean, HalfDone } kind = Kind::None;
+        std::size_t step = 0;
+        int n = 0;
+    };
+
+    // Where the store lies: with the character, on a volume of its own, or
+    // on one that answers as the character's (Wine, two file systems of one kind).
+    enum class Volumes { One, Two, TwoAsOne };
+
+    void SetUpChain(Volumes volumes) {
+        Reset();
+        for (const std::string& name : kFiles) {
+            dir.WriteBytes("Settings\\2\\" + name, "A " + name);
+            if (name != "uo.cfg") dir.WriteBytes("Settings\\3\\" + name, "B " + name);
+            dir.WriteBytes(std::string(kCharRel) + "\\" + name, "client " + name);
+            dir.WriteBytes(std::string(kOther) + "\\" + name, "other " + name);
+        }
+        faulty.FailNth(0);
+        faulty.SeparateVolumes(volumes != Volumes::One, volumes == Volumes::Two);
+        faulty.FillStore(false);
+        faulty.ReleaseAll();
+        versions.clear();
+        keep.clear();
+        generations.clear();
+        saves = 0;
+    }
+
+    // The bytes of a character file a restore in waiting wrote: not yet
+    // the player's, and undone by the next start.
+    bool WrittenByPendingRestore(const std::string& name, const std::string& bytes) {
+        if (!dir.IsFile(safetyRel + "\\" + kJournalName)) return false;
+        const std::optional<Journal> journal = DecodeJournal(dir.ReadBytes(safetyRel + "\\" + kJournalName));
+        if (!journal) return false;
+        dir.WriteBytes("probe", bytes);
+        const FileDigest digest = real->Digest(dir.Win("probe"));
+        for (const JournalItem& item : journal->items)
+            if (item.name == name && item.written == digest) return true;
+        return false;
+    }
+
+    // The character's files as the player has them now, unless a slot
+    // holds the same bytes (a back-up may replace those by design).
+    void Capture() {
+        Snapshot slots;
+        for (int i = 0; i < kSlotCount; ++i)
+            for (auto& [rel, bytes] : test::FolderSnapshot(dir.Native("Settings\\" + std::to_string(i)))) slots[rel + std::to_string(i)] = bytes;
+        for (const auto& [name, bytes] : Char()) {
+            if (std::find(kFiles.begin(), kFiles.end(), name) == kFiles.end()) continue;
+            versions[name].insert(bytes);
+            const bool inSlot = std::any_of(slots.begin(), slots.end(), [&](const auto& s) { return s.second == bytes; });
+            if (!inSlot && !WrittenByPendingRestore(name, bytes)) keep.insert(bytes);
+        }
+    }
+
+    // Every file a message names holds a version of its file.
+    void ExpectTrue(const std::vector<KeptCopy>& kept) {
+        for (const KeptCopy& k : kept) {
+            const std::string name = k.file.substr(k.file.find_last_of('\\') + 1);
+            if (k.kind == KeptCopy::Kind::Journal) {
+                EXPECT_TRUE(real->CanOpenForReading(k.file)) << k.file;
+            } else if (!k.copy.empty() && (k.kind == KeptCopy::Kind::PreviousInCopy || real->CanOpenForReading(k.copy))) {
+                std::string bytes;
+                EXPECT_FALSE(FailureOf([&] { bytes = real->ReadFile(k.copy); })) << k.copy;
+                EXPECT_TRUE(versions[name].count(bytes)) << k.copy << " holds " << bytes;
+            }
+        }
+    }
+
+    // Only a file the client saved is ever left as the client saved it.
+    void ExpectLeftAsSaved(const std::vector<KeptCopy>& kept) {
+        if (saves == 0) {
+            EXPECT_TRUE(kept.empty()) << kept.front().file;
+        }
+        ExpectTrue(kept);
+    }
+
+    Snapshot Newest() {
+        std::string newest;
+        std::pair<std::string, int> order;
+        for (const std::string& name : dir.Names(safetyRel)) {
+            if (!IsGenerationName(name)) continue;
+            const int n = name.size() > 19 ? std::stoi(name.substr(21)) : 1;
+            if (newest.empty() || std::pair(name.substr(0, 19), n) > order) newest = name, order = {name.substr(0, 19), n};
+        }
+        return newest.empty() ? Snapshot{} : Generation(newest);
+    }
+
+    void Step(Act act, FileSystem& fs) {
+        const std::string charFile = std::string(kCharRel) + "\\desktop.uos";
+        const bool pending = dir.IsFile(safetyRel + "\\" + kJournalName);
+        const Snapshot before = Char();
+        auto restore = [&](int slot) {
+            RestoreFromSlot(fs, app, SlotFolderPath(app, slot), charFolder, kNow, ui::kSafetyNoteLines);
+            if (pending) return;
+            // A success: the newest generation holds exactly what was replaced.
+            Snapshot replaced;
+            for (const std::string& name : dir.Names("Settings\\" + std::to_string(slot)))
+                if (before.count(name) && std::find(kFiles.begin(), kFiles.end(), name) != kFiles.end()) replaced[name] = before.at(name);
+            EXPECT_EQ(Newest(), replaced);
+        };
+        auto start = [&] {
+            const RepairReport report = RepairSlotStore(fs, app);
+            ExpectTrue(report.waiting);
+            ExpectLeftAsSaved(report.leftAsSaved);
+            ForgetUntold(fs, report);
+        };
+        try {
+            switch (act) {
+            case Act::RestoreA: restore(2); break;
+            case Act::RestoreB: restore(3); break;
+            case Act::BackUpThis: BackUpToSlot(fs, *codec, app, charFolder, SlotFolderPath(app, 3), kDate, kName); break;
+            case Act::BackUpOtherIntoA:
+                BackUpToSlot(fs, *codec, app, dir.Win(kOther) + "\\", SlotFolderPath(app, 2), kDate, kName);
+                break;
+            case Act::Start: start(); break;
+            case Act::ClientSaves:
+                if (!dir.IsFile(charFile)) break;
+                keep.erase(dir.ReadBytes(charFile));
+                dir.WriteBytes(charFile, "client save " + std::to_string(++saves));
+                versions["desktop.uos"].insert("client save " + std::to_string(saves));
+                keep.insert("client save " + std::to_string(saves));
+                break;
+            case Act::Unreachable:
+                std::filesystem::rename(dir.Native("UO"), dir.Native("UO.away"));
+                try {
+                    start();
+                } catch (...) {
+                    std::filesystem::rename(dir.Native("UO.away"), dir.Native("UO"));
+                    throw;
+                }
+                std::filesystem::rename(dir.Native("UO.away"), dir.Native("UO"));
+                break;
+            case Act::StoreFull: faulty.FillStore(); break;
+            case Act::JournalUnread:
+                faulty.Hold(SafetyFolderPath(app, charFolder) + "\\" + kJournalName);
+                start();
+                faulty.ReleaseAll();
+                break;
+            }
+        } catch (const RollbackFailed& e) {
+            ExpectTrue(e.Kept());
+        } catch (const FileError&) {
+            // Told as it is; what it left, the invariants below look at.
+        }
+        faulty.ReleaseAll();
+        ExpectLeftAsSaved(UntoldKept(*real, app, charFolder));
+        ForgetUntold(*real, app, charFolder);
+    }
+
+    // Runs chain with fault, then a clean start; answers how many
+    // operations the faulted step counted.
+    int Run(const std::vector<Act>& chain, Volumes volumes, Fault fault) {
+        SetUpChain(volumes);
+        int count = 0;
+        for (std::size_t i = 0; i < chain.size(); ++i) {
+            Capture();
+            const bool faulted = fault.kind != Fault::Kind::None && fault.step == i;
+            if (!faulted) faulty.FailNth(0);
+            else if (fault.kind == Fault::Kind::Crash) faulty.CrashAtNth(fault.n);
+            else faulty.FailNth(fault.n, fault.kind == Fault::Kind::HalfDone ? Mode::HalfDone : Mode::Clean);
+            try {
+                Step(chain[i], faulty);
+            } catch (const test::SimulatedCrash&) {
+                // The process died here: the next step meets what it left.
+            }
+            if (faulted) {
+                count = faulty.Fired() ? fault.n : 0;
+                faultLog = faulty.Log();
+            }
+            for (const auto& [rel, bytes] : test::FolderSnapshot(dir.Native(safetyRel)))
+                if (IsGenerationName(rel.substr(0, rel.find('/'))) && !generations.count(rel)) generations[rel] = bytes;
+        }
+        faulty.FillStore(false);
+        faulty.FailNth(0);
+        Capture();
+        Step(Act::Start, faulty);
+        Capture();
+        ExpectSettled();
+        return count;
+    }
+
+    void ExpectSettled() {
+        std::vector<std::string> present;
+        for (auto& [rel, bytes] : World()) {
+            present.push_back(bytes);
+            EXPECT_EQ(rel.find(".telk-"), std::string::npos) << rel;
+            EXPECT_FALSE(rel.ends_with(".new") || rel.ends_with(".old") || rel.ends_with(kJournalName)) << rel;
+        }
+        for (const std::string& bytes : keep)
+            EXPECT_NE(std::find(present.begin(), present.end(), bytes), present.end()) << "lost " << bytes;
+        const Snapshot safety = test::FolderSnapshot(dir.Native(safetyRel));
+        for (const auto& [rel, bytes] : generations) {
+            const auto now = safety.find(rel);
+            EXPECT_TRUE(now != safety.end() && now->second == bytes) << "generation changed: " << rel;
+        }
+    }
+
+    // Every fault at every operation of every step of chain but the last,
+    // whose faults the single-action runs above cover; a half-done fault
+    // only where it differs from a clean one.
+    int Explore(const std::vector<Act>& chain, Volumes volumes) {
+        int runs = 1;
+        std::string what = volumes == Volumes::One ? "one volume:" : volumes == Volumes::Two ? "two volumes:" : "two as one:";
+        for (Act act : chain) what += std::string(" ") + Name(act) + ",";
+        SCOPED_TRACE(what);
+        Run(chain, volumes, {});
+        for (std::size_t step = 0; step + 1 < chain.size() && !HasFailure(); ++step) {
+            for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
+                bool fired = false;
+                for (Fault::Kind kind : {Fault::Kind::Crash, Fault::Kind::Clean, Fault::Kind::HalfDone}) {
+                    SCOPED_TRACE("fault " + std::to_string(static_cast<int>(kind)) + " at step " + std::to_string(step) +
+                                 " operation " + std::to_string(n));
+                    ++runs;
+                    if (Run(chain, volumes, {kind, step, n}) == 0) break;
+                    fired = true;
+                    const std::string& op = faultLog[static_cast<std::size_t>(n) - 1];
+                    if (kind == Fault::Kind::Clean && !op.starts_with("CopyFile") && !op.starts_with("WriteFile") &&
+                        !op.starts_with("ReplaceFile"))
+                        break;
+                }
+                if (!fired) break;
+            }
+        }
+        return runs;
+    }
+
+    std::map<std::string, std::set<std::string>> versions;
+    std::vector<std::string> faultLog; // the faulted step's operations
+    std::set<std::string> keep;
+    Snapshot generations;
+    int saves = 0;
+};
+
+TEST_F(RestoreChains, EveryFaultOfEveryStepOfTwoAndThreeActions) {
+    std::vector<std::vector<Act>> chains;
+    for (Act a : kActs)
+        for (Act b : kActs) chains.push_back({a, b});
+    // Three actions: a fixed sample, so that every run explores the same.
+    std::mt19937 pick(20261209);
+    const std::size_t twos = chains.size();
+    for (int i = 0; i < kSampledTriples; ++i)
+        chains.push_back({kActs[pick() % kActs.size()], kActs[pick() % kActs.size()], kActs[pick() % kActs.size()]});
+    int runs[2] = {0, 0};
+    // Where the safety copy lies matters only to a restore; two volumes
+    // that say so and two that answer as one take turns.
+    for (std::size_t i = 0; i < chains.size() && !HasFailure(); ++i) {
+        const bool restores = std::any_of(chains[i].begin(), chains[i].end(),
+                                          [](Act act) { return act == Act::RestoreA || act == Act::RestoreB; });
+        for (Volumes volumes : {Volumes::One, i % 2 ? Volumes::Two : Volumes::TwoAsOne})
+            if (volumes == Volumes::One || restores) runs[i >= twos] += Explore(chains[i], volumes);
+    }
+    std::cout << "restore chains: " << twos << " of two actions, " << runs[0] << " runs; " << kSampledTriples
+              << " of three (sampled), " << runs[1] << " runs; those with a restore on one volume and two\n";
+}
+
+} // namespace
+} // namespace telk
