@@ -11,9 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ChildProgram.h"
 #include "platform/win32/FileSystem_win.h"
 #include "platform/win32/Utf16.h"
+#include "store/ProgramState.h"
 #include "support/TempDir.h"
+#include "ui/Windows.h"
 #include "ui/forms/Control.h"
 #include "ui/forms/Form.h"
 #include "ui/win32/Dpi.h"
@@ -575,6 +578,55 @@ TEST_F(Win32UiTest, MessageBoxesShowTheTextAndTitleAndAnswer) {
     EXPECT_EQ(c.title, L"TELK");
     EXPECT_FALSE(c.cancel);
     Unload(form);
+}
+
+// The registry's owned window, over its owner, with another program's
+// window below both: as the owned window goes, the activation must go back
+// to the owner and never pass through the other program. Only a window of
+// another process shows it: the system would activate it whenever the
+// owner is still disabled as the owned window is destroyed.
+class OwnedWindowTest : public ChildProgramTest {
+protected:
+    template <int Id> struct Window : SampleForm {
+        static constexpr int kId = Id;
+        explicit Window(ui::Context& c) : SampleForm(c.ui) {}
+        void Form_Load() override { Show(); }
+    };
+    using Owner = Window<1>;
+    using Owned = Window<3>;
+
+    winui::Win32Ui ui_{GetModuleHandleW(nullptr)};
+    ProgramState state_;
+    std::unique_ptr<FileSystem> fs_ = MakePlatformFileSystem();
+    std::unique_ptr<TextCodec> codec_ = MakeJapaneseTextCodec();
+    std::unique_ptr<Clock> clock_ = MakePlatformClock();
+    std::unique_ptr<InstanceLock> lock_ = MakeInstanceLock(dir, "owned");
+    Platform platform_{*fs_, *codec_, *clock_, *launcher, *lock_};
+    ui::Windows windows_{state_, platform_, ui_};
+};
+
+TEST_F(OwnedWindowTest, AnOwnedWindowGivesTheActivationBackToItsOwner) {
+    const std::string other = PlaceChild("other");
+    ScopedEnv hold("TELK_CHILD_HOLD", dir.Native("release"));
+    ScopedEnv window("TELK_CHILD_WINDOW", "1");
+    launcher->Start(other);
+    const auto otherWindow = reinterpret_cast<HWND>(std::stoull("0" + WaitForReport().fourth));
+    ASSERT_TRUE(IsWindow(otherWindow));
+
+    Owner& owner = windows_.Load<Owner>();
+    const HWND ownerWindow = ui_.WindowOf(owner);
+    const HWND ownedWindow = ui_.WindowOf(windows_.LoadOwned<Owned>(owner));
+    ui_.DoEvents();
+    ASSERT_EQ(GetForegroundWindow(), ownedWindow);
+    const LRESULT before = SendMessageW(otherWindow, WM_APP, 0, 0);
+
+    windows_.Unload<Owned>();
+    ui_.DoEvents();
+    EXPECT_EQ(SendMessageW(otherWindow, WM_APP, 0, 0), before) << "the other program was activated";
+    EXPECT_EQ(GetForegroundWindow(), ownerWindow);
+    EXPECT_TRUE(IsWindowEnabled(ownerWindow));
+    windows_.Unload<Owner>();
+    dir.WriteBytes("release", "");
 }
 
 } // namespace
