@@ -4,6 +4,7 @@
 
 #include "platform/win32/WinApi.h"
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -577,6 +578,60 @@ TEST_F(Win32UiTest, MessageBoxesShowTheTextAndTitleAndAnswer) {
     EXPECT_EQ(run("", ui::Buttons::Ok, IDOK, c), ui::Answer::Ok);
     EXPECT_EQ(c.title, L"TELK");
     EXPECT_FALSE(c.cancel);
+    Unload(form);
+}
+
+// A slot row's option button has no caption for the system to frame: the
+// form frames it with its label while it has the focus, and nowhere else.
+// (Wine shows focus frames always: the UI state that hides them is
+// Windows' own.)
+TEST_F(Win32UiTest, ACaptionlessOptionButtonShowsItsFocusWithItsLabel) {
+    class Rows : public ui::Form {
+    public:
+        explicit Rows(ui::Ui& host)
+            : Form(host, {"行", 4800, 1440}),
+              Option1([&](int i) { return std::make_unique<ui::OptionButton>(*this, ui::ControlLayout{"Option1", i, {120, 240 + 480 * i, 255, 375}, 2 * i}); }),
+              Label4([&](int i) { return std::make_unique<ui::Label>(*this, ui::ControlLayout{"Label4", i, {480, 240 + 480 * i, 1455, 375}, 9 + i, "未使用"}); }),
+              Text1([&](int i) { return std::make_unique<ui::TextBox>(*this, ui::ControlLayout{"Text1", i, {2040, 240 + 480 * i, 2295, 375}, 2 * i + 1, "Slot"}); }) {}
+        ui::ControlArray<ui::OptionButton, 2> Option1;
+        ui::ControlArray<ui::Label, 2> Label4;
+        ui::ControlArray<ui::TextBox, 2> Text1;
+    } form(ui_);
+    Load(form);
+    form.Show();
+    const HWND hwnd = Of(form);
+    std::vector<RECT> controls;
+    for (const ui::Control* c : form.Controls()) controls.push_back(ChildRect(Of(*c)));
+    // Whether each row has marks of the form's own between its controls.
+    auto framed = [&] {
+        UpdateWindow(hwnd);
+        HDC dc = GetDC(hwnd);
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        const RECT first = ChildRect(Of(form.Option1(0))), second = ChildRect(Of(form.Option1(1)));
+        const LONG between = (first.top + first.bottom + second.top + second.bottom) / 4;
+        std::pair<bool, bool> rows{false, false};
+        for (POINT p{0, 0}; p.y < client.bottom; ++p.y)
+            for (p.x = 0; p.x < client.right; ++p.x)
+                if (std::none_of(controls.begin(), controls.end(), [&](const RECT& r) { return PtInRect(&r, p); }) &&
+                    GetPixel(dc, p.x, p.y) != GetSysColor(COLOR_BTNFACE))
+                    (p.y < between ? rows.first : rows.second) = true;
+        ReleaseDC(hwnd, dc);
+        return rows;
+    };
+    const struct {
+        const char* what;
+        ui::Control& focus;
+        std::pair<bool, bool> rows;
+    } cases[] = {
+        {"the first row's button", form.Option1(0), {true, false}},
+        {"the second row's button, as the arrow key moves", form.Option1(1), {false, true}},
+        {"a name box", form.Text1(1), {false, false}},
+    };
+    for (const auto& c : cases) {
+        c.focus.SetFocus();
+        EXPECT_EQ(framed(), c.rows) << c.what;
+    }
     Unload(form);
 }
 
