@@ -293,6 +293,9 @@ void FormWindow::PaintFocusCue(HDC dc) const {
 bool FormWindow::OnArrow(HWND target, ui::Arrow key) {
     ControlWindow* c = ByWindow(target);
     if (!c || c->Model().Kind() != ui::ControlKind::OptionButton) return false;
+    // The key passes the dialog manager by, which would show the focus
+    // frames from now on, as after any key that moves the focus.
+    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     static_cast<ui::OptionButton&>(c->Model()).UserArrow(key);
     return true;
 }
