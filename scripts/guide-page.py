@@ -29,6 +29,10 @@ UNIT = r'(?:<[^<>\s]*>|〈[^〈〉]*〉|[^\s' + WIDE + r'])'
 WORDS = re.compile(UNIT + r'(?: *' + UNIT + r')*')
 WORD = re.compile(UNIT + '+')
 SHORT_QUOTE = re.compile(r'「[^「」]{1,14}」')
+# A CJK face draws "←" and "→" across their whole em box, so a plain space
+# between them shows as none: arrow keys named in a row stand an en space
+# apart.
+ARROW_GAP = re.compile('(?<=[\u2190-\u2193]) (?=[\u2190-\u2193])')
 BACK = '<p class="back"><a href="#目次">↑ 目次へ戻る</a></p>'
 
 STYLE = '''\
@@ -97,14 +101,14 @@ def words(piece, pattern):
 
 def code_text(text, pattern):
     # A message wraps after its line mark "／" (each of its lines a box of
-    # its own), a path after its "\", and Japanese between phrases only
+    # its own), a path after its "\" or "/", and Japanese between phrases only
     # where one line is wider than the screen; a file name, a placeholder
     # or an English word never.
     out = []
     for line in re.split(r'(?<=／)', html.unescape(text)):
         if not line:
             continue
-        joined = '<wbr>'.join(words(p, pattern) for p in re.split(r'(?<=\\)', line) if p)
+        joined = '<wbr>'.join(words(p, pattern) for p in re.split(r'(?<=[\\/])', line) if p)
         if re.search('[' + WIDE + ']', line.rstrip('／')):
             joined = f'<span class="line">{joined}</span>'
         out.append(joined)
@@ -112,6 +116,7 @@ def code_text(text, pattern):
 
 
 def prose_text(text, alone_in_cell):
+    text = ARROW_GAP.sub('\u2002', text)
     # A button's name or a short caption stays on one line.
     if alone_in_cell and len(plain(text)) <= 12:
         return f'<span class="nw">{text}</span>'

@@ -38,8 +38,9 @@ sed 's/$/\r/' LICENSE > "$top/LICENSE.txt"
 cat docs/ja/README.md docs/ja/CHANGES.md |
   cmark-gfm --extension table --extension autolink --to html |
   python3 scripts/guide-page.py "$version" "$released" docs/screenshots LICENSE > "$top/README.html"
-# Notepad of Windows before 10 reads UTF-8 only with its mark.
-{ printf '\357\273\277'; sed 's/$/\r/' docs/ja/CHANGES.md; } > "$top/CHANGES.txt"
+# Notepad shows the change list as plain text (the page keeps its
+# formatting); Notepad of Windows before 10 reads UTF-8 only with its mark.
+{ printf '\357\273\277'; python3 scripts/changes-text.py < docs/ja/CHANGES.md | sed 's/$/\r/'; } > "$top/CHANGES.txt"
 
 find "$top" -type d -exec chmod 755 {} +
 find "$top" -type f -exec chmod 644 {} +

@@ -146,6 +146,15 @@ type_into() {
   xdotool type --delay 20 "$2"
 }
 
+# Presses keys in the window, as a keyboard user does.
+keys() {
+  local id
+  id=$(window "$1"); shift
+  xdotool windowfocus --sync "$id"
+  xdotool key --clearmodifiers "$@"
+  sleep 0.3
+}
+
 # Presses Enter in a message box (its default button) and waits it out.
 answer() {
   local id
@@ -255,6 +264,9 @@ main 120 2520 255 375                         # slot 2
 main 2040 2520 2295 375                       # its name box
 type_into "$MAIN" 'いつもの装備'
 shot_window 08-main-confirmed "$MAIN"
+keys "$MAIN" shift+Tab Down                   # from the name box to slot 2's button, on to slot 3
+shot_window 15-main-slot-focus "$MAIN"
+keys "$MAIN" Up                               # back to slot 2
 main 4680 1680 1335 855                       # バックアップ
 shot_all 09-backup-question '^TELK$'
 answer '^TELK$'
@@ -278,6 +290,9 @@ start_telk
 shot_window 13-client-folder-150 "$UOSEL"
 uosel 2040 840 1575 495                       # いいよん
 shot_window 14-main-150 "$MAIN"
+main 4680 120 1335 975                        # このキャラを編集したいな
+keys "$MAIN" Tab Tab Down                     # 終了, slot 0's button, slot 1
+shot_window 16-main-slot-focus-150 "$MAIN"
 kill "$telk"
 wait "$telk" 2>/dev/null || true
 telk=

@@ -45,11 +45,12 @@ holds_what_it_should() {
   actual=$(unzip -Z1 "$zip" | LC_ALL=C sort)
   [ "$expected" = "$actual" ] || { diff <(echo "$expected") <(echo "$actual"); return 1; }
   grep -q 'MIT License' "$top/LICENSE.txt" &&
-    grep -qx "### ${name#TELK-}"$'\r' "$top/CHANGES.txt" &&
+    grep -qx "${name#TELK-}"$'\r' "$top/CHANGES.txt" &&
+    ! grep -qE '^#|`|\*\*|\]\(' "$top/CHANGES.txt" &&
     grep -qx "[0-9a-f]\{64\}  $(basename "$zip")" "$zip.sha256" &&
     (cd "$(dirname "$zip")" && sha256sum --quiet -c "$(basename "$zip").sha256")
 }
-check "the zip holds telk.exe, the guide, the change list with this version and the licence, nothing else; its sum beside it holds" holds_what_it_should
+check "the zip holds telk.exe, the guide, the change list (plain text) with this version and the licence, nothing else; its sum beside it holds" holds_what_it_should
 
 links_resolve() {
   local bad=0 target

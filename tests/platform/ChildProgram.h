@@ -16,6 +16,7 @@ struct ChildReport {
     std::string program;
     std::string currentFolder;
     std::string commandLine;
+    std::string fourth; // what TELK_CHILD_ASK or TELK_CHILD_WINDOW asked for
 };
 
 class ChildProgramTest : public ::testing::Test {
@@ -37,14 +38,23 @@ protected:
         return dir.Win(rel + kExe);
     }
 
-    ChildReport WaitForReport() {
-        EXPECT_TRUE(WaitUntil([&] { return dir.IsFile("report.txt"); })) << "the child never reported";
-        std::istringstream lines(dir.IsFile("report.txt") ? dir.ReadBytes("report.txt") : "");
+    ChildReport WaitForReport(const std::string& rel = "report.txt") {
+        EXPECT_TRUE(WaitUntil([&] { return dir.IsFile(rel); })) << "the child never reported";
+        std::istringstream lines(dir.IsFile(rel) ? dir.ReadBytes(rel) : "");
         ChildReport report;
         std::getline(lines, report.program);
         std::getline(lines, report.currentFolder);
         std::getline(lines, report.commandLine);
+        std::getline(lines, report.fourth);
         return report;
+    }
+
+    // Starts the child at path with its report in rel, for a child beside
+    // others, and waits for the report.
+    ChildReport StartReportingIn(const std::string& path, const std::string& rel) {
+        ScopedEnv to("TELK_CHILD_OUT", dir.Native(rel));
+        launcher->Start(path);
+        return WaitForReport(rel);
     }
 };
 

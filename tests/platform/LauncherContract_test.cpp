@@ -24,11 +24,18 @@ TEST_F(LauncherContract, StartsExactlyTheNamedProgramInTheCurrentFolder) {
 
 TEST_F(LauncherContract, IsRunningWhileTheProgramRuns) {
     const std::string program = PlaceChild("Client Dir\\client");
+    // No match, started before and after it: whichever way the system
+    // lists the processes, one comes after the match.
+    const std::string before = PlaceChild("Before\\other"), after = PlaceChild("After\\other");
     ScopedEnv hold("TELK_CHILD_HOLD", dir.Native("release"));
     EXPECT_FALSE(launcher->AnyRunning({program}, dir.Win()));
 
+    StartReportingIn(before, "before.txt");
     launcher->Start(program);
     WaitForReport();
+    StartReportingIn(after, "after.txt");
+    EXPECT_TRUE(launcher->AnyRunning({program}, ""));
+    EXPECT_TRUE(launcher->AnyRunning({}, dir.Win("Client Dir")));
     EXPECT_TRUE(launcher->IsRunning(program));
     EXPECT_TRUE(launcher->IsRunning(dir.Win(std::string("CLIENT DIR\\Client") + kExe)));
     EXPECT_FALSE(launcher->IsRunning(dir.Win("Client Dir")));
@@ -39,6 +46,21 @@ TEST_F(LauncherContract, IsRunningWhileTheProgramRuns) {
 
     dir.WriteBytes("release", "");
     EXPECT_TRUE(WaitUntil([&] { return !launcher->IsRunning(program); }));
+}
+
+// A player may put TELK beside the client: the program that asks is never
+// the client, wherever it lies; one that runs there is.
+TEST_F(LauncherContract, TheProgramThatAsksDoesNotCountItself) {
+    const std::string telk = PlaceChild("Client\\telk");
+    const std::string client = PlaceChild("Client\\Bin\\client");
+    ScopedEnv ask("TELK_CHILD_ASK", dir.Win("Client"));
+    EXPECT_EQ(StartReportingIn(telk, "alone.txt").fourth, "not running");
+    {
+        ScopedEnv hold("TELK_CHILD_HOLD", dir.Native("release"));
+        StartReportingIn(client, "client.txt");
+    }
+    EXPECT_EQ(StartReportingIn(telk, "beside.txt").fourth, "running");
+    dir.WriteBytes("release", "");
 }
 
 TEST_F(LauncherContract, AMissingOrEmptyPathFailsWithTheSystemsWords) {

@@ -49,8 +49,10 @@ Class ClassOf(const ui::Control& c) {
         // tells us when it takes the focus, to show it as the default.
         return {L"BUTTON", kFocusable | BS_PUSHBUTTON | BS_MULTILINE | BS_NOTIFY, 0};
     case ControlKind::OptionButton:
-        // Not an auto radio button: the model decides what is on.
-        return {L"BUTTON", kFocusable | BS_RADIOBUTTON, 0};
+        // Not an auto radio button: the model decides what is on. BS_NOTIFY
+        // tells the form when it takes and loses the focus, which a button
+        // without a caption cannot show itself.
+        return {L"BUTTON", kFocusable | BS_RADIOBUTTON | BS_NOTIFY, 0};
     case ControlKind::ComboBox:
         return {L"COMBOBOX", kFocusable | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
     case ControlKind::DriveList:

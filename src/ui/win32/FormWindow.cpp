@@ -227,11 +227,75 @@ void FormWindow::FocusControl(ControlWindow& control) {
     SetFocus(target);
 }
 
+// ---- the focus of an option button without a caption
+
+// Such a button has no text for the system to frame (a slot row's button):
+// the form frames it in the gap around it and its label, which stands for
+// its caption. The frame comes and goes with the button's focus and with
+// its UI state, as the buttons' own focus frames do.
+const ControlWindow* FormWindow::FocusedCaptionlessOption() const {
+    const HWND focus = GetFocus();
+    const ControlWindow* c = ByWindow(focus);
+    if (!c || c->Handle() != focus || c->Model().Kind() != ui::ControlKind::OptionButton) return nullptr;
+    return c->Model().Text().empty() ? c : nullptr;
+}
+
+// The nearest label to its right on the same band, no further off than the
+// button is wide.
+const ControlWindow* FormWindow::LabelBeside(const ControlWindow& option) const {
+    const ui::Rect& r = option.Model().Bounds();
+    const ControlWindow* found = nullptr;
+    for (const auto& c : controls_) {
+        const ui::Rect& o = c->Model().Bounds();
+        const int gap = o.left - (r.left + r.width);
+        const bool sameBand = o.top < r.top + r.height && o.top + o.height > r.top;
+        if (c->Model().Kind() == ui::ControlKind::Label && sameBand && gap >= 0 && gap <= r.width &&
+            (!found || o.left < found->Model().Bounds().left))
+            found = c.get();
+    }
+    return found;
+}
+
+RECT FormWindow::FocusCueRect(const ControlWindow& option) const {
+    auto placed = [this](HWND child) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    RECT cue = placed(option.Handle());
+    if (const ControlWindow* label = LabelBeside(option)) {
+        const RECT l = placed(label->Handle());
+        UnionRect(&cue, &cue, &l);
+    }
+    // Half the layouts' gap between rows and controls.
+    const int pad = MulDiv(3, static_cast<int>(dpi_), 96);
+    InflateRect(&cue, pad, pad);
+    return cue;
+}
+
+void FormWindow::InvalidateFocusCue(const ControlWindow* option) {
+    if (!option || !hwnd_ || !option->Model().Text().empty()) return;
+    const RECT cue = FocusCueRect(*option);
+    // Erased first: the frame is drawn by inverting what lies under it.
+    InvalidateRect(hwnd_, &cue, TRUE);
+}
+
+void FormWindow::PaintFocusCue(HDC dc) const {
+    const ControlWindow* option = FocusedCaptionlessOption();
+    if (!option || (SendMessageW(option->Handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) return;
+    const RECT cue = FocusCueRect(*option);
+    DrawFocusRect(dc, &cue);
+}
+
 // ---- keys
 
 bool FormWindow::OnArrow(HWND target, ui::Arrow key) {
     ControlWindow* c = ByWindow(target);
     if (!c || c->Model().Kind() != ui::ControlKind::OptionButton) return false;
+    // The key passes the dialog manager by, which would show the focus
+    // frames from now on, as after any key that moves the focus.
+    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     static_cast<ui::OptionButton&>(c->Model()).UserArrow(key);
     return true;
 }
@@ -284,6 +348,19 @@ LRESULT FormWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS:
         RestoreFocus();
         return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd_, &ps);
+        PaintFocusCue(dc);
+        EndPaint(hwnd_, &ps);
+        return 0;
+    }
+    case WM_UPDATEUISTATE: {
+        // The system shows the focus frames once the keyboard is used.
+        const LRESULT r = DefWindowProcW(hwnd_, msg, wp, lp);
+        InvalidateFocusCue(FocusedCaptionlessOption());
+        return r;
+    }
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
         return 0;
@@ -322,7 +399,11 @@ void FormWindow::OnCommand(int id, int code, HWND from) {
             if (ControlWindow* c = ByWindow(GetFocus())) c->OnEnter();
         return;
     }
-    if (ControlWindow* c = ById(id)) c->OnCommand(code);
+    ControlWindow* c = ById(id);
+    if (!c) return;
+    if (c->Model().Kind() == ui::ControlKind::OptionButton && (code == BN_SETFOCUS || code == BN_KILLFOCUS))
+        InvalidateFocusCue(c);
+    c->OnCommand(code);
 }
 
 void FormWindow::OnActivate(bool active) {

@@ -73,6 +73,13 @@ private:
     void SaveFocus();
     void RestoreFocus();
     void FocusControl(ControlWindow& control);
+    // The focus frame of an option button without a caption, drawn on the
+    // form around it and the label beside it.
+    const ControlWindow* FocusedCaptionlessOption() const;
+    const ControlWindow* LabelBeside(const ControlWindow& option) const;
+    RECT FocusCueRect(const ControlWindow& option) const;
+    void InvalidateFocusCue(const ControlWindow* option);
+    void PaintFocusCue(HDC dc) const;
 
     Win32Ui& host_;
     ui::Form& form_;

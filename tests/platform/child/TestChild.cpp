@@ -2,15 +2,24 @@
 // (its own file, its current folder, its command line) into the file named
 // by TELK_CHILD_OUT, then, when TELK_CHILD_HOLD names a file, keeps running
 // until that file appears (or the report disappears), so a test can see it
-// running.
+// running. Two more roles, each reported on a fourth line:
+// TELK_CHILD_ASK names a folder, and the child asks the build's launcher
+// whether a program runs from inside it, as TELK does from beside the
+// client ("running" or "not running"); TELK_CHILD_WINDOW (Windows) gives it
+// a window of another program, whose handle it reports.
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/Launcher_win.h"
 #else
 #include <unistd.h>
+
+#include "platform/posix/Launcher_posix.h"
 #endif
 
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -98,15 +107,67 @@ std::ofstream OpenOut(const std::string& path) {
 #define NAME(text) text
 #endif
 
+std::string AskLauncher(const std::string& folder) {
+#ifdef _WIN32
+    telk::Win32Launcher launcher;
+#else
+    telk::PosixLauncher launcher;
+#endif
+    return launcher.AnyRunning({}, folder) ? "running" : "not running";
+}
+
+#ifdef _WIN32
+// Counts the times it is made the active window; WM_APP answers the count.
+LONG activations = 0;
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE) ++activations;
+    if (msg == WM_APP) return activations;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// Shown below every window there is, without being activated: it can take
+// the activation only when no window above it can.
+std::string OpenWindow() {
+    WNDCLASSW wc {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TELK.TestChild";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"another program", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+    if (!hwnd) return "";
+    SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    return std::to_string(reinterpret_cast<std::uintptr_t>(hwnd));
+}
+
+void Pause() {
+    // A window answers its messages while the child waits.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+#else
+void Pause() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string out = Variable(NAME("TELK_CHILD_OUT"));
     if (out.empty()) return 2;
+    std::string fourth;
+    const std::string ask = Variable(NAME("TELK_CHILD_ASK"));
+    if (!ask.empty()) fourth = AskLauncher(ask);
+#ifdef _WIN32
+    if (!Variable(NAME("TELK_CHILD_WINDOW")).empty()) fourth = OpenWindow();
+#endif
     {
         // Written aside and renamed, so the test never reads half a report.
         std::ofstream file = OpenOut(out + ".part");
-        file << Report(argc, argv);
+        file << Report(argc, argv) << fourth << "\n";
         if (!file.flush()) return 3;
     }
     if (!Publish(out + ".part", out)) return 4;
@@ -116,8 +177,7 @@ int main(int argc, char** argv) {
         // Bounded, and over once the test's folder (with the report) is
         // gone, so a failed test cannot leave it behind.
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!Exists(hold) && Exists(out) && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        while (!Exists(hold) && Exists(out) && std::chrono::steady_clock::now() < end) Pause();
     }
     return 0;
 }

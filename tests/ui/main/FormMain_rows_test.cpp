@@ -99,17 +99,26 @@ TEST_F(FormMainRows, LaterPressWithSlotZeroChosenKeepsItEditable) {
 }
 
 // Each arrow key turns the next or previous row on, round the ends, as a
-// click would, and gives it the focus.
+// click would, and gives it the focus; on a disabled row, or while the
+// window is disabled (the launch prompt is up), it changes nothing.
 TEST_F(FormMainRows, TheArrowKeysChooseTheSlotRows) {
     FormMain& main = OpenMain();
+    auto expectChosen = [&](int slot) {
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(main.Option1(i).Value() + main.Text1(i).Enabled(), 2 * (i == slot)) << slot << i;
+    };
+    EXPECT_FALSE(main.Option1(0).UserArrow(Arrow::Down));
+    expectChosen(-1);
     main.Command1.UserClick();
     main.Option1(2).UserChoose();
     const std::pair<Arrow, int> presses[] = {{Arrow::Down, 3}, {Arrow::Right, 4}, {Arrow::Down, 0}, {Arrow::Up, 4}, {Arrow::Left, 3}};
     for (int from = 2; const auto& [key, slot] : presses) {
         ASSERT_TRUE(main.Option1(std::exchange(from, slot)).UserArrow(key));
         EXPECT_EQ(Ui().FocusedControl(), &main.Option1(slot));
-        for (int i = 0; i < 5; ++i) EXPECT_EQ(main.Option1(i).Value() + main.Text1(i).Enabled(), 2 * (i == slot)) << slot << i;
+        expectChosen(slot);
     }
+    main.SetEnabled(false);
+    EXPECT_FALSE(main.Option1(3).UserArrow(Arrow::Down));
+    expectChosen(3);
 }
 
 TEST_F(FormMainRows, ShortOrMissingDataIniShowsWhatThereIsAndTheRowStaysUsable) {

@@ -4,6 +4,7 @@
 
 #include "platform/win32/WinApi.h"
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -11,9 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ChildProgram.h"
 #include "platform/win32/FileSystem_win.h"
 #include "platform/win32/Utf16.h"
+#include "store/ProgramState.h"
 #include "support/TempDir.h"
+#include "ui/Windows.h"
 #include "ui/forms/Control.h"
 #include "ui/forms/Form.h"
 #include "ui/win32/Dpi.h"
@@ -575,6 +579,109 @@ TEST_F(Win32UiTest, MessageBoxesShowTheTextAndTitleAndAnswer) {
     EXPECT_EQ(c.title, L"TELK");
     EXPECT_FALSE(c.cancel);
     Unload(form);
+}
+
+// A slot row's option button has no caption for the system to frame: the
+// form frames it with its label while it has the focus, and nowhere else.
+// (Wine shows focus frames always: the UI state that hides them is
+// Windows' own.)
+TEST_F(Win32UiTest, ACaptionlessOptionButtonShowsItsFocusWithItsLabel) {
+    class Rows : public ui::Form {
+    public:
+        explicit Rows(ui::Ui& host)
+            : Form(host, {"行", 4800, 1440}),
+              Option1([&](int i) { return std::make_unique<ui::OptionButton>(*this, ui::ControlLayout{"Option1", i, {120, 240 + 480 * i, 255, 375}, 2 * i}); }),
+              Label4([&](int i) { return std::make_unique<ui::Label>(*this, ui::ControlLayout{"Label4", i, {480, 240 + 480 * i, 1455, 375}, 9 + i, "未使用"}); }),
+              Text1([&](int i) { return std::make_unique<ui::TextBox>(*this, ui::ControlLayout{"Text1", i, {2040, 240 + 480 * i, 2295, 375}, 2 * i + 1, "Slot"}); }) {}
+        ui::ControlArray<ui::OptionButton, 2> Option1;
+        ui::ControlArray<ui::Label, 2> Label4;
+        ui::ControlArray<ui::TextBox, 2> Text1;
+    } form(ui_);
+    Load(form);
+    form.Show();
+    const HWND hwnd = Of(form);
+    std::vector<RECT> controls;
+    for (const ui::Control* c : form.Controls()) controls.push_back(ChildRect(Of(*c)));
+    // Whether each row has marks of the form's own between its controls.
+    auto framed = [&] {
+        UpdateWindow(hwnd);
+        HDC dc = GetDC(hwnd);
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        const RECT first = ChildRect(Of(form.Option1(0))), second = ChildRect(Of(form.Option1(1)));
+        const LONG between = (first.top + first.bottom + second.top + second.bottom) / 4;
+        std::pair<bool, bool> rows{false, false};
+        for (POINT p{0, 0}; p.y < client.bottom; ++p.y)
+            for (p.x = 0; p.x < client.right; ++p.x)
+                if (std::none_of(controls.begin(), controls.end(), [&](const RECT& r) { return PtInRect(&r, p); }) &&
+                    GetPixel(dc, p.x, p.y) != GetSysColor(COLOR_BTNFACE))
+                    (p.y < between ? rows.first : rows.second) = true;
+        ReleaseDC(hwnd, dc);
+        return rows;
+    };
+    const struct {
+        const char* what;
+        ui::Control& focus;
+        std::pair<bool, bool> rows;
+    } cases[] = {
+        {"the first row's button", form.Option1(0), {true, false}},
+        {"the second row's button, as the arrow key moves", form.Option1(1), {false, true}},
+        {"a name box", form.Text1(1), {false, false}},
+    };
+    for (const auto& c : cases) {
+        c.focus.SetFocus();
+        EXPECT_EQ(framed(), c.rows) << c.what;
+    }
+    Unload(form);
+}
+
+// The registry's owned window, over its owner, with another program's
+// window below both: as the owned window goes, the activation must go back
+// to the owner and never pass through the other program. Only a window of
+// another process shows it: the system would activate it whenever the
+// owner is still disabled as the owned window is destroyed.
+class OwnedWindowTest : public ChildProgramTest {
+protected:
+    template <int Id> struct Window : SampleForm {
+        static constexpr int kId = Id;
+        explicit Window(ui::Context& c) : SampleForm(c.ui) {}
+        void Form_Load() override { Show(); }
+    };
+    using Owner = Window<1>;
+    using Owned = Window<3>;
+
+    winui::Win32Ui ui_{GetModuleHandleW(nullptr)};
+    ProgramState state_;
+    std::unique_ptr<FileSystem> fs_ = MakePlatformFileSystem();
+    std::unique_ptr<TextCodec> codec_ = MakeJapaneseTextCodec();
+    std::unique_ptr<Clock> clock_ = MakePlatformClock();
+    std::unique_ptr<InstanceLock> lock_ = MakeInstanceLock(dir, "owned");
+    Platform platform_{*fs_, *codec_, *clock_, *launcher, *lock_};
+    ui::Windows windows_{state_, platform_, ui_};
+};
+
+TEST_F(OwnedWindowTest, AnOwnedWindowGivesTheActivationBackToItsOwner) {
+    const std::string other = PlaceChild("other");
+    ScopedEnv hold("TELK_CHILD_HOLD", dir.Native("release"));
+    ScopedEnv window("TELK_CHILD_WINDOW", "1");
+    launcher->Start(other);
+    const auto otherWindow = reinterpret_cast<HWND>(std::stoull("0" + WaitForReport().fourth));
+    ASSERT_TRUE(IsWindow(otherWindow));
+
+    Owner& owner = windows_.Load<Owner>();
+    const HWND ownerWindow = ui_.WindowOf(owner);
+    const HWND ownedWindow = ui_.WindowOf(windows_.LoadOwned<Owned>(owner));
+    ui_.DoEvents();
+    ASSERT_EQ(GetForegroundWindow(), ownedWindow);
+    const LRESULT before = SendMessageW(otherWindow, WM_APP, 0, 0);
+
+    windows_.Unload<Owned>();
+    ui_.DoEvents();
+    EXPECT_EQ(SendMessageW(otherWindow, WM_APP, 0, 0), before) << "the other program was activated";
+    EXPECT_EQ(GetForegroundWindow(), ownerWindow);
+    EXPECT_TRUE(IsWindowEnabled(ownerWindow));
+    windows_.Unload<Owner>();
+    dir.WriteBytes("release", "");
 }
 
 } // namespace
