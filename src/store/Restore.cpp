@@ -38,21 +38,6 @@ std::vector<std::string> CharFileNames() {
     return names;
 }
 
-// "<file><suffix>", with or without a number.
-bool IsNumbered(const std::string& entry, const std::string& prefix) {
-    return entry.size() >= prefix.size() && SameNameNoCase(entry.substr(0, prefix.size()), prefix) &&
-           std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(prefix.size()), entry.end(),
-                       [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// What an interrupted run of this or an older copy of the program left
-// beside a character file.
-bool IsLeftover(const std::string& entry) {
-    for (const std::string& name : CharFileNames())
-        if (IsNumbered(entry, name + kIncomingSuffix) || IsNumbered(entry, name + kBackupSuffix)) return true;
-    return false;
-}
-
 // The first number whose temporary names no entry of the folder holds.
 int FreeSuffix(const std::vector<std::string>& present) {
     for (int n = 1;; ++n) {
@@ -93,7 +78,7 @@ Journal Plan(FileSystem& fs, const std::string& slotFolder, const std::string& c
         item.written = fs.Digest(slotFolder + item.name);
     }
     for (const std::string& entry : present)
-        if (IsLeftover(entry)) journal.leftovers.push_back(entry);
+        if (IsLeftoverName(entry)) journal.leftovers.push_back(entry);
     journal.suffix = FreeSuffix(present);
     return journal;
 }

@@ -4,6 +4,7 @@
 
 #include "store/RestoreJournal.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/PathText.h"
@@ -28,6 +29,19 @@ bool IsCharFileName(const std::string& name) {
 }
 
 } // namespace
+
+bool IsNumbered(const std::string& entry, const std::string& prefix) {
+    return entry.size() >= prefix.size() && SameNameNoCase(entry.substr(0, prefix.size()), prefix) &&
+           entry.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+bool IsLeftoverName(const std::string& name) {
+    for (const char* file : kCharFiles)
+        if (IsNumbered(name, std::string(file) + kIncomingSuffix) || IsNumbered(name, std::string(file) + kBackupSuffix))
+            return true;
+    return IsNumbered(name, std::string(kOptionalCharFile) + kIncomingSuffix) ||
+           IsNumbered(name, std::string(kOptionalCharFile) + kBackupSuffix);
+}
 
 std::string IncomingName(const std::string& name, int suffix) {
     return Numbered(name, kIncomingSuffix, suffix);
@@ -91,24 +105,30 @@ std::optional<Journal> DecodeJournal(const std::string& bytes) {
         switch (line[0]) {
         case '0':
         case '1':
-            if (!IsCharFileName(value)) return std::nullopt;
+            if (!IsCharFileName(value) || std::any_of(journal.items.begin(), journal.items.end(), [&](const JournalItem& item) {
+                    return SameNameNoCase(item.name, value);
+                }))
+                return std::nullopt;
             journal.items.push_back({value, line[0] == '1'});
             break;
         case 'S': {
+            if (journal.suffix != 1) return std::nullopt;
             const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), journal.suffix);
             if (error != std::errc() || end != value.data() + value.size() || journal.suffix < 1) return std::nullopt;
             break;
         }
         case 'L':
-            if (!IsPlainName(value)) return std::nullopt;
+            // A leftover's bytes go into the generation, and the file goes:
+            // never a character file itself.
+            if (!IsLeftoverName(value) || Holds(journal.leftovers, value)) return std::nullopt;
             journal.leftovers.push_back(value);
             break;
         case 'G':
-            if (!IsGenerationName(value)) return std::nullopt;
+            if (!IsGenerationName(value) || !journal.generation.empty()) return std::nullopt;
             journal.generation = value;
             break;
         case 'B':
-            if (value != "1") return std::nullopt;
+            if (value != "1" || journal.backupsInGeneration) return std::nullopt;
             journal.backupsInGeneration = true;
             break;
         case 'W': {

@@ -54,6 +54,12 @@ struct Journal {
 std::string IncomingName(const std::string& name, int suffix);
 std::string BackupName(const std::string& name, int suffix);
 
+// "<file><suffix>", with or without a number after it.
+bool IsNumbered(const std::string& entry, const std::string& prefix);
+// What an interrupted run leaves beside a character file:
+// "<file>.telk-new", "<file>.telk-old", with or without a number.
+bool IsLeftoverName(const std::string& name);
+
 std::string EncodeJournal(const Journal& journal);
 // Empty when the bytes are not a journal of the program's.
 std::optional<Journal> DecodeJournal(const std::string& bytes);

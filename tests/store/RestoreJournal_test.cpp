@@ -25,7 +25,11 @@ TEST(RestoreJournal, ReadsBackAsWrittenAndRefusesWhatItDidNotWrite) {
     EXPECT_EQ(EncodeJournal(*DecodeJournal(bytes)), bytes);
     const std::string head = bytes.substr(0, bytes.find("G "));
     for (const char* line : {"G 2026-12-09 07-45-0", "G ..\\x", "B 2", "W 3 " /* before any file */, "L ..\\desktop.uos",
-                             "1 ..\\chardata.mul", "1 chardata.mul\r\nW 3 abc", "1 chardata.mul\r\nW x " })
+                             "1 ..\\chardata.mul", "1 chardata.mul\r\nW 3 abc", "1 chardata.mul\r\nW x ",
+                             // A character file taken for a leftover would go once its bytes were kept.
+                             "L desktop.uos", "L notes.txt", "1 chardata.mul\r\n0 CHARDATA.MUL",
+                             "G 2026-12-09 07-45-00\r\nG 2026-12-09 07-45-01", "B 1\r\nB 1", "S 2\r\nS 3",
+                             "L uo.cfg.telk-new2\r\nL uo.cfg.telk-new2"})
         EXPECT_FALSE(DecodeJournal(head + line + "\r\n")) << line;
 }
 
