@@ -154,8 +154,8 @@ void RecordWritten(FileSystem& fs, const std::string& safety, const std::vector<
     WriteWhole(fs, OrderPath(safety), EncodeOrder(order));
 }
 
-void ForgetWritten(FileSystem& fs, const std::string& safety, const std::string& generation) {
-    FailureOf([&] {
+bool ForgetWritten(FileSystem& fs, const std::string& safety, const std::string& generation) {
+    return !FailureOf([&] {
         std::optional<std::vector<WrittenGeneration>> order = DecodeOrder(fs.ReadFile(OrderPath(safety)));
         if (!order) return;
         std::erase_if(*order, [&](const WrittenGeneration& g) { return g.name == generation; });
@@ -215,6 +215,26 @@ void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder
 
 namespace {
 
+// Everything but the mark first, so that a removal cut short leaves a
+// folder that still says it is to go.
+void RemoveMarked(FileSystem& fs, const std::string& folder) {
+    for (const std::string& name : Entries(fs, folder))
+        if (name != kPrunedMark) {
+            const std::string path = folder + "\\" + name;
+            if (IsFolderOrLink(fs, path))
+                RemoveTree(fs, path, IfMissing::Fail);
+            else
+                fs.RemoveFile(path);
+        }
+    fs.RemoveFile(folder + "\\" + kPrunedMark);
+    try {
+        fs.RemoveFolder(folder);
+    } catch (const FileError&) {
+        FailureOf([&] { fs.WriteFile(folder + "\\" + kPrunedMark, ""); }); // still to go
+        throw;
+    }
+}
+
 // Marked first, so that the next start finishes what a cut left.
 bool Discard(FileSystem& fs, const std::string& safety, const std::string& generation, bool marked) {
     const std::string folder = safety + "\\" + generation;
@@ -225,7 +245,7 @@ bool Discard(FileSystem& fs, const std::string& safety, const std::string& gener
         // Out of sight in one rename, so that a removal cut short leaves
         // no part of a generation under a generation's name.
         fs.Rename(folder, trash);
-        RemoveTree(fs, trash, IfMissing::Fail);
+        RemoveMarked(fs, trash);
     });
 }
 
@@ -260,7 +280,7 @@ bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
         const std::string path = safety + "\\" + name;
         done = !FailureOf([&] {
             if (const auto pruned = GenerationWith(name, kRetiredSuffix)) {
-                if (HoldsPrunedMark(fs, path)) RemoveTree(fs, path, IfMissing::Skip);
+                if (HoldsPrunedMark(fs, path)) RemoveMarked(fs, path);
             } else if (IsGenerationName(name)) {
                 if (HoldsPrunedMark(fs, path)) discarded = Discard(fs, safety, name, true) && discarded;
             } else if (const auto generation = GenerationWith(name, kStagingSuffix);
@@ -275,7 +295,7 @@ bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
                     return;
                 }
                 fs.RemoveFolder(path);
-                ForgetWritten(fs, safety, *generation);
+                if (!ForgetWritten(fs, safety, *generation)) throw FileError("write", safety + "\\" + kOrderName, "", 0, FileCause::Other);
             }
         }) && done;
     }
@@ -284,7 +304,8 @@ bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
             return !Holds(entries, g.name) && !Holds(entries, StagingName(g.name));
         }))
         for (const WrittenGeneration& g : *order)
-            if (!Holds(entries, g.name) && !Holds(entries, StagingName(g.name))) ForgetWritten(fs, safety, g.name);
+            if (!Holds(entries, g.name) && !Holds(entries, StagingName(g.name)))
+                done = ForgetWritten(fs, safety, g.name) && done;
     return done && discarded;
 }
 

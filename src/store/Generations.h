@@ -47,8 +47,9 @@ std::optional<std::vector<WrittenGeneration>> ReadOrder(FileSystem& fs, const st
 void RecordWritten(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
                    const WrittenGeneration& generation);
 // A generation that never became whole leaves the record (and the
-// record, when nothing is left in it). Never throws.
-void ForgetWritten(FileSystem& fs, const std::string& safety, const std::string& generation);
+// record, when nothing is left in it). Never throws; false when the
+// record could not be rewritten (its line names nothing, and goes later).
+bool ForgetWritten(FileSystem& fs, const std::string& safety, const std::string& generation);
 // The complete generations among entries, the last written first.
 // Throws FileError when the record cannot be read.
 std::vector<std::string> GenerationsNewestFirst(FileSystem& fs, const std::string& safety,

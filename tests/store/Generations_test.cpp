@@ -13,6 +13,7 @@
 
 #include "store/Generations.h"
 #include "store/StoreNames.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FolderSnapshot.h"
 #include "support/TempDir.h"
 
@@ -60,22 +61,42 @@ TEST_F(Generations, PruningKeepsTheNewestTen) {
 // generation it was to be, one that holds only parts goes, and so does a
 // generation pruning marked; folders that only look like them stay.
 TEST_F(Generations, TidyingKeepsOnlyWholeFiles) {
-    dir.WriteBytes("safety\\" + Nth(1) + kStagingSuffix + "\\macros.txt", "whole");
-    dir.WriteBytes("safety\\" + Nth(1) + kStagingSuffix + "\\uo.cfg" + kPartSuffix, "cut short");
-    dir.WriteBytes("safety\\" + Nth(2) + kStagingSuffix + "\\uo.cfg" + kPartSuffix, "cut short");
-    for (int n : {1, 2}) RecordWritten(*fs, safety, dir.Names("safety"), {Nth(n), {}});
-    dir.WriteBytes("safety\\" + Nth(3) + kRetiredSuffix + "\\macros.txt", "pruned");
-    dir.WriteBytes("safety\\" + Nth(3) + kRetiredSuffix + "\\" + kPrunedMark, "");
-    dir.WriteBytes("safety\\" + Nth(4) + "\\macros.txt", "pruned before its rename");
-    dir.WriteBytes("safety\\" + Nth(4) + "\\" + kPrunedMark, "");
-    const std::vector<std::string> lookalikes = {Nth(5) + kStagingSuffix, Nth(6) + kRetiredSuffix};
-    for (const std::string& name : lookalikes) dir.WriteBytes("safety\\" + name + "\\macros.txt", "the player's");
-    EXPECT_TRUE(TidyGenerations(*fs, safety, dir.Names("safety")));
-    EXPECT_EQ(dir.Names("safety"), (std::vector<std::string>{Nth(1), lookalikes[0], lookalikes[1], kOrderName}));
-    EXPECT_EQ(test::FolderSnapshot(dir.Native("safety\\" + Nth(1))), (std::map<std::string, std::string>{{"macros.txt", "whole"}}));
-    for (const std::string& name : lookalikes)
-        EXPECT_EQ(test::FolderSnapshot(dir.Native("safety\\" + name)), (std::map<std::string, std::string>{{"macros.txt", "the player's"}}));
-    EXPECT_EQ(*ReadOrder(*fs, safety, dir.Names("safety")), (std::vector<WrittenGeneration>{{Nth(1), {}}}));
+    // Each step stands alone: one that fails (the n-th operation) leaves
+    // the others done, and the next tidy finishes it.
+    for (int n = 0;; ++n) {
+        SCOPED_TRACE(n);
+        std::filesystem::remove_all(dir.Native("safety"));
+        dir.WriteBytes("safety\\" + Nth(1) + kStagingSuffix + "\\macros.txt", "whole");
+        dir.WriteBytes("safety\\" + Nth(1) + kStagingSuffix + "\\uo.cfg" + kPartSuffix, "cut short");
+        dir.WriteBytes("safety\\" + Nth(2) + kStagingSuffix + "\\uo.cfg" + kPartSuffix, "cut short");
+        for (int g : {1, 2}) RecordWritten(*fs, safety, dir.Names("safety"), {Nth(g), {}});
+        dir.WriteBytes("safety\\" + Nth(3) + kRetiredSuffix + "\\macros.txt", "pruned");
+        dir.WriteBytes("safety\\" + Nth(3) + kRetiredSuffix + "\\" + kPrunedMark, "");
+        dir.WriteBytes("safety\\" + Nth(4) + "\\macros.txt", "pruned before its rename");
+        dir.WriteBytes("safety\\" + Nth(4) + "\\" + kPrunedMark, "");
+        const std::vector<std::string> lookalikes = {Nth(5) + kStagingSuffix, Nth(6) + kRetiredSuffix};
+        for (const std::string& name : lookalikes) dir.WriteBytes("safety\\" + name + "\\macros.txt", "the player's");
+        test::FaultyFileSystem faulty(*fs);
+        faulty.FailNth(n);
+        const bool done = TidyGenerations(faulty, safety, dir.Names("safety"));
+        EXPECT_EQ(done, !faulty.Fired()) << faulty.FiredAt();
+        const std::vector<std::string> left = dir.Names("safety");
+        const int undone = static_cast<int>(std::count_if(left.begin(), left.end(), [&](const std::string& name) {
+            return name == Nth(1) + kStagingSuffix || name == Nth(2) + kStagingSuffix || name == Nth(3) + kRetiredSuffix ||
+                   name == Nth(4);
+        }));
+        // The record tells both staging folders apart: without it, both wait.
+        EXPECT_LE(undone, faulty.FiredAt().starts_with("ReadFile") ? 2 : 1) << faulty.FiredAt();
+        if (faulty.Fired()) {
+            EXPECT_TRUE(TidyGenerations(*fs, safety, dir.Names("safety")));
+        }
+        EXPECT_EQ(dir.Names("safety"), (std::vector<std::string>{Nth(1), lookalikes[0], lookalikes[1], kOrderName}));
+        EXPECT_EQ(test::FolderSnapshot(dir.Native("safety\\" + Nth(1))), (std::map<std::string, std::string>{{"macros.txt", "whole"}}));
+        for (const std::string& name : lookalikes)
+            EXPECT_EQ(test::FolderSnapshot(dir.Native("safety\\" + name)), (std::map<std::string, std::string>{{"macros.txt", "the player's"}}));
+        EXPECT_EQ(*ReadOrder(*fs, safety, dir.Names("safety")), (std::vector<WrittenGeneration>{{Nth(1), {}}}));
+        if (n > 0 && !faulty.Fired()) break;
+    }
 }
 
 // Added to, never overwritten: what the player has not heard of stays
