@@ -321,7 +321,10 @@ bool HoldsJournalOf(FileSystem& fs, const std::string& safety, const std::string
 void SettlePendingRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
     Settle(fs, FindSafetyFolder(fs, appFolder, charFolder));
     const std::string legacy = LegacySafetyFolderPath(appFolder, charFolder);
-    if (HoldsJournalOf(fs, legacy, charFolder)) Settle(fs, legacy);
+    if (!HoldsJournalOf(fs, legacy, charFolder)) return;
+    // What settling leaves there untold, the next start tells.
+    MarkChanged(fs, appFolder, legacy);
+    Settle(fs, legacy);
 }
 
 std::vector<KeptCopy> UntoldKept(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
@@ -386,9 +389,15 @@ bool SettleAtStart(FileSystem& fs, const std::string& appFolder, const std::stri
     if (FailureOf([&] { entries = Entries(fs, folder); })) return false;
     if (kept) done = PruneGenerations(fs, folder, entries) && done;
     // Only settling writes the record, and only where the folder is the
-    // character's: a copy of one elsewhere is the player's.
-    if (Holds(entries, kUntoldName) && (kept || settles)) {
-        const std::vector<KeptCopy> untold = ReadUntold(fs, folder);
+    // character's: a copy of one elsewhere is the player's. In the older
+    // layout, each file it names tells whose folder it is.
+    const std::vector<KeptCopy> untold = Holds(entries, kUntoldName) ? ReadUntold(fs, folder) : std::vector<KeptCopy>{};
+    const bool untoldHere = kept || settles ||
+                            (!named && !untold.empty() && std::all_of(untold.begin(), untold.end(), [&](const KeptCopy& k) {
+                                 const std::string charFolder = k.file.substr(0, k.file.find_last_of('\\') + 1);
+                                 return SameCharFolder(LegacySafetyFolderPath(appFolder, charFolder), folder);
+                             }));
+    if (!untold.empty() && untoldHere) {
         report.leftAsSaved.insert(report.leftAsSaved.end(), untold.begin(), untold.end());
         report.untold.push_back(folder);
         done = false; // until the player has been told

@@ -246,6 +246,10 @@ TEST_F(TransferTest, ASafetyFolderOfTheOlderLayoutIsSettledAndKept) {
         EXPECT_EQ(dir.ReadBytes(crashed + "\\chardata.mul"), ours ? "slot chardata.mul" : "client chardata.mul");
         EXPECT_EQ(test::FolderSnapshot(dir.Native(legacy)), kept);
         EXPECT_EQ(test::FolderSnapshot(dir.Native(legacy + ".telk-old")), (Snapshot{{"desktop.uos", "an earlier restore's"}}));
+        // What settling it left untold, a start tells: its files say whose it is.
+        dir.WriteBytes(legacy + "\\" + kUntoldName, dir.Win(crashed) + "\\desktop.uos\r\n" + dir.Win(legacy) + "\\desktop.uos\r\n");
+        std::filesystem::remove(dir.Native(std::string("Settings\\BeforeRestore\\") + kChangedName));
+        EXPECT_EQ(RepairSlotStore(*real, app).leftAsSaved.size(), 1u);
     }
 }
 
