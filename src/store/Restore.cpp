@@ -104,10 +104,11 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
         MarkChanged(fs, appFolder, safety);
         entries = Entries(fs, safety);
         const std::string notePath = safety + "\\" + kSafetyNoteName;
-        if (!note)
+        // Settling may have taken an empty safety folder away, note and all.
+        if (!Holds(entries, kSafetyNoteName))
             // The folder as Explorer shows it: "Desktop" as the client made it.
             WriteWhole(fs, notePath, SafetyNote(WithTrailingSeparator(PathAsShown(fs, journal.charFolder)), wording.now));
-        else if (const auto reworded = Reworded(*note, wording.before, wording.now))
+        else if (const auto reworded = note ? Reworded(*note, wording.before, wording.now) : std::nullopt)
             WriteWhole(fs, notePath, *reworded);
         journal.generation = FreeGenerationName(entries, now);
         journal.backupsInGeneration = fs.SameVolume(WithoutTrailingSeparators(journal.charFolder), safety);
@@ -198,9 +199,8 @@ void PutInPlace(FileSystem& fs, Journal& journal, const RestorePaths& paths) {
 void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
                      const std::string& charFolder, const std::string& now, const NoteWording& wording) {
     // A restore into this character that did not end comes first.
-    SettlePendingRestore(fs, appFolder, charFolder);
     std::optional<std::string> note;
-    const std::string safety = FindSafetyFolder(fs, appFolder, charFolder, &note);
+    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note);
     Journal journal = Plan(fs, slotFolder, charFolder);
     const std::vector<std::string> entries = Begin(fs, appFolder, safety, note, journal, now, wording);
     const RestorePaths paths{journal, safety};

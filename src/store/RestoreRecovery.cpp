@@ -318,13 +318,16 @@ bool HoldsJournalOf(FileSystem& fs, const std::string& safety, const std::string
 
 } // namespace
 
-void SettlePendingRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
-    Settle(fs, FindSafetyFolder(fs, appFolder, charFolder));
+std::string SettlePendingRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
+                                 std::optional<std::string>* note) {
+    const std::string safety = FindSafetyFolder(fs, appFolder, charFolder, note);
+    Settle(fs, safety);
     const std::string legacy = LegacySafetyFolderPath(appFolder, charFolder);
-    if (!HoldsJournalOf(fs, legacy, charFolder)) return;
+    if (!HoldsJournalOf(fs, legacy, charFolder)) return safety;
     // What settling leaves there untold, the next start tells.
     MarkChanged(fs, appFolder, legacy);
     Settle(fs, legacy);
+    return safety;
 }
 
 std::vector<KeptCopy> UntoldKept(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {

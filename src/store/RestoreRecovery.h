@@ -2,6 +2,7 @@
 // reads or writes the character, and at every start for every character.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,10 @@ namespace telk {
 // naming what waits where, while it cannot be settled; PreviousFilesWait
 // (pending) when the restore had put every file in and only its previous
 // files wait beside them.
-void SettlePendingRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder);
+// Answers the character's safety folder (FindSafetyFolder), and in note
+// the bytes of its note, as they were before settling.
+std::string SettlePendingRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
+                                 std::optional<std::string>* note = nullptr);
 
 // The files that settling a restore into charFolder left as the client
 // saved them, with where their previous contents are: kept in the store
