@@ -204,14 +204,18 @@ std::wstring SafetyFolderOf(const std::wstring& work, const SampleCharacter& c, 
     return L"<none>";
 }
 
-// The newest generation: the folder named by the latest restore's time.
+// The newest generation: the one the order record names last.
 Tree SafetyCopy(const std::wstring& safety) {
     const Tree tree = Snapshot(safety);
-    std::wstring newest;
-    for (const auto& [rel, bytes] : tree) {
-        const std::wstring top = rel.substr(0, rel.find(L'\\'));
-        if (rel.find(L'\\') != std::wstring::npos && top.size() >= 19 && top[4] == L'-' && top > newest) newest = top;
+    const auto order = tree.find(Wide(telk::kOrderName));
+    if (order == tree.end()) {
+        ADD_FAILURE() << "no " << telk::kOrderName << " in " << Utf8(safety);
+        return {};
     }
+    const std::string& record = order->second; // "...\r\n<name>[\t<added>...]\r\n"
+    const std::size_t lineStart = record.rfind("\r\n", record.size() - 3) + 2;
+    const std::string last = record.substr(lineStart, record.size() - 2 - lineStart);
+    const std::wstring newest = Wide(last.substr(0, last.find('\t')));
     Tree generation;
     for (const auto& [rel, bytes] : tree)
         if (rel.starts_with(newest + L"\\")) generation[rel.substr(newest.size() + 1)] = bytes;
