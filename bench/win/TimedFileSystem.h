@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "store/Generations.h"
 #include "store/StoreNames.h"
 
 namespace bench {
@@ -25,8 +26,8 @@ public:
         QueryPerformanceFrequency(&frequency_);
     }
     const std::map<std::string, Tally>& Tallies() const { return tallies_; }
-    // The same, for the operations on the store's own small records (the
-    // journal, the order, the start's record, the note), by record.
+    // The same, for the operations on the store's own files and folders
+    // (its records, the note, a generation, the safety folder), by each.
     const std::map<std::string, Tally>& RecordTallies() const { return records_; }
     void Reset() {
         tallies_.clear();
@@ -37,13 +38,15 @@ public:
         return Time("existence test", [&] { return real_.CanOpenForReading(p); }, p);
     }
     bool IsLink(const std::string& p) override { return Time("link test", [&] { return real_.IsLink(p); }, p); }
-    bool CanEnterFolder(const std::string& p) override { return Time("existence test", [&] { return real_.CanEnterFolder(p); }); }
+    bool CanEnterFolder(const std::string& p) override {
+        return Time("existence test", [&] { return real_.CanEnterFolder(p); }, p);
+    }
     std::vector<telk::ListEntry> ListEntries(const std::string& p, std::uint16_t m) override {
-        return Time("listing", [&] { return real_.ListEntries(p, m); });
+        return Time("listing", [&] { return real_.ListEntries(p, m); }, p);
     }
     std::vector<telk::Drive> Drives() override { return real_.Drives(); }
-    void CreateFolder(const std::string& p) override { Time("folder made or removed", [&] { real_.CreateFolder(p); }); }
-    void RemoveFolder(const std::string& p) override { Time("folder made or removed", [&] { real_.RemoveFolder(p); }); }
+    void CreateFolder(const std::string& p) override { Time("folder made or removed", [&] { real_.CreateFolder(p); }, p); }
+    void RemoveFolder(const std::string& p) override { Time("folder made or removed", [&] { real_.RemoveFolder(p); }, p); }
     void CopyFile(const std::string& f, const std::string& t) override { Time("copy, flushed", [&] { real_.CopyFile(f, t); }); }
     void CopyLink(const std::string& f, const std::string& t) override { Time("copy, flushed", [&] { real_.CopyLink(f, t); }); }
     void Rename(const std::string& f, const std::string& t) override { Time("rename", [&] { real_.Rename(f, t); }, t); }
@@ -64,14 +67,23 @@ public:
     std::string CurrentFolder() override { return real_.CurrentFolder(); }
 
 private:
-    // The record a path names, its temporary name counted with it; empty
-    // for anything else.
-    static std::string RecordOf(const std::string& path) {
+    // What a path names among the store's own: a small record (its
+    // temporary name counted with it), a generation (or its staging
+    // folder), a character's safety folder; empty for anything else.
+    static std::string RecordOf(std::string path) {
+        if (path.ends_with("\\*.*")) path.resize(path.size() - 4); // a listing's pattern
         std::string name = path.substr(path.find_last_of('\\') + 1);
         if (name.ends_with(telk::kIncomingSuffix)) name.resize(name.size() - std::string(telk::kIncomingSuffix).size());
         for (const char* record : {telk::kJournalName, telk::kOrderName, telk::kChangedName, telk::kUntoldName})
             if (name == record) return name;
-        return name == telk::kSafetyNoteName ? "note" : "";
+        if (name == telk::kSafetyNoteName) return "note";
+        if (name.ends_with(telk::kStagingSuffix)) name.resize(name.size() - std::string(telk::kStagingSuffix).size());
+        if (telk::IsGenerationName(name)) return "a generation";
+        const std::size_t tilde = name.rfind('~');
+        if (tilde != std::string::npos && name.size() >= tilde + 9 &&
+            name.find_first_not_of("0123456789abcdef", tilde + 1) >= tilde + 9)
+            return "the safety folder";
+        return "";
     }
 
     template <class Op>
