@@ -30,6 +30,7 @@
 #include "platform/win32/FileSystem_win.h"
 #include "platform/win32/Launcher_win.h"
 #include "platform/win32/TextCodec_win.h"
+#include "store/Generations.h"
 #include "store/Restore.h"
 #include "store/SafetyFolder.h"
 #include "store/StoreNames.h"
@@ -369,8 +370,8 @@ void MakePath(const std::wstring& path) {
 
 // A working folder whose store holds n characters' safety folders, for
 // the first n characters of the 1 000-entry sample install: each with its
-// note and ten generations of the five files, named as a restore names
-// them. Made once and kept: a start with nothing to settle, tidy or prune
+// note, ten generations of the five files and their order record, named
+// as a restore names them. Made once and kept: a start with nothing to settle, tidy or prune
 // leaves all of it as it is.
 std::wstring SafetySample(const Setup& s, int n) {
     const std::wstring work = s.scratch + L"\\safety" + std::to_wstring(n);
@@ -380,7 +381,8 @@ std::wstring SafetySample(const Setup& s, int n) {
     auto charFolder = [&](int i) { return Utf8(characters) + "\\character" + std::to_string(100000 + i) + "\\"; };
     const std::wstring firstSafety = Wide(telk::SafetyFolderPath(app, charFolder(0)));
     const std::wstring shard = firstSafety.substr(0, firstSafety.rfind(L'\\'));
-    if (Exists(done)) {
+    // A sample of before the order record is made anew.
+    if (Exists(done) && Exists(firstSafety + L"\\" + Wide(telk::kOrderName))) {
         if (BareWalk(shard) != n + 2) Fail("the sample safety folders " + Utf8(shard) + " are not as expected");
         return work;
     }
@@ -394,6 +396,7 @@ std::wstring SafetySample(const Setup& s, int n) {
         const std::wstring safety = Wide(telk::SafetyFolderPath(app, folder));
         MakePath(safety);
         WriteBytes(safety + L"\\" + Wide(telk::kSafetyNoteName), telk::SafetyNote(folder, telk::ui::kSafetyNoteLines));
+        std::vector<telk::WrittenGeneration> order;
         for (int g = 1; g <= telk::kGenerationsKept; ++g) {
             wchar_t name[32];
             std::swprintf(name, 32, L"2026-11-%02d 21-05-09", g);
@@ -401,7 +404,10 @@ std::wstring SafetySample(const Setup& s, int n) {
             MakeFolder(generation);
             for (int f = 0; f < 5; ++f)
                 WriteBytes(generation + L"\\" + Wide(files[f]), Pattern(256u << (f % 3), static_cast<unsigned>(g * 5 + f)));
+            order.push_back({Utf8(name), {}});
         }
+        // The generations in the order written, as each restore records them.
+        WriteBytes(safety + L"\\" + Wide(telk::kOrderName), telk::EncodeOrder(order));
     }
     if (BareWalk(shard) != n + 2) Fail("the sample safety folders " + Utf8(shard) + " are not as expected");
     WriteBytes(done, "");
@@ -425,6 +431,14 @@ void StartUpSafety(const Setup& s) {
     StartOnce(s.telk, L"", plain, warm);
     for (const std::wstring& work : samples) StartOnce(s.telk, L"", work, warm);
     StartOnce(s.ref, s.RefArguments(), ref, warm);
+    // The timed starts are later ones: each finds the start's record,
+    // naming no folder to look at.
+    telk::Win32FileSystem fs;
+    for (const std::wstring& work : samples) {
+        const auto changed = telk::ReadChanged(fs, Utf8(work) + "\\");
+        if (!changed || !changed->empty())
+            Fail("after its first start, " + Utf8(work) + " has no record of the safety folders naming none");
+    }
     for (int i = 0; i < gPairs; ++i) {
         StartOnce(s.telk, L"", plain, without);
         for (std::size_t k = 0; k < samples.size(); ++k) StartOnce(s.telk, L"", samples[k], with[k]);
@@ -629,11 +643,14 @@ void Transfers(const Setup& s) {
             telk::BackUpToSlot(fs, codec, appPath, charPath, slotPath, "12-08-2026", "メイン");
             return Now() - t0;
         };
+        // The paired restores timed operation by operation too: what they
+        // meet between the others' copies may differ from a run of restores.
+        bench::TimedFileSystem paired(fs);
         // As a player who starts TELK now and then: the start keeps the
         // newest ten safety generations, outside the time taken.
         auto restore = [&] {
             const double t0 = Now();
-            telk::RestoreFromSlot(fs, appPath, slotPath, charPath, "2026-12-08 21-05-09", telk::ui::kSafetyNoteLines);
+            telk::RestoreFromSlot(paired, appPath, slotPath, charPath, "2026-12-08 21-05-09", telk::ui::kSafetyNoteLines);
             const double taken = Now() - t0;
             telk::RepairSlotStore(fs, appPath);
             return taken;
@@ -704,6 +721,7 @@ void Transfers(const Setup& s) {
         bareRestore();
         bareRuns = 0;
         std::fill(std::begin(bareParts), std::end(bareParts), 0.0);
+        paired.Reset();
         std::vector<double> bu, buRef, buFlush, re, reRef, reFlush, reBare;
         for (int i = 0; i < c.pairs; ++i) {
             bu.push_back(backUp());
@@ -716,15 +734,12 @@ void Transfers(const Setup& s) {
         }
         // Where the time goes: the same runs again, each operation timed.
         bench::TimedFileSystem timed(fs);
-        auto breakdown = [&](const char* direction, auto run) {
-            timed.Reset();
-            double total = 0;
-            for (int i = 0; i < c.pairs; ++i) total += run(timed);
-            char head[160];
-            std::snprintf(head, sizeof head, "%s, %s, where a run's time goes: %.2f ms in all;", direction, c.what,
+        auto tell = [&](const std::string& runs, const bench::TimedFileSystem& by, double total) {
+            char head[200];
+            std::snprintf(head, sizeof head, "%s, %s, where a run's time goes: %.2f ms in all;", runs.c_str(), c.what,
                           total / c.pairs);
             std::string note = head;
-            for (const auto& [what, tally] : timed.Tallies()) {
+            for (const auto& [what, tally] : by.Tallies()) {
                 char part[120];
                 std::snprintf(part, sizeof part, " %s %g× %.2f ms;", what.c_str(),
                               static_cast<double>(tally.count) / c.pairs, tally.ms / c.pairs);
@@ -732,6 +747,27 @@ void Transfers(const Setup& s) {
             }
             note.back() = '.';
             gNotes.push_back(note);
+            // Of that, what went to the store's own records and folders.
+            if (by.RecordTallies().empty()) return;
+            std::snprintf(head, sizeof head, "%s, %s, of that on the store's own files and folders:", runs.c_str(), c.what);
+            note = head;
+            for (const auto& [what, tally] : by.RecordTallies()) {
+                char part[160];
+                std::snprintf(part, sizeof part, " %s %g× %.2f ms;", what.c_str(),
+                              static_cast<double>(tally.count) / c.pairs, tally.ms / c.pairs);
+                note += part;
+            }
+            note.back() = '.';
+            gNotes.push_back(note);
+        };
+        double pairedTotal = 0;
+        for (const double t : re) pairedTotal += t;
+        tell("Restore (the paired runs)", paired, pairedTotal);
+        auto breakdown = [&](const char* direction, auto run) {
+            timed.Reset();
+            double total = 0;
+            for (int i = 0; i < c.pairs; ++i) total += run(timed);
+            tell(direction, timed, total);
         };
         breakdown("Back-up", [&](telk::FileSystem& f) {
             const double t0 = Now();
