@@ -44,7 +44,7 @@ std::optional<std::string> StampOrder(const std::string& name) {
 }
 
 std::string TrashName(const std::string& generation) {
-    return generation + kRetiredSuffix;
+    return generation + kPrunedSuffix;
 }
 
 // A generation's name without the suffix, when name is that generation
@@ -215,42 +215,15 @@ void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder
 
 namespace {
 
-// Everything but the mark first, so that a removal cut short leaves a
-// folder that still says it is to go.
-void RemoveMarked(FileSystem& fs, const std::string& folder) {
-    for (const std::string& name : Entries(fs, folder))
-        if (name != kPrunedMark) {
-            const std::string path = folder + "\\" + name;
-            if (IsFolderOrLink(fs, path))
-                RemoveTree(fs, path, IfMissing::Fail);
-            else
-                fs.RemoveFile(path);
-        }
-    fs.RemoveFile(folder + "\\" + kPrunedMark);
-    try {
-        fs.RemoveFolder(folder);
-    } catch (const FileError&) {
-        FailureOf([&] { fs.WriteFile(folder + "\\" + kPrunedMark, ""); }); // still to go
-        throw;
-    }
-}
-
-// Marked first, so that the next start finishes what a cut left.
-bool Discard(FileSystem& fs, const std::string& safety, const std::string& generation, bool marked) {
-    const std::string folder = safety + "\\" + generation;
+// Out of sight in one rename, so that a removal cut short leaves no part
+// of a generation under a generation's name; the next start removes what
+// is left under the new one.
+bool Discard(FileSystem& fs, const std::string& safety, const std::string& generation) {
     const std::string trash = safety + "\\" + TrashName(generation);
     return !FailureOf([&] {
-        // Empty: that it is there is all it says.
-        if (!marked) fs.WriteFile(folder + "\\" + kPrunedMark, "");
-        // Out of sight in one rename, so that a removal cut short leaves
-        // no part of a generation under a generation's name.
-        fs.Rename(folder, trash);
-        RemoveMarked(fs, trash);
+        fs.Rename(safety + "\\" + generation, trash);
+        RemoveTree(fs, trash, IfMissing::Fail);
     });
-}
-
-bool HoldsPrunedMark(FileSystem& fs, const std::string& folder) {
-    return IsFolderNotLink(fs, folder) && Holds(Entries(fs, folder), kPrunedMark);
 }
 
 } // namespace
@@ -264,7 +237,7 @@ bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vect
     bool done = true;
     for (std::size_t i = 0; i + kGenerationsKept < oldestFirst->size(); ++i) {
         const std::string folder = safety + "\\" + (*oldestFirst)[i];
-        if (IsFolderNotLink(fs, folder)) done = Discard(fs, safety, (*oldestFirst)[i], false) && done;
+        if (IsFolderNotLink(fs, folder)) done = Discard(fs, safety, (*oldestFirst)[i]) && done;
     }
     return done;
 }
@@ -272,17 +245,14 @@ bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vect
 bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries, Tidy tidy) {
     std::optional<std::vector<WrittenGeneration>> order;
     bool done = !FailureOf([&] { order = ReadOrder(fs, safety, entries); });
-    bool discarded = true;
     auto recorded = [&](const std::string& generation) {
         return order && std::any_of(order->begin(), order->end(), [&](const WrittenGeneration& g) { return g.name == generation; });
     };
     for (const std::string& name : entries) {
         const std::string path = safety + "\\" + name;
         done = !FailureOf([&] {
-            if (const auto pruned = GenerationWith(name, kRetiredSuffix)) {
-                if (HoldsPrunedMark(fs, path)) RemoveMarked(fs, path);
-            } else if (IsGenerationName(name)) {
-                if (tidy == Tidy::Full && HoldsPrunedMark(fs, path)) discarded = Discard(fs, safety, name, true) && discarded;
+            if (GenerationWith(name, kPrunedSuffix)) {
+                RemoveTree(fs, path, IfMissing::Skip);
             } else if (const auto generation = GenerationWith(name, kStagingSuffix);
                        generation && recorded(*generation) && !Holds(entries, *generation) && IsFolderNotLink(fs, path)) {
                 // Every name in it holds a whole file: nothing of it may go.
@@ -307,7 +277,7 @@ bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
         for (const WrittenGeneration& g : *order)
             if (!Holds(entries, g.name) && !Holds(entries, StagingName(g.name)))
                 done = ForgetWritten(fs, safety, g.name) && done;
-    return done && discarded;
+    return done;
 }
 
 // UTF-8 lines: the file, then where its previous contents are.

@@ -61,19 +61,17 @@ void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder
 
 // Only while no journal waits in safety, whose listing entries is: the
 // last written kGenerationsKept complete generations stay. Never throws;
-// false when something is left to do next time. Each generation goes
-// marked, out of sight, then removed; a record it cannot read or that is
-// not the program's keeps them all.
+// false when something is left to do next time. Each goes out of sight
+// under a name of the program's own, then is removed; a record it cannot
+// read or that is not the program's keeps them all.
 bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries);
 // Only while no journal waits in safety, whose listing entries is: a
 // staging folder the record names keeps what it holds as the generation
-// it was to be, files cut short on their way in go, and so do a
-// generation and its trash that pruning marked. Folders that only look
-// like these are not the program's and stay. Every step runs; false when
-// one is left for next time. Quick (before a restore): the staging
-// folders and trash alone, which the names tell; the start also looks
-// into each generation for pruning's mark and drops the record's lines
-// that name nothing.
+// it was to be, files cut short on their way in go, and so does what
+// pruning left under its own name. Folders that only look like these are
+// not the program's and stay. Every step runs; false when one is left for
+// next time. Full (the start) also drops the record's lines that name
+// nothing; before a restore, that restore's own write drops them.
 enum class Tidy { Quick, Full };
 bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
                      Tidy tidy = Tidy::Full);

@@ -410,14 +410,15 @@ bool SettleAtStart(FileSystem& fs, const std::string& appFolder, const std::stri
     return done && !Holds(entries, kJournalName);
 }
 
-// Every character-level folder under root, as "<account>\<shard>\<name>".
-std::vector<std::string> AllSafetyFolders(FileSystem& fs, const std::string& root) {
+// Every character-level folder under root, as "<account>\\<shard>\\<name>";
+// complete false when a level could not be listed.
+std::vector<std::string> AllSafetyFolders(FileSystem& fs, const std::string& root, bool& complete) {
     auto folders = [&](const std::string& folder) {
         std::vector<std::string> names;
-        FailureOf([&] {
-            for (const std::string& name : Entries(fs, folder))
-                if (IsFolderNotLink(fs, folder + "\\" + name)) names.push_back(name);
-        });
+        complete = !FailureOf([&] {
+                       for (const std::string& name : Entries(fs, folder))
+                           if (IsFolderNotLink(fs, folder + "\\" + name)) names.push_back(name);
+                   }) && complete;
         return names;
     };
     std::vector<std::string> relative;
@@ -442,7 +443,10 @@ void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& 
     // Only the folders a restore changed since the last start, or that
     // still wait; all of them the first time, or when the record is lost.
     const std::optional<std::vector<std::string>> changed = ReadChanged(fs, appFolder);
-    const std::vector<std::string> looked = changed ? *changed : AllSafetyFolders(fs, root);
+    // A folder not listed now is not known to hold nothing: without a
+    // record, the next start looks at every folder again.
+    bool complete = true;
+    const std::vector<std::string> looked = changed ? *changed : AllSafetyFolders(fs, root, complete);
     std::vector<std::string> waiting;
     for (const std::string& relative : looked)
         if (!SettleAtStart(fs, appFolder, root + "\\" + relative, report)) waiting.push_back(relative);
@@ -463,14 +467,14 @@ void SettleRestores(FileSystem& fs, const std::string& appFolder, RepairReport& 
     std::vector<std::string> left;
     if (FailureOf([&] { left = Entries(fs, root); })) return;
     std::erase(left, std::string(kChangedName));
-    if (left.empty() && waiting.empty()) {
+    if (left.empty() && waiting.empty() && complete) {
         FailureOf([&] {
             if (changed) fs.RemoveFile(root + "\\" + kChangedName);
             fs.RemoveFolder(root);
         });
         return;
     }
-    if (!changed || *changed != waiting) WriteChanged(fs, appFolder, waiting);
+    if (complete && (!changed || *changed != waiting)) WriteChanged(fs, appFolder, waiting);
 }
 
 } // namespace telk

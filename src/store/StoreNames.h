@@ -33,9 +33,10 @@ inline constexpr const char* kUntoldName = "restore.untold";
 // In a character's safety folder: the generations in the order they were
 // written, each with the files its restore added.
 inline constexpr const char* kOrderName = "restore.order";
-// In a generation that pruning is taking away, before it is renamed: the
-// mark that lets the next start finish the removal.
-inline constexpr const char* kPrunedMark = ".telk-pruned";
+// Beside the generations: one that pruning is taking away, renamed out of
+// sight; the name is the program's own, so that the next start finishes
+// the removal, and no folder of the player's is taken for one.
+inline constexpr const char* kPrunedSuffix = ".telk-pruned";
 // In a character's safety folder, one folder a restore, named by its
 // local time ("2026-12-07 21-05-09", " (2)" when two share a second); a
 // generation of an older copy's restore sorts before all of them.

@@ -59,7 +59,8 @@ TEST_F(Generations, PruningKeepsTheNewestTen) {
 
 // A staging folder the record names keeps its whole files as the
 // generation it was to be, one that holds only parts goes, and so does a
-// generation pruning marked; folders that only look like them stay.
+// generation pruning put out of sight; folders that only look like them
+// stay.
 TEST_F(Generations, TidyingKeepsOnlyWholeFiles) {
     // Each step stands alone: one that fails (the n-th operation) leaves
     // the others done, and the next tidy finishes it.
@@ -70,10 +71,8 @@ TEST_F(Generations, TidyingKeepsOnlyWholeFiles) {
         dir.WriteBytes("safety\\" + Nth(1) + kStagingSuffix + "\\uo.cfg" + kPartSuffix, "cut short");
         dir.WriteBytes("safety\\" + Nth(2) + kStagingSuffix + "\\uo.cfg" + kPartSuffix, "cut short");
         for (int g : {1, 2}) RecordWritten(*fs, safety, dir.Names("safety"), {Nth(g), {}});
-        dir.WriteBytes("safety\\" + Nth(3) + kRetiredSuffix + "\\macros.txt", "pruned");
-        dir.WriteBytes("safety\\" + Nth(3) + kRetiredSuffix + "\\" + kPrunedMark, "");
-        dir.WriteBytes("safety\\" + Nth(4) + "\\macros.txt", "pruned before its rename");
-        dir.WriteBytes("safety\\" + Nth(4) + "\\" + kPrunedMark, "");
+        dir.WriteBytes("safety\\" + Nth(3) + kPrunedSuffix + "\\macros.txt", "pruned");
+        dir.WriteBytes("safety\\" + Nth(4) + kPrunedSuffix + "\\extra\\macros.txt", "pruned, cut short");
         const std::vector<std::string> lookalikes = {Nth(5) + kStagingSuffix, Nth(6) + kRetiredSuffix};
         for (const std::string& name : lookalikes) dir.WriteBytes("safety\\" + name + "\\macros.txt", "the player's");
         test::FaultyFileSystem faulty(*fs);
@@ -82,8 +81,8 @@ TEST_F(Generations, TidyingKeepsOnlyWholeFiles) {
         EXPECT_EQ(done, !faulty.Fired()) << faulty.FiredAt();
         const std::vector<std::string> left = dir.Names("safety");
         const int undone = static_cast<int>(std::count_if(left.begin(), left.end(), [&](const std::string& name) {
-            return name == Nth(1) + kStagingSuffix || name == Nth(2) + kStagingSuffix || name == Nth(3) + kRetiredSuffix ||
-                   name == Nth(4);
+            return name == Nth(1) + kStagingSuffix || name == Nth(2) + kStagingSuffix || name == Nth(3) + kPrunedSuffix ||
+                   name == Nth(4) + kPrunedSuffix;
         }));
         // The record tells both staging folders apart: without it, both wait.
         EXPECT_LE(undone, faulty.FiredAt().starts_with("ReadFile") ? 2 : 1) << faulty.FiredAt();
