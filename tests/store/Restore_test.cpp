@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/PathText.h"
+
 #include "platform/FileError.h"
 #include "store/CharFiles.h"
 #include "store/Restore.h"
@@ -313,6 +315,56 @@ TEST_F(TransferTest, AFullStoreVolumeKeepsThePreviousFilesBesideTheirTargets) {
     EXPECT_TRUE(RepairSlotStore(*real, app).waiting.empty());
     EXPECT_EQ(Generation(), character);
     EXPECT_EQ(dir.Names(kCharRel), kFiles);
+}
+
+// A start cut off anywhere leaves what it did not finish to the next: a
+// generation pruning put out of sight goes whatever was cut, and one that
+// could not list the safety folders writes no record that would hide them.
+TEST_F(TransferTest, AStartCutShortLeavesTheRestToTheNext) {
+    auto seedEleven = [&] {
+        Reset();
+        FillSlot2();
+        FillChar(true);
+        Restore(*real);
+        for (int day = 1; day <= 10; ++day) {
+            const std::string name = "2026-11-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + " 10-00-00";
+            dir.WriteBytes(safetyRel + "\\" + name + "\\macros.txt", name);
+            RecordWritten(*real, dir.Win(safetyRel), dir.Names(safetyRel), {name, {}});
+        }
+    };
+    for (int n = 1;; ++n) {
+        seedEleven();
+        faulty.CrashAtNth(n);
+        try {
+            RepairSlotStore(faulty, app);
+        } catch (const test::SimulatedCrash&) {
+        }
+        if (!faulty.Fired()) break;
+        RepairSlotStore(*real, app);
+        const std::vector<std::string> left = dir.Names(safetyRel);
+        EXPECT_EQ(left.size(), 12u) << "cut at " << faulty.FiredAt();
+        EXPECT_FALSE(Holds(left, kNow)) << "cut at " << faulty.FiredAt(); // the oldest written
+    }
+    // The first restore after an upgrade cut off, and a start that could
+    // not list the folders: the next start still settles it.
+    auto crashedRestore = [&] {
+        for (int n = 1; n < kMaxOperations && !dir.IsFile(safetyRel + "\\" + kJournalName); ++n) {
+            Reset();
+            FillSlot2();
+            FillChar(true);
+            faulty.CrashAtNth(n);
+            EXPECT_ANY_THROW(Restore(faulty));
+        }
+    };
+    for (int n = 1; n < kMaxOperations; ++n) {
+        crashedRestore();
+        faulty.FailNth(n);
+        RepairSlotStore(faulty, app);
+        if (faulty.FiredAt().starts_with("List " + SafetyRoot(app) + "\\")) break;
+    }
+    ASSERT_TRUE(faulty.FiredAt().starts_with("List " + SafetyRoot(app))) << faulty.FiredAt();
+    RepairSlotStore(*real, app);
+    EXPECT_FALSE(dir.IsFile(safetyRel + "\\" + kJournalName));
 }
 
 } // namespace
