@@ -110,8 +110,8 @@ std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const
     for (int n = 1;; ++n) {
         const std::string folder = n == 1 ? first : first + "-" + std::to_string(n);
         if (note) note->reset();
-        if (!IsFolderOrLink(fs, folder)) return folder;
-        if (!IsFolderNotLink(fs, folder)) continue; // a link is not the program's
+        if (fs.IsLink(folder)) continue; // a link is not the program's
+        if (!fs.CanEnterFolder(folder)) return folder;
         if (!Holds(Entries(fs, folder), kSafetyNoteName)) return folder;
         std::string bytes = fs.ReadFile(folder + "\\" + kSafetyNoteName);
         const std::optional<std::string> named = NoteFolder(bytes);
