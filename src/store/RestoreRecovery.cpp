@@ -407,7 +407,9 @@ bool SettleAtStart(FileSystem& fs, const std::string& appFolder, const std::stri
     }
     // Nothing but its note, or nothing at all: no one's files are in it.
     if ((kept && entries.size() <= 1) || (named && entries.empty())) DropIfEmpty(fs, folder);
-    return done && !Holds(entries, kJournalName);
+    // A journal that is not the program's to settle here leaves nothing
+    // for the next start either.
+    return done && !(settles && Holds(entries, kJournalName));
 }
 
 // Every character-level folder under root, as "<account>\\<shard>\\<name>";

@@ -157,9 +157,9 @@ std::string EncodeChanged(const std::vector<std::string>& relative) {
 
 } // namespace
 
-std::optional<std::vector<std::string>> ReadChanged(FileSystem& fs, const std::string& appFolder) {
-    std::string bytes;
-    if (FailureOf([&] { bytes = fs.ReadFile(ChangedPath(appFolder)); })) return std::nullopt;
+namespace {
+
+std::optional<std::vector<std::string>> DecodeChanged(const std::string& bytes) {
     std::vector<std::string> lines;
     for (std::size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
         end = bytes.find("\r\n", begin);
@@ -179,6 +179,14 @@ std::optional<std::vector<std::string>> ReadChanged(FileSystem& fs, const std::s
     return lines;
 }
 
+} // namespace
+
+std::optional<std::vector<std::string>> ReadChanged(FileSystem& fs, const std::string& appFolder) {
+    std::string bytes;
+    if (FailureOf([&] { bytes = fs.ReadFile(ChangedPath(appFolder)); })) return std::nullopt;
+    return DecodeChanged(bytes);
+}
+
 void MarkChanged(FileSystem& fs, const std::string& appFolder, const std::string& safety) {
     const std::string relative = safety.substr(SafetyRoot(appFolder).size() + 1);
     // Missing or not the program's: the start looks at every folder. One
@@ -187,7 +195,10 @@ void MarkChanged(FileSystem& fs, const std::string& appFolder, const std::string
         if (Holds(Entries(fs, SafetyRoot(appFolder)), kChangedName)) fs.ReadFile(ChangedPath(appFolder));
         return;
     }
-    std::optional<std::vector<std::string>> changed = ReadChanged(fs, appFolder);
+    // One that cannot be read now fails the restore: the start must not
+    // miss this folder. One that is not the program's makes the start
+    // look at every folder anyway.
+    std::optional<std::vector<std::string>> changed = DecodeChanged(fs.ReadFile(ChangedPath(appFolder)));
     if (!changed || std::find(changed->begin(), changed->end(), relative) != changed->end()) return;
     changed->push_back(relative);
     WriteWhole(fs, ChangedPath(appFolder), EncodeChanged(*changed));
