@@ -25,16 +25,30 @@
 namespace telk {
 namespace {
 
-// Chains of three actions explored, of the 729 there are.
+// Chains of three actions explored, of the 729 there are; most of them
+// restore (a chain without one is drawn but kept one time in four).
 constexpr int kSampledTriples = 24;
+// The clock at each step's restore: 400 days behind, ahead, then on the
+// second of the newest seed (" (2)"): names no longer sort as written.
+constexpr std::array kClock = {"2025-11-04 07-45-00", "2027-02-01 07-45-00", "2026-12-08 10-00-00"};
+// What a chain starts from, ten, oldest written first: one an earlier
+// version left (not in the record: older than every one it names,
+// whatever its name), then nine written while the clock jumped. One
+// restore passes ten.
+constexpr std::array kSeeds = {"2027-12-31 23-59-59", "2026-11-30 10-00-00", "2026-12-01 10-00-00", "2025-06-01 10-00-00",
+                               "2026-12-02 10-00-00", "2027-03-01 10-00-00", "2026-12-03 10-00-00", "2026-12-04 10-00-00",
+                               "2026-12-06 10-00-00", "2026-12-08 10-00-00"};
+constexpr std::size_t kUnrecorded = 1;
 
 // Chains of what a player does, with a crash or a failure at each file
 // operation of each step, then a clean start. Whatever happens, every
 // version of a character file the player had is still in the character
 // folder, a slot or a whole generation; every file a message names holds
 // one of those versions; a restore that succeeds leaves a generation of
-// exactly what it replaced; and the start leaves nothing temporary, no
-// journal and every generation it ever showed.
+// exactly what it replaced; the generations go in the order written, and
+// only the oldest written beyond ten; the start leaves nothing temporary,
+// no journal, and every other generation it ever showed; what the player
+// or the second install has below BeforeRestore stays byte for byte.
 class RestoreChains : public TransferTest {
 protected:
     enum class Act { RestoreA, RestoreB, BackUpThis, BackUpOtherIntoA, Start, ClientSaves, Unreachable, StoreFull, JournalUnread };
@@ -45,7 +59,8 @@ protected:
                                             "client saves", "install away", "store full", "journal unreadable"};
         return names[static_cast<int>(act)];
     }
-    static constexpr const char* kOther = "UO\\DESKTOP\\acct\\shard\\Other";
+    // A second install: the same names, another safety folder.
+    static constexpr const char* kOther = "UO3D\\DESKTOP\\acct\\shard\\Name";
 
     struct Fault {
         enum class Kind { None, Crash, Clean, HalfDone } kind = Kind::None;
@@ -73,6 +88,73 @@ protected:
         keep.clear();
         generations.clear();
         saves = 0;
+        std::vector<WrittenGeneration> order;
+        for (std::size_t i = 0; i < kSeeds.size(); ++i) {
+            dir.WriteBytes(safetyRel + "\\" + kSeeds[i] + "\\desktop.uos", std::string("seed ") + kSeeds[i]);
+            if (i >= kUnrecorded) order.push_back({kSeeds[i], {}});
+        }
+        dir.WriteBytes(safetyRel + "\\" + kOrderName, EncodeOrder(order));
+        dir.WriteBytes(safetyRel + "\\" + kSafetyNoteName, SafetyNote(charFolder, ui::kSafetyNoteLines));
+        written.assign(kSeeds.begin(), kSeeds.end());
+        // The second install's own, and the player's: a copy of the safety
+        // folder with a journal, a folder, look-alikes of staging and trash.
+        const std::string other = StoreRel(SafetyFolderPath(app, dir.Win(kOther) + "\\"));
+        dir.WriteBytes(other + "\\" + kSafetyNoteName, SafetyNote(dir.Win(kOther) + "\\", ui::kSafetyNoteLines));
+        dir.WriteBytes(other + "\\" + kOrderName, EncodeOrder({{kSeeds[3], {}}}));
+        dir.WriteBytes(other + "\\" + kSeeds[3] + "\\desktop.uos", "3D seed");
+        const Journal copied{kRestoring, charFolder, SlotFolderPath(app, 2), {{"desktop.uos", true}}, 1, {}, kSeeds.back(), true};
+        dir.WriteBytes(safetyRel + " - コピー\\" + kJournalName, EncodeJournal(copied));
+        for (const char* name : {kSafetyNoteName, kOrderName, kSeeds[3]})
+            std::filesystem::copy(dir.Native(safetyRel + "\\" + name), dir.Native(safetyRel + " - コピー\\" + name),
+                                  std::filesystem::copy_options::recursive);
+        dir.WriteBytes(safetyRel + "\\2026-11-01 10-00-00.old\\desktop.uos", "the player's .old");
+        dir.WriteBytes(safetyRel + "\\2026-12-07 10-00-00.new\\desktop.uos", "the player's .new");
+        dir.WriteBytes("Settings\\BeforeRestore\\acct\\shard\\Name とっておき\\2026-12-01 10-00-00\\desktop.uos", "kept");
+        untouched.clear();
+        std::string own = safetyRel.substr(23) + "/"; // below BeforeRestore
+        std::replace(own.begin(), own.end(), '\\', '/');
+        for (auto& [rel, bytes] : test::FolderSnapshot(dir.Native("Settings\\BeforeRestore")))
+            if (!rel.starts_with(own) || rel.find(".old") != rel.npos || rel.find(".new") != rel.npos)
+                untouched["Settings/BeforeRestore/" + rel] = bytes;
+        Track("");
+    }
+
+    std::set<std::string> Whole() const {
+        std::set<std::string> names;
+        for (const std::string& name : dir.Names(safetyRel))
+            if (IsGenerationName(name)) names.insert(name);
+        return names;
+    }
+
+    // The generation a waiting restore writes, if one waits.
+    std::string Pending() const {
+        if (!dir.IsFile(safetyRel + "\\" + kJournalName)) return {};
+        const std::optional<Journal> journal = DecodeJournal(dir.ReadBytes(safetyRel + "\\" + kJournalName));
+        return journal ? journal->generation : std::string();
+    }
+
+    // The order written, by the harness's own count: a generation settled
+    // in a step comes before the one the step's restore wrote. Pruned only
+    // what has ten written after it; the program's order is this one.
+    void Track(const std::string& pending) {
+        const std::set<std::string> now = Whole();
+        auto known = [&](const std::string& name) { return std::find(written.begin(), written.end(), name) != written.end(); };
+        if (now.count(pending) && !known(pending)) written.push_back(pending);
+        for (const std::string& name : now)
+            if (!known(name)) written.push_back(name);
+        std::vector<std::string> newestFirst;
+        for (auto it = written.rbegin(); it != written.rend(); ++it) {
+            if (now.count(*it)) {
+                newestFirst.push_back(*it);
+            } else if (generations.count(*it)) {
+                EXPECT_GE(newestFirst.size(), std::size_t{kGenerationsKept}) << "pruned " << *it;
+            }
+        }
+        std::vector<std::string> told;
+        EXPECT_FALSE(FailureOf([&] { told = GenerationsNewestFirst(*real, SafetyFolderPath(app, charFolder), dir.Names(safetyRel)); }));
+        EXPECT_EQ(told, newestFirst);
+        for (const auto& [rel, bytes] : test::FolderSnapshot(dir.Native(safetyRel)))
+            if (IsGenerationName(rel.substr(0, rel.find('/'))) && !generations.count(rel)) generations[rel] = bytes;
     }
 
     // The bytes of a character file a restore in waiting wrote: not yet
@@ -124,29 +206,23 @@ protected:
         ExpectTrue(kept);
     }
 
-    Snapshot Newest() {
-        std::string newest;
-        std::pair<std::string, int> order;
-        for (const std::string& name : dir.Names(safetyRel)) {
-            if (!IsGenerationName(name)) continue;
-            const int n = name.size() > 19 ? std::stoi(name.substr(21)) : 1;
-            if (newest.empty() || std::pair(name.substr(0, 19), n) > order) newest = name, order = {name.substr(0, 19), n};
-        }
-        return newest.empty() ? Snapshot{} : Generation(newest);
-    }
-
     void Step(Act act, FileSystem& fs) {
         const std::string charFile = std::string(kCharRel) + "\\desktop.uos";
         const bool pending = dir.IsFile(safetyRel + "\\" + kJournalName);
         const Snapshot before = Char();
         auto restore = [&](int slot) {
-            RestoreFromSlot(fs, app, SlotFolderPath(app, slot), charFolder, kNow, ui::kSafetyNoteLines);
+            const std::set<std::string> had = Whole();
+            RestoreFromSlot(fs, app, SlotFolderPath(app, slot), charFolder, clock, ui::kSafetyNoteLines);
             if (pending) return;
-            // A success: the newest generation holds exactly what was replaced.
+            // A success: its one new generation holds exactly what was replaced.
+            std::vector<std::string> made;
+            for (const std::string& name : Whole())
+                if (!had.count(name)) made.push_back(name);
             Snapshot replaced;
             for (const std::string& name : dir.Names("Settings\\" + std::to_string(slot)))
                 if (before.count(name) && std::find(kFiles.begin(), kFiles.end(), name) != kFiles.end()) replaced[name] = before.at(name);
-            EXPECT_EQ(Newest(), replaced);
+            ASSERT_EQ(made.size(), 1u);
+            EXPECT_EQ(Generation(made[0]), replaced);
         };
         auto start = [&] {
             const RepairReport report = RepairSlotStore(fs, app);
@@ -204,6 +280,8 @@ protected:
         int count = 0;
         for (std::size_t i = 0; i < chain.size(); ++i) {
             Capture();
+            const std::string pending = Pending();
+            clock = kClock[i % kClock.size()];
             const bool faulted = fault.kind != Fault::Kind::None && fault.step == i;
             if (!faulted) faulty.FailNth(0);
             else if (fault.kind == Fault::Kind::Crash) faulty.CrashAtNth(fault.n);
@@ -217,13 +295,14 @@ protected:
                 count = faulty.Fired() ? fault.n : 0;
                 faultLog = faulty.Log();
             }
-            for (const auto& [rel, bytes] : test::FolderSnapshot(dir.Native(safetyRel)))
-                if (IsGenerationName(rel.substr(0, rel.find('/'))) && !generations.count(rel)) generations[rel] = bytes;
+            Track(pending);
         }
         faulty.FillStore(false);
         faulty.FailNth(0);
         Capture();
+        const std::string pending = Pending();
         Step(Act::Start, faulty);
+        Track(pending);
         Capture();
         ExpectSettled();
         return count;
@@ -231,30 +310,38 @@ protected:
 
     void ExpectSettled() {
         std::vector<std::string> present;
-        for (auto& [rel, bytes] : World()) {
+        const Snapshot world = World();
+        for (const auto& [rel, bytes] : untouched) {
+            const auto now = world.find(rel);
+            EXPECT_TRUE(now != world.end() && now->second == bytes) << "not the program's, changed: " << rel;
+        }
+        for (auto& [rel, bytes] : world) {
             present.push_back(bytes);
+            if (untouched.count(rel)) continue;
             EXPECT_EQ(rel.find(".telk-"), std::string::npos) << rel;
             EXPECT_FALSE(rel.ends_with(".new") || rel.ends_with(".old") || rel.ends_with(kJournalName)) << rel;
         }
         for (const std::string& bytes : keep)
             EXPECT_NE(std::find(present.begin(), present.end(), bytes), present.end()) << "lost " << bytes;
+        // Those pruned, Track judged; the rest stay as they were.
         const Snapshot safety = test::FolderSnapshot(dir.Native(safetyRel));
+        EXPECT_LE(Whole().size(), std::size_t{kGenerationsKept});
         for (const auto& [rel, bytes] : generations) {
             const auto now = safety.find(rel);
+            if (!safety.count(rel.substr(0, rel.find('/')))) continue;
             EXPECT_TRUE(now != safety.end() && now->second == bytes) << "generation changed: " << rel;
         }
     }
 
-    // Every fault at every operation of every step of chain but the last,
-    // whose faults the single-action runs above cover; a half-done fault
-    // only where it differs from a clean one.
+    // Every fault at every operation of every step of chain; a half-done
+    // fault only where it differs from a clean one.
     int Explore(const std::vector<Act>& chain, Volumes volumes) {
         int runs = 1;
         std::string what = volumes == Volumes::One ? "one volume:" : volumes == Volumes::Two ? "two volumes:" : "two as one:";
         for (Act act : chain) what += std::string(" ") + Name(act) + ",";
         SCOPED_TRACE(what);
         Run(chain, volumes, {});
-        for (std::size_t step = 0; step + 1 < chain.size() && !HasFailure(); ++step) {
+        for (std::size_t step = 0; step < chain.size() && !HasFailure(); ++step) {
             for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
                 bool fired = false;
                 for (Fault::Kind kind : {Fault::Kind::Crash, Fault::Kind::Clean, Fault::Kind::HalfDone}) {
@@ -278,6 +365,9 @@ protected:
     std::vector<std::string> faultLog; // the faulted step's operations
     std::set<std::string> keep;
     Snapshot generations;
+    std::vector<std::string> written; // the generations, oldest written first
+    Snapshot untouched;               // the player's and the second install's
+    std::string clock = kNow;
     int saves = 0;
 };
 
@@ -288,19 +378,23 @@ TEST_F(RestoreChains, EveryFaultOfEveryStepOfTwoAndThreeActions) {
     // Three actions: a fixed sample, so that every run explores the same.
     std::mt19937 pick(20261209);
     const std::size_t twos = chains.size();
-    for (int i = 0; i < kSampledTriples; ++i)
-        chains.push_back({kActs[pick() % kActs.size()], kActs[pick() % kActs.size()], kActs[pick() % kActs.size()]});
+    auto restores = [](const std::vector<Act>& chain) {
+        return std::any_of(chain.begin(), chain.end(), [](Act act) { return act == Act::RestoreA || act == Act::RestoreB; });
+    };
+    int withRestore = 0;
+    while (chains.size() < twos + kSampledTriples) {
+        const std::vector<Act> chain = {kActs[pick() % kActs.size()], kActs[pick() % kActs.size()], kActs[pick() % kActs.size()]};
+        if (pick() % 4 == 0 || restores(chain)) chains.push_back(chain), withRestore += restores(chain);
+    }
     int runs[2] = {0, 0};
     // Where the safety copy lies matters only to a restore; two volumes
     // that say so and two that answer as one take turns.
-    for (std::size_t i = 0; i < chains.size() && !HasFailure(); ++i) {
-        const bool restores = std::any_of(chains[i].begin(), chains[i].end(),
-                                          [](Act act) { return act == Act::RestoreA || act == Act::RestoreB; });
+    for (std::size_t i = 0; i < chains.size() && !HasFailure(); ++i)
         for (Volumes volumes : {Volumes::One, i % 2 ? Volumes::Two : Volumes::TwoAsOne})
-            if (volumes == Volumes::One || restores) runs[i >= twos] += Explore(chains[i], volumes);
-    }
+            if (volumes == Volumes::One || restores(chains[i])) runs[i >= twos] += Explore(chains[i], volumes);
     std::cout << "restore chains: " << twos << " of two actions, " << runs[0] << " runs; " << kSampledTriples
-              << " of three (sampled), " << runs[1] << " runs; those with a restore on one volume and two\n";
+              << " of three (sampled), " << withRestore << " with a restore, " << runs[1]
+              << " runs; those with a restore on one volume and two\n";
 }
 
 } // namespace
