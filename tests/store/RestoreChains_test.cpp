@@ -397,5 +397,22 @@ TEST_F(RestoreChains, EveryFaultOfEveryStepOfTwoAndThreeActions) {
               << " runs; those with a restore on one volume and two\n";
 }
 
+// A start that cannot list the safety folders leaves them to the next:
+// a restore cut off before there is a record of changed folders (the
+// first after an upgrade) is still settled at a start.
+TEST_F(RestoreChains, AStartThatCannotListLeavesTheFoldersToTheNext) {
+    for (int n = 1; n < kMaxOperations && !dir.IsFile(safetyRel + "\\" + kJournalName); ++n) {
+        SetUpChain(Volumes::One);
+        faulty.CrashAtNth(n);
+        EXPECT_ANY_THROW(RestoreFromSlot(faulty, app, SlotFolderPath(app, 2), charFolder, kNow, ui::kSafetyNoteLines));
+    }
+    faulty.FailNth(2);
+    RepairSlotStore(faulty, app);
+    ASSERT_TRUE(faulty.Fired() && faulty.FiredAt().starts_with("List")) << faulty.FiredAt();
+    faulty.FailNth(0);
+    RepairSlotStore(faulty, app);
+    EXPECT_FALSE(dir.IsFile(safetyRel + "\\" + kJournalName));
+}
+
 } // namespace
 } // namespace telk
