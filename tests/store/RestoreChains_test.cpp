@@ -414,5 +414,23 @@ TEST_F(RestoreChains, AStartThatCannotListLeavesTheFoldersToTheNext) {
     EXPECT_FALSE(dir.IsFile(safetyRel + "\\" + kJournalName));
 }
 
+// Pruning's leftover keeps its mark until the last of it goes: a removal
+// cut short after the mark is finished by the next start.
+TEST_F(RestoreChains, PruningCutShortIsFinishedByTheNextStart) {
+    const std::string trash = SafetyFolderPath(app, charFolder) + "\\" + kSeeds[0] + kRetiredSuffix;
+    int n = 0;
+    for (int run = 0; run < 2; ++run) {
+        SetUpChain(Volumes::One);
+        RestoreFromSlot(*real, app, SlotFolderPath(app, 2), charFolder, kClock[0], ui::kSafetyNoteLines);
+        faulty.FailNth(n);
+        RepairSlotStore(faulty, app);
+        n = IndexOf("RemoveFile " + trash + "\\desktop.uos");
+    }
+    ASSERT_TRUE(faulty.Fired()) << "no removal of " << trash;
+    faulty.FailNth(0);
+    RepairSlotStore(faulty, app);
+    EXPECT_FALSE(dir.IsFolder(StoreRel(trash)));
+}
+
 } // namespace
 } // namespace telk
