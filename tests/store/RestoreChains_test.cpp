@@ -415,21 +415,27 @@ TEST_F(RestoreChains, AStartThatCannotListLeavesTheFoldersToTheNext) {
 }
 
 // Pruning's leftover keeps its mark until the last of it goes: a removal
-// cut short after the mark is finished by the next start.
+// cut short, or the process dying before the folder goes, is finished by
+// the next start.
 TEST_F(RestoreChains, PruningCutShortIsFinishedByTheNextStart) {
     const std::string trash = SafetyFolderPath(app, charFolder) + "\\" + kSeeds[0] + kRetiredSuffix;
-    int n = 0;
-    for (int run = 0; run < 2; ++run) {
-        SetUpChain(Volumes::One);
-        RestoreFromSlot(*real, app, SlotFolderPath(app, 2), charFolder, kClock[0], ui::kSafetyNoteLines);
-        faulty.FailNth(n);
+    for (const std::string& at : {"RemoveFile " + trash + "\\desktop.uos", "RemoveFolder " + trash}) {
+        int n = 0;
+        for (int run = 0; run < 2; ++run) {
+            SetUpChain(Volumes::One);
+            RestoreFromSlot(*real, app, SlotFolderPath(app, 2), charFolder, kClock[0], ui::kSafetyNoteLines);
+            n ? faulty.CrashAtNth(n) : faulty.FailNth(0);
+            try {
+                RepairSlotStore(faulty, app);
+            } catch (const test::SimulatedCrash&) {
+            }
+            n = IndexOf(at);
+        }
+        ASSERT_TRUE(faulty.Fired()) << "no " << at;
+        faulty.FailNth(0);
         RepairSlotStore(faulty, app);
-        n = IndexOf("RemoveFile " + trash + "\\desktop.uos");
+        EXPECT_FALSE(dir.IsFolder(StoreRel(trash))) << "after a crash at " << at;
     }
-    ASSERT_TRUE(faulty.Fired()) << "no removal of " << trash;
-    faulty.FailNth(0);
-    RepairSlotStore(faulty, app);
-    EXPECT_FALSE(dir.IsFolder(StoreRel(trash)));
 }
 
 } // namespace
