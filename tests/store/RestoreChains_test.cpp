@@ -110,6 +110,9 @@ protected:
         dir.WriteBytes(safetyRel + "\\2026-11-01 10-00-00.old\\desktop.uos", "the player's .old");
         dir.WriteBytes(safetyRel + "\\2026-12-07 10-00-00.new\\desktop.uos", "the player's .new");
         dir.WriteBytes("Settings\\BeforeRestore\\acct\\shard\\Name とっておき\\2026-12-01 10-00-00\\desktop.uos", "kept");
+        // On two volumes, a later start: the record names the one folder a
+        // restore changed. On one, the first after an upgrade: every folder.
+        if (volumes != Volumes::One) WriteChanged(*real, app, {safetyRel.substr(23)});
         untouched.clear();
         std::string own = safetyRel.substr(23) + "/"; // below BeforeRestore
         std::replace(own.begin(), own.end(), '\\', '/');
@@ -333,8 +336,9 @@ protected:
         }
     }
 
-    // Every fault at every operation of every step of chain; a half-done
-    // fault only where it differs from a clean one.
+    // Every fault at every operation of every step of chain but the last,
+    // which gets a crash at each (its failures are the single-action runs');
+    // a half-done fault only where it differs from a clean one.
     int Explore(const std::vector<Act>& chain, Volumes volumes) {
         int runs = 1;
         std::string what = volumes == Volumes::One ? "one volume:" : volumes == Volumes::Two ? "two volumes:" : "two as one:";
@@ -350,6 +354,7 @@ protected:
                     ++runs;
                     if (Run(chain, volumes, {kind, step, n}) == 0) break;
                     fired = true;
+                    if (step + 1 == chain.size()) break; // the last step: a crash, what the start must mend
                     const std::string& op = faultLog[static_cast<std::size_t>(n) - 1];
                     if (kind == Fault::Kind::Clean && !op.starts_with("CopyFile") && !op.starts_with("WriteFile") &&
                         !op.starts_with("ReplaceFile"))
