@@ -110,15 +110,15 @@ protected:
         dir.WriteBytes(safetyRel + "\\2026-11-01 10-00-00.old\\desktop.uos", "the player's .old");
         dir.WriteBytes(safetyRel + "\\2026-12-07 10-00-00.new\\desktop.uos", "the player's .new");
         dir.WriteBytes("Settings\\BeforeRestore\\acct\\shard\\Name とっておき\\2026-12-01 10-00-00\\desktop.uos", "kept");
-        // On two volumes, a later start: the record names the one folder a
-        // restore changed. On one, the first after an upgrade: every folder.
-        if (volumes != Volumes::One) WriteChanged(*real, app, {safetyRel.substr(23)});
         untouched.clear();
         std::string own = safetyRel.substr(23) + "/"; // below BeforeRestore
         std::replace(own.begin(), own.end(), '\\', '/');
         for (auto& [rel, bytes] : test::FolderSnapshot(dir.Native("Settings\\BeforeRestore")))
             if (!rel.starts_with(own) || rel.find(".old") != rel.npos || rel.find(".new") != rel.npos)
                 untouched["Settings/BeforeRestore/" + rel] = bytes;
+        // On two volumes, a later start: the record names the one folder a
+        // restore changed. On one, the first after an upgrade: every folder.
+        if (volumes != Volumes::One) WriteChanged(*real, app, {safetyRel.substr(23)});
         Track("");
     }
 
