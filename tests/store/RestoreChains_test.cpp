@@ -392,8 +392,9 @@ TEST_F(RestoreChains, EveryFaultOfEveryStepOfTwoAndThreeActions) {
         if (pick() % 8 == 0 || restores(chain)) chains.push_back(chain), withRestore += restores(chain);
     }
     int runs[2] = {0, 0};
-    // Where the safety copy lies matters only to a restore; two volumes
-    // that say so and two that answer as one take turns.
+    // Where the safety copy lies matters only to a restore; the chains of
+    // three with one also run on two volumes, those that say so and those
+    // that answer as one taking turns.
     for (std::size_t i = 0; i < chains.size() && !HasFailure(); ++i)
         for (Volumes volumes : {Volumes::One, i % 2 ? Volumes::Two : Volumes::TwoAsOne})
             if (volumes == Volumes::One || (i >= twos && restores(chains[i]))) runs[i >= twos] += Explore(chains[i], volumes);
