@@ -44,8 +44,8 @@ inline constexpr const char* kUndatedGeneration = "0000-00-00 00-00-00";
 inline constexpr int kGenerationsKept = 10;
 
 // Beside a slot folder: the new slot while it is built, the previous one
-// while the two are swapped; beside a generation, the same for it while
-// it is built and while it is pruned.
+// while the two are swapped; beside a generation, the first for it while
+// it is built (earlier versions also pruned through the second).
 inline constexpr const char* kStagingSuffix = ".new";
 inline constexpr const char* kRetiredSuffix = ".old";
 // Beside a file while it is replaced: the new bytes, and the previous file
