@@ -734,31 +734,26 @@ void Transfers(const Setup& s) {
         }
         // Where the time goes: the same runs again, each operation timed.
         bench::TimedFileSystem timed(fs);
+        // One note: its head, then each tally's share of a run.
+        auto addNote = [&](const std::string& head, const auto& tallies) {
+            std::string text = head;
+            for (const auto& [what, tally] : tallies) {
+                char part[160];
+                std::snprintf(part, sizeof part, " %s %g× %.2f ms;", what.c_str(),
+                              static_cast<double>(tally.count) / c.pairs, tally.ms / c.pairs);
+                text += part;
+            }
+            text.back() = '.';
+            gNotes.push_back(text);
+        };
         auto tell = [&](const std::string& runs, const bench::TimedFileSystem& by, double total) {
             char head[200];
             std::snprintf(head, sizeof head, "%s, %s, where a run's time goes: %.2f ms in all;", runs.c_str(), c.what,
                           total / c.pairs);
-            std::string note = head;
-            for (const auto& [what, tally] : by.Tallies()) {
-                char part[120];
-                std::snprintf(part, sizeof part, " %s %g× %.2f ms;", what.c_str(),
-                              static_cast<double>(tally.count) / c.pairs, tally.ms / c.pairs);
-                note += part;
-            }
-            note.back() = '.';
-            gNotes.push_back(note);
+            addNote(head, by.Tallies());
             // Of that, what went to the store's own records and folders.
             if (by.RecordTallies().empty()) return;
-            std::snprintf(head, sizeof head, "%s, %s, of that on the store's own files and folders:", runs.c_str(), c.what);
-            note = head;
-            for (const auto& [what, tally] : by.RecordTallies()) {
-                char part[160];
-                std::snprintf(part, sizeof part, " %s %g× %.2f ms;", what.c_str(),
-                              static_cast<double>(tally.count) / c.pairs, tally.ms / c.pairs);
-                note += part;
-            }
-            note.back() = '.';
-            gNotes.push_back(note);
+            addNote(runs + ", " + c.what + ", of that on the store's own files and folders:", by.RecordTallies());
         };
         double pairedTotal = 0;
         for (const double t : re) pairedTotal += t;

@@ -271,9 +271,7 @@ bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
     }
     // Lines of restores that were undone, where forgetting them failed,
     // and of pruned generations: a restore's own write drops them too.
-    if (tidy == Tidy::Full && order && std::any_of(order->begin(), order->end(), [&](const WrittenGeneration& g) {
-            return !Holds(entries, g.name) && !Holds(entries, StagingName(g.name));
-        }))
+    if (tidy == Tidy::Full && order)
         for (const WrittenGeneration& g : *order)
             if (!Holds(entries, g.name) && !Holds(entries, StagingName(g.name)))
                 done = ForgetWritten(fs, safety, g.name) && done;
