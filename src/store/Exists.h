@@ -17,7 +17,8 @@ inline bool FileExists(FileSystem& fs, const std::string& path) {
 // A folder that can be entered and is not a link: the only kind the
 // store ever enters, since what a link points at is not its to touch.
 inline bool IsFolderNotLink(FileSystem& fs, const std::string& path) {
-    return !fs.IsLink(path) && fs.CanEnterFolder(path);
+    // Most often asked of a folder that is not there: one question then.
+    return fs.CanEnterFolder(path) && !fs.IsLink(path);
 }
 // Whether a folder, or a link (even one whose target is gone), stands at
 // path: something that a rename or a removal must reckon with.

@@ -242,7 +242,15 @@ bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vect
     return done;
 }
 
+bool MayTidy(const std::vector<std::string>& entries) {
+    return std::any_of(entries.begin(), entries.end(), [](const std::string& name) {
+        return GenerationWith(name, kPrunedSuffix) || GenerationWith(name, kStagingSuffix);
+    });
+}
+
 bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries, Tidy tidy) {
+    // Before a restore, what the names tell is all there is to do.
+    if (tidy == Tidy::Quick && !MayTidy(entries)) return true;
     std::optional<std::vector<WrittenGeneration>> order;
     bool done = !FailureOf([&] { order = ReadOrder(fs, safety, entries); });
     auto recorded = [&](const std::string& generation) {

@@ -73,6 +73,9 @@ bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vect
 // next time. Full (the start) also drops the record's lines that name
 // nothing; before a restore, that restore's own write drops them.
 enum class Tidy { Quick, Full };
+// Whether entries hold a name that tidying acts on: a staging folder's or
+// pruning's own.
+bool MayTidy(const std::vector<std::string>& entries);
 bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
                      Tidy tidy = Tidy::Full);
 

@@ -89,20 +89,21 @@ Journal Plan(FileSystem& fs, const std::string& slotFolder, const std::string& c
 // the safety folder's entries as they were. A failure takes back what was
 // done, or leaves it to the next start.
 std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, const std::string& safety,
-                               const std::optional<std::string>& note, Journal& journal, const std::string& now,
-                               const NoteWording& wording) {
+                               const std::optional<std::string>& note, const SafetySeen& seen, Journal& journal,
+                               const std::string& now, const NoteWording& wording) {
     std::vector<std::string> entries;
     try {
         // The root, the account and the shard, as far as they are missing.
         const std::string root = SafetyRoot(appFolder);
-        for (std::size_t sep = root.size(); !fs.CanEnterFolder(safety); sep = safety.find('\\', sep + 1)) {
+        for (std::size_t sep = root.size(); !seen.entries && !fs.CanEnterFolder(safety); sep = safety.find('\\', sep + 1)) {
             const std::string folder = safety.substr(0, sep);
             if (!fs.CanEnterFolder(folder)) fs.CreateFolder(folder);
             if (sep == std::string::npos) break;
         }
         // Before anything the start would have to settle is there.
         MarkChanged(fs, appFolder, safety);
-        entries = Entries(fs, safety);
+        // Settling's look, unless settling changed what it saw.
+        entries = seen.entries ? *seen.entries : Entries(fs, safety);
         const std::string notePath = safety + "\\" + kSafetyNoteName;
         // Settling may have taken an empty safety folder away, note and all.
         if (!Holds(entries, kSafetyNoteName))
@@ -200,9 +201,10 @@ void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::st
                      const std::string& charFolder, const std::string& now, const NoteWording& wording) {
     // A restore into this character that did not end comes first.
     std::optional<std::string> note;
-    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note);
+    SafetySeen seen;
+    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note, &seen);
     Journal journal = Plan(fs, slotFolder, charFolder);
-    const std::vector<std::string> entries = Begin(fs, appFolder, safety, note, journal, now, wording);
+    const std::vector<std::string> entries = Begin(fs, appFolder, safety, note, seen, journal, now, wording);
     const RestorePaths paths{journal, safety};
     PutInPlace(fs, journal, paths);
     try {

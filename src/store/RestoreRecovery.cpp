@@ -232,17 +232,24 @@ namespace {
 // while the character folder cannot be reached. Throws RollbackFailed
 // naming what waits where, PreviousFilesWait when every file is in;
 // false when tidying left something for next time.
-bool Settle(FileSystem& fs, const std::string& safety, std::optional<Tidy> tidy = Tidy::Quick) {
-    if (!IsFolderNotLink(fs, safety)) return true;
+// seen: the folder's entries as a look-up just listed them (none: it is
+// not there), and afterwards as they are still, unless settling changed
+// them (then none, to be listed again).
+bool Settle(FileSystem& fs, const std::string& safety, std::optional<Tidy> tidy = Tidy::Quick,
+            std::optional<std::vector<std::string>>* seen = nullptr) {
+    if (seen ? !*seen : !IsFolderNotLink(fs, safety)) return true;
     const std::string journalPath = JournalPath(safety);
     std::optional<Journal> journal;
     // A safety folder that cannot be listed tells nothing of a journal:
     // the failure is all there is to say.
-    std::vector<std::string> entries = Entries(fs, safety);
+    std::vector<std::string> entries = seen ? **seen : Entries(fs, safety);
+    if (seen && (Holds(entries, kJournalName) || MayTidy(entries))) seen->reset();
     // Written whole or not at all: a file cut short never took its place.
     for (const char* name : {kJournalName, kUntoldName, kSafetyNoteName, kOrderName})
-        if (Holds(entries, std::string(name) + kIncomingSuffix))
+        if (Holds(entries, std::string(name) + kIncomingSuffix)) {
             FailureOf([&] { fs.RemoveFile(safety + "\\" + name + kIncomingSuffix); });
+            if (seen) seen->reset();
+        }
     try {
         // What it cannot tidy now harms nobody: every name holds a whole
         // file. It is tried again next time.
@@ -319,9 +326,13 @@ bool HoldsJournalOf(FileSystem& fs, const std::string& safety, const std::string
 } // namespace
 
 std::string SettlePendingRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
-                                 std::optional<std::string>* note) {
-    const std::string safety = FindSafetyFolder(fs, appFolder, charFolder, note);
-    Settle(fs, safety);
+                                 std::optional<std::string>* note, SafetySeen* seen) {
+    std::optional<std::vector<std::string>> entries;
+    const std::string safety = FindSafetyFolder(fs, appFolder, charFolder, note, &entries);
+    Settle(fs, safety, Tidy::Quick, &entries);
+    // Settling may even take an emptied folder away: only what it left
+    // alone is known.
+    if (seen) seen->entries = std::move(entries);
     const std::string legacy = LegacySafetyFolderPath(appFolder, charFolder);
     if (!HoldsJournalOf(fs, legacy, charFolder)) return safety;
     // What settling leaves there untold, the next start tells.

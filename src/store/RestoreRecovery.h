@@ -17,9 +17,13 @@ namespace telk {
 // (pending) when the restore had put every file in and only its previous
 // files wait beside them.
 // Answers the character's safety folder (FindSafetyFolder), and in note
-// the bytes of its note, as they were before settling.
+// the bytes of its note, as they were before settling; in seen, the
+// folder's entries when settling left them as listed.
+struct SafetySeen {
+    std::optional<std::vector<std::string>> entries;
+};
 std::string SettlePendingRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
-                                 std::optional<std::string>* note = nullptr);
+                                 std::optional<std::string>* note = nullptr, SafetySeen* seen = nullptr);
 
 // The files that settling a restore into charFolder left as the client
 // saved them, with where their previous contents are: kept in the store

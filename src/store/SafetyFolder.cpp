@@ -105,14 +105,18 @@ std::string LegacySafetyFolderPath(const std::string& appFolder, const std::stri
 }
 
 std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
-                             std::optional<std::string>* note) {
+                             std::optional<std::string>* note, std::optional<std::vector<std::string>>* seen) {
     const std::string first = SafetyFolderPath(appFolder, charFolder);
     for (int n = 1;; ++n) {
         const std::string folder = n == 1 ? first : first + "-" + std::to_string(n);
         if (note) note->reset();
+        if (seen) seen->reset();
         if (fs.IsLink(folder)) continue; // a link is not the program's
         if (!fs.CanEnterFolder(folder)) return folder;
-        if (!Holds(Entries(fs, folder), kSafetyNoteName)) return folder;
+        std::vector<std::string> entries = Entries(fs, folder);
+        const bool noted = Holds(entries, kSafetyNoteName);
+        if (seen) *seen = std::move(entries);
+        if (!noted) return folder;
         std::string bytes = fs.ReadFile(folder + "\\" + kSafetyNoteName);
         const std::optional<std::string> named = NoteFolder(bytes);
         if (named && SameCharFolder(*named, charFolder)) {
@@ -190,15 +194,16 @@ std::optional<std::vector<std::string>> ReadChanged(FileSystem& fs, const std::s
 void MarkChanged(FileSystem& fs, const std::string& appFolder, const std::string& safety) {
     const std::string relative = safety.substr(SafetyRoot(appFolder).size() + 1);
     // Missing or not the program's: the start looks at every folder. One
-    // that is there but cannot be read now might be read then.
-    if (!FileExists(fs, ChangedPath(appFolder))) {
-        if (Holds(Entries(fs, SafetyRoot(appFolder)), kChangedName)) fs.ReadFile(ChangedPath(appFolder));
-        return;
+    // that is there but cannot be read now fails the restore: the start
+    // must not miss this folder.
+    std::string bytes;
+    try {
+        bytes = fs.ReadFile(ChangedPath(appFolder));
+    } catch (const FileError&) {
+        if (!FileExists(fs, ChangedPath(appFolder)) && !Holds(Entries(fs, SafetyRoot(appFolder)), kChangedName)) return;
+        throw;
     }
-    // One that cannot be read now fails the restore: the start must not
-    // miss this folder. One that is not the program's makes the start
-    // look at every folder anyway.
-    std::optional<std::vector<std::string>> changed = DecodeChanged(fs.ReadFile(ChangedPath(appFolder)));
+    std::optional<std::vector<std::string>> changed = DecodeChanged(bytes);
     if (!changed || std::find(changed->begin(), changed->end(), relative) != changed->end()) return;
     changed->push_back(relative);
     WriteWhole(fs, ChangedPath(appFolder), EncodeChanged(*changed));

@@ -27,10 +27,13 @@ std::string SafetyFolderPath(const std::string& appFolder, const std::string& ch
 // note names charFolder. One whose note is missing is taken as it is (a
 // cut-off first restore leaves it so); one whose note names another
 // folder, or is not a note of the program's, is passed by and never
-// touched. note: the note's bytes, when there is one. Throws FileError
-// when a note cannot be read: whose the folder is cannot be told then.
+// touched. note: the note's bytes, when there is one; seen: the folder's
+// entries as the look-up listed them, none when it is not there, so that
+// the caller need not ask again. Throws FileError when a note cannot be
+// read: whose the folder is cannot be told then.
 std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
-                             std::optional<std::string>* note = nullptr);
+                             std::optional<std::string>* note = nullptr,
+                             std::optional<std::vector<std::string>>* seen = nullptr);
 
 // The character folder a note names, when the bytes are a note of the
 // program's: the UTF-8 mark, then the folder ending in "\".

@@ -63,9 +63,10 @@ TEST_F(Generations, PruningKeepsTheNewestTen) {
 // stay.
 TEST_F(Generations, TidyingKeepsOnlyWholeFiles) {
     // Each step stands alone: one that fails (the n-th operation) leaves
-    // the others done, and the next tidy finishes it.
-    for (int n = 0;; ++n) {
-        SCOPED_TRACE(n);
+    // the others done, and the next tidy finishes it. Before a restore too.
+    for (int n = 0, quick = 0; quick < 2; ++n) {
+        const Tidy tidy = quick ? Tidy::Quick : Tidy::Full;
+        SCOPED_TRACE(std::to_string(n) + (quick ? " quick" : ""));
         std::filesystem::remove_all(dir.Native("safety"));
         dir.WriteBytes("safety\\" + Nth(1) + kStagingSuffix + "\\macros.txt", "whole");
         dir.WriteBytes("safety\\" + Nth(1) + kStagingSuffix + "\\uo.cfg" + kPartSuffix, "cut short");
@@ -77,7 +78,7 @@ TEST_F(Generations, TidyingKeepsOnlyWholeFiles) {
         for (const std::string& name : lookalikes) dir.WriteBytes("safety\\" + name + "\\macros.txt", "the player's");
         test::FaultyFileSystem faulty(*fs);
         faulty.FailNth(n);
-        const bool done = TidyGenerations(faulty, safety, dir.Names("safety"));
+        const bool done = TidyGenerations(faulty, safety, dir.Names("safety"), tidy);
         EXPECT_EQ(done, !faulty.Fired()) << faulty.FiredAt();
         const std::vector<std::string> left = dir.Names("safety");
         const int undone = static_cast<int>(std::count_if(left.begin(), left.end(), [&](const std::string& name) {
@@ -87,14 +88,21 @@ TEST_F(Generations, TidyingKeepsOnlyWholeFiles) {
         // The record tells both staging folders apart: without it, both wait.
         EXPECT_LE(undone, faulty.FiredAt().starts_with("ReadFile") ? 2 : 1) << faulty.FiredAt();
         if (faulty.Fired()) {
-            EXPECT_TRUE(TidyGenerations(*fs, safety, dir.Names("safety")));
+            EXPECT_TRUE(TidyGenerations(*fs, safety, dir.Names("safety"), tidy));
         }
         EXPECT_EQ(dir.Names("safety"), (std::vector<std::string>{Nth(1), lookalikes[0], lookalikes[1], kOrderName}));
         EXPECT_EQ(test::FolderSnapshot(dir.Native("safety\\" + Nth(1))), (std::map<std::string, std::string>{{"macros.txt", "whole"}}));
         for (const std::string& name : lookalikes)
             EXPECT_EQ(test::FolderSnapshot(dir.Native("safety\\" + name)), (std::map<std::string, std::string>{{"macros.txt", "the player's"}}));
-        EXPECT_EQ(*ReadOrder(*fs, safety, dir.Names("safety")), (std::vector<WrittenGeneration>{{Nth(1), {}}}));
-        if (n > 0 && !faulty.Fired()) break;
+        // Before a restore, that restore's own write drops a line left.
+        if (!quick) {
+            EXPECT_EQ(*ReadOrder(*fs, safety, dir.Names("safety")), (std::vector<WrittenGeneration>{{Nth(1), {}}}));
+        }
+        EXPECT_EQ(GenerationsNewestFirst(*fs, safety, dir.Names("safety")), (std::vector<std::string>{Nth(1)}));
+        if (n > 0 && !faulty.Fired()) {
+            n = -1;
+            ++quick;
+        }
     }
 }
 

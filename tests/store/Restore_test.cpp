@@ -215,6 +215,21 @@ TEST_F(TransferTest, TwoInstallsWithTheSameNamesShareNothing) {
     for (const std::string& name : kFiles) EXPECT_EQ(dir.ReadBytes("Settings\\3\\" + name), "client " + name);
     EXPECT_EQ(Char(), before);
     EXPECT_FALSE(dir.IsFolder(safetyRel)); // it had none before
+    // A restore settles a first restore cut off anywhere the same way,
+    // though settling may take the emptied folder away under it.
+    for (int n = 1, crashed = 1; crashed; ++n) {
+        for (const std::string& name : kFiles) dir.WriteBytes(std::string(kCharRel) + "\\" + name, "client " + name);
+        std::filesystem::remove_all(dir.Native(safetyRel));
+        faulty.CrashAtNth(n);
+        crashed = 0;
+        try {
+            Restore(faulty);
+        } catch (const test::SimulatedCrash&) {
+            crashed = 1;
+        }
+        Restore(*real);
+        for (const std::string& name : kFiles) EXPECT_EQ(dir.ReadBytes(std::string(kCharRel) + "\\" + name), "slot " + name);
+    }
 }
 
 // Copies of the program before the whole-path key left their journals and
