@@ -18,6 +18,7 @@
 #include "store/SafetyFolder.h"
 #include "store/Transfer.h"
 #include "store/TransferFixture.h"
+#include "store/UndoRestore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FolderSnapshot.h"
 #include "ui/Texts.h"
@@ -75,6 +76,68 @@ TEST_F(TransferTest, RestoreCopiesTheSlotAndKeepsTheCharactersFilesAside) {
                                      [](const std::string& name) { return name.starts_with("2026-12-08 09-00-00"); });
     ASSERT_NE(tidied, generations.end());
     EXPECT_EQ(Generation(*tidied), (Snapshot{{"macros.txt", "whole"}}));
+}
+
+// An undo puts each file back as the earliest restore from the chosen one
+// on found it, and takes away what that restore added; what the folder
+// held becomes a generation of its own, so the undo can be undone too.
+TEST_F(TransferTest, UndoPutsTheFolderBackAsTheChosenRestoreFoundIt) {
+    const std::string later = std::string(kNow) + " (2)", undone = std::string(kNow) + " (3)";
+    Snapshot client, slot, afterBoth;
+    auto twoRestores = [&] {
+        Reset();
+        FillSlot2();
+        FillChar(false);
+        EXPECT_FALSE(HasUndoPoints(*real, app, charFolder));
+        client = Char();
+        Restore(*real); // uo.cfg added
+        slot = Char();
+        for (const std::string& name : kFiles) dir.WriteBytes("Settings\\2\\" + name, "later " + name);
+        Restore(*real);
+        afterBoth = Char();
+    };
+    twoRestores();
+    EXPECT_TRUE(HasUndoPoints(*real, app, charFolder));
+    const std::vector<UndoPoint> points = ListUndoPoints(*real, app, charFolder);
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[0].generation, later);
+    EXPECT_EQ(points[0].files, kFiles);
+    EXPECT_EQ(points[1].generation, kNow);
+    EXPECT_EQ(points[1].files, std::vector<std::string>(kFiles.begin(), kFiles.end() - 1));
+    const Snapshot world = World();
+    EXPECT_THROW(UndoRestore(*real, app, charFolder, {"2020-01-01 00-00-00", {}}, kNow, ui::kSafetyNoteLines), FileError);
+    EXPECT_EQ(World(), world);
+    for (const auto& [point, expected] : {std::pair{points[0], &slot}, std::pair{points[1], &client}}) {
+        SCOPED_TRACE("undo of " + point.generation);
+        twoRestores();
+        EXPECT_TRUE(UndoRestore(*real, app, charFolder, point, kNow, ui::kSafetyNoteLines).empty());
+        EXPECT_EQ(Char(), *expected);
+        EXPECT_EQ(Generation(undone), afterBoth);
+        EXPECT_EQ(Generation(), client); // read, never changed
+        const std::vector<UndoPoint> now = ListUndoPoints(*real, app, charFolder);
+        ASSERT_EQ(now.size(), 3u);
+        EXPECT_EQ(now[0].generation, undone);
+        UndoRestore(*real, app, charFolder, now[0], kNow, ui::kSafetyNoteLines);
+        EXPECT_EQ(Char(), afterBoth);
+    }
+    // An older copy's files straight in the safety folder and a generation
+    // of before the record: what none of them holds stays, and is told.
+    Reset();
+    FillSlot2();
+    FillChar(true);
+    std::filesystem::remove(dir.Native("Settings/2/uo.cfg"));
+    Restore(*real);
+    dir.WriteBytes(safetyRel + "\\desktop.uos", "older desktop.uos");
+    std::filesystem::remove(dir.Native(safetyRel + "/" + kOrderName));
+    const std::vector<UndoPoint> older = ListUndoPoints(*real, app, charFolder);
+    ASSERT_EQ(older.size(), 2u);
+    EXPECT_EQ(older[1].generation, "");
+    EXPECT_EQ(older[1].files, std::vector<std::string>{"desktop.uos"});
+    EXPECT_EQ(UndoRestore(*real, app, charFolder, older[1], kNow, ui::kSafetyNoteLines), std::vector<std::string>{"uo.cfg"});
+    Snapshot expected;
+    for (const std::string& name : kFiles) expected[name] = "client " + name;
+    expected["desktop.uos"] = "older desktop.uos";
+    EXPECT_EQ(Char(), expected);
 }
 
 TEST_F(TransferTest, RestoreSettlesWhatAnOlderCopyOfTheProgramLeft) {
