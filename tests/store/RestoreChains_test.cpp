@@ -53,13 +53,11 @@ constexpr std::size_t kUnrecorded = 1;
 class RestoreChains : public TransferTest {
 protected:
     enum class Act { RestoreA, RestoreB, BackUpThis, BackUpOtherIntoA, Start, ClientSaves, Unreachable, StoreFull, JournalUnread, Undo };
-    static constexpr std::array kActs = {Act::RestoreA,    Act::RestoreB,    Act::BackUpThis, Act::BackUpOtherIntoA,
-                                         Act::Start,       Act::ClientSaves, Act::Unreachable, Act::StoreFull,
-                                         Act::JournalUnread, Act::Undo};
+    static constexpr std::array kActs = {Act::RestoreA, Act::RestoreB,   Act::BackUpThis,  Act::BackUpOtherIntoA, Act::Start,
+                                         Act::ClientSaves, Act::Unreachable, Act::StoreFull, Act::JournalUnread, Act::Undo};
     static const char* Name(Act act) {
-        static const char* const names[] = {"restore A",    "restore B",   "back up",    "back up another into A",
-                                            "start",        "client saves", "install away", "store full",
-                                            "journal unreadable", "undo the one before the last"};
+        static const char* const names[] = {"restore A", "restore B", "back up", "back up another into A", "start",
+                                            "client saves", "install away", "store full", "journal unreadable", "undo"};
         return names[static_cast<int>(act)];
     }
     // A second install: the same names, another safety folder.
@@ -263,11 +261,10 @@ protected:
                 std::filesystem::rename(dir.Native("UO.away"), dir.Native("UO"));
                 break;
             case Act::StoreFull: faulty.FillStore(); break;
-            case Act::Undo: {
-                const std::vector<UndoPoint> points = ListUndoPoints(fs, app, charFolder);
-                if (points.size() > 1) UndoRestore(fs, app, charFolder, points[1], clock, ui::kSafetyNoteLines);
+            case Act::Undo: // of the one before the last
+                if (const auto points = ListUndoPoints(fs, app, charFolder); points.size() > 1)
+                    UndoRestore(fs, app, charFolder, points[1], clock, ui::kSafetyNoteLines);
                 break;
-            }
             case Act::JournalUnread:
                 faulty.Hold(SafetyFolderPath(app, charFolder) + "\\" + kJournalName);
                 start();
