@@ -209,8 +209,7 @@ TEST_F(TransferTest, RestoreIsAllOrNothing) {
         {"restore over an interrupted run's leftovers", true, true, false},
         {"restore, the store on another volume", true, true, true},
         {"restore, another volume that answers as the same", true, false, true, false},
-        // The older one puts back from both generations and takes away what
-        // each added; the newest, over leftovers, from one.
+        // From both generations, taking away what each added; from one, over leftovers.
         {"undo of an older restore", true, false, false, true, "2026-12-01 10-00-00"},
         {"undo of the newest, over leftovers, the store on another volume", true, true, true, true, "2026-12-02 10-00-00"},
     };
@@ -241,12 +240,8 @@ TEST_F(TransferTest, RestoreIsAllOrNothing) {
                 dir.WriteBytes(safetyRel + "\\" + kOrderName, EncodeOrder({{"2026-12-01 10-00-00", {"macros.txt"}},
                                                                             {"2026-12-02 10-00-00", {"uo.cfg"}}}));
             }
-        }, [&](FileSystem& fs) {
-            if (c.undo)
-                UndoRestore(fs, app, charFolder, {c.undo, {}}, kNow, ui::kSafetyNoteLines);
-            else
-                Restore(fs);
-        }, /*restore=*/true);
+        }, [&](FileSystem& fs) { c.undo ? (void)UndoRestore(fs, app, charFolder, {c.undo, {}}, kNow, ui::kSafetyNoteLines) : Restore(fs); },
+        /*restore=*/true);
     }
 }
 
