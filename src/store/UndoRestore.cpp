@@ -1,0 +1,165 @@
+// Undoing a restore. Each character file goes back to what the earliest
+// generation from the chosen one on says of it: the copy that generation
+// kept, or, where its restore added the file, no file. The folder as it is
+// becomes a new generation through the restore's own journaled steps
+// (RestoreSteps.h), so a crash anywhere is settled at the next start like
+// a restore's, and the undo can itself be undone.
+
+#include "store/UndoRestore.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "platform/PathText.h"
+#include "store/CharFiles.h"
+#include "store/Exists.h"
+#include "store/FolderTree.h"
+#include "store/Generations.h"
+#include "store/RestoreJournal.h"
+#include "store/RestoreSteps.h"
+#include "store/SafetyFolder.h"
+
+namespace telk {
+
+namespace {
+
+std::vector<std::string> CharFileNames() {
+    std::vector<std::string> names(kCharFiles.begin(), kCharFiles.end());
+    names.push_back(kOptionalCharFile);
+    return names;
+}
+
+// The character files among a listing, in the order the window shows
+// them and spelled as the program spells them.
+std::vector<std::string> CharFilesAmong(const std::vector<std::string>& files) {
+    std::vector<std::string> held;
+    for (const std::string& name : CharFileNames())
+        if (Holds(files, name)) held.push_back(name);
+    return held;
+}
+
+// The complete generations of a safety folder whose listing is entries,
+// the last written first.
+std::vector<std::string> Generations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries) {
+    std::vector<std::string> names = GenerationsNewestFirst(fs, safety, entries);
+    std::erase_if(names, [&](const std::string& name) { return !IsFolderNotLink(fs, safety + "\\" + name); });
+    return names;
+}
+
+std::vector<UndoPoint> PointsIn(FileSystem& fs, const std::string& safety, bool noteNamesCharFolder) {
+    std::vector<UndoPoint> points;
+    if (!IsFolderNotLink(fs, safety)) return points;
+    const std::vector<std::string> entries = Entries(fs, safety);
+    for (const std::string& generation : Generations(fs, safety, entries))
+        points.push_back({generation, CharFilesAmong(FilesIn(fs, safety + "\\" + generation + "\\"))});
+    // Only the note tells that an older copy's files are this folder's.
+    if (noteNamesCharFolder) {
+        const std::vector<std::string> older = CharFilesAmong(FilesIn(fs, safety + "\\"));
+        if (!older.empty()) points.push_back({"", older});
+    }
+    return points;
+}
+
+} // namespace
+
+bool HasUndoPoints(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
+    try {
+        std::optional<std::string> note;
+        const std::string safety = FindSafetyFolder(fs, appFolder, charFolder, &note);
+        if (!IsFolderNotLink(fs, safety)) return false;
+        const std::vector<std::string> entries = Entries(fs, safety);
+        // Settling a waiting restore may leave a generation.
+        if (Holds(entries, kJournalName)) return true;
+        for (const std::string& name : entries)
+            if (IsGenerationName(name) && IsFolderNotLink(fs, safety + "\\" + name)) return true;
+        return note && !CharFilesAmong(FilesIn(fs, safety + "\\")).empty();
+    } catch (const FileError&) {
+        return true;
+    }
+}
+
+std::vector<UndoPoint> ListUndoPoints(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
+    std::optional<std::string> note;
+    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note);
+    return PointsIn(fs, safety, note.has_value());
+}
+
+std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
+                                     const UndoPoint& point, const std::string& now, const NoteWording& wording) {
+    using namespace restore;
+    std::optional<std::string> note;
+    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note);
+    const auto gone = [&] {
+        return FileError("open", point.generation.empty() ? safety : safety + "\\" + point.generation, "", 0,
+                         FileCause::FolderMissing);
+    };
+    if (!IsFolderNotLink(fs, safety)) throw gone();
+    const std::vector<std::string> entries = Entries(fs, safety);
+    std::vector<std::string> oldestFirst = Generations(fs, safety, entries);
+    std::reverse(oldestFirst.begin(), oldestFirst.end());
+    // What each source holds: "" is the older copy's files in the safety folder.
+    std::map<std::string, std::vector<std::string>> held;
+    const auto holds = [&](const std::string& source, const std::string& name) {
+        if (!held.contains(source))
+            held[source] = FilesIn(fs, safety + "\\" + (source.empty() ? std::string() : source + "\\"));
+        return Holds(held[source], name);
+    };
+    // The sources from the point on, the oldest first. The older copy came
+    // before every generation.
+    std::vector<std::string> range;
+    if (point.generation.empty()) {
+        if (!note || CharFilesAmong(FilesIn(fs, safety + "\\")).empty()) throw gone();
+        range.push_back("");
+        range.insert(range.end(), oldestFirst.begin(), oldestFirst.end());
+    } else {
+        const auto at = std::find(oldestFirst.begin(), oldestFirst.end(), point.generation);
+        if (at == oldestFirst.end()) throw gone();
+        range.assign(at, oldestFirst.end());
+    }
+    // The files each restore added; none where a source has no record of
+    // them (the older copy, an earlier version's generation, a record the
+    // player spoilt).
+    const std::optional<std::vector<WrittenGeneration>> order = ReadOrder(fs, safety, entries);
+    const auto addedBy = [&](const std::string& source) -> const std::vector<std::string>* {
+        if (source.empty() || !order) return nullptr;
+        for (const WrittenGeneration& g : *order)
+            if (g.name == source) return &g.added;
+        return nullptr;
+    };
+    const bool untoldAdds = std::any_of(range.begin(), range.end(), [&](const std::string& g) { return !addedBy(g); });
+
+    Journal journal;
+    journal.charFolder = charFolder;
+    journal.slotFolder = safety + "\\";
+    // A stray backup counts as its file: it goes back into place first.
+    std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
+    for (const auto& stray : StrayBackups(present)) present.push_back(stray.first);
+    std::vector<std::string> stayed;
+    for (const std::string& name : CharFileNames()) {
+        // The earliest restore that touched the file tells what it was.
+        bool decided = false;
+        for (const std::string& source : range) {
+            if (holds(source, name)) {
+                journal.items.push_back({name});
+                journal.items.back().from = source;
+            } else if (const std::vector<std::string>* added = addedBy(source); added && Holds(*added, name)) {
+                if (Holds(present, name)) {
+                    journal.items.push_back({name, true});
+                    journal.items.back().takenAway = true;
+                }
+            } else {
+                continue;
+            }
+            decided = true;
+            break;
+        }
+        if (!decided && untoldAdds && Holds(present, name)) stayed.push_back(name);
+    }
+    if (journal.items.empty()) return stayed;
+    Prepare(fs, journal);
+    PutInWithJournal(fs, appFolder, safety, note, SafetySeen{entries}, journal, now, wording);
+    return stayed;
+}
+
+} // namespace telk
