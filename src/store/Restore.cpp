@@ -28,7 +28,7 @@
 
 namespace telk {
 
-using namespace restore;
+namespace restore {
 
 namespace {
 
@@ -48,19 +48,10 @@ int FreeSuffix(const std::vector<std::string>& present) {
     }
 }
 
-// What the restore will change, once every target has passed the check:
-// nothing of the client's changes before, but a backup whose file is
-// missing, which is the player's file itself (an interrupted run could not
-// put it back) and goes back into place.
-Journal Plan(FileSystem& fs, const std::string& slotFolder, const std::string& charFolder) {
-    Journal journal;
-    journal.state = kRestoring;
-    journal.charFolder = charFolder;
-    journal.slotFolder = slotFolder;
-    for (const char* name : kCharFiles) journal.items.push_back({name});
-    if (Holds(FilesIn(fs, slotFolder), kOptionalCharFile)) journal.items.push_back({kOptionalCharFile});
-    for (const JournalItem& item : journal.items) fs.CheckReplaceable(journal.Target(item));
-    std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
+} // namespace
+
+std::vector<std::pair<std::string, std::string>> StrayBackups(const std::vector<std::string>& present) {
+    std::vector<std::pair<std::string, std::string>> strays;
     for (const std::string& name : CharFileNames()) {
         if (Holds(present, name)) continue;
         std::optional<std::string> backup; // the plain name first, then the lowest number
@@ -68,20 +59,35 @@ Journal Plan(FileSystem& fs, const std::string& slotFolder, const std::string& c
             if (IsNumbered(entry, name + kBackupSuffix) &&
                 (!backup || entry.size() < backup->size() || (entry.size() == backup->size() && entry < *backup)))
                 backup = entry;
-        if (!backup) continue;
-        fs.Rename(charFolder + *backup, charFolder + name);
-        std::erase(present, *backup);
+        if (backup) strays.emplace_back(name, *backup);
+    }
+    return strays;
+}
+
+// What the restore will change, once every target has passed the check:
+// nothing of the client's changes before, but a backup whose file is
+// missing, which is the player's file itself (an interrupted run could not
+// put it back) and goes back into place.
+void Prepare(FileSystem& fs, Journal& journal) {
+    journal.state = kRestoring;
+    for (const JournalItem& item : journal.items) fs.CheckReplaceable(journal.Target(item));
+    std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(journal.charFolder));
+    for (const auto& [name, backup] : StrayBackups(present)) {
+        fs.Rename(journal.charFolder + backup, journal.charFolder + name);
+        std::erase(present, backup);
         present.push_back(name);
     }
     for (JournalItem& item : journal.items) {
+        if (item.takenAway) continue;
         item.existed = Holds(present, item.name);
-        item.written = fs.Digest(slotFolder + item.name);
+        item.written = fs.Digest(journal.Source(item));
     }
     for (const std::string& entry : present)
         if (IsLeftoverName(entry)) journal.leftovers.push_back(entry);
     journal.suffix = FreeSuffix(present);
-    return journal;
 }
+
+namespace {
 
 // The journal in place before anything of the client's changes: the
 // safety folder and its note as far as they are missing, the journal,
@@ -147,15 +153,23 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
 // and the failure says so.
 void PutInPlace(FileSystem& fs, Journal& journal, const RestorePaths& paths) {
     try {
-        for (const JournalItem& item : journal.items) fs.CopyFile(journal.slotFolder + item.name, journal.Incoming(item));
+        for (const JournalItem& item : journal.items)
+            if (!item.takenAway) fs.CopyFile(journal.Source(item), journal.Incoming(item));
         bool replaced = false;
         for (const JournalItem& item : journal.items) {
             if (!item.existed) {
                 fs.Rename(journal.Incoming(item), journal.Target(item));
                 continue;
             }
+            // A file an undo takes away goes where a replaced one's backup goes.
+            auto replace = [&] {
+                if (item.takenAway)
+                    fs.Rename(journal.Target(item), paths.Backup(item));
+                else
+                    fs.ReplaceFile(journal.Target(item), journal.Incoming(item), paths.Backup(item));
+            };
             try {
-                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), paths.Backup(item));
+                replace();
             } catch (const FileError& e) {
                 // Two file systems that answered as one volume (Wine gives
                 // every tmpfs the same serial): before any file is
@@ -164,7 +178,7 @@ void PutInPlace(FileSystem& fs, Journal& journal, const RestorePaths& paths) {
                 if (e.Cause() != FileCause::OtherVolume || !journal.backupsInGeneration || replaced) throw;
                 journal.backupsInGeneration = false;
                 WriteWhole(fs, JournalPath(paths.safety), EncodeJournal(journal));
-                fs.ReplaceFile(journal.Target(item), journal.Incoming(item), paths.Backup(item));
+                replace();
             }
             replaced = true;
         }
@@ -196,12 +210,9 @@ void PutInPlace(FileSystem& fs, Journal& journal, const RestorePaths& paths) {
 
 } // namespace
 
-void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
-                     const std::string& charFolder, const std::string& now, const NoteWording& wording) {
-    // A restore into this character that did not end comes first.
-    std::optional<std::string> note;
-    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note);
-    Journal journal = Plan(fs, slotFolder, charFolder);
+void PutInWithJournal(FileSystem& fs, const std::string& appFolder, const std::string& safety,
+                      const std::optional<std::string>& note, Journal& journal, const std::string& now,
+                      const NoteWording& wording) {
     const std::vector<std::string> entries = Begin(fs, appFolder, safety, note, journal, now, wording);
     const RestorePaths paths{journal, safety};
     PutInPlace(fs, journal, paths);
@@ -213,6 +224,24 @@ void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::st
         // now unless the generation is whole.
         if (!IsFolderNotLink(fs, paths.Generation())) throw PreviousFilesWait(e, PreviousFiles(fs, paths), false);
     }
+}
+
+} // namespace restore
+
+using namespace restore;
+
+void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
+                     const std::string& charFolder, const std::string& now, const NoteWording& wording) {
+    // A restore into this character that did not end comes first.
+    std::optional<std::string> note;
+    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note);
+    Journal journal;
+    journal.charFolder = charFolder;
+    journal.slotFolder = slotFolder;
+    for (const char* name : kCharFiles) journal.items.push_back({name});
+    if (Holds(FilesIn(fs, slotFolder), kOptionalCharFile)) journal.items.push_back({kOptionalCharFile});
+    Prepare(fs, journal);
+    PutInWithJournal(fs, appFolder, safety, note, journal, now, wording);
 }
 
 } // namespace telk

@@ -64,15 +64,20 @@ std::string Journal::Backup(const JournalItem& item) const {
 // restore, "0 name" not, each followed by "W size sha256" of what the
 // restore puts in; "G name" the generation, "B 1" when the backups go
 // into it; "S n" and "L name" only for a restore that met leftovers.
-// Older copies of the program wrote the first lines alone.
+// Older copies of the program wrote the first lines alone. An undo adds
+// "F generation" after a file's W line, where it comes from, and "X name"
+// for a file it takes away: letters an earlier release refuses, so that
+// it leaves an undo's journal waiting rather than read its files from
+// the safety folder itself.
 std::string EncodeJournal(const Journal& journal) {
     std::string bytes = std::string(kJournalHeader) + "\r\n" + journal.state + "\r\n" + journal.charFolder + "\r\n" +
                         journal.slotFolder + "\r\n";
     if (!journal.generation.empty()) bytes += "G " + journal.generation + "\r\n";
     if (journal.backupsInGeneration) bytes += "B 1\r\n";
     for (const JournalItem& item : journal.items) {
-        bytes += (item.existed ? "1 " : "0 ") + item.name + "\r\n";
+        bytes += (item.takenAway ? "X " : item.existed ? "1 " : "0 ") + item.name + "\r\n";
         if (item.written) bytes += "W " + std::to_string(item.written->size) + " " + item.written->sha256 + "\r\n";
+        if (!item.from.empty()) bytes += "F " + item.from + "\r\n";
     }
     if (journal.suffix > 1) bytes += "S " + std::to_string(journal.suffix) + "\r\n";
     for (const std::string& leftover : journal.leftovers) bytes += "L " + leftover + "\r\n";
@@ -105,11 +110,23 @@ std::optional<Journal> DecodeJournal(const std::string& bytes) {
         switch (line[0]) {
         case '0':
         case '1':
+        case 'X':
             if (!IsCharFileName(value) || std::any_of(journal.items.begin(), journal.items.end(), [&](const JournalItem& item) {
                     return SameNameNoCase(item.name, value);
                 }))
                 return std::nullopt;
-            journal.items.push_back({value, line[0] == '1'});
+            // Only an undo, which always names its generation, takes away.
+            if (line[0] == 'X' && journal.generation.empty()) return std::nullopt;
+            journal.items.push_back({value, line[0] != '0'});
+            journal.items.back().takenAway = line[0] == 'X';
+            break;
+        case 'F':
+            // After the W line of a file put in, from a generation other
+            // than the one the undo writes.
+            if (journal.items.empty() || !journal.items.back().written || !journal.items.back().from.empty() ||
+                !IsGenerationName(value) || journal.generation.empty() || value == journal.generation)
+                return std::nullopt;
+            journal.items.back().from = value;
             break;
         case 'S': {
             if (journal.suffix != 1) return std::nullopt;
@@ -135,7 +152,9 @@ std::optional<Journal> DecodeJournal(const std::string& bytes) {
             // Of the file just named.
             FileDigest digest;
             const std::size_t space = value.find(' ');
-            if (journal.items.empty() || journal.items.back().written || space == std::string::npos) return std::nullopt;
+            if (journal.items.empty() || journal.items.back().written || journal.items.back().takenAway ||
+                space == std::string::npos)
+                return std::nullopt;
             const char* end = value.data() + space;
             const auto [at, error] = std::from_chars(value.data(), end, digest.size);
             digest.sha256 = value.substr(space + 1);

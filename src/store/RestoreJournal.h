@@ -24,12 +24,17 @@ struct JournalItem {
     // What the restore puts in; none in the journals of older copies of
     // the program, which the slot's copy then stands in for.
     std::optional<FileDigest> written = std::nullopt;
+    // An undo's: the generation the file comes from, in the safety folder
+    // that stands as the source folder; empty: straight from that folder.
+    std::string from = std::string();
+    // An undo's: the file goes, kept as a replaced file is; nothing is put in.
+    bool takenAway = false;
 };
 
 struct Journal {
     std::string state;
     std::string charFolder; // with its trailing "\"
-    std::string slotFolder; // with its trailing "\"
+    std::string slotFolder; // with its trailing "\"; an undo's: the safety folder
     std::vector<JournalItem> items;
     // The temporary names' number: 1 for the plain suffixes; higher while
     // a leftover of an interrupted run holds the plain ones.
@@ -45,6 +50,10 @@ struct Journal {
     bool backupsInGeneration = false;
 
     std::string Target(const JournalItem& item) const { return charFolder + item.name; }
+    // Where what is put in comes from.
+    std::string Source(const JournalItem& item) const {
+        return slotFolder + (item.from.empty() ? std::string() : item.from + "\\") + item.name;
+    }
     std::string Incoming(const JournalItem& item) const;
     // The backup name beside the target.
     std::string Backup(const JournalItem& item) const;

@@ -46,9 +46,11 @@ private:
 // Whether the target holds what the restore put in. An older copy's
 // journal has no digest: the slot's copy stands in, and while the slot no
 // longer has it (removed by hand) nothing proves the target is the slot's.
+// A file an undo took away: whatever is there now, the client made it.
 bool HoldsWhatWasWritten(FileSystem& fs, const Journal& journal, const JournalItem& item) {
+    if (item.takenAway) return false;
     if (item.written) return fs.Digest(journal.Target(item)) == *item.written;
-    const std::string slotCopy = journal.slotFolder + item.name;
+    const std::string slotCopy = journal.Source(item);
     if (!IsFolderNotLink(fs, WithoutTrailingSeparators(journal.slotFolder)) ||
         !Holds(FilesIn(fs, journal.slotFolder), item.name))
         return false;

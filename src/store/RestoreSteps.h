@@ -3,13 +3,19 @@
 // the folders hold, and the steps that finish or undo a restore.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
 #include "store/Generations.h"
 #include "store/RestoreJournal.h"
 #include "store/TransferReport.h"
+
+namespace telk {
+struct NoteWording;
+}
 
 namespace telk::restore {
 
@@ -75,5 +81,24 @@ void Finish(FileSystem& fs, const RestorePaths& paths, const Listings& listed);
 // naming what is not back; FileError when only the store's own copies
 // are left.
 void Undo(FileSystem& fs, const RestorePaths& paths, const Listings& listed);
+
+// The backup beside each character file that is missing (name, backup):
+// the player's file itself, which an interrupted run could not put back.
+std::vector<std::pair<std::string, std::string>> StrayBackups(const std::vector<std::string>& present);
+
+// Completes a journal whose items name what goes where (the state, what
+// existed, what each file put in holds, the leftovers, the temporary
+// names' number) once every target has passed the check; a stray backup
+// goes back into place first, nothing else of the client's changes.
+// Throws FileError.
+void Prepare(FileSystem& fs, Journal& journal);
+
+// The forward path of a prepared journal into its character folder: the
+// journal and the generation's staging folder, every file in, then the
+// generation whole (RestoreFromSlot's throws). note: the safety folder's
+// note as FindSafetyFolder read it.
+void PutInWithJournal(FileSystem& fs, const std::string& appFolder, const std::string& safety,
+                      const std::optional<std::string>& note, Journal& journal, const std::string& now,
+                      const NoteWording& wording);
 
 } // namespace telk::restore

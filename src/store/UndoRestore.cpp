@@ -8,6 +8,7 @@
 #include "store/UndoRestore.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 #include "platform/PathText.h"
@@ -15,6 +16,8 @@
 #include "store/Exists.h"
 #include "store/FolderTree.h"
 #include "store/Generations.h"
+#include "store/RestoreJournal.h"
+#include "store/RestoreSteps.h"
 #include "store/SafetyFolder.h"
 
 namespace telk {
@@ -80,6 +83,83 @@ std::vector<UndoPoint> ListUndoPoints(FileSystem& fs, const std::string& appFold
     std::optional<std::string> note;
     const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note);
     return PointsIn(fs, safety, note.has_value());
+}
+
+std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
+                                     const UndoPoint& point, const std::string& now, const NoteWording& wording) {
+    using namespace restore;
+    std::optional<std::string> note;
+    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note);
+    const auto gone = [&] {
+        return FileError("open", point.generation.empty() ? safety : safety + "\\" + point.generation, "", 0,
+                         FileCause::FolderMissing);
+    };
+    if (!IsFolderNotLink(fs, safety)) throw gone();
+    const std::vector<std::string> entries = Entries(fs, safety);
+    std::vector<std::string> oldestFirst = Generations(fs, safety, entries);
+    std::reverse(oldestFirst.begin(), oldestFirst.end());
+    // What each source holds: "" is the older copy's files in the safety folder.
+    std::map<std::string, std::vector<std::string>> held;
+    const auto holds = [&](const std::string& source, const std::string& name) {
+        if (!held.contains(source))
+            held[source] = FilesIn(fs, safety + "\\" + (source.empty() ? std::string() : source + "\\"));
+        return Holds(held[source], name);
+    };
+    // The sources from the point on, the oldest first. The older copy came
+    // before every generation.
+    std::vector<std::string> range;
+    if (point.generation.empty()) {
+        if (!note || CharFilesAmong(FilesIn(fs, safety + "\\")).empty()) throw gone();
+        range.push_back("");
+        range.insert(range.end(), oldestFirst.begin(), oldestFirst.end());
+    } else {
+        const auto at = std::find(oldestFirst.begin(), oldestFirst.end(), point.generation);
+        if (at == oldestFirst.end()) throw gone();
+        range.assign(at, oldestFirst.end());
+    }
+    // The files each restore added; none where a source has no record of
+    // them (the older copy, an earlier version's generation, a record the
+    // player spoilt).
+    const std::optional<std::vector<WrittenGeneration>> order = ReadOrder(fs, safety, entries);
+    const auto addedBy = [&](const std::string& source) -> const std::vector<std::string>* {
+        if (source.empty() || !order) return nullptr;
+        for (const WrittenGeneration& g : *order)
+            if (g.name == source) return &g.added;
+        return nullptr;
+    };
+    const bool untoldAdds = std::any_of(range.begin(), range.end(), [&](const std::string& g) { return !addedBy(g); });
+
+    Journal journal;
+    journal.charFolder = charFolder;
+    journal.slotFolder = safety + "\\";
+    // A stray backup counts as its file: it goes back into place first.
+    std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
+    for (const auto& stray : StrayBackups(present)) present.push_back(stray.first);
+    std::vector<std::string> stayed;
+    for (const std::string& name : CharFileNames()) {
+        // The earliest restore that touched the file tells what it was.
+        bool decided = false;
+        for (const std::string& source : range) {
+            if (holds(source, name)) {
+                journal.items.push_back({name});
+                journal.items.back().from = source;
+            } else if (const std::vector<std::string>* added = addedBy(source); added && Holds(*added, name)) {
+                if (Holds(present, name)) {
+                    journal.items.push_back({name, true});
+                    journal.items.back().takenAway = true;
+                }
+            } else {
+                continue;
+            }
+            decided = true;
+            break;
+        }
+        if (!decided && untoldAdds && Holds(present, name)) stayed.push_back(name);
+    }
+    if (journal.items.empty()) return stayed;
+    Prepare(fs, journal);
+    PutInWithJournal(fs, appFolder, safety, note, journal, now, wording);
+    return stayed;
 }
 
 } // namespace telk
