@@ -128,9 +128,20 @@ TEST_F(FormUndoTest, CancelAtEitherQuestionLeavesAllAndOkGoesBackToThePrompt) {
     EXPECT_FALSE(main.Enabled());
 }
 
+// The listing first (no window opens), then the undo.
 TEST_F(FormUndoTest, AFailureIsToldAsARestoreTellsItAndLeavesTheMainWindowUsable) {
     FormMain& main = RestoredTwice();
     const Files now = Snapshot(CharRel("A", "S", "C"));
+    ASSERT_EQ(Ui().ContextMenu(main).size(), 1u);
+    fs.FailNth(1);
+    EXPECT_TRUE(main.UserMenuChoose(0));
+    EXPECT_TRUE(fs.Fired());
+    EXPECT_EQ(Get<FormUndo>(), nullptr);
+    ASSERT_EQ(Ui().Boxes().size(), 1u);
+    EXPECT_TRUE(test::Told(Ui().Boxes()[0]));
+    EXPECT_TRUE(main.Enabled());
+    fs.FailNth(0);
+    Ui().ClearBoxes();
     fs.Hold(State().CharFolder + "macros.txt");
     Ui().Answer(Answer::Ok);
     OpenUndo().Command1.UserClick();
