@@ -636,10 +636,9 @@ TEST_F(Win32UiTest, ACaptionlessOptionButtonShowsItsFocusWithItsLabel) {
 }
 
 // The form's menu comes up on a right-click or the menu key anywhere but in
-// a text field, which keeps the system's edit menu (a disabled one shows
-// none). Each request goes where the system sends it: to the control
-// itself, which hands it to the form unless it has a menu of its own; a
-// click on a disabled control comes to the form with its point.
+// a text field, which keeps the system's edit menu. Each request goes where
+// the system sends it: to the control, which hands it to the form unless it
+// has a menu of its own; a click on a disabled control comes to the form.
 TEST_F(Win32UiTest, TheFormsMenuOpensEverywhereButInATextField) {
     struct MenuForm : SampleForm {
         using SampleForm::SampleForm;
@@ -649,64 +648,42 @@ TEST_F(Win32UiTest, TheFormsMenuOpensEverywhereButInATextField) {
     } form(ui_);
     Load(form);
     form.Show();
-    const DWORD thread = GetCurrentThreadId();
-    // How many items the menu that came up had (0: none came up); the
-    // form's is answered with its last item, any other menu closed.
-    auto menuOf = [&](const std::function<void()>& request) {
-        std::atomic<int> items{0};
-        std::atomic<bool> done{false};
-        std::thread watcher([&] {
-            for (int i = 0; i < 300 && !done; ++i) {
-                HWND menu = FindWindowW(L"#32768", nullptr);
-                if (menu && IsWindowVisible(menu) && GetWindowThreadProcessId(menu, nullptr) == thread) {
-                    const auto handle = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
-                    items = GetMenuItemCount(handle);
-                    HWND to = Of(form);
-                    if (items == 2) PostMessageW(to, WM_KEYDOWN, VK_UP, 0);
-                    PostMessageW(to, WM_KEYDOWN, items == 2 ? VK_RETURN : VK_ESCAPE, 0);
-                    return;
-                }
-                Sleep(10);
-            }
-        });
-        request();
-        done = true;
-        watcher.join();
-        return items.load();
-    };
-    auto at = [&](HWND control) {
+    const HWND hwnd = Of(form), text = Of(form.Text1), button = Of(form.Command2);
+    auto at = [](HWND control) {
         RECT r{};
         GetWindowRect(control, &r);
         return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     };
-    COMBOBOXINFO combo{};
-    combo.cbSize = sizeof combo;
-    ASSERT_TRUE(GetComboBoxInfo(Of(form.Combo1), &combo));
-    const HWND textBox = Of(form.Text1), button = Of(form.Command2);
-    RECT client{};
-    GetClientRect(Of(form), &client);
-    POINT corner{client.right - 4, client.bottom - 4};
-    ClientToScreen(Of(form), &corner);
-    auto toForm = [&](LPARAM point) { SendMessageW(Of(form), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Of(form)), point); };
+    auto send = [](HWND to, HWND from, LPARAM point) { SendMessageW(to, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(from), point); };
     const struct {
         const char* what;
         std::function<void()> request;
         bool formsMenu;
     } cases[] = {
-        {"right-click on the text box", [&] { SendMessageW(textBox, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(textBox), at(textBox)); }, false},
-        {"right-click on a button", [&] { SendMessageW(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), at(button)); }, true},
-        {"right-click on the bare form", [&] { toForm(MAKELPARAM(corner.x, corner.y)); }, true},
-        {"right-click on a label", [&] { toForm(at(Of(form.Label2))); }, true},
-        {"right-click on a disabled combo box's field", [&] { form.Combo1.SetEnabled(false); toForm(at(combo.hwndItem)); }, false},
-        {"the menu key in the text box", [&] { SetFocus(textBox); SendMessageW(textBox, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(textBox), -1); }, false},
-        {"the menu key on a button", [&] { SetFocus(button); SendMessageW(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), -1); }, true},
-        {"right-click on a disabled text box", [&] { form.Text1.SetEnabled(false); toForm(at(textBox)); }, false},
+        {"right-click in the text box", [&] { send(text, text, at(text)); }, false},
+        {"right-click on a button", [&] { send(button, button, at(button)); }, true},
+        {"right-click on a label", [&] { send(hwnd, hwnd, at(Of(form.Label2))); }, true},
+        {"the menu key in the text box", [&] { SetFocus(text); send(text, text, -1); }, false},
+        {"the menu key on a button", [&] { SetFocus(button); send(button, button, -1); }, true},
+        {"right-click on a disabled text box", [&] { form.Text1.SetEnabled(false); send(hwnd, hwnd, at(text)); }, false},
     };
     for (const auto& c : cases) {
+        // The form's menu is answered with its last item, any other closed.
+        std::atomic<int> items{0};
+        std::thread watcher([&] {
+            for (int i = 0; i < 300 && items == 0; ++i, Sleep(10)) {
+                HWND menu = FindWindowW(L"#32768", nullptr);
+                if (!menu || !IsWindowVisible(menu)) continue;
+                items = GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0)));
+                if (items == 2) PostMessageW(hwnd, WM_KEYDOWN, VK_UP, 0);
+                PostMessageW(hwnd, WM_KEYDOWN, items == 2 ? VK_RETURN : VK_ESCAPE, 0);
+            }
+        });
         form.chosen = -1;
-        const int items = menuOf(c.request);
-        EXPECT_EQ(items == 2, c.formsMenu) << c.what << ": " << items << " items";
-        EXPECT_EQ(form.chosen, c.formsMenu ? 1 : -1) << c.what;
+        c.request();
+        if (items == 0) items = -1; // nothing came up: the watcher stops
+        watcher.join();
+        EXPECT_EQ(form.chosen, c.formsMenu ? 1 : -1) << c.what << ": a menu of " << items << " items";
     }
     Unload(form);
 }
