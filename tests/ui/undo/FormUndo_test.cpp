@@ -1,8 +1,5 @@
 // Undoing a restore from the main window's menu: when the menu offers it,
 // the undo window, and the restore's questions and endings.
-#include <map>
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "support/RunFixture.h"
@@ -29,38 +26,23 @@ protected:
         return Main();
     }
     bool MenuEnabled() {
-        const std::vector<MenuItem> items = Ui().ContextMenu(Main());
+        const std::vector<MenuItem> items = Ui().ContextMenu(Main(), &Main().Command3);
         return items.size() == 1 && items[0].text == kMainUndoMenu && items[0].enabled;
     }
-    // The menu on a button; the window, or nullptr.
     FormUndo* OpenUndo() {
-        EXPECT_EQ(Ui().ContextMenu(Main(), &Main().Command3).size(), 1u);
+        EXPECT_TRUE(MenuEnabled());
         EXPECT_TRUE(Main().UserMenuChoose(0));
         return Get<FormUndo>();
     }
     std::map<std::string, std::string> C() const { return Snapshot(CharRel("A", "S", "C")); }
 };
 
-TEST_F(FormUndoTest, TheMenuOffersTheUndoOnlyForAConfirmedCharacterWithASafetyCopy) {
-    AddCharacter("B", "S", "D", true);
-    RestoreToPrompt().Command3.UserClick();
-    EXPECT_TRUE(MenuEnabled()) << "restored once";
-    Main().Combo1.UserSelect(1);
-    Ui().Answer(Answer::Ok);
-    Main().Command1.UserClick();
-    EXPECT_FALSE(MenuEnabled()) << "another character confirmed, never restored";
-    EXPECT_FALSE(Main().UserMenuChoose(0));
-    EXPECT_EQ(Get<FormUndo>(), nullptr);
-    // A text field keeps its own menu.
-    EXPECT_TRUE(Ui().ContextMenu(Main(), &Main().Text1(0)).empty());
-    EXPECT_TRUE(Ui().ContextMenu(Main(), &Main().Combo3).empty());
-}
-
-// やめる; then Cancel at the first question, and at the running client's;
-// then both answered, by a double-click on the older row.
+// やめる; Cancel at the first question, then at the running client's; both
+// answered, by a double-click on the older row.
 TEST_F(FormUndoTest, TheWindowListsTheNewestFirstAndOnlyBothQuestionsAnsweredUndo) {
     FormMain& main = RestoredTwice();
     const auto now = C();
+    EXPECT_TRUE(Ui().ContextMenu(main, &main.Text1(0)).empty() && Ui().ContextMenu(main, &main.Combo3).empty());
     FormUndo* undo = OpenUndo();
     ASSERT_NE(undo, nullptr);
     EXPECT_EQ(Ui().ShownCaptions().back(), kUndoCaption);
@@ -75,7 +57,6 @@ TEST_F(FormUndoTest, TheWindowListsTheNewestFirstAndOnlyBothQuestionsAnsweredUnd
 
     launcher.running.insert(State().Client2DPath);
     for (int answered : {0, 1}) {
-        SCOPED_TRACE(answered);
         Ui().ClearBoxes();
         if (answered) Ui().Answer(Answer::Ok);
         Ui().Answer(Answer::Cancel);
@@ -83,12 +64,9 @@ TEST_F(FormUndoTest, TheWindowListsTheNewestFirstAndOnlyBothQuestionsAnsweredUnd
         ASSERT_EQ(Ui().Boxes().size(), 1u + answered);
         EXPECT_EQ(Ui().Boxes()[0].text, std::string("2026-12-07 21-06-10") + kUndoQuestionAfter);
         EXPECT_EQ(Ui().Boxes()[answered].buttons, answered ? Buttons::OkCancelDefaultCancel : Buttons::OkCancel);
-        EXPECT_EQ(Get<FormUndo>(), nullptr);
-        EXPECT_EQ(Prompt(), nullptr);
-        EXPECT_TRUE(main.Enabled());
+        EXPECT_TRUE(Get<FormUndo>() == nullptr && Prompt() == nullptr && main.Enabled()) << answered;
         EXPECT_EQ(C(), now);
     }
-
     Ui().ClearBoxes();
     Ui().Answer(Answer::Ok);
     Ui().Answer(Answer::Ok);
@@ -97,31 +75,35 @@ TEST_F(FormUndoTest, TheWindowListsTheNewestFirstAndOnlyBothQuestionsAnsweredUnd
     EXPECT_EQ(Ui().Boxes().size(), 2u);
     EXPECT_EQ(C().size(), 5u);
     for (const auto& [name, bytes] : C()) EXPECT_EQ(bytes, name + " of client");
-    ASSERT_NE(Prompt(), nullptr);
-    EXPECT_FALSE(main.Enabled());
+    EXPECT_TRUE(Prompt() != nullptr && !main.Enabled());
 }
 
-// The listing fails first (no window opens), then the undo.
+// The listing fails (no window opens), then the undo; another character
+// confirmed has nothing to undo.
 TEST_F(FormUndoTest, AFailureIsToldAsARestoreTellsItAndLeavesTheMainWindowUsable) {
+    AddCharacter("B", "S", "D", true);
     FormMain& main = RestoredTwice();
     const auto now = C();
-    ASSERT_EQ(Ui().ContextMenu(main).size(), 1u);
+    ASSERT_TRUE(MenuEnabled());
     fs.FailNth(1);
     EXPECT_TRUE(main.UserMenuChoose(0));
-    EXPECT_TRUE(fs.Fired());
-    EXPECT_EQ(Get<FormUndo>(), nullptr);
+    EXPECT_TRUE(fs.Fired() && Get<FormUndo>() == nullptr);
     fs.FailNth(0);
     fs.Hold(State().CharFolder + "macros.txt");
     Ui().Answer(Answer::Ok);
     OpenUndo()->Command1.UserClick();
-
     ASSERT_EQ(Ui().Boxes().size(), 3u);
     EXPECT_TRUE(test::Told(Ui().Boxes()[0]));
     EXPECT_NE(Ui().Boxes()[2].text.find(kHeldOpenHint), std::string::npos) << Ui().Boxes()[2].text;
-    EXPECT_EQ(Prompt(), nullptr);
-    EXPECT_TRUE(main.Enabled());
+    EXPECT_TRUE(Prompt() == nullptr && main.Enabled());
     fs.ReleaseAll();
     EXPECT_EQ(C(), now);
+
+    main.Combo1.UserSelect(1);
+    Ui().Answer(Answer::Ok);
+    main.Command1.UserClick();
+    EXPECT_FALSE(MenuEnabled());
+    EXPECT_FALSE(main.UserMenuChoose(0));
 }
 
 } // namespace
