@@ -24,6 +24,7 @@
 #include "store/TextValues.h"
 #include "store/Restore.h"
 #include "store/Transfer.h"
+#include "store/UndoRestore.h"
 #include "ui/Texts.h"
 
 namespace fs = std::filesystem;
@@ -96,6 +97,14 @@ int main() {
     Row("Restore of one character / copying its files", 41,
         [&] { RestoreFromSlot(files, "C:\\", slotFolder, charFolder, "2026-12-08 21-05-09", telk::ui::kSafetyNoteLines); },
         [&] { copyAll(plain, ch); });
+    // The same five files back from the first restore's generation, with
+    // the generations the rows above wrote beside it.
+    Row("Undo of a restore / restoring the same files", 41,
+        [&] {
+            UndoRestore(files, "C:\\", charFolder, {"2026-12-08 21-05-09", {}}, "2026-12-08 21-05-09",
+                        telk::ui::kSafetyNoteLines);
+        },
+        [&] { RestoreFromSlot(files, "C:\\", slotFolder, charFolder, "2026-12-08 21-05-09", telk::ui::kSafetyNoteLines); });
     // readdir's entry type tells folders from files without a stat.
     Row("ListFolder over 10 000 folders / readdir walk", 21,
         [&] { (void)ListFolder(files, "C:\\big\\*.*", kListMask); },

@@ -20,7 +20,8 @@ bool Same(const Journal& a, const Journal& b) {
     if (a.items.size() != b.items.size()) return false;
     for (std::size_t i = 0; i < a.items.size(); ++i)
         if (a.items[i].name != b.items[i].name || a.items[i].existed != b.items[i].existed ||
-            a.items[i].written != b.items[i].written)
+            a.items[i].written != b.items[i].written || a.items[i].from != b.items[i].from ||
+            a.items[i].takenAway != b.items[i].takenAway)
             return false;
     return a.state == b.state && a.charFolder == b.charFolder && a.slotFolder == b.slotFolder &&
            a.suffix == b.suffix && a.leftovers == b.leftovers && a.generation == b.generation &&
@@ -40,7 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(journal->charFolder.ends_with('\\') && journal->slotFolder.ends_with('\\'));
     FUZZ_CHECK(journal->generation.empty() || IsGenerationName(journal->generation));
     FUZZ_CHECK(journal->suffix >= 1);
-    for (const JournalItem& item : journal->items) FUZZ_CHECK(IsPlainName(item.name));
+    for (const JournalItem& item : journal->items) {
+        FUZZ_CHECK(IsPlainName(item.name));
+        // An undo reads from a generation beside its own, never from its own.
+        FUZZ_CHECK(item.from.empty() || (IsGenerationName(item.from) && item.from != journal->generation));
+        FUZZ_CHECK(!item.takenAway || (item.existed && !item.written));
+    }
     for (const std::string& leftover : journal->leftovers) FUZZ_CHECK(IsPlainName(leftover));
     return 0;
 }

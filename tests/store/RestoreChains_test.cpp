@@ -18,6 +18,7 @@
 #include "store/SlotStore.h"
 #include "store/Transfer.h"
 #include "store/TransferFixture.h"
+#include "store/UndoRestore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FolderSnapshot.h"
 #include "ui/Texts.h"
@@ -25,9 +26,9 @@
 namespace telk {
 namespace {
 
-// Chains of three actions explored, of the 729 there are; 7 of the 8
-// restore (a chain without one is drawn but kept one time in eight).
-constexpr int kSampledTriples = 8;
+// Chains of three actions explored, of the 1000 there are; most restore
+// or undo (a chain without one is drawn but kept one time in eight).
+constexpr int kSampledTriples = 4;
 // The clock at each step's restore: 400 days behind, ahead, then on the
 // second of the newest seed (" (2)"): names no longer sort as written.
 constexpr std::array kClock = {"2025-11-04 07-45-00", "2027-02-01 07-45-00", "2026-12-08 10-00-00"};
@@ -51,12 +52,12 @@ constexpr std::size_t kUnrecorded = 1;
 // or the second install has below BeforeRestore stays byte for byte.
 class RestoreChains : public TransferTest {
 protected:
-    enum class Act { RestoreA, RestoreB, BackUpThis, BackUpOtherIntoA, Start, ClientSaves, Unreachable, StoreFull, JournalUnread };
+    enum class Act { RestoreA, RestoreB, BackUpThis, BackUpOtherIntoA, Start, ClientSaves, Unreachable, StoreFull, JournalUnread, Undo };
     static constexpr std::array kActs = {Act::RestoreA, Act::RestoreB,   Act::BackUpThis,  Act::BackUpOtherIntoA, Act::Start,
-                                         Act::ClientSaves, Act::Unreachable, Act::StoreFull, Act::JournalUnread};
+                                         Act::ClientSaves, Act::Unreachable, Act::StoreFull, Act::JournalUnread, Act::Undo};
     static const char* Name(Act act) {
         static const char* const names[] = {"restore A", "restore B", "back up", "back up another into A", "start",
-                                            "client saves", "install away", "store full", "journal unreadable"};
+                                            "client saves", "install away", "store full", "journal unreadable", "undo"};
         return names[static_cast<int>(act)];
     }
     // A second install: the same names, another safety folder.
@@ -260,6 +261,10 @@ protected:
                 std::filesystem::rename(dir.Native("UO.away"), dir.Native("UO"));
                 break;
             case Act::StoreFull: faulty.FillStore(); break;
+            case Act::Undo: // of the one before the last
+                if (const auto points = ListUndoPoints(fs, app, charFolder); points.size() > 1)
+                    UndoRestore(fs, app, charFolder, points[1], clock, ui::kSafetyNoteLines);
+                break;
             case Act::JournalUnread:
                 faulty.Hold(SafetyFolderPath(app, charFolder) + "\\" + kJournalName);
                 start();
@@ -384,7 +389,8 @@ TEST_F(RestoreChains, EveryFaultOfEveryStepOfTwoAndThreeActions) {
     std::mt19937 pick(20261209);
     const std::size_t twos = chains.size();
     auto restores = [](const std::vector<Act>& chain) {
-        return std::any_of(chain.begin(), chain.end(), [](Act act) { return act == Act::RestoreA || act == Act::RestoreB; });
+        return std::any_of(chain.begin(), chain.end(),
+                           [](Act act) { return act == Act::RestoreA || act == Act::RestoreB || act == Act::Undo; });
     };
     int withRestore = 0;
     while (chains.size() < twos + kSampledTriples) {

@@ -21,6 +21,7 @@
 #include "store/Restore.h"
 #include "store/Transfer.h"
 #include "store/TransferFixture.h"
+#include "store/UndoRestore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FolderSnapshot.h"
 
@@ -201,12 +202,16 @@ TEST_F(TransferTest, RestoreIsAllOrNothing) {
         bool leftovers;
         bool twoVolumes;
         bool told = true; // whether the file system says they are two
+        const char* undo = nullptr; // the generation an undo goes back to, instead of a restore
     } cases[] = {
         {"restore", true, false, false},
         {"restore, no earlier safety copy", false, false, false},
         {"restore over an interrupted run's leftovers", true, true, false},
         {"restore, the store on another volume", true, true, true},
         {"restore, another volume that answers as the same", true, false, true, false},
+        // From both generations, taking away what each added; from one, over leftovers.
+        {"undo of an older restore", true, false, false, true, "2026-12-01 10-00-00"},
+        {"undo of the newest, over leftovers, the store on another volume", true, true, true, true, "2026-12-02 10-00-00"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -228,7 +233,15 @@ TEST_F(TransferTest, RestoreIsAllOrNothing) {
                 dir.WriteBytes(std::string(kCharRel) + "\\skillgrp.mul.telk-old2", "stuck later");
                 dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg.telk-new2", "a stale copy");
             }
-        }, [&](FileSystem& fs) { Restore(fs); }, /*restore=*/true);
+            if (c.undo) {
+                dir.WriteBytes(safetyRel + "\\2026-12-01 10-00-00\\chardata.mul", "older chardata.mul");
+                for (const char* name : {"chardata.mul", "macros.txt", "skillgrp.mul"})
+                    dir.WriteBytes(safetyRel + "\\2026-12-02 10-00-00\\" + name, std::string("newer ") + name);
+                dir.WriteBytes(safetyRel + "\\" + kOrderName, EncodeOrder({{"2026-12-01 10-00-00", {"macros.txt"}},
+                                                                            {"2026-12-02 10-00-00", {"uo.cfg"}}}));
+            }
+        }, [&](FileSystem& fs) { c.undo ? (void)UndoRestore(fs, app, charFolder, {c.undo, {}}, kNow, ui::kSafetyNoteLines) : Restore(fs); },
+        /*restore=*/true);
     }
 }
 

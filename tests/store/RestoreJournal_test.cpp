@@ -20,17 +20,30 @@ TEST(RestoreJournal, ReadsBackAsWrittenAndRefusesWhatItDidNotWrite) {
     journal.leftovers = {"desktop.uos.telk-old"};
     journal.generation = "2026-12-09 07-45-00 (2)";
     journal.backupsInGeneration = true;
+    // An undo's: a file from a generation, one from the safety folder itself, one taken away.
+    Journal undo = journal;
+    undo.items[0].from = "2026-12-01 10-00-00";
+    undo.items.push_back({"macros.txt", true, FileDigest{1, std::string(64, 'b')}});
+    undo.items.push_back({"desktop.uos", true});
+    undo.items.back().takenAway = true;
+    for (const Journal& written : {journal, undo}) {
+        const std::string bytes = EncodeJournal(written);
+        ASSERT_TRUE(DecodeJournal(bytes));
+        EXPECT_EQ(EncodeJournal(*DecodeJournal(bytes)), bytes);
+    }
+    const Journal read = *DecodeJournal(EncodeJournal(undo));
+    EXPECT_EQ(read.items[0].from, undo.items[0].from);
+    EXPECT_TRUE(read.items.back().takenAway && read.items.back().existed && !read.items[2].takenAway);
     const std::string bytes = EncodeJournal(journal);
-    ASSERT_TRUE(DecodeJournal(bytes));
-    EXPECT_EQ(EncodeJournal(*DecodeJournal(bytes)), bytes);
     const std::string head = bytes.substr(0, bytes.find("G "));
-    for (const char* line : {"G 2026-12-09 07-45-0", "G ..\\x", "B 2", "W 3 " /* before any file */, "L ..\\desktop.uos",
-                             "1 ..\\chardata.mul", "1 chardata.mul\r\nW 3 abc", "1 chardata.mul\r\nW x ",
-                             // A character file taken for a leftover would go once its bytes were kept.
-                             "L desktop.uos", "L notes.txt", "1 chardata.mul\r\n0 CHARDATA.MUL",
-                             "G 2026-12-09 07-45-00\r\nG 2026-12-09 07-45-01", "B 1\r\nB 1", "S 2\r\nS 3",
-                             "L uo.cfg.telk-new2\r\nL uo.cfg.telk-new2"})
-        EXPECT_FALSE(DecodeJournal(head + line + "\r\n")) << line;
+    const std::string undoHead = head + "G 2026-12-09 07-45-00\r\n";
+    const std::string w = "W 3 " + std::string(64, 'a') + "\r\n", put = undoHead + "1 uo.cfg\r\n" + w;
+    // Only an undo, which names its generation, takes away or reads from one.
+    for (const std::string& lines : {head + "X uo.cfg", head + "1 uo.cfg\r\n" + w + "F 2026-12-01 10-00-00",
+                                     undoHead + "X uo.cfg\r\n" + w, undoHead + "1 uo.cfg\r\nF 2026-12-01 10-00-00",
+                                     put + "F 2026-12-09 07-45-00", put + "F ..\\x", undoHead + "X ..\\uo.cfg",
+                                     put + "F 2026-12-01 10-00-00\r\nF 2026-12-01 10-00-01", put + "X UO.CFG"})
+        EXPECT_FALSE(DecodeJournal(lines + "\r\n")) << lines;
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include "store/SafetyFolder.h"
 #include "store/Transfer.h"
 #include "store/TransferFixture.h"
+#include "store/UndoRestore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FolderSnapshot.h"
 #include "ui/Texts.h"
@@ -75,6 +76,57 @@ TEST_F(TransferTest, RestoreCopiesTheSlotAndKeepsTheCharactersFilesAside) {
                                      [](const std::string& name) { return name.starts_with("2026-12-08 09-00-00"); });
     ASSERT_NE(tidied, generations.end());
     EXPECT_EQ(Generation(*tidied), (Snapshot{{"macros.txt", "whole"}}));
+}
+
+// An undo puts each file back as the earliest restore from the chosen one
+// on found it, and takes away what that restore added; what the folder
+// held becomes a generation of its own, so the undo can be undone too.
+TEST_F(TransferTest, UndoPutsTheFolderBackAsTheChosenRestoreFoundIt) {
+    const std::string undone = std::string(kNow) + " (3)";
+    Snapshot client, slot, afterBoth;
+    auto twoRestores = [&] {
+        Reset();
+        FillSlot2();
+        FillChar(false);
+        EXPECT_FALSE(HasUndoPoints(*real, app, charFolder));
+        client = Char();
+        Restore(*real); // uo.cfg added
+        slot = Char();
+        for (const std::string& name : kFiles) dir.WriteBytes("Settings\\2\\" + name, "later " + name);
+        Restore(*real);
+        afterBoth = Char();
+    };
+    twoRestores();
+    EXPECT_TRUE(HasUndoPoints(*real, app, charFolder));
+    const std::vector<UndoPoint> points = ListUndoPoints(*real, app, charFolder);
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[0].generation + points[1].generation, std::string(kNow) + " (2)" + kNow);
+    EXPECT_EQ(points[1].files, std::vector<std::string>(kFiles.begin(), kFiles.end() - 1));
+    const Snapshot world = World();
+    EXPECT_THROW(UndoRestore(*real, app, charFolder, {"2020-01-01 00-00-00", {}}, kNow, ui::kSafetyNoteLines), FileError);
+    EXPECT_EQ(World(), world);
+    for (const auto& [point, expected] : {std::pair{points[0], &slot}, std::pair{points[1], &client}}) {
+        SCOPED_TRACE("undo of " + point.generation);
+        twoRestores();
+        EXPECT_TRUE(UndoRestore(*real, app, charFolder, point, kNow, ui::kSafetyNoteLines).empty());
+        EXPECT_EQ(Char(), *expected);
+        EXPECT_EQ(Generation(undone), afterBoth);
+        EXPECT_EQ(Generation(), client); // read, never changed
+        UndoRestore(*real, app, charFolder, ListUndoPoints(*real, app, charFolder).at(0), kNow, ui::kSafetyNoteLines);
+        EXPECT_EQ(Char(), afterBoth);
+    }
+    // An older copy's files straight in the safety folder and a generation
+    // of before the record: what none of them holds stays, and is told.
+    twoRestores();
+    std::filesystem::remove_all(dir.Native(safetyRel + "/" + kNow + " (2)"));
+    dir.WriteBytes(safetyRel + "\\desktop.uos", "older desktop.uos");
+    std::filesystem::remove(dir.Native(safetyRel + "/" + kOrderName));
+    const UndoPoint older = ListUndoPoints(*real, app, charFolder).at(1);
+    EXPECT_EQ(older.generation + older.files.at(0), "desktop.uos");
+    EXPECT_EQ(UndoRestore(*real, app, charFolder, older, kNow, ui::kSafetyNoteLines), std::vector<std::string>{"uo.cfg"});
+    client["desktop.uos"] = "older desktop.uos";
+    client["uo.cfg"] = "later uo.cfg";
+    EXPECT_EQ(Char(), client);
 }
 
 TEST_F(TransferTest, RestoreSettlesWhatAnOlderCopyOfTheProgramLeft) {
