@@ -9,8 +9,9 @@ namespace telk::ui {
 
 namespace {
 
-// The settings window's size and buttons, the list where its boxes are.
-const FormLayout kForm{kUndoCaption, 6735, 2925};
+// The settings window's margins and buttons; wide enough for a row that
+// names all five files, tall enough for several rows.
+const FormLayout kForm{kUndoCaption, 9135, 3525};
 
 // The date and time as the folder is named, then the files it holds.
 std::string RowText(const UndoPoint& point) {
@@ -23,9 +24,9 @@ std::string RowText(const UndoPoint& point) {
 
 FormUndo::FormUndo(Context& ctx)
     : Form(ctx.ui, kForm),
-      List1(*this, {.name = "List1", .rect = {120, 120, 6495, 1815}, .tabIndex = 0}),
-      Command1(*this, {.name = "Command1", .rect = {3840, 2160, 1215, 615}, .tabIndex = 1, .text = kUndoGo}),
-      Command2(*this, {.name = "Command2", .rect = {5400, 2160, 1215, 615}, .tabIndex = 2, .text = kUndoCancel}),
+      List1(*this, {.name = "List1", .rect = {120, 120, 8895, 2415}, .tabIndex = 0}),
+      Command1(*this, {.name = "Command1", .rect = {6240, 2760, 1215, 615}, .tabIndex = 1, .text = kUndoGo}),
+      Command2(*this, {.name = "Command2", .rect = {7800, 2760, 1215, 615}, .tabIndex = 2, .text = kUndoCancel}),
       ctx_(ctx) {
     List1.DblClick = [this] { List1_DblClick(); };
     Command1.Click = [this] { Command1_Click(); };
