@@ -204,6 +204,7 @@ SETUP='^TELK設定$';                       SETUP_W=6735; SETUP_H=2925
 RUNUO='^ＵＯ起動します？$';               RUNUO_W=5625; RUNUO_H=1755
 SELDIR='^フォルダ選択$';                  SELDIR_W=5130; SELDIR_H=4005
 SELFILE='^ＵＯ実行実行プログラム選択$';   SELFILE_W=6180; SELFILE_H=3660
+UNDO='^いつに戻します？$';                UNDO_W=9135;  UNDO_H=3525
 
 uosel() { click "$UOSEL" $UOSEL_W $UOSEL_H "$@"; }
 main() { click "$MAIN" $MAIN_W $MAIN_H "$@"; }
@@ -278,6 +279,18 @@ shot_window 10-launch-prompt "$RUNUO"
 shot_all 11-launch-prompt-over-main "$RUNUO"
 click "$RUNUO" $RUNUO_W $RUNUO_H 3840 720 1455 855   # なんもしない
 closed "$RUNUO"
+main 4680 2880 1335 855                       # リストア once more: two rows to go back to
+answer '^TELK$'
+window "$RUNUO" >/dev/null
+click "$RUNUO" $RUNUO_W $RUNUO_H 3840 720 1455 855   # なんもしない
+closed "$RUNUO"
+main 120 1260 4440 240 3                      # right-click between the lists and the slot rows
+sleep 0.5
+xdotool key Down Return                       # リストアを元に戻す…
+window "$UNDO" >/dev/null
+shot_window 17-undo "$UNDO"
+click "$UNDO" $UNDO_W $UNDO_H 7800 2760 1215 615     # やめる
+closed "$UNDO"
 main 240 4080 5775 735                        # 終了
 shot_all 12-quit-question '^確認しま～す$'
 answer '^確認しま～す$'

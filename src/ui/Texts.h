@@ -59,6 +59,23 @@ inline constexpr const char* kRestoreWhileRunningQuestion =
 // list, a typed "..").
 inline constexpr const char* kNoCharacterText = "キャラが選ばれてないみたいです\r\nリストから選び直してね";
 
+// The main window's popup menu: its one item.
+inline constexpr const char* kMainUndoMenu = "リストアを元に戻す…";
+// Listing the safety copies found none after all (settling used the last one up).
+inline constexpr const char* kNoUndoPointsText = "元に戻せるリストアが見つからなかったっす";
+// The undo's first question: the row's name, then this.
+inline constexpr const char* kUndoQuestionAfter = " のリストアの前に戻します\r\nよろしいでしょうか？";
+// Followed by the files, one a line: an older safety copy cannot tell
+// whether the restore brought them in, so the undo kept them as they are.
+inline constexpr const char* kUndoStayedText = "このファイルはリストアの前にあったかどうか分からなかったので\r\nそのままにしてあるっす";
+
+// --- The undo window: which restore to go back before. ---
+inline constexpr const char* kUndoCaption = "いつに戻します？";
+// The row of the files an earlier version kept, which carry no date.
+inline constexpr const char* kUndoOlderCopy = "前のバージョンの安全コピー";
+inline constexpr const char* kUndoGo = "戻す";
+inline constexpr const char* kUndoCancel = "やめる";
+
 // --- The prompt after a restore: start a client or not. ---
 inline constexpr const char* kRunUOCaption = "ＵＯ起動します？";
 inline constexpr const char* kRunUODone = "リストア完了！　ＵＯ起動する？";

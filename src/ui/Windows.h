@@ -1,4 +1,4 @@
-// The seven windows of a run and what they share: the program-wide state,
+// The eight windows of a run and what they share: the program-wide state,
 // the platform and the Ui. A window is loaded (constructed, realised, its
 // Form_Load run) and unloaded by type; an unloaded window stays alive until
 // the next load of its type, since its own handler may still be running.
@@ -24,6 +24,7 @@ class FormRunUO;
 class FormWait;
 class FormSelDir;
 class FormSelFile;
+class FormUndo;
 
 // Every window's handle on the run.
 struct Context {
@@ -60,7 +61,7 @@ public:
     template <class F> F& LoadOwned(Form& owner);
 
 private:
-    static constexpr int kCount = 7;
+    static constexpr int kCount = 8;
     using Make = std::unique_ptr<Form> (*)(Context&);
     struct Slot {
         std::unique_ptr<Form> live;

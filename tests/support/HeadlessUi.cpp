@@ -71,6 +71,11 @@ void HeadlessUi::WaitWhile(const std::function<bool()>& condition) {
     }
 }
 
+std::vector<ui::MenuItem> HeadlessUi::ContextMenu(ui::Form& form, const ui::Control* on) {
+    if (on && (on->Kind() == ui::ControlKind::TextBox || on->Kind() == ui::ControlKind::ComboBox)) return {};
+    return form.UserContextMenu();
+}
+
 void HeadlessUi::EndProgram() {
     throw ProgramEnded{};
 }

@@ -56,6 +56,9 @@ public:
     const ui::Form* FocusedForm() const { return focusedForm_; }
 
     void SetScreen(double widthTwips, double heightTwips) { screen_ = {widthTwips, heightTwips}; }
+    // A right-click or the menu key on control on (nullptr: the form itself):
+    // the form's menu, none on a text field, which keeps its own.
+    std::vector<ui::MenuItem> ContextMenu(ui::Form& form, const ui::Control* on = nullptr);
 
     // Border and title bar, in twips, that the headless frame adds.
     static constexpr int kBorder = 60;

@@ -17,6 +17,7 @@
 #include "ui/pickers/FormSelDir.h"
 #include "ui/pickers/FormSelFile.h"
 #include "ui/settings/FormSetup.h"
+#include "ui/undo/FormUndo.h"
 
 namespace telk::ui {
 namespace {
@@ -43,6 +44,7 @@ TEST(Layouts, ControlsLieInsideTheirWindowUncoveredInATabOrderOfTheirOwn) {
     forms.push_back(std::make_unique<FormWait>(ctx));
     forms.push_back(std::make_unique<FormSelDir>(ctx));
     forms.push_back(std::make_unique<FormSelFile>(ctx));
+    forms.push_back(std::make_unique<FormUndo>(ctx));
     for (const auto& form : forms) {
         SCOPED_TRACE(form->Caption());
         const FormLayout& layout = form->Layout();

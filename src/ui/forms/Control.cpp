@@ -199,6 +199,39 @@ bool ComboBox::UserSelect(int index) {
     return true;
 }
 
+// ---- ListBox
+
+void ListBox::Clear() {
+    StoreItems({});
+}
+
+void ListBox::AddItem(const std::string& item) {
+    std::vector<std::string> items = Items();
+    const int index = ListIndex();
+    items.push_back(item);
+    StoreItems(std::move(items));
+    if (index >= 0) StoreIndex(index);
+}
+
+void ListBox::SetListIndex(int index) {
+    if (index < -1 || index >= ListCount()) throw std::out_of_range("invalid list index");
+    StoreIndex(index);
+    if (index >= 0) Raise(Click);
+}
+
+bool ListBox::UserSelect(int index) {
+    if (!CanTakeInput() || index < 0 || index >= ListCount()) return false;
+    SetListIndex(index);
+    return true;
+}
+
+bool ListBox::UserOpen(int index) {
+    if (!CanTakeInput() || index < 0 || index >= ListCount()) return false;
+    if (index != ListIndex()) SetListIndex(index);
+    Raise(DblClick);
+    return true;
+}
+
 // ---- DriveListBox
 
 DriveListBox::DriveListBox(Form& form, ControlLayout layout, FileSystem& fs)

@@ -20,7 +20,7 @@ namespace telk::ui {
 class Form;
 class Control;
 
-enum class ControlKind { Label, TextBox, CommandButton, ComboBox, OptionButton, Line, DriveList, FolderList, FileList };
+enum class ControlKind { Label, TextBox, CommandButton, ComboBox, OptionButton, Line, DriveList, FolderList, FileList, ListBox };
 
 struct Rect {
     int left = 0, top = 0, width = 0, height = 0; // twips
@@ -180,6 +180,22 @@ public:
     // never clamped; -1 clears the choice.
     void SetListIndex(int index);
     bool UserSelect(int index);
+};
+
+// A plain list of text rows, one of them selected. Setting ListIndex (from
+// code or by the user) raises Click; opening a row (double-click, Enter)
+// selects it and raises DblClick.
+class ListBox : public ListControl {
+public:
+    ListBox(Form& form, ControlLayout layout) : ListControl(form, ControlKind::ListBox, std::move(layout)) {}
+    void Clear();
+    void AddItem(const std::string& item);
+    // Throws std::out_of_range for an index outside the list; -1 selects nothing.
+    void SetListIndex(int index);
+    bool UserSelect(int index);
+    bool UserOpen(int index);
+
+    std::function<void()> DblClick;
 };
 
 // A drive list: the machine's drives, "c: [label]" style entries,

@@ -52,6 +52,23 @@ void Form::SetFocus() {
     if (peer_) peer_->Focus(*this);
 }
 
+std::vector<MenuItem> Form::UserContextMenu() {
+    menu_.clear();
+    if (!loaded_ || !enabled_) return {};
+    Form_ContextMenu(menu_);
+    return menu_;
+}
+
+// The item is judged as it was shown: what the form decided as the menu opened.
+bool Form::UserMenuChoose(int index) {
+    if (!loaded_ || !enabled_ || index < 0 || index >= static_cast<int>(menu_.size())) return false;
+    const bool enabled = menu_[static_cast<std::size_t>(index)].enabled;
+    menu_.clear();
+    if (!enabled) return false;
+    ui_.Dispatch([this, index] { Form_MenuClick(index); });
+    return true;
+}
+
 void Form::OptionTurnedOn(OptionButton& chosen) {
     for (Control* c : controls_) {
         if (c == &chosen || c->Kind() != ControlKind::OptionButton) continue;

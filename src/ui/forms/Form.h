@@ -20,6 +20,12 @@ struct FormLayout {
     bool appIcon = false; // FormMain shows the program's icon
 };
 
+// One entry of a form's popup menu.
+struct MenuItem {
+    std::string text;
+    bool enabled = true;
+};
+
 class FormPeer {
 public:
     virtual ~FormPeer() = default;
@@ -59,6 +65,17 @@ public:
     // Handlers every form may have.
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
+    // The popup menu as it opens: the form adds its items (none: no menu).
+    virtual void Form_ContextMenu(std::vector<MenuItem>& /*items*/) {}
+    // Item index of the menu last opened was chosen.
+    virtual void Form_MenuClick(int /*Index*/) {}
+
+    // The user's right-click or menu key: the items to show, empty when the
+    // form takes no input or has no menu.
+    std::vector<MenuItem> UserContextMenu();
+    // The user chose item index of that menu. False (and nothing happens)
+    // for a greyed item or when the form takes no input.
+    bool UserMenuChoose(int index);
 
     void SetPeer(FormPeer* peer) { peer_ = peer; }
 
@@ -80,6 +97,7 @@ private:
     bool loaded_ = false;
     bool shown_ = false;
     FormPeer* peer_ = nullptr;
+    std::vector<MenuItem> menu_; // as last opened
 };
 
 } // namespace telk::ui

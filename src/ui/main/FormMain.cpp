@@ -20,6 +20,7 @@
 #include "ui/Texts.h"
 #include "ui/launch/FormRunUO.h"
 #include "ui/launch/FormWait.h"
+#include "ui/undo/FormUndo.h"
 
 namespace telk::ui {
 
@@ -258,6 +259,53 @@ void FormMain::Command5_Click() {
     });
     TellLeftAsSaved();
     if (!done) return;
+    ctx_.windows.LoadOwned<FormRunUO>(*this);
+}
+
+void FormMain::Form_ContextMenu(std::vector<MenuItem>& items) {
+    const bool undoable = Command5.Enabled() && HasUndoPoints(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.CharFolder);
+    items.push_back({kMainUndoMenu, undoable});
+}
+
+// A waiting restore is settled before anything is listed; what that cannot
+// do is told as a restore tells it, and no window opens.
+void FormMain::Form_MenuClick(int /*Index*/) {
+    std::vector<UndoPoint> points;
+    const bool listed = Transfer([&] { points = ListUndoPoints(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.CharFolder); });
+    TellLeftAsSaved();
+    if (!listed) return;
+    if (points.empty()) {
+        Tell(kNoUndoPointsText);
+        return;
+    }
+    ctx_.windows.LoadOwned<FormUndo>(*this).Open(std::move(points), [this](const UndoPoint& point) { UndoTo(point); });
+}
+
+// The restore's questions in the restore's order, the first naming the
+// row; then the restore's end: the launch prompt, or the failure told and
+// the window left usable.
+void FormMain::UndoTo(const UndoPoint& point) {
+    if (!Ask(FormUndo::PointName(point) + kUndoQuestionAfter, kProgramTitle)) return;
+    if (!charNamed_) {
+        Tell(kNoCharacterText);
+        return;
+    }
+    if (ClientRunning() &&
+        ctx_.ui.MessageBox(kRestoreWhileRunningQuestion, Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
+        return;
+    const ProgramState& s = ctx_.state;
+    std::vector<std::string> stayed;
+    const bool done = Transfer([&] {
+        stayed = UndoRestore(ctx_.platform.fs, s.AppFolder, s.CharFolder, point, ctx_.platform.clock.Now(),
+                             NoteWording(kSafetyNoteLines, kSafetyNoteLinesBefore));
+    });
+    TellLeftAsSaved();
+    if (!done) return;
+    if (!stayed.empty()) {
+        std::string text = kUndoStayedText;
+        for (const std::string& file : stayed) text += "\r\n" + file;
+        Tell(text);
+    }
     ctx_.windows.LoadOwned<FormRunUO>(*this);
 }
 

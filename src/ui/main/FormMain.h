@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/Transfer.h"
+#include "store/UndoRestore.h"
 #include "ui/Messages.h"
 #include "ui/Windows.h"
 #include "ui/forms/Control.h"
@@ -42,6 +43,12 @@ public:
     void Command3_Click();
     void Command4_Click();
     void Command5_Click();
+    // The popup menu: undo a restore, enabled once a character is confirmed
+    // and it has a safety copy to go back to.
+    void Form_ContextMenu(std::vector<MenuItem>& items) override;
+    void Form_MenuClick(int Index) override;
+    // Back before the restore that kept point, with the restore's questions.
+    void UndoTo(const UndoPoint& point);
 
     // Fills the three lists with the first account, its first shard and
     // that shard's characters.

@@ -27,7 +27,7 @@ bool IsCombo(ControlKind k) {
 }
 
 bool IsListBox(ControlKind k) {
-    return k == ControlKind::FolderList || k == ControlKind::FileList;
+    return k == ControlKind::FolderList || k == ControlKind::FileList || k == ControlKind::ListBox;
 }
 
 // Every focusable control is a tab stop and a group of its own: the tab
@@ -63,6 +63,9 @@ Class ClassOf(const ui::Control& c) {
                 WS_EX_CLIENTEDGE};
     case ControlKind::FileList:
         return {L"LISTBOX", kFocusable | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
+    case ControlKind::ListBox:
+        // Rows wider than the list scroll sideways rather than lose their end.
+        return {L"LISTBOX", kFocusable | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
     case ControlKind::Line:
         return {L"STATIC", SS_ETCHEDHORZ, 0};
     }
@@ -223,6 +226,14 @@ void ControlWindow::SetFont(HFONT font, unsigned dpi) {
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (model_.Kind() == ControlKind::FolderList)
         SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, static_cast<LPARAM>(ItemHeight()));
+    if (model_.Kind() == ControlKind::ListBox) SetScrollWidth();
+}
+
+// The widest row at the font as it is now: how far the list scrolls sideways.
+void ControlWindow::SetScrollWidth() {
+    int widest = 0;
+    for (const std::string& item : listed_) widest = std::max(widest, TextWidth(font_, Utf8ToWide(item)));
+    SendMessageW(hwnd_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + Scale(6, dpi_)), 0);
 }
 
 void ControlWindow::Sync(ui::Prop what) {
@@ -317,6 +328,7 @@ void ControlWindow::FillList() {
         SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     }
     listed_ = items;
+    if (k == ControlKind::ListBox) SetScrollWidth();
     SelectFromModel();
     if (k == ControlKind::ComboBox) SetTextFromModel(); // emptying the list emptied the field
     InvalidateRect(hwnd_, nullptr, TRUE);
@@ -371,15 +383,20 @@ void ControlWindow::OnCommand(int code) {
     case ControlKind::FileList:
         if (code == LBN_SELCHANGE) TakeSelection();
         break;
+    case ControlKind::ListBox:
+        if (code == LBN_SELCHANGE) TakeSelection();
+        else if (code == LBN_DBLCLK) OpenSelection();
+        break;
     default:
         break;
     }
 }
 
 void ControlWindow::OnEnter() {
-    // Enter opens the highlighted folder, as a double-click does, so the
-    // folder list works from the keyboard alone.
-    if (hwnd_ && model_.Kind() == ControlKind::FolderList) OpenSelection();
+    // Enter opens the highlighted folder or row, as a double-click does, so
+    // the lists work from the keyboard alone.
+    const ControlKind k = model_.Kind();
+    if (hwnd_ && (k == ControlKind::FolderList || k == ControlKind::ListBox)) OpenSelection();
 }
 
 // A user action may run handlers that unload this form: hwnd_ is cleared
@@ -425,6 +442,9 @@ void ControlWindow::TakeSelection() {
     case ControlKind::FileList:
         static_cast<ui::FileListBox&>(model_).UserSelect(index);
         break;
+    case ControlKind::ListBox:
+        static_cast<ui::ListBox&>(model_).UserSelect(index);
+        break;
     default:
         return;
     }
@@ -433,8 +453,14 @@ void ControlWindow::TakeSelection() {
 }
 
 void ControlWindow::OpenSelection() {
-    static_cast<ui::DirListBox&>(model_).UserOpen(SelectionOnScreen());
+    if (model_.Kind() == ControlKind::ListBox) static_cast<ui::ListBox&>(model_).UserOpen(SelectionOnScreen());
+    else static_cast<ui::DirListBox&>(model_).UserOpen(SelectionOnScreen());
     if (hwnd_) SelectFromModel();
+}
+
+bool ControlWindow::IsTextField(HWND part) const {
+    const ControlKind k = model_.Kind();
+    return k == ControlKind::TextBox || (k == ControlKind::ComboBox && part && part == field_);
 }
 
 int ControlWindow::ItemHeight() const {

@@ -25,6 +25,9 @@ public:
     HWND Handle() const { return hwnd_; }
     int Id() const { return id_; }
     bool IsPushButton() const { return model_.Kind() == ui::ControlKind::CommandButton; }
+    // Whether part (this control's window or a part of it) is a field typed
+    // into, which keeps the system's own edit menu.
+    bool IsTextField(HWND part) const;
 
     void Create(HWND parent, HINSTANCE instance, unsigned dpi, HFONT font);
     // Forgets the window (it is being destroyed with its form).
@@ -67,6 +70,7 @@ private:
     void ShowAsDefault(bool on);
     std::wstring WindowText() const;
     int ItemHeight() const;
+    void SetScrollWidth();
 
     ui::Control& model_;
     int id_;

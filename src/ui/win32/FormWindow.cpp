@@ -342,6 +342,10 @@ LRESULT FormWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case DM_GETDEFID:
         return DefaultButton();
+    case WM_CONTEXTMENU:
+        if (OnContextMenu(reinterpret_cast<HWND>(wp), static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))))
+            return 0;
+        break;
     case WM_ACTIVATE:
         OnActivate(LOWORD(wp) != WA_INACTIVE);
         return 0;
@@ -404,6 +408,50 @@ void FormWindow::OnCommand(int id, int code, HWND from) {
     if (c->Model().Kind() == ui::ControlKind::OptionButton && (code == BN_SETFOCUS || code == BN_KILLFOCUS))
         InvalidateFocusCue(c);
     c->OnCommand(code);
+}
+
+// The form's popup menu: on a right-click anywhere but in a text field,
+// or the menu key (x, y = -1) while the focus is anywhere but in one. A
+// text field keeps the system's edit menu; a disabled one, whose clicks
+// come to the form, shows none. Answers whether the form took the request.
+bool FormWindow::OnContextMenu(HWND from, int x, int y) {
+    const bool byKeyboard = x == -1 && y == -1;
+    HWND target = byKeyboard ? GetFocus() : from;
+    // Down to the innermost window under the point: a combo box's field.
+    for (HWND outer = hwnd_; !byKeyboard && target == outer;) {
+        POINT p{x, y};
+        ScreenToClient(outer, &p);
+        const HWND inner = ChildWindowFromPointEx(outer, p, CWP_SKIPINVISIBLE);
+        if (!inner || inner == outer) break;
+        target = outer = inner;
+    }
+    const ControlWindow* on = ByWindow(target);
+    if (on && on->IsTextField(target)) return false;
+
+    const std::vector<ui::MenuItem> items = form_.UserContextMenu();
+    if (items.empty()) return true;
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return true;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::wstring text = Utf8ToWide(items[i].text);
+        AppendMenuW(menu, MF_STRING | (items[i].enabled ? MF_ENABLED : MF_GRAYED), i + 1, text.c_str());
+    }
+    if (byKeyboard) {
+        // At the focused control's corner, or the form's own when none has it.
+        RECT r{};
+        if (on) GetWindowRect(on->Handle(), &r);
+        else {
+            GetClientRect(hwnd_, &r);
+            MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        }
+        x = r.left;
+        y = on ? r.bottom : r.top;
+    }
+    const int chosen = static_cast<int>(
+        TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, x, y, hwnd_, nullptr));
+    DestroyMenu(menu);
+    if (chosen > 0) form_.UserMenuChoose(chosen - 1);
+    return true;
 }
 
 void FormWindow::OnActivate(bool active) {

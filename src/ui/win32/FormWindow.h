@@ -56,6 +56,7 @@ private:
     void OnCommand(int id, int code, HWND from);
     LRESULT DefaultButton() const; // the answer to DM_GETDEFID
     void OnActivate(bool active);
+    bool OnContextMenu(HWND from, int x, int y);
     void OnDpiChanged(unsigned dpi, const RECT& suggested);
 
     static DWORD Style(const ui::FormLayout& layout);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -631,6 +632,48 @@ TEST_F(Win32UiTest, ACaptionlessOptionButtonShowsItsFocusWithItsLabel) {
     for (const auto& c : cases) {
         c.focus.SetFocus();
         EXPECT_EQ(framed(), c.rows) << c.what;
+    }
+    Unload(form);
+}
+
+// The form's menu comes up anywhere but in a text field, which keeps its
+// own. Each request goes where the system sends it (a disabled control's
+// click to the form); the form's menu is answered with its last item.
+TEST_F(Win32UiTest, TheFormsMenuOpensEverywhereButInATextField) {
+    struct MenuForm : SampleForm {
+        using SampleForm::SampleForm;
+        void Form_ContextMenu(std::vector<ui::MenuItem>& items) override { items = {{"灰色", false}, {"選べる", true}}; }
+        void Form_MenuClick(int index) override { chosen = index; }
+        int chosen = -1;
+    } form(ui_);
+    Load(form);
+    form.Show();
+    const HWND hwnd = Of(form), text = Of(form.Text1), button = Of(form.Command2);
+    auto at = [](HWND c) { RECT r{}; GetWindowRect(c, &r); return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2); };
+    auto send = [](HWND to, HWND from, LPARAM point) { SendMessageW(to, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(from), point); };
+    const std::tuple<const char*, std::function<void()>, bool> cases[] = {
+        {"right-click in the text box", [&] { send(text, text, at(text)); }, false},
+        {"right-click on a button", [&] { send(button, button, at(button)); }, true},
+        {"right-click on a label", [&] { send(hwnd, hwnd, at(Of(form.Label2))); }, true},
+        {"the menu key on a button", [&] { SetFocus(button); send(button, button, -1); }, true},
+        {"right-click on a disabled text box", [&] { form.Text1.SetEnabled(false); send(hwnd, hwnd, at(text)); }, false},
+    };
+    for (const auto& [what, request, formsMenu] : cases) {
+        std::atomic<int> items{0};
+        std::thread watcher([&] {
+            for (int i = 0; i < 300 && items == 0; ++i, Sleep(10)) {
+                HWND menu = FindWindowW(L"#32768", nullptr);
+                if (!menu || !IsWindowVisible(menu)) continue;
+                items = GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0)));
+                if (items == 2) PostMessageW(hwnd, WM_KEYDOWN, VK_UP, 0);
+                PostMessageW(hwnd, WM_KEYDOWN, items == 2 ? VK_RETURN : VK_ESCAPE, 0);
+            }
+        });
+        form.chosen = -1;
+        request();
+        if (items == 0) items = -1; // nothing came up: the watcher stops
+        watcher.join();
+        EXPECT_EQ(form.chosen, formsMenu ? 1 : -1) << what << ": a menu of " << items << " items";
     }
     Unload(form);
 }

@@ -1,0 +1,44 @@
+// The undo window: the safety copies of the confirmed character, the last
+// written first, to pick the restore to go back before. It only picks: the
+// main window asks its questions and undoes.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "store/UndoRestore.h"
+#include "ui/Windows.h"
+#include "ui/forms/Control.h"
+#include "ui/forms/Form.h"
+
+namespace telk::ui {
+
+class FormUndo : public Form {
+public:
+    static constexpr int kId = 7;
+    explicit FormUndo(Context& ctx);
+
+    ListBox List1; // one row per safety copy
+    CommandButton Command1; // go back before the chosen row's restore
+    CommandButton Command2; // close, nothing done
+
+    void Form_Load() override;
+    void List1_DblClick();
+    void Command1_Click();
+    void Command2_Click();
+
+    // Lists points (not empty) with the newest chosen, shows the window with
+    // the focus on the list; chosen runs once the window has closed.
+    using Chosen = std::function<void(const UndoPoint&)>;
+    void Open(std::vector<UndoPoint> points, Chosen chosen);
+
+    // The row's name: its folder's date and time, or the older copies' mark.
+    static std::string PointName(const UndoPoint& point);
+
+private:
+    Context& ctx_;
+    std::vector<UndoPoint> points_;
+    Chosen chosen_;
+};
+
+} // namespace telk::ui
