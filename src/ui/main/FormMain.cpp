@@ -243,23 +243,30 @@ void FormMain::Command4_Click() {
 
 void FormMain::Command5_Click() {
     if (ConfirmTransfer(kRestoreQuestion, true, kRestoreMissingHint) < 0) return;
+    const ProgramState& s = ctx_.state;
+    const bool done = IntoCharacter([&] {
+        RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder, ctx_.platform.clock.Now(),
+                        NoteWording(kSafetyNoteLines, kSafetyNoteLinesBefore));
+    });
+    if (done) ctx_.windows.LoadOwned<FormRunUO>(*this);
+}
+
+// What a restore and an undo do once the first question is answered: the
+// character named, the running client asked about, then the change, told
+// as a restore tells it. Answers whether it was made.
+bool FormMain::IntoCharacter(const std::function<void()>& change) {
     if (!charNamed_) {
         Tell(kNoCharacterText);
-        return;
+        return false;
     }
     // A running client writes its own files back when it logs out, which
     // would quietly undo the restore.
     if (ClientRunning() &&
         ctx_.ui.MessageBox(kRestoreWhileRunningQuestion, Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
-        return;
-    const ProgramState& s = ctx_.state;
-    const bool done = Transfer([&] {
-        RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder, ctx_.platform.clock.Now(),
-                        NoteWording(kSafetyNoteLines, kSafetyNoteLinesBefore));
-    });
+        return false;
+    const bool done = Transfer(change);
     TellLeftAsSaved();
-    if (!done) return;
-    ctx_.windows.LoadOwned<FormRunUO>(*this);
+    return done;
 }
 
 void FormMain::Form_ContextMenu(std::vector<MenuItem>& items) {
@@ -286,20 +293,12 @@ void FormMain::Form_MenuClick(int /*Index*/) {
 // the window left usable.
 void FormMain::UndoTo(const UndoPoint& point) {
     if (!Ask(FormUndo::PointName(point) + kUndoQuestionAfter, kProgramTitle)) return;
-    if (!charNamed_) {
-        Tell(kNoCharacterText);
-        return;
-    }
-    if (ClientRunning() &&
-        ctx_.ui.MessageBox(kRestoreWhileRunningQuestion, Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
-        return;
     const ProgramState& s = ctx_.state;
     std::vector<std::string> stayed;
-    const bool done = Transfer([&] {
+    const bool done = IntoCharacter([&] {
         stayed = UndoRestore(ctx_.platform.fs, s.AppFolder, s.CharFolder, point, ctx_.platform.clock.Now(),
                              NoteWording(kSafetyNoteLines, kSafetyNoteLinesBefore));
     });
-    TellLeftAsSaved();
     if (!done) return;
     if (!stayed.empty()) {
         std::string text = kUndoStayedText;

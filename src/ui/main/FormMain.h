@@ -61,6 +61,7 @@ private:
     int ChosenSlot() const;
     int ConfirmTransfer(const std::string& question, bool fromSlot, const std::string& missingHint);
     bool Transfer(const std::function<void()>& transfer, bool previousMayWait = false);
+    bool IntoCharacter(const std::function<void()>& change);
     void TellLeftAsSaved();
     ShowPath Shows();
     bool Ask(const std::string& text, const std::string& title);
