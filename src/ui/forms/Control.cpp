@@ -171,19 +171,19 @@ void ListControl::StoreIndex(int index) {
     Notify(Prop::ListIndex);
 }
 
-// ---- ComboBox
-
-void ComboBox::Clear() {
-    StoreItems({});
-    SetText("");
-}
-
-void ComboBox::AddItem(const std::string& item) {
+void ListControl::AddItem(const std::string& item) {
     std::vector<std::string> items = Items();
     const int index = ListIndex();
     items.push_back(item);
     StoreItems(std::move(items));
     if (index >= 0) StoreIndex(index);
+}
+
+// ---- ComboBox
+
+void ComboBox::Clear() {
+    StoreItems({});
+    SetText("");
 }
 
 void ComboBox::SetListIndex(int index) {
@@ -203,14 +203,6 @@ bool ComboBox::UserSelect(int index) {
 
 void ListBox::Clear() {
     StoreItems({});
-}
-
-void ListBox::AddItem(const std::string& item) {
-    std::vector<std::string> items = Items();
-    const int index = ListIndex();
-    items.push_back(item);
-    StoreItems(std::move(items));
-    if (index >= 0) StoreIndex(index);
 }
 
 void ListBox::SetListIndex(int index) {

@@ -162,6 +162,8 @@ public:
 protected:
     void StoreItems(std::vector<std::string> items);
     void StoreIndex(int index);
+    // A row at the end; the chosen one stays chosen.
+    void AddItem(const std::string& item);
 
 private:
     std::vector<std::string> items_;
@@ -175,7 +177,7 @@ class ComboBox : public ListControl {
 public:
     ComboBox(Form& form, ControlLayout layout) : ListControl(form, ControlKind::ComboBox, std::move(layout)) {}
     void Clear();
-    void AddItem(const std::string& item);
+    using ListControl::AddItem;
     // Throws std::out_of_range for an index outside the list, which is
     // never clamped; -1 clears the choice.
     void SetListIndex(int index);
@@ -189,7 +191,7 @@ class ListBox : public ListControl {
 public:
     ListBox(Form& form, ControlLayout layout) : ListControl(form, ControlKind::ListBox, std::move(layout)) {}
     void Clear();
-    void AddItem(const std::string& item);
+    using ListControl::AddItem;
     // Throws std::out_of_range for an index outside the list; -1 selects nothing.
     void SetListIndex(int index);
     bool UserSelect(int index);
