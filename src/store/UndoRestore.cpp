@@ -47,10 +47,17 @@ std::vector<std::string> Generations(FileSystem& fs, const std::string& safety, 
     return names;
 }
 
-std::vector<UndoPoint> PointsIn(FileSystem& fs, const std::string& safety, bool noteNamesCharFolder) {
+// The safety folder's entries: as a look-up or settling last saw them,
+// else listed now; none when there is no such folder.
+std::optional<std::vector<std::string>> EntriesOf(FileSystem& fs, const std::string& safety,
+                                                  std::optional<std::vector<std::string>> seen) {
+    if (seen || !IsFolderNotLink(fs, safety)) return seen;
+    return Entries(fs, safety);
+}
+
+std::vector<UndoPoint> PointsIn(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
+                                bool noteNamesCharFolder) {
     std::vector<UndoPoint> points;
-    if (!IsFolderNotLink(fs, safety)) return points;
-    const std::vector<std::string> entries = Entries(fs, safety);
     for (const std::string& generation : Generations(fs, safety, entries))
         points.push_back({generation, CharFilesAmong(FilesIn(fs, safety + "\\" + generation + "\\"))});
     // Only the note tells that an older copy's files are this folder's.
@@ -66,9 +73,11 @@ std::vector<UndoPoint> PointsIn(FileSystem& fs, const std::string& safety, bool 
 bool HasUndoPoints(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
     try {
         std::optional<std::string> note;
-        const std::string safety = FindSafetyFolder(fs, appFolder, charFolder, &note);
-        if (!IsFolderNotLink(fs, safety)) return false;
-        const std::vector<std::string> entries = Entries(fs, safety);
+        std::optional<std::vector<std::string>> seen;
+        const std::string safety = FindSafetyFolder(fs, appFolder, charFolder, &note, &seen);
+        const auto listed = EntriesOf(fs, safety, std::move(seen));
+        if (!listed) return false;
+        const std::vector<std::string>& entries = *listed;
         // Settling a waiting restore may leave a generation.
         if (Holds(entries, kJournalName)) return true;
         for (const std::string& name : entries)
@@ -81,21 +90,25 @@ bool HasUndoPoints(FileSystem& fs, const std::string& appFolder, const std::stri
 
 std::vector<UndoPoint> ListUndoPoints(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
     std::optional<std::string> note;
-    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note);
-    return PointsIn(fs, safety, note.has_value());
+    SafetySeen seen;
+    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note, &seen);
+    const auto entries = EntriesOf(fs, safety, std::move(seen.entries));
+    return entries ? PointsIn(fs, safety, *entries, note.has_value()) : std::vector<UndoPoint>{};
 }
 
 std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
                                      const UndoPoint& point, const std::string& now, const NoteWording& wording) {
     using namespace restore;
     std::optional<std::string> note;
-    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note);
+    SafetySeen seen;
+    const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note, &seen);
     const auto gone = [&] {
         return FileError("open", point.generation.empty() ? safety : safety + "\\" + point.generation, "", 0,
                          FileCause::FolderMissing);
     };
-    if (!IsFolderNotLink(fs, safety)) throw gone();
-    const std::vector<std::string> entries = Entries(fs, safety);
+    const auto listed = EntriesOf(fs, safety, std::move(seen.entries));
+    if (!listed) throw gone();
+    const std::vector<std::string>& entries = *listed;
     std::vector<std::string> oldestFirst = Generations(fs, safety, entries);
     std::reverse(oldestFirst.begin(), oldestFirst.end());
     // What each source holds: "" is the older copy's files in the safety folder.
