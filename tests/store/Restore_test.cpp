@@ -172,65 +172,52 @@ TEST_F(TransferTest, RestoreSettlesWhatAnOlderCopyOfTheProgramLeft) {
 // An older copy's journal names no generation: the start names one and
 // writes it into the journal before it builds it, so that a start cut off
 // at any step leaves every previous file to that one generation.
-TEST_F(TransferTest, AnOlderCopysRestoreKeepsItsGenerationsNameThroughACrash) {
+// A file the client saved after a crash stays as saved, and the player
+// hears of it even when the start that settles the restore is cut off:
+// the record is written before the generation that holds what it replaced.
+TEST_F(TransferTest, AStartCutOffAnywhereLeavesTheNextToSettleAsOne) {
     Snapshot previous;
     std::string journal = "TELK restore journal\r\nrestored\r\n" + charFolder + "\r\n" + slotFolder + "\r\n";
     for (const std::string& name : kFiles) {
         previous[name] = "client " + name;
         journal += "1 " + name + "\r\n";
     }
-    for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
-        Reset();
-        for (const std::string& name : kFiles) {
-            dir.WriteBytes(std::string(kCharRel) + "\\" + name, "slot " + name);
-            dir.WriteBytes(std::string(kCharRel) + "\\" + name + kBackupSuffix, "client " + name);
-        }
-        dir.WriteBytes(safetyRel + "\\" + kJournalName, journal);
-        faulty.CrashAtNth(n);
-        try {
-            RepairSlotStore(faulty, app);
-        } catch (const test::SimulatedCrash&) {
-        }
-        const bool crashed = faulty.Fired();
-        RepairSlotStore(*real, app);
-        EXPECT_EQ(dir.Names(safetyRel), std::vector<std::string>{kUndatedGeneration}) << "cut off at " << n;
-        EXPECT_EQ(Generation(kUndatedGeneration), previous) << "cut off at " << n;
-        if (!crashed) break;
-    }
-}
+    EachCutStart(
+        [&] {
+            Reset();
+            for (const std::string& name : kFiles) {
+                dir.WriteBytes(std::string(kCharRel) + "\\" + name, "slot " + name);
+                dir.WriteBytes(std::string(kCharRel) + "\\" + name + kBackupSuffix, "client " + name);
+            }
+            dir.WriteBytes(safetyRel + "\\" + kJournalName, journal);
+        },
+        [&](const RepairReport&, const std::string& cut) {
+            EXPECT_EQ(dir.Names(safetyRel), std::vector<std::string>{kUndatedGeneration}) << cut;
+            EXPECT_EQ(Generation(kUndatedGeneration), previous) << cut;
+        });
 
-// A file the client saved after a crash stays as saved, and the player
-// hears of it even when the start that settles the restore is cut off:
-// the record is written before the generation that holds what it replaced.
-TEST_F(TransferTest, ASaveAfterACrashIsToldThroughACutOffStart) {
     const std::string charFile = std::string(kCharRel) + "\\desktop.uos";
-    auto setUp = [&] {
-        Reset();
-        FillSlot2();
-        FillChar(true);
-    };
-    setUp();
+    Reset();
+    FillSlot2();
+    FillChar(true);
     faulty.FailNth(0);
     Restore(faulty);
     const int replacing = IndexOf("ReplaceFile " + charFolder + "macros.txt");
-    for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
-        setUp();
-        faulty.CrashAtNth(replacing);
-        EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
-        dir.WriteBytes(charFile, kClientSave);
-        faulty.CrashAtNth(n);
-        try {
-            RepairSlotStore(faulty, app);
-        } catch (const test::SimulatedCrash&) {
-        }
-        const bool crashed = faulty.Fired();
-        const std::vector<KeptCopy> told = RepairSlotStore(*real, app).leftAsSaved;
-        ASSERT_EQ(told.size(), 1u) << "cut off at " << n;
-        EXPECT_EQ(told[0].file, charFolder + "desktop.uos");
-        EXPECT_EQ(real->ReadFile(told[0].copy), "client desktop.uos");
-        EXPECT_EQ(dir.ReadBytes(charFile), kClientSave);
-        if (!crashed) break;
-    }
+    EachCutStart(
+        [&] {
+            Reset();
+            FillSlot2();
+            FillChar(true);
+            faulty.CrashAtNth(replacing);
+            EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
+            dir.WriteBytes(charFile, kClientSave);
+        },
+        [&](const RepairReport& report, const std::string& cut) {
+            ASSERT_EQ(report.leftAsSaved.size(), 1u) << cut;
+            EXPECT_EQ(report.leftAsSaved[0].file, charFolder + "desktop.uos");
+            EXPECT_EQ(real->ReadFile(report.leftAsSaved[0].copy), "client desktop.uos");
+            EXPECT_EQ(dir.ReadBytes(charFile), kClientSave);
+        });
 }
 
 TEST_F(TransferTest, RestoreIntoAMissingCharacterFolderFailsAndChangesNothing) {
@@ -399,19 +386,11 @@ TEST_F(TransferTest, AStartCutShortLeavesTheRestToTheNext) {
             RecordWritten(*real, dir.Win(safetyRel), dir.Names(safetyRel), {name, {}});
         }
     };
-    for (int n = 1;; ++n) {
-        seedEleven();
-        faulty.CrashAtNth(n);
-        try {
-            RepairSlotStore(faulty, app);
-        } catch (const test::SimulatedCrash&) {
-        }
-        if (!faulty.Fired()) break;
-        RepairSlotStore(*real, app);
+    EachCutStart(seedEleven, [&](const RepairReport&, const std::string& cut) {
         const std::vector<std::string> left = dir.Names(safetyRel);
-        EXPECT_EQ(left.size(), 12u) << "cut at " << faulty.FiredAt();
-        EXPECT_FALSE(Holds(left, kNow)) << "cut at " << faulty.FiredAt(); // the oldest written
-    }
+        EXPECT_EQ(left.size(), 12u) << cut;
+        EXPECT_FALSE(Holds(left, kNow)) << cut; // the oldest written
+    });
     // The first restore after an upgrade cut off, and a start that could
     // not list the folders: the next start still settles it.
     auto crashedRestore = [&] {

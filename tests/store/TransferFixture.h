@@ -141,6 +141,22 @@ protected:
     void RunOnce(const std::function<void()>& setUp, const std::function<void(FileSystem&)>& run,
                  const std::function<void()>& arm, const Snapshot& before, const Snapshot& after, Between between,
                  Tally& tally);
+    // A start cut off at each operation in turn (setUp before each), then
+    // a whole start, whose report check sees with where the cut was.
+    void EachCutStart(const std::function<void()>& setUp,
+                      const std::function<void(const RepairReport&, const std::string& cut)>& check) {
+        for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
+            setUp();
+            faulty.CrashAtNth(n);
+            try {
+                RepairSlotStore(faulty, app);
+            } catch (const test::SimulatedCrash&) {
+            }
+            const bool crashed = faulty.Fired();
+            check(RepairSlotStore(*real, app), crashed ? faulty.FiredAt() : "nowhere");
+            if (!crashed) break;
+        }
+    }
     // Single faults in both modes, every pair of faults, a crash at each
     // operation (for a restore followed by each of the Between cases);
     // prints the figures.
