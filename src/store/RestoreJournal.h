@@ -29,6 +29,7 @@ struct JournalItem {
     std::string from = std::string();
     // An undo's: the file goes, kept as a replaced file is; nothing is put in.
     bool takenAway = false;
+    bool operator==(const JournalItem&) const = default;
 };
 
 struct Journal {
@@ -49,6 +50,7 @@ struct Journal {
     // backup straight into the generation's staging folder.
     bool backupsInGeneration = false;
 
+    bool operator==(const Journal&) const = default;
     std::string Target(const JournalItem& item) const { return charFolder + item.name; }
     // Where what is put in comes from.
     std::string Source(const JournalItem& item) const {

@@ -26,14 +26,7 @@ TEST(RestoreJournal, ReadsBackAsWrittenAndRefusesWhatItDidNotWrite) {
     undo.items.push_back({"macros.txt", true, FileDigest{1, std::string(64, 'b')}});
     undo.items.push_back({"desktop.uos", true});
     undo.items.back().takenAway = true;
-    for (const Journal& written : {journal, undo}) {
-        const std::string bytes = EncodeJournal(written);
-        ASSERT_TRUE(DecodeJournal(bytes));
-        EXPECT_EQ(EncodeJournal(*DecodeJournal(bytes)), bytes);
-    }
-    const Journal read = *DecodeJournal(EncodeJournal(undo));
-    EXPECT_EQ(read.items[0].from, undo.items[0].from);
-    EXPECT_TRUE(read.items.back().takenAway && read.items.back().existed && !read.items[2].takenAway);
+    for (const Journal& written : {journal, undo}) EXPECT_EQ(DecodeJournal(EncodeJournal(written)), written);
     const std::string bytes = EncodeJournal(journal);
     const std::string head = bytes.substr(0, bytes.find("G "));
     const std::string undoHead = head + "G 2026-12-09 07-45-00\r\n";
