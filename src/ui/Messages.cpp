@@ -77,11 +77,13 @@ std::string RollbackFailureText(const RollbackFailed& error, const ShowPath& sho
     return text;
 }
 
-std::string PreviousFilesWaitText(const PreviousFilesWait& error, bool restoreRefused, const ShowPath& show) {
-    std::string text = FileFailureText(error, show) + Line(error.Pending() ? kPreviousPending : kPreviousNotKept);
+std::string PreviousFilesWaitText(const PreviousFilesWait& error, bool refused, Change change, const ShowPath& show) {
+    const bool undo = change == Change::Undo;
+    const char* own = undo ? kUndoPreviousNotKept : kPreviousNotKept;
+    std::string text = FileFailureText(error, show) + Line(error.Pending() ? kPreviousPending : own);
     for (const KeptCopy& kept : error.Kept()) text += KeptLines(kept, show);
     text += Line(kPreviousNextStart);
-    if (restoreRefused) text += Line(kRestorePaused);
+    if (refused) text += Line(undo ? kUndoPaused : kRestorePaused);
     return text;
 }
 
@@ -89,9 +91,9 @@ std::string LinkedSlotText(const LinkedSlot& error, const ShowPath& show) {
     return kLinkedSlotText + Line(Shown(show, error.Path())) + Line(kLinkedSlotAdvice);
 }
 
-std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved, const ShowPath& show) {
+std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved, Change change, const ShowPath& show) {
     if (leftAsSaved.empty()) return {};
-    std::string text = kLeftAsSavedText;
+    std::string text = change == Change::Undo ? kUndoLeftAsSavedText : kLeftAsSavedText;
     for (const KeptCopy& kept : leftAsSaved) text += KeptLines(kept, show);
     return text;
 }
@@ -107,7 +109,7 @@ std::string RepairReportText(const RepairReport& report, const ShowPath& show) {
         text += (text.empty() ? "" : "\r\n\r\n") + std::string(kUndecidedSlotText) + Line(Shown(show, pair.file)) +
                 Line(Shown(show, pair.copy)) + Line(kUndecidedSlotAdvice);
     }
-    const std::string saved = LeftAsSavedText(report.leftAsSaved, show);
+    const std::string saved = LeftAsSavedText(report.leftAsSaved, Change::Restore, show);
     if (!saved.empty()) text += (text.empty() ? "" : "\r\n\r\n") + saved;
     return text;
 }

@@ -12,6 +12,10 @@
 
 namespace telk::ui {
 
+// What the player asked to change in the character's folder: a restore and
+// an undo each speak of themselves.
+enum class Change { Restore, Undo };
+
 // How a path is shown in a message; none: as the program joined it.
 using ShowPath = std::function<std::string(const std::string&)>;
 
@@ -30,18 +34,19 @@ std::string FailureText(const std::exception& error);
 // where its previous contents wait.
 std::string RollbackFailureText(const RollbackFailed& error, const ShowPath& show = {});
 
-// A restore that put every file in but could not keep every previous file
-// in the safety copy (pending: an earlier restore's, found before this
-// transfer), each file with where its previous contents wait;
-// restoreRefused: the transfer was a restore and did not start.
-std::string PreviousFilesWaitText(const PreviousFilesWait& error, bool restoreRefused, const ShowPath& show = {});
+// A restore or an undo that put every file in but could not keep every
+// previous file in the safety copy (pending: an earlier one's, found before
+// this transfer), each file with where its previous contents wait;
+// refused: the transfer was change's, which waits until then.
+std::string PreviousFilesWaitText(const PreviousFilesWait& error, bool refused, Change change, const ShowPath& show = {});
 
 // A back-up refused before anything changed, because the slot folder is a link.
 std::string LinkedSlotText(const LinkedSlot& error, const ShowPath& show = {});
 
 // Files that settling an unfinished restore left as the client saved them,
-// with where their previous contents are; empty when there are none.
-std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved, const ShowPath& show = {});
+// with where their previous contents are, on the way to change; empty
+// when there are none.
+std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved, Change change, const ShowPath& show = {});
 
 // What the start could not settle and what it left as the client saved
 // it, told once; empty when everything was settled.

@@ -55,6 +55,8 @@ inline constexpr const char* kRestoreQuestion = "キャラデータをリスト�
 inline constexpr const char* kRestoreMissingHint = "バックアップしていないんじゃないかなぁ";
 inline constexpr const char* kRestoreWhileRunningQuestion =
     "ＵＯが起動中みたいです\r\nログアウトするとリストアが元に戻っちゃうかも\r\n続けますか？";
+inline constexpr const char* kUndoWhileRunningQuestion =
+    "ＵＯが起動中みたいです\r\nログアウトすると、元に戻したのが無かったことになっちゃうかも\r\n続けますか？";
 // A restore into lists that name no single character folder (an empty
 // list, a typed "..").
 inline constexpr const char* kNoCharacterText = "キャラが選ばれてないみたいです\r\nリストから選び直してね";
@@ -63,7 +65,9 @@ inline constexpr const char* kNoCharacterText = "キャラが選ばれてない�
 inline constexpr const char* kMainUndoMenu = "リストアを元に戻す…";
 // Listing the safety copies found none after all (settling used the last one up).
 inline constexpr const char* kNoUndoPointsText = "元に戻せるリストアが見つからなかったっす";
-// The undo's first question: the row's name, then this.
+// The undo's first question: the character, kUndoQuestionWhose, the row's
+// name, then kUndoQuestionAfter.
+inline constexpr const char* kUndoQuestionWhose = " のキャラデータを\r\n";
 inline constexpr const char* kUndoQuestionAfter = " のリストアの前に戻します\r\nよろしいでしょうか？";
 // Followed by the files, one a line: an older safety copy cannot tell
 // whether the restore brought them in, so the undo kept them as they are.
@@ -79,6 +83,7 @@ inline constexpr const char* kUndoCancel = "やめる";
 // --- The prompt after a restore: start a client or not. ---
 inline constexpr const char* kRunUOCaption = "ＵＯ起動します？";
 inline constexpr const char* kRunUODone = "リストア完了！　ＵＯ起動する？";
+inline constexpr const char* kRunUOUndone = "元に戻したっす！　ＵＯ起動する？";
 inline constexpr const char* kRunUO2D = "２Ｄ起動";
 inline constexpr const char* kRunUO3D = "３Ｄ起動";
 inline constexpr const char* kRunUONothing = "なんもしない";
@@ -137,18 +142,23 @@ inline constexpr const char* kKeptNothingBefore = "（前は無かったファ�
 // Before each file a failed transfer could not put back.
 inline constexpr const char* kNotPutBack = "元に戻せなかったっす…";
 // A restore's previous files not all in the safety copy: an earlier
-// restore's, or this one's; then when they move, and that restores wait.
+// restore's, or this one's (or this undo's); then when they move, and that
+// restores (undos) wait.
 inline constexpr const char* kPreviousPending = "前にリストアしたときの前のファイルを、まだ安全コピーに入れきれてないっす…";
 inline constexpr const char* kPreviousNotKept = "リストアはできたけど、前のファイルを安全コピーに入れきれなかったっす…";
+inline constexpr const char* kUndoPreviousNotKept = "元に戻せたけど、前のファイルを安全コピーに入れきれなかったっす…";
 inline constexpr const char* kPreviousNextStart = "次に起動したときに安全コピーに移すね";
 inline constexpr const char* kRestorePaused = "それまでリストアはお休みっす";
+inline constexpr const char* kUndoPaused = "それまで元に戻すのはお休みっす";
 // A back-up refused because the slot folder is a link: this, the folder, the advice.
 inline constexpr const char* kLinkedSlotText = "スロットのフォルダがリンクになってるっす";
 inline constexpr const char* kLinkedSlotAdvice =
     "リンクの先を消しちゃわないように、ここにはバックアップしません\r\n"
     "ふつうのフォルダに戻すか、Settingsフォルダごとリンクしてね";
-// Files an unfinished restore's settling left as the client saved them.
+// Files an unfinished restore's settling left as the client saved them;
+// told on the way to an undo, what stopped may have been a restore or an undo.
 inline constexpr const char* kLeftAsSavedText = "途中だったリストアを元に戻したけど\r\nＵＯが保存したファイルはそのままにしました";
+inline constexpr const char* kUndoLeftAsSavedText = "途中で止まってた作業を片付けたけど\r\nＵＯが保存したファイルはそのままにしました";
 // What the start could not settle, and a slot with two halves.
 inline constexpr const char* kRepairWaitingText = "途中で止まった作業を片付けきれなかったっす…";
 inline constexpr const char* kRepairNextStart = "次に起動したときにもう一回やってみるね";

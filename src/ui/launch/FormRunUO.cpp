@@ -44,8 +44,13 @@ FormRunUO::FormRunUO(Context& ctx)
     Command3.Click = [this] { Command3_Click(); };
 }
 
+// Shown by Open, once it is known what was done.
 void FormRunUO::Form_Load() {
     CenterOnScreen();
+}
+
+void FormRunUO::Open(Change change) {
+    Label1.SetText(change == Change::Undo ? kRunUOUndone : kRunUODone);
     Show();
     Command1.SetFocus();
 }

@@ -1,10 +1,11 @@
-// The launch prompt: opened by a successful restore while the main window
-// waits disabled; starts the 2D or 3D client and ends the program, or gives
-// the main window back.
+// The launch prompt: opened by a successful restore or undo while the main
+// window waits disabled; starts the 2D or 3D client and ends the program, or
+// gives the main window back.
 #pragma once
 
 #include <string>
 
+#include "ui/Messages.h"
 #include "ui/Windows.h"
 #include "ui/forms/Control.h"
 #include "ui/forms/Form.h"
@@ -19,12 +20,14 @@ public:
     static constexpr int kId = 3;
     explicit FormRunUO(Context& ctx);
 
-    Label Label1; // restore done: start a client?
+    Label Label1; // restore (undo) done: start a client?
     CommandButton Command1; // start the 2D client
     CommandButton Command2; // start the 3D client
     CommandButton Command3; // neither: back to the main window
 
     void Form_Load() override;
+    // Says that change is done, and shows the window with the focus on 2D.
+    void Open(Change change);
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();

@@ -201,15 +201,15 @@ int FormMain::ConfirmTransfer(const std::string& question, bool fromSlot, const 
 // earlier one's stops nothing but a restore (previousMayWait: it is told
 // and the transfer goes on).
 // Files that settling a restore left as the client saved them are told
-// after the transfer's own word, whatever it was.
-bool FormMain::Transfer(const std::function<void()>& transfer, bool previousMayWait) {
+// after the transfer's own word, whatever it was. change: whose words.
+bool FormMain::Transfer(const std::function<void()>& transfer, bool previousMayWait, Change change) {
     try {
         transfer();
         return true;
     } catch (const LinkedSlot& e) {
         Tell(LinkedSlotText(e, Shows()));
     } catch (const PreviousFilesWait& e) {
-        Tell(PreviousFilesWaitText(e, !previousMayWait, Shows()));
+        Tell(PreviousFilesWaitText(e, !previousMayWait, change, Shows()));
         return previousMayWait;
     } catch (const RollbackFailed& e) {
         Tell(RollbackFailureText(e, Shows()));
@@ -244,28 +244,28 @@ void FormMain::Command4_Click() {
 void FormMain::Command5_Click() {
     if (ConfirmTransfer(kRestoreQuestion, true, kRestoreMissingHint) < 0) return;
     const ProgramState& s = ctx_.state;
-    const bool done = IntoCharacter([&] {
+    const bool done = IntoCharacter(Change::Restore, [&] {
         RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder, ctx_.platform.clock.Now(),
                         NoteWording(kSafetyNoteLines, kSafetyNoteLinesBefore));
     });
-    if (done) ctx_.windows.LoadOwned<FormRunUO>(*this);
+    if (done) ctx_.windows.LoadOwned<FormRunUO>(*this).Open(Change::Restore);
 }
 
 // What a restore and an undo do once the first question is answered: the
-// character named, the running client asked about, then the change, told
-// as a restore tells it. Answers whether it was made.
-bool FormMain::IntoCharacter(const std::function<void()>& change) {
+// character named, the running client asked about, then the change, each
+// in its own words. Answers whether it was made.
+bool FormMain::IntoCharacter(Change change, const std::function<void()>& apply) {
     if (!charNamed_) {
         Tell(kNoCharacterText);
         return false;
     }
     // A running client writes its own files back when it logs out, which
-    // would quietly undo the restore.
-    if (ClientRunning() &&
-        ctx_.ui.MessageBox(kRestoreWhileRunningQuestion, Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
+    // would quietly undo the change.
+    const char* question = change == Change::Undo ? kUndoWhileRunningQuestion : kRestoreWhileRunningQuestion;
+    if (ClientRunning() && ctx_.ui.MessageBox(question, Buttons::OkCancelDefaultCancel, kProgramTitle) != Answer::Ok)
         return false;
-    const bool done = Transfer(change);
-    TellLeftAsSaved();
+    const bool done = Transfer(apply, false, change);
+    TellLeftAsSaved(change);
     return done;
 }
 
@@ -275,11 +275,13 @@ void FormMain::Form_ContextMenu(std::vector<MenuItem>& items) {
 }
 
 // A waiting restore is settled before anything is listed; what that cannot
-// do is told as a restore tells it, and no window opens.
+// do is told in the undo's words, and no window opens.
 void FormMain::Form_MenuClick(int /*Index*/) {
     std::vector<UndoPoint> points;
-    const bool listed = Transfer([&] { points = ListUndoPoints(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.CharFolder); });
-    TellLeftAsSaved();
+    const bool listed = Transfer(
+        [&] { points = ListUndoPoints(ctx_.platform.fs, ctx_.state.AppFolder, ctx_.state.CharFolder); }, false,
+        Change::Undo);
+    TellLeftAsSaved(Change::Undo);
     if (!listed) return;
     if (points.empty()) {
         Tell(kNoUndoPointsText);
@@ -289,13 +291,15 @@ void FormMain::Form_MenuClick(int /*Index*/) {
 }
 
 // The restore's questions in the restore's order, the first naming the
-// row; then the restore's end: the launch prompt, or the failure told and
-// the window left usable.
+// confirmed character and the row; then the restore's end in the undo's
+// words: the launch prompt, or the failure told and the window left usable.
 void FormMain::UndoTo(const UndoPoint& point) {
-    if (!Ask(FormUndo::PointName(point) + kUndoQuestionAfter, kProgramTitle)) return;
     const ProgramState& s = ctx_.state;
+    const std::string question =
+        FormUndo::CharacterName(s.CharFolder) + kUndoQuestionWhose + FormUndo::PointName(point) + kUndoQuestionAfter;
+    if (!Ask(question, kProgramTitle)) return;
     std::vector<std::string> stayed;
-    const bool done = IntoCharacter([&] {
+    const bool done = IntoCharacter(Change::Undo, [&] {
         stayed = UndoRestore(ctx_.platform.fs, s.AppFolder, s.CharFolder, point, ctx_.platform.clock.Now(),
                              NoteWording(kSafetyNoteLines, kSafetyNoteLinesBefore));
     });
@@ -305,14 +309,14 @@ void FormMain::UndoTo(const UndoPoint& point) {
         for (const std::string& file : stayed) text += "\r\n" + file;
         Tell(text);
     }
-    ctx_.windows.LoadOwned<FormRunUO>(*this);
+    ctx_.windows.LoadOwned<FormRunUO>(*this).Open(Change::Undo);
 }
 
 // Kept in the store until told, so that a failure or a crash after the
 // settling cannot keep it from the player.
-void FormMain::TellLeftAsSaved() {
+void FormMain::TellLeftAsSaved(Change change) {
     FileSystem& fs = ctx_.platform.fs;
-    const std::string text = LeftAsSavedText(UntoldKept(fs, ctx_.state.AppFolder, ctx_.state.CharFolder), Shows());
+    const std::string text = LeftAsSavedText(UntoldKept(fs, ctx_.state.AppFolder, ctx_.state.CharFolder), change, Shows());
     if (text.empty()) return;
     Tell(text);
     ForgetUntold(fs, ctx_.state.AppFolder, ctx_.state.CharFolder);

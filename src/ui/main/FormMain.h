@@ -60,9 +60,9 @@ private:
     void LoadSlotRows();
     int ChosenSlot() const;
     int ConfirmTransfer(const std::string& question, bool fromSlot, const std::string& missingHint);
-    bool Transfer(const std::function<void()>& transfer, bool previousMayWait = false);
-    bool IntoCharacter(const std::function<void()>& change);
-    void TellLeftAsSaved();
+    bool Transfer(const std::function<void()>& transfer, bool previousMayWait = false, Change change = Change::Restore);
+    bool IntoCharacter(Change change, const std::function<void()>& apply);
+    void TellLeftAsSaved(Change change = Change::Restore);
     ShowPath Shows();
     bool Ask(const std::string& text, const std::string& title);
     void Tell(const std::string& text);

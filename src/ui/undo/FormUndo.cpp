@@ -1,8 +1,10 @@
-// The undo window's layout and handlers: the rows, go back, close.
+// The undo window's layout and handlers: whose rows, the rows, go back, close.
 #include "ui/undo/FormUndo.h"
 
+#include <string_view>
 #include <utility>
 
+#include "platform/PathText.h"
 #include "ui/Texts.h"
 
 namespace telk::ui {
@@ -10,10 +12,24 @@ namespace telk::ui {
 namespace {
 
 // The settings window's margins and buttons; wide enough for a row that
-// names all five files, tall enough for several rows.
-const FormLayout kForm{kUndoCaption, 9135, 3525};
+// names all five files with room to say more (a longer row scrolls
+// sideways), tall enough for the ten last generations and one more.
+const FormLayout kForm{kUndoCaption, 10935, 4485};
 
-// The date and time as the folder is named, then the files it holds.
+// A generation's name, "2026-12-09 19-45-41" with maybe " (2)" after it,
+// as a clock shows the time: "2026-12-09 19:45:41". Any other name as it is.
+std::string TimeAsRead(std::string name) {
+    constexpr std::string_view kShape = "0000-00-00 00-00-00";
+    if (name.size() < kShape.size()) return name;
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = name[i] >= '0' && name[i] <= '9';
+        if (kShape[i] == '0' ? !digit : name[i] != kShape[i]) return name;
+    }
+    name[13] = name[16] = ':';
+    return name;
+}
+
+// The date and time, then the files it holds.
 std::string RowText(const UndoPoint& point) {
     std::string text = FormUndo::PointName(point) + "　";
     for (std::size_t i = 0; i < point.files.size(); ++i) text += (i ? "、" : "") + point.files[i];
@@ -24,9 +40,10 @@ std::string RowText(const UndoPoint& point) {
 
 FormUndo::FormUndo(Context& ctx)
     : Form(ctx.ui, kForm),
-      List1(*this, {.name = "List1", .rect = {120, 120, 8895, 2415}, .tabIndex = 0}),
-      Command1(*this, {.name = "Command1", .rect = {6240, 2760, 1215, 615}, .tabIndex = 1, .text = kUndoGo}),
-      Command2(*this, {.name = "Command2", .rect = {7800, 2760, 1215, 615}, .tabIndex = 2, .text = kUndoCancel}),
+      Label1(*this, {.name = "Label1", .rect = {120, 120, 10695, 255}, .tabIndex = 0}),
+      List1(*this, {.name = "List1", .rect = {120, 480, 10695, 2895}, .tabIndex = 1}),
+      Command1(*this, {.name = "Command1", .rect = {8040, 3720, 1215, 615}, .tabIndex = 2, .text = kUndoGo}),
+      Command2(*this, {.name = "Command2", .rect = {9600, 3720, 1215, 615}, .tabIndex = 3, .text = kUndoCancel}),
       ctx_(ctx) {
     List1.DblClick = [this] { List1_DblClick(); };
     Command1.Click = [this] { Command1_Click(); };
@@ -34,7 +51,21 @@ FormUndo::FormUndo(Context& ctx)
 }
 
 std::string FormUndo::PointName(const UndoPoint& point) {
-    return point.generation.empty() ? std::string(kUndoOlderCopy) : point.generation;
+    return point.generation.empty() ? std::string(kUndoOlderCopy) : TimeAsRead(point.generation);
+}
+
+// The folder's names as the lists showed them when it was confirmed.
+std::string FormUndo::CharacterName(const std::string& charFolder) {
+    std::string path = WithoutTrailingSeparators(charFolder);
+    std::string text;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t cut = path.rfind('\\');
+        const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+        text = i == 0 ? name : name + " / " + text;
+        if (cut == std::string::npos) break;
+        path.erase(cut);
+    }
+    return text;
 }
 
 // Shown by Open, once there is something to list.
@@ -45,6 +76,8 @@ void FormUndo::Form_Load() {
 void FormUndo::Open(std::vector<UndoPoint> points, Chosen chosen) {
     points_ = std::move(points);
     chosen_ = std::move(chosen);
+    // The character the undo acts on, whatever the lists show by now.
+    Label1.SetText(CharacterName(ctx_.state.CharFolder));
     List1.Clear();
     for (const UndoPoint& point : points_) List1.AddItem(RowText(point));
     if (List1.ListCount() > 0) List1.SetListIndex(0);

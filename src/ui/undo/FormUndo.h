@@ -1,6 +1,7 @@
 // The undo window: the safety copies of the confirmed character, the last
-// written first, to pick the restore to go back before. It only picks: the
-// main window asks its questions and undoes.
+// written first, to pick the restore to go back before, with the character
+// named above them. It only picks: the main window asks its questions and
+// undoes.
 #pragma once
 
 #include <functional>
@@ -18,6 +19,7 @@ public:
     static constexpr int kId = 7;
     explicit FormUndo(Context& ctx);
 
+    Label Label1; // whose files: the confirmed character
     ListBox List1; // one row per safety copy
     CommandButton Command1; // go back before the chosen row's restore
     CommandButton Command2; // close, nothing done
@@ -27,13 +29,17 @@ public:
     void Command1_Click();
     void Command2_Click();
 
-    // Lists points (not empty) with the newest chosen, shows the window with
-    // the focus on the list; chosen runs once the window has closed.
+    // Names the confirmed character, lists points (not empty) with the
+    // newest chosen, shows the window with the focus on the list; chosen
+    // runs once the window has closed.
     using Chosen = std::function<void(const UndoPoint&)>;
     void Open(std::vector<UndoPoint> points, Chosen chosen);
 
-    // The row's name: its folder's date and time, or the older copies' mark.
+    // The row's name: its folder's date and time as a player reads a time,
+    // or the older copies' mark.
     static std::string PointName(const UndoPoint& point);
+    // "account / shard / character": the last three names of charFolder.
+    static std::string CharacterName(const std::string& charFolder);
 
 private:
     Context& ctx_;

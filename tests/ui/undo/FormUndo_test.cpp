@@ -18,19 +18,27 @@ protected:
         return items.size() == 1 && items[0].text == kMainUndoMenu && items[0].enabled;
     }
     FormUndo* OpenUndo() {
-        EXPECT_TRUE(MenuEnabled() && Main().UserMenuChoose(0));
+        EXPECT_TRUE(MenuEnabled());
+        EXPECT_TRUE(Main().UserMenuChoose(0));
         return Get<FormUndo>();
+    }
+    // The first question for the row named when: C's, whatever the lists show.
+    static std::string Question(const std::string& when) {
+        return std::string("A / S / C") + kUndoQuestionWhose + when + kUndoQuestionAfter;
     }
     std::map<std::string, std::string> C() const { return Snapshot(CharRel("A", "S", "C")); }
 };
 
 // Two restores of C (slot 0, then slot 1 a minute later). Failures first:
-// the listing's (no window) and the undo's; then やめる, Cancel at each
-// question, both answered; and another character, never restored.
+// the listing's (no window) and the undo's; then, with the lists showing
+// another character, やめる, Cancel at each question, both answered; and
+// that character confirmed, never restored.
 TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindowUsable) {
     AddCharacter("B", "S", "D", true);
     FillSlot(1, "slot1", true);
-    RestoreToPrompt().Command3.UserClick();
+    FormRunUO& restored = RestoreToPrompt();
+    EXPECT_EQ(restored.Label1.Text(), kRunUODone);
+    restored.Command3.UserClick();
     clock.now = "2026-12-07 21-06-10";
     FormMain& main = Main();
     main.Option1(1).UserChoose();
@@ -41,44 +49,65 @@ TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindow
     Ui().ClearBoxes();
     ASSERT_TRUE(MenuEnabled());
     fs.FailNth(1);
-    EXPECT_TRUE(main.UserMenuChoose(0) && fs.Fired() && Get<FormUndo>() == nullptr);
+    EXPECT_TRUE(main.UserMenuChoose(0));
+    EXPECT_TRUE(fs.Fired());
+    EXPECT_EQ(Get<FormUndo>(), nullptr);
     fs.Hold(State().CharFolder + "macros.txt");
     Ui().Answer(Answer::Ok);
     OpenUndo()->Command1.UserClick();
     ASSERT_EQ(Ui().Boxes().size(), 3u);
-    EXPECT_TRUE(test::Told(Ui().Boxes()[0]) && Ui().Boxes()[2].text.find(kHeldOpenHint) != std::string::npos);
-    EXPECT_TRUE(Prompt() == nullptr && main.Enabled() && C() == now);
+    EXPECT_TRUE(test::Told(Ui().Boxes()[0]));
+    EXPECT_NE(Ui().Boxes()[2].text.find(kHeldOpenHint), std::string::npos);
+    EXPECT_EQ(Prompt(), nullptr);
+    EXPECT_TRUE(main.Enabled());
+    EXPECT_EQ(C(), now);
     fs.ReleaseAll();
 
+    main.Combo1.UserSelect(1); // the lists show B / S / D, not confirmed
     FormUndo& undo = *OpenUndo();
+    EXPECT_EQ(undo.Label1.Text(), "A / S / C");
     ASSERT_EQ(undo.List1.ListCount(), 2);
-    EXPECT_TRUE(undo.List1.Items()[0].starts_with("2026-12-07 21-06-10　chardata.mul、") &&
-                undo.List1.Items()[1].starts_with("2026-12-07 21-05-09　"));
-    EXPECT_TRUE(undo.List1.ListIndex() == 0 && Ui().FocusedControl() == &undo.List1 && !main.Command5.UserClick());
-    ASSERT_TRUE(undo.Command2.UserClick() && Ui().FocusedForm() == &main);
+    EXPECT_TRUE(undo.List1.Items()[0].starts_with("2026-12-07 21:06:10　chardata.mul、")) << undo.List1.Items()[0];
+    EXPECT_TRUE(undo.List1.Items()[1].starts_with("2026-12-07 21:05:09　")) << undo.List1.Items()[1];
+    EXPECT_EQ(undo.List1.ListIndex(), 0);
+    EXPECT_EQ(Ui().FocusedControl(), &undo.List1);
+    EXPECT_FALSE(main.Command5.UserClick());
+    ASSERT_TRUE(undo.Command2.UserClick());
+    ASSERT_EQ(Ui().FocusedForm(), &main);
     launcher.running.insert(State().Client2DPath);
     for (int answered : {0, 1}) {
+        SCOPED_TRACE(answered);
         Ui().ClearBoxes();
         if (answered) Ui().Answer(Answer::Ok);
         Ui().Answer(Answer::Cancel);
         ASSERT_TRUE(OpenUndo()->Command1.UserClick());
         ASSERT_EQ(Ui().Boxes().size(), 1u + answered);
-        EXPECT_TRUE(Ui().Boxes()[0].text == std::string("2026-12-07 21-06-10") + kUndoQuestionAfter &&
-                    Ui().Boxes()[answered].buttons == (answered ? Buttons::OkCancelDefaultCancel : Buttons::OkCancel));
-        EXPECT_TRUE(Get<FormUndo>() == nullptr && Prompt() == nullptr && main.Enabled() && C() == now) << answered;
+        EXPECT_EQ(Ui().Boxes()[0].text, Question("2026-12-07 21:06:10"));
+        if (answered) {
+            EXPECT_EQ(Ui().Boxes()[1].text, kUndoWhileRunningQuestion);
+        }
+        EXPECT_EQ(Ui().Boxes()[answered].buttons, answered ? Buttons::OkCancelDefaultCancel : Buttons::OkCancel);
+        EXPECT_EQ(Get<FormUndo>(), nullptr);
+        EXPECT_EQ(Prompt(), nullptr);
+        EXPECT_TRUE(main.Enabled());
+        EXPECT_EQ(C(), now);
     }
     Ui().ClearBoxes();
     for (int both = 0; both < 2; ++both) Ui().Answer(Answer::Ok);
     ASSERT_TRUE(OpenUndo()->List1.UserOpen(1));
-    EXPECT_TRUE(Ui().Boxes().size() == 2 && Ui().Boxes()[0].text == std::string("2026-12-07 21-05-09") + kUndoQuestionAfter);
+    ASSERT_EQ(Ui().Boxes().size(), 2u);
+    EXPECT_EQ(Ui().Boxes()[0].text, Question("2026-12-07 21:05:09"));
     for (const auto& [name, bytes] : C()) EXPECT_EQ(bytes, name + " of client");
-    EXPECT_TRUE(Prompt() != nullptr && !main.Enabled() && C().size() == 5);
+    EXPECT_EQ(C().size(), 5u);
+    ASSERT_NE(Prompt(), nullptr);
+    EXPECT_EQ(Prompt()->Label1.Text(), kRunUOUndone);
+    EXPECT_FALSE(main.Enabled());
 
     Prompt()->Command3.UserClick();
-    main.Combo1.UserSelect(1);
     Ui().Answer(Answer::Ok);
     main.Command1.UserClick();
-    EXPECT_FALSE(MenuEnabled() || main.UserMenuChoose(0));
+    EXPECT_FALSE(MenuEnabled());
+    EXPECT_FALSE(main.UserMenuChoose(0));
 }
 
 } // namespace
