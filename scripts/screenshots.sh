@@ -204,7 +204,7 @@ SETUP='^TELK設定$';                       SETUP_W=6735; SETUP_H=2925
 RUNUO='^ＵＯ起動します？$';               RUNUO_W=5625; RUNUO_H=1755
 SELDIR='^フォルダ選択$';                  SELDIR_W=5130; SELDIR_H=4005
 SELFILE='^ＵＯ実行実行プログラム選択$';   SELFILE_W=6180; SELFILE_H=3660
-UNDO='^いつに戻します？$';                UNDO_W=9135;  UNDO_H=3525
+UNDO='^いつに戻します？$';                UNDO_W=10935; UNDO_H=4485
 
 uosel() { click "$UOSEL" $UOSEL_W $UOSEL_H "$@"; }
 main() { click "$MAIN" $MAIN_W $MAIN_H "$@"; }
@@ -289,7 +289,7 @@ sleep 0.5
 xdotool key Down Return                       # リストアを元に戻す…
 window "$UNDO" >/dev/null
 shot_window 17-undo "$UNDO"
-click "$UNDO" $UNDO_W $UNDO_H 7800 2760 1215 615     # やめる
+click "$UNDO" $UNDO_W $UNDO_H 9600 3720 1215 615     # やめる
 closed "$UNDO"
 main 240 4080 5775 735                        # 終了
 shot_all 12-quit-question '^確認しま～す$'
@@ -306,6 +306,11 @@ shot_window 14-main-150 "$MAIN"
 main 4680 120 1335 975                        # このキャラを編集したいな
 keys "$MAIN" Tab Tab Down                     # 終了, slot 0's button, slot 1
 shot_window 16-main-slot-focus-150 "$MAIN"
+main 120 1260 4440 240 3                      # the popup menu, as in run 3
+sleep 0.5
+xdotool key Down Return                       # リストアを元に戻す…
+window "$UNDO" >/dev/null
+shot_window 18-undo-150 "$UNDO"
 kill "$telk"
 wait "$telk" 2>/dev/null || true
 telk=
