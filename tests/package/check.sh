@@ -45,12 +45,46 @@ holds_what_it_should() {
   actual=$(unzip -Z1 "$zip" | LC_ALL=C sort)
   [ "$expected" = "$actual" ] || { diff <(echo "$expected") <(echo "$actual"); return 1; }
   grep -q 'MIT License' "$top/LICENSE.txt" &&
-    grep -qx "${name#TELK-}"$'\r' "$top/CHANGES.txt" &&
+    [ "$(grep -m1 -xE '[0-9]+\.[0-9]+'$'\r' "$top/CHANGES.txt")" = "${name#TELK-}"$'\r' ] &&
     ! grep -qE '^#|`|\*\*|\]\(' "$top/CHANGES.txt" &&
     grep -qx "[0-9a-f]\{64\}  $(basename "$zip")" "$zip.sha256" &&
     (cd "$(dirname "$zip")" && sha256sum --quiet -c "$(basename "$zip").sha256")
 }
-check "the zip holds telk.exe, the guide, the change list (plain text) with this version and the licence, nothing else; its sum beside it holds" holds_what_it_should
+check "the zip holds telk.exe, the guide, the change list (plain text) with this version newest and the licence, nothing else; its sum beside it holds" holds_what_it_should
+
+# CHANGES.txt as Notepad shows it: no line wider than the window, a name
+# in backticks never split, a word such as 新しい or a short quote whole,
+# no line starting with a closing mark or ending with an opening one. The
+# zip's list, then items made to fall on each edge.
+folds_whole() {
+  python3 - "$top/CHANGES.txt" docs/ja/CHANGES.md <<'PY'
+import re, subprocess, sys, unicodedata
+no_start, no_end = set('、。，．・：；？！ー々）」』】〉》〕］｝っゃゅょ…'), set('（「『【〈《〔［｛')
+width = lambda t: sum(2 if unicodedata.east_asian_width(c) in 'WFA' else 1 for c in t)
+rows = [  # an item, what must stay on one line
+    ('あ' * 30 + 'の `<日時>.new` に見えるだけのフォルダ', ['<日時>.new']),
+    ('テスト、' * 8 + 'ここで新しい世代に入る', ['新しい']),
+    ('テスト、' * 8 + 'これ「いつに戻します？」を選ぶ', ['「いつに戻します？」']),
+    ('テスト、' * 8 + 'あいう `Settings\\BeforeRestore\\restore.changed`）に書く', ['Settings\\BeforeRestore\\restore.changed）']),
+]
+def bad(md, text, whole):
+    lines = text.replace('\ufeff', '').replace('\r', '').split('\n')
+    for t in set(whole + re.findall('`([^`]*)`', md)):
+        if sum(l.count(t) for l in lines) < md.replace('`', '').count(t):
+            yield 'split: ' + t
+    for l in lines:
+        body = l[1:] if l.startswith('・') else l.lstrip(' ')
+        if width(l) > 74 or body[:1] in no_start or l[-1:] in no_end:
+            yield 'line: ' + l
+found = list(bad(open(sys.argv[2], encoding='utf-8').read(), open(sys.argv[1], encoding='utf-8').read(), []))
+for md, whole in rows:
+    found += bad(md, subprocess.run(['python3', 'scripts/changes-text.py'], input='- ' + md, capture_output=True,
+                                    text=True, check=True).stdout, whole)
+print('\n'.join(found))
+sys.exit(bool(found))
+PY
+}
+check "CHANGES.txt folds between words, never inside a name in backticks, with Japanese line-breaking rules" folds_whole
 
 links_resolve() {
   local bad=0 target
