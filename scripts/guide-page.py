@@ -17,7 +17,11 @@ import unicodedata
 
 HEADING = re.compile(r'<h([1-6])>(.*?)</h\1>', re.S)
 TABLE = re.compile(r'<table>.*?</table>', re.S)
-PICTURE = re.compile(r'src="\.\./screenshots/([^"/]+\.png)"')
+PICTURE = re.compile(r'<img src="\.\./screenshots/([^"/]+\.png)"([^>]*)>')
+# A picture wider than this would shrink on a phone (a column of some
+# 366 px) to under three quarters of its size, its rows of text too small
+# to read: there it keeps its size and scrolls sideways in a box of its own.
+WIDE_PICTURE = 480
 LINK = re.compile(r'href="([^"#][^"]*)"')
 TOKEN = re.compile(r'(<[^>]*>)')
 # Japanese text may wrap between characters (at phrases where the browser
@@ -56,6 +60,8 @@ h1, h2 { border-bottom: 1px solid #ddd; }
 @media (max-width: 40em) {
   body { margin: 1em auto; padding: 0 .7em; }
   ul, ol { padding-left: 1.5em; }
+  .wide { display: block; overflow-x: auto; }
+  .wide img { max-width: none; }
   /* A phone has no room for columns beside a long name or message: each
      row becomes a card, each cell headed by its column's name. */
   table.cards, table.cards tbody, table.cards tr, table.cards td { display: block; }
@@ -159,7 +165,10 @@ def with_labels(m):
 def embed(folder):
     def picture(m):
         with open(os.path.join(folder, m.group(1)), 'rb') as f:
-            return 'src="data:image/png;base64,' + base64.b64encode(f.read()).decode('ascii') + '"'
+            data = f.read()
+        img = '<img src="data:image/png;base64,' + base64.b64encode(data).decode('ascii') + '"' + m.group(2) + '>'
+        # The width in the PNG header (IHDR).
+        return img if int.from_bytes(data[16:20], 'big') <= WIDE_PICTURE else f'<span class="wide">{img}</span>'
     return picture
 
 

@@ -121,7 +121,9 @@ check "the guide page has its contents and tells its version and day" finds_its_
 # Explorer opens README.html straight from the zip by extracting only that
 # file, and players read it on phones: the page alone in a folder, in a
 # frame 390 px wide, shows every picture, fetches and links to nothing
-# beside it, and nothing in it reaches past the right edge.
+# beside it, and nothing in it reaches past the right edge but inside a box
+# that scrolls sideways; every picture shows at least three quarters of
+# its own size, so that its rows of text stay readable.
 alone_on_a_phone() {
   mkdir -p "$tmp/alone" && cp "$top/README.html" "$tmp/alone/" || return 1
   cat > "$tmp/alone/phone.html" <<'PAGE'
@@ -135,8 +137,14 @@ f.onload = () => {
   for (const a of d.querySelectorAll('a[href]')) if (!/^(#|https?:|mailto:)/.test(a.getAttribute('href'))) bad.push('a link beside it: ' + a.getAttribute('href'));
   for (const r of f.contentWindow.performance.getEntriesByType('resource')) bad.push('fetches ' + r.name.slice(0, 80));
   if (d.documentElement.scrollWidth > width) bad.push('the page is ' + d.documentElement.scrollWidth + ' px wide');
+  const scrolled = e => {
+    for (let a = e.parentElement; a; a = a.parentElement)
+      if (/auto|scroll/.test(f.contentWindow.getComputedStyle(a).overflowX)) return a.getBoundingClientRect().right <= width + 0.5;
+    return false;
+  };
   for (const e of d.body.querySelectorAll('*'))
-    if (!e.children.length && e.getBoundingClientRect().right > width + 0.5) bad.push('past the edge: ' + e.textContent.slice(0, 50));
+    if (!e.children.length && e.getBoundingClientRect().right > width + 0.5 && !scrolled(e)) bad.push('past the edge: ' + e.textContent.slice(0, 50));
+  for (const i of d.images) if (i.width < 0.75 * i.naturalWidth) bad.push('a picture shrinks to ' + i.width + ' px of ' + i.naturalWidth + ': ' + i.alt.slice(0, 30));
   document.getElementById('out').textContent = width + ' px\n' + bad.join('\n');
 };
 </script>
