@@ -13,9 +13,13 @@ namespace {
 
 class FormUndoTest : public ::testing::Test, public test::RunFixture {
 protected:
+    // The menu's one item is the undo's: whether it is enabled.
     bool MenuEnabled() {
         const std::vector<MenuItem> items = Ui().ContextMenu(Main(), &Main().Command3);
-        return items.size() == 1 && items[0].text == kMainUndoMenu && items[0].enabled;
+        EXPECT_EQ(items.size(), 1u);
+        if (items.empty()) return false;
+        EXPECT_EQ(items[0].text, kMainUndoMenu);
+        return items[0].enabled;
     }
     FormUndo* OpenUndo() {
         EXPECT_TRUE(MenuEnabled());
