@@ -16,6 +16,7 @@
 #include "store/Generations.h"
 #include "store/RestoreSteps.h"
 #include "store/SafetyFolder.h"
+#include "store/SlotStore.h"
 #include "store/WriteWhole.h"
 
 namespace telk {
@@ -47,9 +48,11 @@ private:
 // journal has no digest: the slot's copy stands in, and while the slot no
 // longer has it (removed by hand) nothing proves the target is the slot's.
 // A file an undo took away: whatever is there now, the client made it.
-bool HoldsWhatWasWritten(FileSystem& fs, const Journal& journal, const JournalItem& item) {
+bool HoldsWhatWasWritten(FileSystem& fs, const RestorePaths& paths, const JournalItem& item) {
+    const Journal& journal = paths.journal;
     if (item.takenAway) return false;
     if (item.written) return fs.Digest(journal.Target(item)) == *item.written;
+    if (!paths.sourceReadable) return false;
     const std::string slotCopy = journal.Source(item);
     if (!IsFolderNotLink(fs, WithoutTrailingSeparators(journal.slotFolder)) ||
         !Holds(FilesIn(fs, journal.slotFolder), item.name))
@@ -86,7 +89,7 @@ std::vector<JournalItem> UndoFiles(FileSystem& fs, const RestorePaths& paths, co
         };
         if (backedUp) {
             keepOnFailure([&] {
-                if (Holds(listed.charFolder, item.name) && !HoldsWhatWasWritten(fs, journal, item)) {
+                if (Holds(listed.charFolder, item.name) && !HoldsWhatWasWritten(fs, paths, item)) {
                     if (fs.Digest(target) == fs.Digest(paths.Backup(item))) {
                         fs.RemoveFile(paths.Backup(item)); // never replaced after all
                         return;
@@ -98,7 +101,7 @@ std::vector<JournalItem> UndoFiles(FileSystem& fs, const RestorePaths& paths, co
             });
         } else if (!item.existed && !staged && Holds(listed.charFolder, item.name)) {
             keepOnFailure([&] {
-                if (HoldsWhatWasWritten(fs, journal, item)) fs.RemoveFile(target);
+                if (HoldsWhatWasWritten(fs, paths, item)) fs.RemoveFile(target);
             });
         }
         if (staged) steps.Run([&] { fs.RemoveFile(journal.Incoming(item)); });
@@ -228,17 +231,28 @@ using namespace restore;
 
 namespace {
 
+// Whether a journal's source folder is one the program reads: a slot of
+// the store, or the safety folder itself (an undo's).
+bool SourceReadable(const std::string& appFolder, const std::string& safety, const Journal& journal) {
+    if (SameCharFolder(journal.slotFolder, safety)) return true;
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        if (SameCharFolder(journal.slotFolder, SlotFolderPath(appFolder, slot))) return true;
+    return false;
+}
+
 // A journal in safety was left by a restore that did not end: finish or
 // undo it, then let it go. Whether it is there comes from the listing;
 // one that is there but cannot be read waits, and so does everything
-// while the character folder cannot be reached. Throws RollbackFailed
-// naming what waits where, PreviousFilesWait when every file is in;
-// false when tidying left something for next time.
+// while the character folder cannot be reached. Only a journal that names
+// owner, the character folder safety belongs to, is acted on: one naming
+// another folder throws ForeignJournal, nothing changed. Throws
+// RollbackFailed naming what waits where, PreviousFilesWait when every
+// file is in; false when tidying left something for next time.
 // seen: the folder's entries as a look-up just listed them (none: it is
 // not there), and afterwards as they are still, unless settling changed
 // them (then none, to be listed again).
-bool Settle(FileSystem& fs, const std::string& safety, std::optional<Tidy> tidy = Tidy::Quick,
-            std::optional<std::vector<std::string>>* seen = nullptr) {
+bool Settle(FileSystem& fs, const std::string& appFolder, const std::string& safety, const std::string& owner,
+            std::optional<Tidy> tidy = Tidy::Quick, std::optional<std::vector<std::string>>* seen = nullptr) {
     if (seen ? !*seen : !IsFolderNotLink(fs, safety)) return true;
     const std::string journalPath = JournalPath(safety);
     std::optional<Journal> journal;
@@ -263,7 +277,8 @@ bool Settle(FileSystem& fs, const std::string& safety, std::optional<Tidy> tidy 
     } catch (const FileError& e) {
         throw RollbackFailed(e, {{journalPath, "", KeptCopy::Kind::Journal}});
     }
-    const RestorePaths paths{*journal, safety};
+    if (!SameCharFolder(journal->charFolder, owner)) throw ForeignJournal(journalPath);
+    const RestorePaths paths{*journal, safety, SourceReadable(appFolder, safety, *journal)};
     try {
         // An older copy's restore: its generation sorts below every other.
         const bool undated = journal->generation.empty() || journal->generation.starts_with(kUndatedGeneration);
@@ -331,7 +346,7 @@ std::string SettlePendingRestore(FileSystem& fs, const std::string& appFolder, c
                                  std::optional<std::string>* note, SafetySeen* seen) {
     std::optional<std::vector<std::string>> entries;
     const std::string safety = FindSafetyFolder(fs, appFolder, charFolder, note, &entries);
-    Settle(fs, safety, Tidy::Quick, &entries);
+    Settle(fs, appFolder, safety, charFolder, Tidy::Quick, &entries);
     // Settling may even take an emptied folder away: only what it left
     // alone is known.
     if (seen) seen->entries = std::move(entries);
@@ -339,7 +354,7 @@ std::string SettlePendingRestore(FileSystem& fs, const std::string& appFolder, c
     if (!HoldsJournalOf(fs, legacy, charFolder)) return safety;
     // What settling leaves there untold, the next start tells.
     MarkChanged(fs, appFolder, legacy);
-    Settle(fs, legacy);
+    Settle(fs, appFolder, legacy, charFolder);
     return safety;
 }
 
@@ -363,37 +378,59 @@ void ForgetUntold(FileSystem& fs, const RepairReport& told) {
 namespace {
 
 // One safety folder at the start. Only the program's: a folder named as
-// it names them whose note names a character folder, and a folder of the
-// layout before the digits where its journal names the character it is
-// the folder of. A journal is settled where its character's folder is;
-// everything else there, copies and folders the player made, stays as
-// it is. Never throws; false when something is left for next time.
+// the program names the safety folder of the character folder its note
+// names, and a folder of the layout before the digits where its journal
+// names the character it is the folder of. A journal is settled only
+// where it names that same character folder. A folder that lost its note
+// is the program's only while it holds nothing but cut-off writes; with a
+// journal or generations it is the player's now. What is the player's
+// stays as it is, and when it holds a journal or generations it is told
+// once: the record drops it. A note or journal that cannot be read waits
+// and is told. Never throws; false when something is left for next time.
 bool SettleAtStart(FileSystem& fs, const std::string& appFolder, const std::string& folder, RepairReport& report) {
     const std::string name = folder.substr(folder.find_last_of('\\') + 1);
     std::vector<std::string> entries;
-    std::optional<std::string> owner; // the folder its note names
-    std::optional<Journal> journal;
-    try {
-        if (!IsFolderNotLink(fs, folder)) return true;
-        entries = Entries(fs, folder);
-        if (Holds(entries, kSafetyNoteName)) owner = NoteFolder(fs.ReadFile(folder + "\\" + kSafetyNoteName));
-        if (Holds(entries, kJournalName)) {
-            journal = DecodeJournal(fs.ReadFile(JournalPath(folder)));
-        }
-    } catch (const FileError&) {
-        return false; // not listed or read now: it waits for the next start
-    }
+    if (!IsFolderNotLink(fs, folder)) return true;
+    if (FailureOf([&] { entries = Entries(fs, folder); })) return false; // not listed now: it waits for the next start
+    auto unread = [&](const std::string& record) {
+        report.waiting.push_back({folder + "\\" + record, "", KeptCopy::Kind::Unreadable});
+        return false;
+    };
     const bool named = IsSafetyFolderName(name);
-    const bool kept = named && owner; // the program's to tidy, prune and drop
-    // A folder without its note is taken as the program's (a cut-off
-    // first restore leaves it so) to settle, never to prune or tidy; a
-    // journal that names another folder than the note is not its own.
-    const bool settles = named ? !journal || !owner || SameCharFolder(*owner, journal->charFolder)
-                               : journal && SameCharFolder(LegacySafetyFolderPath(appFolder, journal->charFolder), folder);
+    std::optional<std::string> owner; // the character folder it belongs to
+    if (named && Holds(entries, kSafetyNoteName)) {
+        std::string note;
+        if (FailureOf([&] { note = fs.ReadFile(folder + "\\" + kSafetyNoteName); })) return unread(kSafetyNoteName);
+        owner = NoteFolder(note);
+        if (owner && !IsSafetyFolderOf(appFolder, folder, *owner)) owner.reset();
+    }
+    std::optional<Journal> journal;
+    // Only a folder that may be the program's has its journal read.
+    if ((owner || !named) && Holds(entries, kJournalName)) {
+        std::string bytes;
+        if (FailureOf([&] { bytes = fs.ReadFile(JournalPath(folder)); })) return unread(kJournalName);
+        journal = DecodeJournal(bytes);
+    }
+    const bool kept = owner.has_value(); // the program's to tidy, prune and drop
+    // Not the program's journal at all: told as waiting by settling it.
+    const bool settles = kept ? !journal || SameCharFolder(*owner, journal->charFolder)
+                              : journal && SameCharFolder(LegacySafetyFolderPath(appFolder, journal->charFolder), folder);
+    if (named && !kept) {
+        if (MayBeTaken(entries)) {
+            // Nothing but writes cut off before their rename.
+            for (const std::string& entry : entries) FailureOf([&] { fs.RemoveFile(folder + "\\" + entry); });
+            DropIfEmpty(fs, folder);
+        } else if (Holds(entries, kJournalName) || std::any_of(entries.begin(), entries.end(), IsGenerationName)) {
+            report.notOurs.push_back(folder);
+        }
+        return true;
+    }
+    if (!settles && Holds(entries, kJournalName)) report.notOurs.push_back(folder);
     bool done = true;
     if (settles) {
         try {
-            done = Settle(fs, folder, kept ? std::optional(Tidy::Full) : std::nullopt);
+            done = Settle(fs, appFolder, folder, kept ? *owner : journal->charFolder,
+                          kept ? std::optional(Tidy::Full) : std::nullopt);
         } catch (const RollbackFailed& e) {
             report.waiting.insert(report.waiting.end(), e.Kept().begin(), e.Kept().end());
             done = false;
@@ -419,9 +456,9 @@ bool SettleAtStart(FileSystem& fs, const std::string& appFolder, const std::stri
         done = false; // until the player has been told
     }
     // Nothing but its note, or nothing at all: no one's files are in it.
-    if ((kept && entries.size() <= 1) || (named && entries.empty())) DropIfEmpty(fs, folder);
+    if (kept && entries.size() <= 1) DropIfEmpty(fs, folder);
     // A journal that is not the program's to settle here leaves nothing
-    // for the next start either.
+    // for the next start either: it has been told.
     return done && !(settles && Holds(entries, kJournalName));
 }
 

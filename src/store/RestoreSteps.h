@@ -28,6 +28,10 @@ inline std::string JournalPath(const std::string& safety) {
 struct RestorePaths {
     const Journal& journal;
     std::string safety;
+    // Whether the journal's source folder may be read: the store's own
+    // slot folder, or for an undo this safety folder. A record copied in
+    // from elsewhere may name any folder, a network share's too.
+    bool sourceReadable = true;
 
     std::string Staging() const { return safety + "\\" + StagingName(journal.generation); }
     std::string Generation() const { return safety + "\\" + journal.generation; }

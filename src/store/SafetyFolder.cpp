@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "store/CharFiles.h"
@@ -104,26 +105,79 @@ std::string LegacySafetyFolderPath(const std::string& appFolder, const std::stri
     return SafetyRoot(appFolder) + "\\" + plain(account) + "\\" + plain(shard) + "\\" + plain(character);
 }
 
+namespace {
+
+// n for "<base>-n" (n > 1), 1 for base itself; none for any other name.
+std::optional<int> SuccessorOf(const std::string& entry, const std::string& base) {
+    if (entry.size() < base.size() || !SameNameNoCase(entry.substr(0, base.size()), base)) return std::nullopt;
+    if (entry.size() == base.size()) return 1;
+    const std::string number = entry.substr(base.size());
+    if (number.size() < 2 || number.size() > 6 || number[0] != '-' || number[1] < '1' || number[1] > '9' ||
+        number.find_first_not_of("0123456789", 1) != std::string::npos || number == "-1")
+        return std::nullopt;
+    return std::stoi(number.substr(1));
+}
+
+std::string Successor(const std::string& first, int n) {
+    return n == 1 ? first : first + "-" + std::to_string(n);
+}
+
+} // namespace
+
+// The shard folder is listed once and every successor name considered, so
+// that a gap (a first folder removed once empty) hides none of them.
 std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
                              std::optional<std::string>* note, std::optional<std::vector<std::string>>* seen) {
     const std::string first = SafetyFolderPath(appFolder, charFolder);
-    for (int n = 1;; ++n) {
-        const std::string folder = n == 1 ? first : first + "-" + std::to_string(n);
-        if (note) note->reset();
-        if (seen) seen->reset();
-        if (fs.IsLink(folder)) continue; // a link is not the program's
-        if (!fs.CanEnterFolder(folder)) return folder;
+    const std::size_t cut = first.find_last_of('\\');
+    const std::string shard = first.substr(0, cut);
+    if (note) note->reset();
+    if (seen) seen->reset();
+    std::vector<int> taken;
+    if (fs.CanEnterFolder(shard))
+        for (const std::string& entry : Entries(fs, shard))
+            if (const std::optional<int> n = SuccessorOf(entry, first.substr(cut + 1))) taken.push_back(*n);
+    std::sort(taken.begin(), taken.end());
+    std::optional<std::pair<std::string, std::vector<std::string>>> noteless;
+    for (const int n : taken) {
+        const std::string folder = Successor(first, n);
+        if (!IsFolderNotLink(fs, folder)) continue; // a link, or a file: not the program's
         std::vector<std::string> entries = Entries(fs, folder);
-        const bool noted = Holds(entries, kSafetyNoteName);
-        if (seen) *seen = std::move(entries);
-        if (!noted) return folder;
+        if (!Holds(entries, kSafetyNoteName)) {
+            if (!noteless && MayBeTaken(entries)) noteless.emplace(folder, std::move(entries));
+            continue;
+        }
         std::string bytes = fs.ReadFile(folder + "\\" + kSafetyNoteName);
         const std::optional<std::string> named = NoteFolder(bytes);
         if (named && SameCharFolder(*named, charFolder)) {
             if (note) *note = std::move(bytes);
+            if (seen) *seen = std::move(entries);
             return folder;
         }
     }
+    if (noteless) {
+        if (seen) *seen = std::move(noteless->second);
+        return noteless->first;
+    }
+    int n = 1;
+    for (const int t : taken) n += t == n;
+    return Successor(first, n);
+}
+
+bool MayBeTaken(const std::vector<std::string>& entries) {
+    return std::all_of(entries.begin(), entries.end(), [](const std::string& entry) {
+        for (const char* record : {kJournalName, kUntoldName, kSafetyNoteName, kOrderName})
+            if (SameNameNoCase(entry, std::string(record) + kIncomingSuffix)) return true;
+        return false;
+    });
+}
+
+bool IsSafetyFolderOf(const std::string& appFolder, const std::string& folder, const std::string& charFolder) {
+    const std::vector<std::string> names = Names(charFolder);
+    if (names.size() < 4 || !SameNameNoCase(names[names.size() - 4], kDesktopFolderName)) return false;
+    const std::string first = FolderKey(SafetyFolderPath(appFolder, charFolder));
+    const std::string key = FolderKey(folder);
+    return SuccessorOf(key, first).has_value();
 }
 
 std::optional<std::string> NoteFolder(const std::string& bytes) {

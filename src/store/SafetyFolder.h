@@ -22,15 +22,17 @@ std::string SafetyRoot(const std::string& appFolder);
 // trailing "\". Each of the three names is one Windows keeps as written.
 std::string SafetyFolderPath(const std::string& appFolder, const std::string& charFolder);
 
-// The safety folder that belongs to charFolder: the first of
-// SafetyFolderPath, then "-2", "-3" … after it, that is missing or whose
-// note names charFolder. One whose note is missing is taken as it is (a
-// cut-off first restore leaves it so); one whose note names another
-// folder, or is not a note of the program's, is passed by and never
-// touched. note: the note's bytes, when there is one; seen: the folder's
-// entries as the look-up listed them, none when it is not there, so that
-// the caller need not ask again. Throws FileError when a note cannot be
-// read: whose the folder is cannot be told then.
+// The safety folder that belongs to charFolder: among SafetyFolderPath
+// and "-2", "-3" … after it, the one whose note names charFolder; else
+// one without a note that holds nothing but cut-off writes (a first
+// restore cut off before its note leaves it so); else the first name
+// not taken. One whose note names another folder, or is not a note of the
+// program's, or that lost its note while holding a journal or
+// generations, is the player's: passed by and never touched. note: the
+// note's bytes, when there is one; seen: the folder's entries as the
+// look-up listed them, none when it is not there, so that the caller need
+// not ask again. Throws FileError when a note or the shard folder cannot
+// be read: whose the folder is cannot be told then.
 std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
                              std::optional<std::string>* note = nullptr,
                              std::optional<std::vector<std::string>>* seen = nullptr);
@@ -38,6 +40,14 @@ std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const
 // The character folder a note names, when the bytes are a note of the
 // program's: the UTF-8 mark, then the folder ending in "\".
 std::optional<std::string> NoteFolder(const std::string& bytes);
+// Whether a safety folder without a note holds nothing but what a write
+// cut off before its rename leaves: whose it is, nothing in it says.
+bool MayBeTaken(const std::vector<std::string>& entries);
+// Whether folder (below SafetyRoot) is one that FindSafetyFolder gives
+// charFolder, and charFolder a character folder (its fourth name from the
+// end "Desktop"): only then may a note or journal naming charFolder
+// steer anything there.
+bool IsSafetyFolderOf(const std::string& appFolder, const std::string& folder, const std::string& charFolder);
 // Whether name is one that SafetyFolderPath or FindSafetyFolder gives:
 // "<character>~<8 hex digits>", with "-<n>" (n > 1) after it.
 bool IsSafetyFolderName(const std::string& name);

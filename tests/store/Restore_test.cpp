@@ -189,10 +189,11 @@ TEST_F(TransferTest, AStartCutOffAnywhereLeavesTheNextToSettleAsOne) {
                 dir.WriteBytes(std::string(kCharRel) + "\\" + name, "slot " + name);
                 dir.WriteBytes(std::string(kCharRel) + "\\" + name + kBackupSuffix, "client " + name);
             }
+            dir.WriteBytes(safetyRel + "\\" + kSafetyNoteName, SafetyNote(charFolder, ui::kSafetyNoteLines));
             dir.WriteBytes(safetyRel + "\\" + kJournalName, journal);
         },
         [&](const RepairReport&, const std::string& cut) {
-            EXPECT_EQ(dir.Names(safetyRel), std::vector<std::string>{kUndatedGeneration}) << cut;
+            EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kUndatedGeneration, kSafetyNoteName})) << cut;
             EXPECT_EQ(Generation(kUndatedGeneration), previous) << cut;
         });
 
