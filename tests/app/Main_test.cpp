@@ -12,7 +12,7 @@
 
 #include "support/FolderSnapshot.h"
 #include "app/Main.h"
-#include "store/SafetyFolder.h"
+#include "store/restore/SafetyFolder.h"
 #include "store/SlotStore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/HeadlessUi.h"

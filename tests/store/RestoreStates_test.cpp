@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "store/RestoreJournal.h"
+#include "store/restore/Journal.h"
 #include "store/TransferFixture.h"
-#include "store/UndoRestore.h"
+#include "store/restore/UndoRestore.h"
 
 namespace telk {
 namespace {

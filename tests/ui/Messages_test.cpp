@@ -2,7 +2,7 @@
 // reason, the hint that fits the cause, and what could not be put back.
 #include <gtest/gtest.h>
 
-#include "store/SafetyFolder.h"
+#include "store/restore/SafetyFolder.h"
 #include "store/ShownPath.h"
 #include "support/TempDir.h"
 #include "ui/Messages.h"

@@ -2,7 +2,7 @@
 // safe for Windows, then a short hash of its whole path, and the older
 // layout by the names alone; and the bytes of the note each folder holds.
 
-#include "store/SafetyFolder.h"
+#include "store/restore/SafetyFolder.h"
 
 #include <algorithm>
 #include <array>
@@ -15,7 +15,6 @@
 #include "store/CharFiles.h"
 #include "store/Exists.h"
 #include "store/FolderTree.h"
-#include "store/WriteWhole.h"
 #include "platform/PathText.h"
 
 namespace telk {
@@ -180,14 +179,6 @@ bool IsSafetyFolderOf(const std::string& appFolder, const std::string& folder, c
     return SuccessorOf(key, first).has_value();
 }
 
-std::optional<std::string> NoteFolder(const std::string& bytes) {
-    const std::string mark = "\xEF\xBB\xBF";
-    const std::size_t end = bytes.find("\r\n");
-    if (!bytes.starts_with(mark) || end == std::string::npos || end <= mark.size() || bytes[end - 1] != '\\')
-        return std::nullopt;
-    return bytes.substr(mark.size(), end - mark.size());
-}
-
 bool IsSafetyFolderName(const std::string& name) {
     const std::size_t tilde = name.rfind('~');
     if (tilde == std::string::npos || tilde == 0) return false;
@@ -199,100 +190,8 @@ bool IsSafetyFolderName(const std::string& name) {
            number.find_first_not_of("0123456789", 1) == std::string::npos && number != "-1";
 }
 
-namespace {
-
-constexpr const char* kChangedHeader = "TELK safety folders to look at";
-
-std::string ChangedPath(const std::string& appFolder) {
-    return SafetyRoot(appFolder) + "\\" + kChangedName;
-}
-
-std::string EncodeChanged(const std::vector<std::string>& relative) {
-    std::string bytes = std::string(kChangedHeader) + "\r\n";
-    for (const std::string& folder : relative) bytes += folder + "\r\n";
-    return bytes;
-}
-
-} // namespace
-
-namespace {
-
-std::optional<std::vector<std::string>> DecodeChanged(const std::string& bytes) {
-    std::vector<std::string> lines;
-    for (std::size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
-        end = bytes.find("\r\n", begin);
-        if (end == std::string::npos) return std::nullopt;
-        lines.push_back(bytes.substr(begin, end - begin));
-    }
-    if (lines.empty() || lines[0] != kChangedHeader) return std::nullopt;
-    lines.erase(lines.begin());
-    // Three plain names each: nothing in it may lead outside the store.
-    for (const std::string& line : lines) {
-        const std::vector<std::string> names = Names(line);
-        if (names.size() != 3 || line.find('/') != std::string::npos || line.find("\\\\") != std::string::npos ||
-            line.front() == '\\' || line.back() == '\\' ||
-            !std::all_of(names.begin(), names.end(), [](const std::string& n) { return IsPlainName(n); }))
-            return std::nullopt;
-    }
-    return lines;
-}
-
-} // namespace
-
-std::optional<std::vector<std::string>> ReadChanged(FileSystem& fs, const std::string& appFolder) {
-    std::string bytes;
-    if (FailureOf([&] { bytes = fs.ReadFile(ChangedPath(appFolder)); })) return std::nullopt;
-    return DecodeChanged(bytes);
-}
-
-void MarkChanged(FileSystem& fs, const std::string& appFolder, const std::string& safety) {
-    const std::string relative = safety.substr(SafetyRoot(appFolder).size() + 1);
-    // Missing or not the program's: the start looks at every folder. One
-    // that is there but cannot be read now fails the restore: the start
-    // must not miss this folder.
-    std::string bytes;
-    try {
-        bytes = fs.ReadFile(ChangedPath(appFolder));
-    } catch (const FileError&) {
-        if (!FileExists(fs, ChangedPath(appFolder)) && !Holds(Entries(fs, SafetyRoot(appFolder)), kChangedName)) return;
-        throw;
-    }
-    std::optional<std::vector<std::string>> changed = DecodeChanged(bytes);
-    if (!changed || std::find(changed->begin(), changed->end(), relative) != changed->end()) return;
-    changed->push_back(relative);
-    WriteWhole(fs, ChangedPath(appFolder), EncodeChanged(*changed));
-}
-
-void WriteChanged(FileSystem& fs, const std::string& appFolder, const std::vector<std::string>& relative) {
-    FailureOf([&] { WriteWhole(fs, ChangedPath(appFolder), EncodeChanged(relative)); });
-}
-
 bool SameCharFolder(const std::string& a, const std::string& b) {
     return FolderKey(a) == FolderKey(b);
-}
-
-// The folder as a player would type it: a doubled "\\" where two parts
-// met names the same folder, but reads as a mistake. The two at the start
-// of a network share's path stay.
-std::string SafetyNote(const std::string& charFolder, std::span<const char* const> lines) {
-    std::string note = "\xEF\xBB\xBF";
-    for (std::size_t i = 0; i < charFolder.size(); ++i)
-        if (charFolder[i] != '\\' || i < 2 || note.back() != '\\') note += charFolder[i];
-    note += "\r\n";
-    for (const char* line : lines) note += std::string(line) + "\r\n";
-    return note;
-}
-
-std::optional<std::string> Reworded(const std::string& note, std::span<const char* const> before,
-                                    std::span<const char* const> now) {
-    const std::size_t end = note.find("\r\n");
-    if (end == std::string::npos) return std::nullopt;
-    std::string lines;
-    for (const char* line : before) lines += std::string(line) + "\r\n";
-    if (before.empty() || note.substr(end + 2) != lines) return std::nullopt;
-    std::string reworded = note.substr(0, end + 2);
-    for (const char* line : now) reworded += std::string(line) + "\r\n";
-    return reworded;
 }
 
 } // namespace telk

@@ -5,12 +5,12 @@
 #pragma once
 
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "platform/FileSystem.h"
 #include "store/StoreNames.h"
+#include "store/restore/Records.h"
 
 namespace telk {
 
@@ -37,9 +37,6 @@ std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const
                              std::optional<std::string>* note = nullptr,
                              std::optional<std::vector<std::string>>* seen = nullptr);
 
-// The character folder a note names, when the bytes are a note of the
-// program's: the UTF-8 mark, then the folder ending in "\".
-std::optional<std::string> NoteFolder(const std::string& bytes);
 // Whether a safety folder without a note holds nothing but what a write
 // cut off before its rename leaves: whose it is, nothing in it says.
 bool MayBeTaken(const std::vector<std::string>& entries);
@@ -52,16 +49,6 @@ bool IsSafetyFolderOf(const std::string& appFolder, const std::string& folder, c
 // "<character>~<8 hex digits>", with "-<n>" (n > 1) after it.
 bool IsSafetyFolderName(const std::string& name);
 
-// The safety folders (relative to SafetyRoot, "<account>\<shard>\<folder>")
-// that the next start looks at. None when there is no record, or none of
-// the program's: the start then looks at every one. Never throws.
-std::optional<std::vector<std::string>> ReadChanged(FileSystem& fs, const std::string& appFolder);
-// Adds safety to a record there is: without one the start looks at every
-// folder anyway. Throws FileError.
-void MarkChanged(FileSystem& fs, const std::string& appFolder, const std::string& safety);
-// The record anew. Never throws: a record not written is looked past.
-void WriteChanged(FileSystem& fs, const std::string& appFolder, const std::vector<std::string>& relative);
-
 // Where copies of the program before the whole-path key kept it:
 // SafetyRoot + "\<account>\<shard>\<character>".
 std::string LegacySafetyFolderPath(const std::string& appFolder, const std::string& charFolder);
@@ -69,14 +56,5 @@ std::string LegacySafetyFolderPath(const std::string& appFolder, const std::stri
 // Whether two spellings name the same character folder: case, "/" and
 // doubled or trailing "\" aside.
 bool SameCharFolder(const std::string& a, const std::string& b);
-
-// The note's bytes for charFolder: a UTF-8 mark, the folder, then each
-// of the caller's lines, every line ended by CR LF.
-std::string SafetyNote(const std::string& charFolder, std::span<const char* const> lines);
-// note with the lines below its folder line as now, when they are
-// exactly those of before (an earlier wording); else none: a note the
-// player edited stays as it is.
-std::optional<std::string> Reworded(const std::string& note, std::span<const char* const> before,
-                                    std::span<const char* const> now);
 
 } // namespace telk
