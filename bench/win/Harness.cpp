@@ -435,7 +435,7 @@ void StartUpSafety(const Setup& s) {
     // naming no folder to look at.
     telk::Win32FileSystem fs;
     for (const std::wstring& work : samples) {
-        const auto changed = telk::ReadChanged(fs, Utf8(work) + "\\");
+        const auto changed = telk::ReadChanged(fs, telk::SafetyRoot(Utf8(work) + "\\"));
         if (!changed || !changed->empty())
             Fail("after its first start, " + Utf8(work) + " has no record of the safety folders naming none");
     }
