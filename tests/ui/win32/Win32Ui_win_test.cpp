@@ -638,43 +638,68 @@ TEST_F(Win32UiTest, ACaptionlessOptionButtonShowsItsFocusWithItsLabel) {
 
 // The form's menu comes up anywhere but in a text field, which keeps its
 // own. Each request goes where the system sends it (a disabled control's
-// click to the form); the form's menu is answered with its last item.
+// click to the form). It opens at the point clicked, or below the focused
+// control with its first enabled item highlighted, which Enter chooses.
 TEST_F(Win32UiTest, TheFormsMenuOpensEverywhereButInATextField) {
     struct MenuForm : SampleForm {
         using SampleForm::SampleForm;
-        void Form_ContextMenu(std::vector<ui::MenuItem>& items) override { items = {{"灰色", false}, {"選べる", true}}; }
+        void Form_ContextMenu(std::vector<ui::MenuItem>& items) override { items = menu; }
         void Form_MenuClick(int index) override { chosen = index; }
+        std::vector<ui::MenuItem> menu{{"灰色", false}, {"選べる", true}};
         int chosen = -1;
     } form(ui_);
     Load(form);
     form.Show();
     const HWND hwnd = Of(form), text = Of(form.Text1), button = Of(form.Command2);
-    auto at = [](HWND c) { RECT r{}; GetWindowRect(c, &r); return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2); };
-    auto send = [](HWND to, HWND from, LPARAM point) { SendMessageW(to, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(from), point); };
-    const std::tuple<const char*, std::function<void()>, bool> cases[] = {
-        {"right-click in the text box", [&] { send(text, text, at(text)); }, false},
-        {"right-click on a button", [&] { send(button, button, at(button)); }, true},
-        {"right-click on a label", [&] { send(hwnd, hwnd, at(Of(form.Label2))); }, true},
-        {"the menu key on a button", [&] { SetFocus(button); send(button, button, -1); }, true},
-        {"right-click on a disabled text box", [&] { form.Text1.SetEnabled(false); send(hwnd, hwnd, at(text)); }, false},
+    auto rect = [](HWND c) { RECT r{}; GetWindowRect(c, &r); return r; };
+    auto at = [&](HWND c) { const RECT r = rect(c); return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+    auto below = [&](HWND c) { return POINT{rect(c).left, rect(c).bottom}; };
+    const POINT key{-1, -1};
+    auto send = [](HWND to, HWND from, POINT p) { SendMessageW(to, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(from), MAKELPARAM(p.x, p.y)); };
+    // What is highlighted as the menu's loop takes Enter, after any key
+    // posted before it: read in its message filter.
+    static int highlighted;
+    const HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+        const auto* m = reinterpret_cast<const MSG*>(lp);
+        if (code == MSGF_MENU && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) {
+            const auto menu = reinterpret_cast<HMENU>(SendMessageW(FindWindowW(L"#32768", nullptr), MN_GETHMENU, 0, 0));
+            for (UINT i = 0; i < 2; ++i)
+                if (GetMenuState(menu, i, MF_BYPOSITION) & MF_HILITE) highlighted = static_cast<int>(i);
+        }
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }, nullptr, GetCurrentThreadId());
+    const std::tuple<const char*, std::function<void()>, bool, POINT, int> cases[] = {
+        {"right-click in the text box", [&] { send(text, text, at(text)); }, false, {}, -1},
+        {"right-click on a button", [&] { send(button, button, at(button)); }, true, at(button), -1},
+        {"right-click on a label", [&] { send(hwnd, hwnd, at(Of(form.Label2))); }, true, at(Of(form.Label2)), -1},
+        {"the menu key on a button", [&] { SetFocus(button); send(button, button, key); }, true, below(button), 1},
+        {"right-click on a disabled text box", [&] { form.Text1.SetEnabled(false); send(hwnd, hwnd, at(text)); }, false, {}, -1},
+        {"the menu key with nothing to choose", [&] { form.menu[1].enabled = false; SetFocus(button); send(button, button, key); }, true, below(button), -1},
     };
-    for (const auto& [what, request, formsMenu] : cases) {
+    for (const auto& [what, request, formsMenu, where, chosen] : cases) {
         std::atomic<int> items{0};
+        POINT shown{};
         std::thread watcher([&] {
             for (int i = 0; i < 300 && items == 0; ++i, Sleep(10)) {
                 HWND menu = FindWindowW(L"#32768", nullptr);
                 if (!menu || !IsWindowVisible(menu)) continue;
+                shown = {rect(menu).left, rect(menu).top};
                 items = GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0)));
-                if (items == 2) PostMessageW(hwnd, WM_KEYDOWN, VK_UP, 0);
                 PostMessageW(hwnd, WM_KEYDOWN, items == 2 ? VK_RETURN : VK_ESCAPE, 0);
             }
         });
-        form.chosen = -1;
+        form.chosen = highlighted = -1;
         request();
         if (items == 0) items = -1; // nothing came up: the watcher stops
         watcher.join();
-        EXPECT_EQ(form.chosen, formsMenu ? 1 : -1) << what << ": a menu of " << items << " items";
+        EXPECT_EQ(items == 2, formsMenu) << what << ": a menu of " << items << " items";
+        EXPECT_EQ(highlighted, chosen) << what;
+        EXPECT_EQ(form.chosen, chosen) << what;
+        if (formsMenu) {
+            EXPECT_EQ(std::make_pair(shown.x, shown.y), std::make_pair(where.x, where.y)) << what;
+        }
     }
+    UnhookWindowsHookEx(hook);
     Unload(form);
 }
 
