@@ -654,7 +654,7 @@ TEST_F(Win32UiTest, TheFormsMenuOpensEverywhereButInATextField) {
     auto rect = [](HWND c) { RECT r{}; GetWindowRect(c, &r); return r; };
     auto at = [&](HWND c) { const RECT r = rect(c); return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
     auto below = [&](HWND c) { return POINT{rect(c).left, rect(c).bottom}; };
-    const POINT key{-1, -1};
+    const POINT corner{rect(hwnd).right - 8, rect(hwnd).bottom - 8}, key{-1, -1};
     auto send = [](HWND to, HWND from, POINT p) { SendMessageW(to, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(from), MAKELPARAM(p.x, p.y)); };
     // What is highlighted as the menu's loop takes Enter, after any key
     // posted before it: read in its message filter.
@@ -671,7 +671,10 @@ TEST_F(Win32UiTest, TheFormsMenuOpensEverywhereButInATextField) {
     const std::tuple<const char*, std::function<void()>, bool, POINT, int> cases[] = {
         {"right-click in the text box", [&] { send(text, text, at(text)); }, false, {}, -1},
         {"right-click on a button", [&] { send(button, button, at(button)); }, true, at(button), -1},
+        {"right-click on the bare form", [&] { send(hwnd, hwnd, corner); }, true, corner, -1},
         {"right-click on a label", [&] { send(hwnd, hwnd, at(Of(form.Label2))); }, true, at(Of(form.Label2)), -1},
+        {"right-click on a disabled combo box's field", [&] { form.Combo1.SetEnabled(false); send(hwnd, hwnd, at(GetWindow(Of(form.Combo1), GW_CHILD))); }, false, {}, -1},
+        {"the menu key in the text box", [&] { SetFocus(text); send(text, text, key); }, false, {}, -1},
         {"the menu key on a button", [&] { SetFocus(button); send(button, button, key); }, true, below(button), 1},
         {"right-click on a disabled text box", [&] { form.Text1.SetEnabled(false); send(hwnd, hwnd, at(text)); }, false, {}, -1},
         {"the menu key with nothing to choose", [&] { form.menu[1].enabled = false; SetFocus(button); send(button, button, key); }, true, below(button), -1},
