@@ -424,7 +424,9 @@ TEST_F(Win32UiTest, ANewDpiLaysTheWindowOutAgain) {
     Unload(form);
 }
 
-TEST_F(Win32UiTest, AFolderListOpensTheDoubleClickedFolder) {
+// A list opens a row on a double-click; a plain list also on Enter, which
+// the dialog manager hands the form while the list has the focus.
+TEST_F(Win32UiTest, AListOpensTheDoubleClickedOrEnteredRow) {
     TempDir dir;
     dir.MakeFolder("UO\\Desktop");
     dir.MakeFolder("UO\\Music");
@@ -432,11 +434,14 @@ TEST_F(Win32UiTest, AFolderListOpensTheDoubleClickedFolder) {
     class Picker : public ui::Form {
     public:
         Picker(ui::Ui& host, FileSystem& files)
-            : Form(host, {"フォルダ選択", 5130, 4005}), Dir1(*this, {"Dir1", -1, {120, 120, 3495, 3030}, 0, ""}, files) {
+            : Form(host, {"フォルダ選択", 5130, 4005}), Dir1(*this, {"Dir1", -1, {120, 120, 3495, 3030}, 0, ""}, files),
+              List1(*this, {"List1", -1, {3720, 120, 1290, 3030}, 1, ""}) {
             Dir1.Change = [this] { ++changes; };
+            List1.DblClick = [this] { opened = List1.ListIndex(); };
         }
         ui::DirListBox Dir1;
-        int changes = 0;
+        ui::ListBox List1;
+        int changes = 0, opened = -1;
     } form(ui_, fs);
     Load(form);
     form.Dir1.SetPath(dir.Win("UO"));
@@ -455,6 +460,18 @@ TEST_F(Win32UiTest, AFolderListOpensTheDoubleClickedFolder) {
     EXPECT_TRUE(SamePathNoCase(form.Dir1.Path(), dir.Win("UO\\Music")));
     EXPECT_EQ(form.changes, 2);
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), form.Dir1.ListCount());
+
+    for (const char* row : {"一つ目", "二つ目"}) form.List1.AddItem(row);
+    const HWND rows = Of(form.List1);
+    const std::pair<const char*, std::function<void()>> opens[] = {
+        {"a double-click", [&] { Notify(rows, LBN_DBLCLK); }},
+        {"Enter", [&] { SetFocus(rows); PostMessageW(rows, WM_KEYDOWN, VK_RETURN, 0); ui_.DoEvents(); }},
+    };
+    for (int row = 0; row < 2; ++row) {
+        SendMessageW(rows, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        opens[row].second();
+        EXPECT_EQ(form.opened, row) << opens[row].first;
+    }
     Unload(form);
 }
 
