@@ -22,9 +22,9 @@
 #include "platform/posix/TextCodec_posix.h"
 #include "store/Listing.h"
 #include "store/TextValues.h"
-#include "store/Restore.h"
+#include "store/restore/Restore.h"
 #include "store/Transfer.h"
-#include "store/UndoRestore.h"
+#include "store/restore/UndoRestore.h"
 #include "ui/Texts.h"
 
 namespace fs = std::filesystem;

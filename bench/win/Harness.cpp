@@ -30,9 +30,9 @@
 #include "platform/win32/FileSystem_win.h"
 #include "platform/win32/Launcher_win.h"
 #include "platform/win32/TextCodec_win.h"
-#include "store/Generations.h"
-#include "store/Restore.h"
-#include "store/SafetyFolder.h"
+#include "store/restore/Generations.h"
+#include "store/restore/Restore.h"
+#include "store/restore/SafetyFolder.h"
 #include "store/StoreNames.h"
 #include "store/Transfer.h"
 #include "ui/Texts.h"
@@ -435,7 +435,7 @@ void StartUpSafety(const Setup& s) {
     // naming no folder to look at.
     telk::Win32FileSystem fs;
     for (const std::wstring& work : samples) {
-        const auto changed = telk::ReadChanged(fs, Utf8(work) + "\\");
+        const auto changed = telk::ReadChanged(fs, telk::SafetyRoot(Utf8(work) + "\\"));
         if (!changed || !changed->empty())
             Fail("after its first start, " + Utf8(work) + " has no record of the safety folders naming none");
     }

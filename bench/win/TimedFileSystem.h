@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "store/Generations.h"
+#include "store/restore/Generations.h"
 #include "store/StoreNames.h"
 
 namespace bench {

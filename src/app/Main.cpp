@@ -8,7 +8,7 @@
 #include "store/Exists.h"
 #include "store/Settings.h"
 #include "store/SlotStore.h"
-#include "store/Restore.h"
+#include "store/restore/Restore.h"
 #include "store/Transfer.h"
 #include "ui/Messages.h"
 #include "ui/Windows.h"

@@ -26,6 +26,18 @@ std::vector<std::string> FilesIn(FileSystem& fs, const std::string& folder) {
     return files;
 }
 
+std::vector<std::string> CharFileNames() {
+    std::vector<std::string> names(kCharFiles.begin(), kCharFiles.end());
+    names.push_back(kOptionalCharFile);
+    return names;
+}
+
+bool IsCharFileName(const std::string& name) {
+    for (const char* file : kCharFiles)
+        if (SameNameNoCase(name, file)) return true;
+    return SameNameNoCase(name, kOptionalCharFile);
+}
+
 bool HoldsCharFiles(const std::vector<std::string>& files) {
     return std::all_of(kCharFiles.begin(), kCharFiles.end(), [&](const char* name) { return Holds(files, name); });
 }

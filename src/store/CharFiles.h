@@ -23,6 +23,12 @@ bool IsPlainName(const std::string& name);
 // too: whether a file is there, whoever holds it open. Throws FileError
 // when the folder cannot be listed.
 std::vector<std::string> FilesIn(FileSystem& fs, const std::string& folder);
+// The four character files, then the optional fifth, as the program
+// spells them.
+std::vector<std::string> CharFileNames();
+// Whether name is one of them, case aside: the only names a record may
+// make the program touch in a character folder.
+bool IsCharFileName(const std::string& name);
 // Whether a listing's files hold all four character files.
 bool HoldsCharFiles(const std::vector<std::string>& files);
 // True when the four character files are in folder (ending in "\"), as

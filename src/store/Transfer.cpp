@@ -10,7 +10,8 @@
 #include "store/CharFiles.h"
 #include "store/Exists.h"
 #include "store/FolderTree.h"
-#include "store/Restore.h"
+#include "store/restore/Restore.h"
+#include "store/restore/StartScan.h"
 #include "store/SlotStore.h"
 #include "store/TextValues.h"
 

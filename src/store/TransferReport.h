@@ -18,6 +18,7 @@ struct KeptCopy {
         PreviousInCopy,
         PreviousInCopyIfReplaced, // the folder could not be looked into: there if the restore got to the file
         Journal,                  // file is a restore's journal: left as it is, and everything with it
+        Unreadable,               // file is a record that cannot be read now: whose it is waits with it
     };
     std::string file;
     std::string copy;
@@ -33,6 +34,14 @@ using SlotAndRetired = KeptCopy;
 class LinkedSlot : public FileError {
 public:
     explicit LinkedSlot(const std::string& slot);
+};
+
+// A journal in the character's own safety folder that names another
+// folder: not this character's to settle, and no action on the character
+// may go on past it. Nothing has changed.
+class ForeignJournal : public FileError {
+public:
+    explicit ForeignJournal(const std::string& journal);
 };
 
 // The failure, and what could not be undone after it.
@@ -65,6 +74,7 @@ struct RepairReport {
     std::vector<KeptCopy> leftAsSaved;     // changed since; kept, not put back
     std::vector<SlotAndRetired> undecided; // neither whole: the player chooses
     std::vector<std::string> untold;       // safety folders whose leftAsSaved this report tells
+    std::vector<std::string> notOurs;      // folders with a journal or generations the program leaves alone
 };
 
 } // namespace telk

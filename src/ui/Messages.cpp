@@ -25,6 +25,8 @@ ShowPath AsExplorerShows(FileSystem& fs) {
 }
 
 std::string FileFailureText(const FileError& error, const ShowPath& show) {
+    if (dynamic_cast<const ForeignJournal*>(&error))
+        return kForeignJournalText + Line(Shown(show, error.Path())) + Line(kForeignJournalAdvice);
     std::string text = kFileFailedText;
     if (!error.Path().empty()) text += Line(Shown(show, error.Path()));
     if (!error.SystemMessage().empty()) text += Line(error.SystemMessage());
@@ -60,6 +62,8 @@ std::string KeptLines(const KeptCopy& kept, const ShowPath& show) {
     switch (kept.kind) {
     case KeptCopy::Kind::Journal:
         return file + Line(kKeptRecord);
+    case KeptCopy::Kind::Unreadable:
+        return file + Line(kKeptUnreadable);
     case KeptCopy::Kind::PreviousInCopyIfReplaced:
         return file + Line(kKeptHereIfReplaced) + Line(Shown(show, kept.copy));
     case KeptCopy::Kind::PreviousInCopy:
@@ -108,6 +112,11 @@ std::string RepairReportText(const RepairReport& report, const ShowPath& show) {
     for (const KeptCopy& pair : report.undecided) {
         text += (text.empty() ? "" : "\r\n\r\n") + std::string(kUndecidedSlotText) + Line(Shown(show, pair.file)) +
                 Line(Shown(show, pair.copy)) + Line(kUndecidedSlotAdvice);
+    }
+    if (!report.notOurs.empty()) {
+        text += (text.empty() ? "" : "\r\n\r\n") + std::string(kNotOursText);
+        for (const std::string& folder : report.notOurs) text += Line(Shown(show, folder));
+        text += Line(kNotOursAdvice);
     }
     const std::string saved = LeftAsSavedText(report.leftAsSaved, Change::Restore, show);
     if (!saved.empty()) text += (text.empty() ? "" : "\r\n\r\n") + saved;

@@ -139,6 +139,7 @@ inline constexpr const char* kKeptHere = "前の中身はここに残ってま�
 inline constexpr const char* kKeptHereIfReplaced = "置き換わってたら、前の中身はここに残ってます";
 inline constexpr const char* kKeptRecord = "途中のリストアの記録は、そのままにしてあるっす";
 inline constexpr const char* kKeptNothingBefore = "（前は無かったファイルです）";
+inline constexpr const char* kKeptUnreadable = "読めなかったので、そのままにしてあるっす";
 // Before each file a failed transfer could not put back.
 inline constexpr const char* kNotPutBack = "元に戻せなかったっす…";
 // A restore's previous files not all in the safety copy: an earlier
@@ -162,6 +163,15 @@ inline constexpr const char* kUndoLeftAsSavedText = "途中で止まってた作
 // What the start could not settle, and a slot with two halves.
 inline constexpr const char* kRepairWaitingText = "途中で止まった作業を片付けきれなかったっす…";
 inline constexpr const char* kRepairNextStart = "次に起動したときにもう一回やってみるね";
+// Folders below the safety copies that the program did not make, or whose
+// records name another folder: this, each folder, the advice.
+inline constexpr const char* kNotOursText = "TELKが作ったのじゃない安全コピーがあったので、さわらずにそのままにしてあるっす";
+inline constexpr const char* kNotOursAdvice = "中を確かめて、いらなければ消してね";
+// A journal in the character's own safety copy that names another folder
+// stops a back-up, a restore or an undo: this, the journal, the advice.
+inline constexpr const char* kForeignJournalText = "このキャラの安全コピーに、ほかのフォルダのリストアの記録があるっす";
+inline constexpr const char* kForeignJournalAdvice =
+    "なんにも変えてません\r\n中を確かめて、いらなければ消してからやり直してね";
 inline constexpr const char* kUndecidedSlotText = "どっちが本物か分からないスロットがあるっす";
 inline constexpr const char* kUndecidedSlotAdvice = "中を見て、いらないほうを消してね";
 

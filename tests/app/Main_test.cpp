@@ -12,7 +12,7 @@
 
 #include "support/FolderSnapshot.h"
 #include "app/Main.h"
-#include "store/SafetyFolder.h"
+#include "store/restore/SafetyFolder.h"
 #include "store/SlotStore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/HeadlessUi.h"
@@ -222,7 +222,8 @@ TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
 // (the program stopped first) is told at the next start, once; the start
 // keeps the newest ten generations of a character, and only generations.
 TEST_F(MainTest, TheStartTellsWhatSettlingKeptOnceAndKeepsTenGenerations) {
-    const std::string safety = "Settings\\BeforeRestore\\a\\s\\c~01234567";
+    const std::string app = dir.Win() + "\\";
+    const std::string safety = "Settings" + SafetyFolderPath(app, "C:\\UO\\Desktop\\a\\s\\c\\").substr(app.size() + 8);
     dir.WriteBytes(safety + "\\restore.untold", "C:\\UO\\desktop.uos\r\nC:\\kept\\desktop.uos\r\n");
     dir.WriteBytes(safety + "\\" + kSafetyNoteName, SafetyNote("C:\\UO\\Desktop\\a\\s\\c\\", ui::kSafetyNoteLines));
     for (int i = 1; i <= 12; ++i)

@@ -9,8 +9,8 @@
 
 #include "FuzzSupport.h"
 #include "store/CharFiles.h"
-#include "store/Generations.h"
-#include "store/RestoreJournal.h"
+#include "store/restore/Generations.h"
+#include "store/restore/Journal.h"
 
 using namespace telk;
 
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(again);
     FUZZ_CHECK(*again == *journal);
     FUZZ_CHECK(EncodeJournal(*again) == bytes);
-    FUZZ_CHECK(journal->charFolder.ends_with('\\') && journal->slotFolder.ends_with('\\'));
+    FUZZ_CHECK(journal->charFolder.ends_with('\\') && journal->sourceFolder.ends_with('\\'));
     FUZZ_CHECK(journal->generation.empty() || IsGenerationName(journal->generation));
     FUZZ_CHECK(journal->suffix >= 1);
     for (const JournalItem& item : journal->items) {

@@ -11,7 +11,7 @@
 
 #include "FuzzSupport.h"
 #include "store/CharFiles.h"
-#include "store/SafetyFolder.h"
+#include "store/restore/SafetyFolder.h"
 #include "store/SlotStore.h"
 
 using namespace telk;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "store/Generations.h"
+#include "store/restore/Generations.h"
 #include "store/StoreNames.h"
 
 using namespace telk;

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/Generations.h"
+#include "store/restore/Generations.h"
 #include "store/StoreNames.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FolderSnapshot.h"

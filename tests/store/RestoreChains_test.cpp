@@ -12,13 +12,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/FileError.h"
-#include "store/Generations.h"
-#include "store/Restore.h"
-#include "store/RestoreJournal.h"
+#include "store/restore/Generations.h"
+#include "store/restore/Restore.h"
+#include "store/restore/Journal.h"
 #include "store/SlotStore.h"
 #include "store/Transfer.h"
 #include "store/TransferFixture.h"
-#include "store/UndoRestore.h"
+#include "store/restore/UndoRestore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FolderSnapshot.h"
 #include "ui/Texts.h"

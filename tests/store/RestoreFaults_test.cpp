@@ -18,10 +18,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/FileError.h"
-#include "store/Restore.h"
+#include "store/restore/Restore.h"
 #include "store/Transfer.h"
 #include "store/TransferFixture.h"
-#include "store/UndoRestore.h"
+#include "store/restore/UndoRestore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FolderSnapshot.h"
 

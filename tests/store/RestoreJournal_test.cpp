@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/RestoreJournal.h"
+#include "store/restore/Journal.h"
 
 namespace telk {
 namespace {
@@ -14,7 +14,7 @@ TEST(RestoreJournal, ReadsBackAsWrittenAndRefusesWhatItDidNotWrite) {
     Journal journal;
     journal.state = kRestoring;
     journal.charFolder = "C:\\UO\\Desktop\\a\\s\\c\\";
-    journal.slotFolder = "C:\\TELK\\SETTINGS\\2\\";
+    journal.sourceFolder = "C:\\TELK\\SETTINGS\\2\\";
     journal.items = {{"chardata.mul", true, FileDigest{3, std::string(64, 'a')}}, {"uo.cfg", false, FileDigest{0, std::string(64, 'f')}}};
     journal.suffix = 2;
     journal.leftovers = {"desktop.uos.telk-old"};

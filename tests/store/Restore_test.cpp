@@ -13,12 +13,12 @@
 
 #include "platform/FileError.h"
 #include "store/CharFiles.h"
-#include "store/Restore.h"
-#include "store/RestoreJournal.h"
-#include "store/SafetyFolder.h"
+#include "store/restore/Restore.h"
+#include "store/restore/Journal.h"
+#include "store/restore/SafetyFolder.h"
 #include "store/Transfer.h"
 #include "store/TransferFixture.h"
-#include "store/UndoRestore.h"
+#include "store/restore/UndoRestore.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FolderSnapshot.h"
 #include "ui/Texts.h"
@@ -189,10 +189,11 @@ TEST_F(TransferTest, AStartCutOffAnywhereLeavesTheNextToSettleAsOne) {
                 dir.WriteBytes(std::string(kCharRel) + "\\" + name, "slot " + name);
                 dir.WriteBytes(std::string(kCharRel) + "\\" + name + kBackupSuffix, "client " + name);
             }
+            dir.WriteBytes(safetyRel + "\\" + kSafetyNoteName, SafetyNote(charFolder, ui::kSafetyNoteLines));
             dir.WriteBytes(safetyRel + "\\" + kJournalName, journal);
         },
         [&](const RepairReport&, const std::string& cut) {
-            EXPECT_EQ(dir.Names(safetyRel), std::vector<std::string>{kUndatedGeneration}) << cut;
+            EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kUndatedGeneration, kSafetyNoteName})) << cut;
             EXPECT_EQ(Generation(kUndatedGeneration), previous) << cut;
         });
 

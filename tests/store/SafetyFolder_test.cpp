@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/SafetyFolder.h"
+#include "store/restore/SafetyFolder.h"
 #include "store/TransferFixture.h"
 
 namespace telk {

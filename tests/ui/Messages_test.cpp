@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/SafetyFolder.h"
+#include "store/restore/SafetyFolder.h"
 #include "store/ShownPath.h"
 #include "support/TempDir.h"
 #include "ui/Messages.h"

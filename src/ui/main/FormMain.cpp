@@ -13,7 +13,7 @@
 #include "store/Listing.h"
 #include "store/Settings.h"
 #include "store/SlotStore.h"
-#include "store/Restore.h"
+#include "store/restore/Restore.h"
 #include "store/ShownPath.h"
 #include "store/Transfer.h"
 #include "ui/Messages.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "store/Transfer.h"
-#include "store/UndoRestore.h"
+#include "store/restore/UndoRestore.h"
 #include "ui/Messages.h"
 #include "ui/Windows.h"
 #include "ui/forms/Control.h"

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "store/UndoRestore.h"
+#include "store/restore/UndoRestore.h"
 #include "ui/Windows.h"
 #include "ui/forms/Control.h"
 #include "ui/forms/Form.h"

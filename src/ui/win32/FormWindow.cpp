@@ -446,6 +446,13 @@ bool FormWindow::OnContextMenu(HWND from, int x, int y) {
         }
         x = r.left;
         y = on ? r.bottom : r.top;
+        // Enter chooses what is highlighted, so the first enabled item is.
+        // Down keys posted before the menu's loop starts are the first it
+        // reads, on Windows and under Wine, and Down stops on grey items
+        // too: one per item up to it. (HiliteMenuItem is for menu bars.)
+        const auto first = std::find_if(items.begin(), items.end(), [](const ui::MenuItem& m) { return m.enabled; });
+        if (first != items.end())
+            for (auto i = items.begin(); i <= first; ++i) PostMessageW(hwnd_, WM_KEYDOWN, VK_DOWN, 0);
     }
     const int chosen = static_cast<int>(
         TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, x, y, hwnd_, nullptr));

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/Restore.h"
+#include "store/restore/Restore.h"
 #include "store/StoreNames.h"
 #include "store/Transfer.h"
 #include "support/RunFixture.h"

@@ -424,7 +424,9 @@ TEST_F(Win32UiTest, ANewDpiLaysTheWindowOutAgain) {
     Unload(form);
 }
 
-TEST_F(Win32UiTest, AFolderListOpensTheDoubleClickedFolder) {
+// A list opens a row on a double-click; a plain list also on Enter, which
+// the dialog manager hands the form while the list has the focus.
+TEST_F(Win32UiTest, AListOpensTheDoubleClickedOrEnteredRow) {
     TempDir dir;
     dir.MakeFolder("UO\\Desktop");
     dir.MakeFolder("UO\\Music");
@@ -432,11 +434,14 @@ TEST_F(Win32UiTest, AFolderListOpensTheDoubleClickedFolder) {
     class Picker : public ui::Form {
     public:
         Picker(ui::Ui& host, FileSystem& files)
-            : Form(host, {"フォルダ選択", 5130, 4005}), Dir1(*this, {"Dir1", -1, {120, 120, 3495, 3030}, 0, ""}, files) {
+            : Form(host, {"フォルダ選択", 5130, 4005}), Dir1(*this, {"Dir1", -1, {120, 120, 3495, 3030}, 0, ""}, files),
+              List1(*this, {"List1", -1, {3720, 120, 1290, 3030}, 1, ""}) {
             Dir1.Change = [this] { ++changes; };
+            List1.DblClick = [this] { opened = List1.ListIndex(); };
         }
         ui::DirListBox Dir1;
-        int changes = 0;
+        ui::ListBox List1;
+        int changes = 0, opened = -1;
     } form(ui_, fs);
     Load(form);
     form.Dir1.SetPath(dir.Win("UO"));
@@ -455,6 +460,18 @@ TEST_F(Win32UiTest, AFolderListOpensTheDoubleClickedFolder) {
     EXPECT_TRUE(SamePathNoCase(form.Dir1.Path(), dir.Win("UO\\Music")));
     EXPECT_EQ(form.changes, 2);
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), form.Dir1.ListCount());
+
+    for (const char* row : {"一つ目", "二つ目"}) form.List1.AddItem(row);
+    const HWND rows = Of(form.List1);
+    const std::pair<const char*, std::function<void()>> opens[] = {
+        {"a double-click", [&] { Notify(rows, LBN_DBLCLK); }},
+        {"Enter", [&] { SetFocus(rows); PostMessageW(rows, WM_KEYDOWN, VK_RETURN, 0); ui_.DoEvents(); }},
+    };
+    for (int row = 0; row < 2; ++row) {
+        SendMessageW(rows, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        opens[row].second();
+        EXPECT_EQ(form.opened, row) << opens[row].first;
+    }
     Unload(form);
 }
 
@@ -638,43 +655,71 @@ TEST_F(Win32UiTest, ACaptionlessOptionButtonShowsItsFocusWithItsLabel) {
 
 // The form's menu comes up anywhere but in a text field, which keeps its
 // own. Each request goes where the system sends it (a disabled control's
-// click to the form); the form's menu is answered with its last item.
+// click to the form). It opens at the point clicked, or below the focused
+// control with its first enabled item highlighted, which Enter chooses.
 TEST_F(Win32UiTest, TheFormsMenuOpensEverywhereButInATextField) {
     struct MenuForm : SampleForm {
         using SampleForm::SampleForm;
-        void Form_ContextMenu(std::vector<ui::MenuItem>& items) override { items = {{"灰色", false}, {"選べる", true}}; }
+        void Form_ContextMenu(std::vector<ui::MenuItem>& items) override { items = menu; }
         void Form_MenuClick(int index) override { chosen = index; }
+        std::vector<ui::MenuItem> menu{{"灰色", false}, {"選べる", true}};
         int chosen = -1;
     } form(ui_);
     Load(form);
     form.Show();
     const HWND hwnd = Of(form), text = Of(form.Text1), button = Of(form.Command2);
-    auto at = [](HWND c) { RECT r{}; GetWindowRect(c, &r); return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2); };
-    auto send = [](HWND to, HWND from, LPARAM point) { SendMessageW(to, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(from), point); };
-    const std::tuple<const char*, std::function<void()>, bool> cases[] = {
-        {"right-click in the text box", [&] { send(text, text, at(text)); }, false},
-        {"right-click on a button", [&] { send(button, button, at(button)); }, true},
-        {"right-click on a label", [&] { send(hwnd, hwnd, at(Of(form.Label2))); }, true},
-        {"the menu key on a button", [&] { SetFocus(button); send(button, button, -1); }, true},
-        {"right-click on a disabled text box", [&] { form.Text1.SetEnabled(false); send(hwnd, hwnd, at(text)); }, false},
+    auto rect = [](HWND c) { RECT r{}; GetWindowRect(c, &r); return r; };
+    auto at = [&](HWND c) { const RECT r = rect(c); return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+    auto below = [&](HWND c) { return POINT{rect(c).left, rect(c).bottom}; };
+    const POINT corner{rect(hwnd).right - 8, rect(hwnd).bottom - 8}, key{-1, -1};
+    auto send = [](HWND to, HWND from, POINT p) { SendMessageW(to, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(from), MAKELPARAM(p.x, p.y)); };
+    // What is highlighted as the menu's loop takes Enter, after any key
+    // posted before it: read in its message filter.
+    static int highlighted;
+    const HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+        const auto* m = reinterpret_cast<const MSG*>(lp);
+        if (code == MSGF_MENU && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) {
+            const auto menu = reinterpret_cast<HMENU>(SendMessageW(FindWindowW(L"#32768", nullptr), MN_GETHMENU, 0, 0));
+            for (UINT i = 0; i < 2; ++i)
+                if (GetMenuState(menu, i, MF_BYPOSITION) & MF_HILITE) highlighted = static_cast<int>(i);
+        }
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }, nullptr, GetCurrentThreadId());
+    const std::tuple<const char*, std::function<void()>, bool, POINT, int> cases[] = {
+        {"right-click in the text box", [&] { send(text, text, at(text)); }, false, {}, -1},
+        {"right-click on a button", [&] { send(button, button, at(button)); }, true, at(button), -1},
+        {"right-click on the bare form", [&] { send(hwnd, hwnd, corner); }, true, corner, -1},
+        {"right-click on a label", [&] { send(hwnd, hwnd, at(Of(form.Label2))); }, true, at(Of(form.Label2)), -1},
+        {"right-click on a disabled combo box's field", [&] { form.Combo1.SetEnabled(false); send(hwnd, hwnd, at(GetWindow(Of(form.Combo1), GW_CHILD))); }, false, {}, -1},
+        {"the menu key in the text box", [&] { SetFocus(text); send(text, text, key); }, false, {}, -1},
+        {"the menu key on a button", [&] { SetFocus(button); send(button, button, key); }, true, below(button), 1},
+        {"right-click on a disabled text box", [&] { form.Text1.SetEnabled(false); send(hwnd, hwnd, at(text)); }, false, {}, -1},
+        {"the menu key with nothing to choose", [&] { form.menu[1].enabled = false; SetFocus(button); send(button, button, key); }, true, below(button), -1},
     };
-    for (const auto& [what, request, formsMenu] : cases) {
+    for (const auto& [what, request, formsMenu, where, chosen] : cases) {
         std::atomic<int> items{0};
+        POINT shown{};
         std::thread watcher([&] {
             for (int i = 0; i < 300 && items == 0; ++i, Sleep(10)) {
                 HWND menu = FindWindowW(L"#32768", nullptr);
                 if (!menu || !IsWindowVisible(menu)) continue;
+                shown = {rect(menu).left, rect(menu).top};
                 items = GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0)));
-                if (items == 2) PostMessageW(hwnd, WM_KEYDOWN, VK_UP, 0);
                 PostMessageW(hwnd, WM_KEYDOWN, items == 2 ? VK_RETURN : VK_ESCAPE, 0);
             }
         });
-        form.chosen = -1;
+        form.chosen = highlighted = -1;
         request();
         if (items == 0) items = -1; // nothing came up: the watcher stops
         watcher.join();
-        EXPECT_EQ(form.chosen, formsMenu ? 1 : -1) << what << ": a menu of " << items << " items";
+        EXPECT_EQ(items == 2, formsMenu) << what << ": a menu of " << items << " items";
+        EXPECT_EQ(highlighted, chosen) << what;
+        EXPECT_EQ(form.chosen, chosen) << what;
+        if (formsMenu) {
+            EXPECT_EQ(std::make_pair(shown.x, shown.y), std::make_pair(where.x, where.y)) << what;
+        }
     }
+    UnhookWindowsHookEx(hook);
     Unload(form);
 }
 

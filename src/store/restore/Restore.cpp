@@ -5,12 +5,12 @@
 // share a volume, beside the target until every file is in where they do
 // not. Before anything of the client's changes, the journal names the
 // generation and what the restore puts in, so that the next start can
-// finish or undo a restore the process did not live to end, comparing a
+// finish or roll back a restore the process did not live to end, comparing a
 // file with what was put in, never with the slot as it is now. Nothing the
 // client saved after a crash is put back over; no generation is ever
 // removed or changed once whole (Generations.h).
 
-#include "store/Restore.h"
+#include "store/restore/Restore.h"
 
 #include <algorithm>
 #include <optional>
@@ -20,72 +20,15 @@
 #include "store/CharFiles.h"
 #include "store/Exists.h"
 #include "store/FolderTree.h"
-#include "store/Generations.h"
 #include "store/ShownPath.h"
-#include "store/RestoreJournal.h"
-#include "store/RestoreSteps.h"
 #include "store/WriteWhole.h"
+#include "store/restore/Generations.h"
+#include "store/restore/Journal.h"
+#include "store/restore/Steps.h"
 
 namespace telk {
 
 namespace restore {
-
-namespace {
-
-std::vector<std::string> CharFileNames() {
-    std::vector<std::string> names(kCharFiles.begin(), kCharFiles.end());
-    names.push_back(kOptionalCharFile);
-    return names;
-}
-
-// The first number whose temporary names no entry of the folder holds.
-int FreeSuffix(const std::vector<std::string>& present) {
-    for (int n = 1;; ++n) {
-        bool taken = false;
-        for (const std::string& name : CharFileNames())
-            taken = taken || Holds(present, IncomingName(name, n)) || Holds(present, BackupName(name, n));
-        if (!taken) return n;
-    }
-}
-
-} // namespace
-
-std::vector<std::pair<std::string, std::string>> StrayBackups(const std::vector<std::string>& present) {
-    std::vector<std::pair<std::string, std::string>> strays;
-    for (const std::string& name : CharFileNames()) {
-        if (Holds(present, name)) continue;
-        std::optional<std::string> backup; // the plain name first, then the lowest number
-        for (const std::string& entry : present)
-            if (IsNumbered(entry, name + kBackupSuffix) &&
-                (!backup || entry.size() < backup->size() || (entry.size() == backup->size() && entry < *backup)))
-                backup = entry;
-        if (backup) strays.emplace_back(name, *backup);
-    }
-    return strays;
-}
-
-// What the restore will change, once every target has passed the check:
-// nothing of the client's changes before, but a backup whose file is
-// missing, which is the player's file itself (an interrupted run could not
-// put it back) and goes back into place.
-void Prepare(FileSystem& fs, Journal& journal) {
-    journal.state = kRestoring;
-    for (const JournalItem& item : journal.items) fs.CheckReplaceable(journal.Target(item));
-    std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(journal.charFolder));
-    for (const auto& [name, backup] : StrayBackups(present)) {
-        fs.Rename(journal.charFolder + backup, journal.charFolder + name);
-        std::erase(present, backup);
-        present.push_back(name);
-    }
-    for (JournalItem& item : journal.items) {
-        if (item.takenAway) continue;
-        item.existed = Holds(present, item.name);
-        item.written = fs.Digest(journal.Source(item));
-    }
-    for (const std::string& entry : present)
-        if (IsLeftoverName(entry)) journal.leftovers.push_back(entry);
-    journal.suffix = FreeSuffix(present);
-}
 
 namespace {
 
@@ -107,7 +50,7 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
             if (sep == std::string::npos) break;
         }
         // Before anything the start would have to settle is there.
-        MarkChanged(fs, appFolder, safety);
+        MarkChanged(fs, root, safety);
         // Settling's look, unless settling changed what it saw.
         entries = seen.entries ? *seen.entries : Entries(fs, safety);
         const std::string notePath = safety + "\\" + kSafetyNoteName;
@@ -198,9 +141,9 @@ void PutInPlace(FileSystem& fs, Journal& journal, const RestorePaths& paths) {
             throw RollbackFailed(e, PreviousFiles(fs, paths));
         }
         try {
-            Undo(fs, paths, listed);
-        } catch (const RollbackFailed& undo) {
-            throw RollbackFailed(e, undo.Kept());
+            RollBack(fs, paths, listed);
+        } catch (const RollbackFailed& rollBack) {
+            throw RollbackFailed(e, rollBack.Kept());
         } catch (const FileError&) {
             // Every file is back; only the store's own copies are left,
             // and the next start takes them away.
@@ -239,7 +182,7 @@ void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::st
     const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note, &seen);
     Journal journal;
     journal.charFolder = charFolder;
-    journal.slotFolder = slotFolder;
+    journal.sourceFolder = slotFolder;
     for (const char* name : kCharFiles) journal.items.push_back({name});
     if (Holds(FilesIn(fs, slotFolder), kOptionalCharFile)) journal.items.push_back({kOptionalCharFile});
     Prepare(fs, journal);

@@ -2,19 +2,19 @@
 // safe for Windows, then a short hash of its whole path, and the older
 // layout by the names alone; and the bytes of the note each folder holds.
 
-#include "store/SafetyFolder.h"
+#include "store/restore/SafetyFolder.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "store/CharFiles.h"
 #include "store/Exists.h"
 #include "store/FolderTree.h"
-#include "store/WriteWhole.h"
 #include "platform/PathText.h"
 
 namespace telk {
@@ -104,34 +104,79 @@ std::string LegacySafetyFolderPath(const std::string& appFolder, const std::stri
     return SafetyRoot(appFolder) + "\\" + plain(account) + "\\" + plain(shard) + "\\" + plain(character);
 }
 
+namespace {
+
+// n for "<base>-n" (n > 1), 1 for base itself; none for any other name.
+std::optional<int> SuccessorOf(const std::string& entry, const std::string& base) {
+    if (entry.size() < base.size() || !SameNameNoCase(entry.substr(0, base.size()), base)) return std::nullopt;
+    if (entry.size() == base.size()) return 1;
+    const std::string number = entry.substr(base.size());
+    if (number.size() < 2 || number.size() > 6 || number[0] != '-' || number[1] < '1' || number[1] > '9' ||
+        number.find_first_not_of("0123456789", 1) != std::string::npos || number == "-1")
+        return std::nullopt;
+    return std::stoi(number.substr(1));
+}
+
+std::string Successor(const std::string& first, int n) {
+    return n == 1 ? first : first + "-" + std::to_string(n);
+}
+
+} // namespace
+
+// The shard folder is listed once and every successor name considered, so
+// that a gap (a first folder removed once empty) hides none of them.
 std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
                              std::optional<std::string>* note, std::optional<std::vector<std::string>>* seen) {
     const std::string first = SafetyFolderPath(appFolder, charFolder);
-    for (int n = 1;; ++n) {
-        const std::string folder = n == 1 ? first : first + "-" + std::to_string(n);
-        if (note) note->reset();
-        if (seen) seen->reset();
-        if (fs.IsLink(folder)) continue; // a link is not the program's
-        if (!fs.CanEnterFolder(folder)) return folder;
+    const std::size_t cut = first.find_last_of('\\');
+    const std::string shard = first.substr(0, cut);
+    if (note) note->reset();
+    if (seen) seen->reset();
+    std::vector<int> taken;
+    if (fs.CanEnterFolder(shard))
+        for (const std::string& entry : Entries(fs, shard))
+            if (const std::optional<int> n = SuccessorOf(entry, first.substr(cut + 1))) taken.push_back(*n);
+    std::sort(taken.begin(), taken.end());
+    std::optional<std::pair<std::string, std::vector<std::string>>> noteless;
+    for (const int n : taken) {
+        const std::string folder = Successor(first, n);
+        if (!IsFolderNotLink(fs, folder)) continue; // a link, or a file: not the program's
         std::vector<std::string> entries = Entries(fs, folder);
-        const bool noted = Holds(entries, kSafetyNoteName);
-        if (seen) *seen = std::move(entries);
-        if (!noted) return folder;
+        if (!Holds(entries, kSafetyNoteName)) {
+            if (!noteless && MayBeTaken(entries)) noteless.emplace(folder, std::move(entries));
+            continue;
+        }
         std::string bytes = fs.ReadFile(folder + "\\" + kSafetyNoteName);
         const std::optional<std::string> named = NoteFolder(bytes);
         if (named && SameCharFolder(*named, charFolder)) {
             if (note) *note = std::move(bytes);
+            if (seen) *seen = std::move(entries);
             return folder;
         }
     }
+    if (noteless) {
+        if (seen) *seen = std::move(noteless->second);
+        return noteless->first;
+    }
+    int n = 1;
+    for (const int t : taken) n += t == n;
+    return Successor(first, n);
 }
 
-std::optional<std::string> NoteFolder(const std::string& bytes) {
-    const std::string mark = "\xEF\xBB\xBF";
-    const std::size_t end = bytes.find("\r\n");
-    if (!bytes.starts_with(mark) || end == std::string::npos || end <= mark.size() || bytes[end - 1] != '\\')
-        return std::nullopt;
-    return bytes.substr(mark.size(), end - mark.size());
+bool MayBeTaken(const std::vector<std::string>& entries) {
+    return std::all_of(entries.begin(), entries.end(), [](const std::string& entry) {
+        for (const char* record : {kJournalName, kUntoldName, kSafetyNoteName, kOrderName})
+            if (SameNameNoCase(entry, std::string(record) + kIncomingSuffix)) return true;
+        return false;
+    });
+}
+
+bool IsSafetyFolderOf(const std::string& appFolder, const std::string& folder, const std::string& charFolder) {
+    const std::vector<std::string> names = Names(charFolder);
+    if (names.size() < 4 || !SameNameNoCase(names[names.size() - 4], kDesktopFolderName)) return false;
+    const std::string first = FolderKey(SafetyFolderPath(appFolder, charFolder));
+    const std::string key = FolderKey(folder);
+    return SuccessorOf(key, first).has_value();
 }
 
 bool IsSafetyFolderName(const std::string& name) {
@@ -145,100 +190,8 @@ bool IsSafetyFolderName(const std::string& name) {
            number.find_first_not_of("0123456789", 1) == std::string::npos && number != "-1";
 }
 
-namespace {
-
-constexpr const char* kChangedHeader = "TELK safety folders to look at";
-
-std::string ChangedPath(const std::string& appFolder) {
-    return SafetyRoot(appFolder) + "\\" + kChangedName;
-}
-
-std::string EncodeChanged(const std::vector<std::string>& relative) {
-    std::string bytes = std::string(kChangedHeader) + "\r\n";
-    for (const std::string& folder : relative) bytes += folder + "\r\n";
-    return bytes;
-}
-
-} // namespace
-
-namespace {
-
-std::optional<std::vector<std::string>> DecodeChanged(const std::string& bytes) {
-    std::vector<std::string> lines;
-    for (std::size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
-        end = bytes.find("\r\n", begin);
-        if (end == std::string::npos) return std::nullopt;
-        lines.push_back(bytes.substr(begin, end - begin));
-    }
-    if (lines.empty() || lines[0] != kChangedHeader) return std::nullopt;
-    lines.erase(lines.begin());
-    // Three plain names each: nothing in it may lead outside the store.
-    for (const std::string& line : lines) {
-        const std::vector<std::string> names = Names(line);
-        if (names.size() != 3 || line.find('/') != std::string::npos || line.find("\\\\") != std::string::npos ||
-            line.front() == '\\' || line.back() == '\\' ||
-            !std::all_of(names.begin(), names.end(), [](const std::string& n) { return IsPlainName(n); }))
-            return std::nullopt;
-    }
-    return lines;
-}
-
-} // namespace
-
-std::optional<std::vector<std::string>> ReadChanged(FileSystem& fs, const std::string& appFolder) {
-    std::string bytes;
-    if (FailureOf([&] { bytes = fs.ReadFile(ChangedPath(appFolder)); })) return std::nullopt;
-    return DecodeChanged(bytes);
-}
-
-void MarkChanged(FileSystem& fs, const std::string& appFolder, const std::string& safety) {
-    const std::string relative = safety.substr(SafetyRoot(appFolder).size() + 1);
-    // Missing or not the program's: the start looks at every folder. One
-    // that is there but cannot be read now fails the restore: the start
-    // must not miss this folder.
-    std::string bytes;
-    try {
-        bytes = fs.ReadFile(ChangedPath(appFolder));
-    } catch (const FileError&) {
-        if (!FileExists(fs, ChangedPath(appFolder)) && !Holds(Entries(fs, SafetyRoot(appFolder)), kChangedName)) return;
-        throw;
-    }
-    std::optional<std::vector<std::string>> changed = DecodeChanged(bytes);
-    if (!changed || std::find(changed->begin(), changed->end(), relative) != changed->end()) return;
-    changed->push_back(relative);
-    WriteWhole(fs, ChangedPath(appFolder), EncodeChanged(*changed));
-}
-
-void WriteChanged(FileSystem& fs, const std::string& appFolder, const std::vector<std::string>& relative) {
-    FailureOf([&] { WriteWhole(fs, ChangedPath(appFolder), EncodeChanged(relative)); });
-}
-
 bool SameCharFolder(const std::string& a, const std::string& b) {
     return FolderKey(a) == FolderKey(b);
-}
-
-// The folder as a player would type it: a doubled "\\" where two parts
-// met names the same folder, but reads as a mistake. The two at the start
-// of a network share's path stay.
-std::string SafetyNote(const std::string& charFolder, std::span<const char* const> lines) {
-    std::string note = "\xEF\xBB\xBF";
-    for (std::size_t i = 0; i < charFolder.size(); ++i)
-        if (charFolder[i] != '\\' || i < 2 || note.back() != '\\') note += charFolder[i];
-    note += "\r\n";
-    for (const char* line : lines) note += std::string(line) + "\r\n";
-    return note;
-}
-
-std::optional<std::string> Reworded(const std::string& note, std::span<const char* const> before,
-                                    std::span<const char* const> now) {
-    const std::size_t end = note.find("\r\n");
-    if (end == std::string::npos) return std::nullopt;
-    std::string lines;
-    for (const char* line : before) lines += std::string(line) + "\r\n";
-    if (before.empty() || note.substr(end + 2) != lines) return std::nullopt;
-    std::string reworded = note.substr(0, end + 2);
-    for (const char* line : now) reworded += std::string(line) + "\r\n";
-    return reworded;
 }
 
 } // namespace telk

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "store/Restore.h"
+#include "store/restore/Restore.h"
 
 namespace telk {
 

@@ -2,14 +2,14 @@
 // the next start. The reader refuses anything the writer would not have
 // written, so that a damaged journal cannot steer the repair elsewhere.
 
-#include "store/RestoreJournal.h"
+#include "store/restore/Journal.h"
 
 #include <algorithm>
 #include <charconv>
 
 #include "platform/PathText.h"
 #include "store/CharFiles.h"
-#include "store/Generations.h"
+#include "store/restore/GenerationNames.h"
 
 namespace telk {
 
@@ -19,13 +19,6 @@ constexpr const char* kJournalHeader = "TELK restore journal";
 
 std::string Numbered(const std::string& name, const char* suffix, int n) {
     return name + suffix + (n > 1 ? std::to_string(n) : std::string());
-}
-
-// A journal names only the character's files, inside its folder.
-bool IsCharFileName(const std::string& name) {
-    for (const char* file : kCharFiles)
-        if (SameNameNoCase(name, file)) return true;
-    return SameNameNoCase(name, kOptionalCharFile);
 }
 
 } // namespace
@@ -71,7 +64,7 @@ std::string Journal::Backup(const JournalItem& item) const {
 // the safety folder itself.
 std::string EncodeJournal(const Journal& journal) {
     std::string bytes = std::string(kJournalHeader) + "\r\n" + journal.state + "\r\n" + journal.charFolder + "\r\n" +
-                        journal.slotFolder + "\r\n";
+                        journal.sourceFolder + "\r\n";
     if (!journal.generation.empty()) bytes += "G " + journal.generation + "\r\n";
     if (journal.backupsInGeneration) bytes += "B 1\r\n";
     for (const JournalItem& item : journal.items) {
@@ -102,7 +95,7 @@ std::optional<Journal> DecodeJournal(const std::string& bytes) {
     Journal journal;
     journal.state = lines[1];
     journal.charFolder = lines[2];
-    journal.slotFolder = lines[3];
+    journal.sourceFolder = lines[3];
     for (std::size_t i = 4; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (line.size() < 3 || line[1] != ' ') return std::nullopt;
@@ -111,6 +104,7 @@ std::optional<Journal> DecodeJournal(const std::string& bytes) {
         case '0':
         case '1':
         case 'X':
+            // A journal names only the character's files, inside its folder.
             if (!IsCharFileName(value) || std::any_of(journal.items.begin(), journal.items.end(), [&](const JournalItem& item) {
                     return SameNameNoCase(item.name, value);
                 }))

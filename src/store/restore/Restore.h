@@ -1,5 +1,5 @@
 // Restore of a slot into a character folder: the forward path. What a
-// restore that did not end leaves is settled by RestoreRecovery.h.
+// restore that did not end leaves is settled by Recovery.h.
 #pragma once
 
 #include <span>
@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "store/RestoreRecovery.h"
-#include "store/SafetyFolder.h"
 #include "store/TransferReport.h"
+#include "store/restore/Recovery.h"
+#include "store/restore/SafetyFolder.h"
+#include "store/restore/Steps.h"
 
 namespace telk {
 
@@ -32,5 +33,17 @@ struct NoteWording {
 };
 void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
                      const std::string& charFolder, const std::string& now, const NoteWording& wording);
+
+namespace restore {
+
+// The forward path of a prepared journal into its character folder: the
+// journal and the generation's staging folder, every file in, then the
+// generation whole (RestoreFromSlot's throws). note: the safety folder's
+// note as FindSafetyFolder read it; seen: its entries as settling left them.
+void PutInWithJournal(FileSystem& fs, const std::string& appFolder, const std::string& safety,
+                      const std::optional<std::string>& note, const SafetySeen& seen, Journal& journal,
+                      const std::string& now, const NoteWording& wording);
+
+} // namespace restore
 
 } // namespace telk

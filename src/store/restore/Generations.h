@@ -16,32 +16,11 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "store/TransferReport.h"
+#include "store/restore/GenerationNames.h"
+#include "store/restore/Records.h"
 
 namespace telk {
 
-// "yyyy-mm-dd hh-mm-ss", with " (n)" for the n-th of one second.
-bool IsGenerationName(const std::string& name);
-// stamp, else stamp + " (2)", " (3)" …: the first that no entry of a
-// safety folder holds as a generation, its staging or its trash.
-std::string FreeGenerationName(const std::vector<std::string>& entries, const std::string& stamp);
-std::string StagingName(const std::string& generation);
-
-// One line of restore.order: a generation, and the character files its
-// restore added (not there before, so an undo takes them away).
-struct WrittenGeneration {
-    std::string name;
-    std::vector<std::string> added;
-    bool operator==(const WrittenGeneration&) const = default;
-};
-
-std::string EncodeOrder(const std::vector<WrittenGeneration>& order);
-// Empty when the bytes are not a record of the program's.
-std::optional<std::vector<WrittenGeneration>> DecodeOrder(const std::string& bytes);
-// The record in safety: empty when there is none, none when its bytes
-// are not the program's. Throws FileError when it cannot be read.
-std::optional<std::vector<WrittenGeneration>> ReadOrder(FileSystem& fs, const std::string& safety,
-                                                        const std::vector<std::string>& entries);
 // Adds generation as the newest, dropping what names nothing that the
 // safety folder's entries hold. Throws FileError, the record as it was.
 void RecordWritten(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
@@ -78,12 +57,5 @@ enum class Tidy { Quick, Full };
 bool MayTidy(const std::vector<std::string>& entries);
 bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
                      Tidy tidy = Tidy::Full);
-
-// What settling a restore left as the client saved it, kept in safety
-// until the player has been told. Throws FileError.
-void RecordUntold(FileSystem& fs, const std::string& safety, const std::vector<KeptCopy>& kept);
-// Never throw: a record that cannot be read now is told next time.
-std::vector<KeptCopy> ReadUntold(FileSystem& fs, const std::string& safety);
-void ForgetUntold(FileSystem& fs, const std::string& safety);
 
 } // namespace telk

@@ -1,6 +1,7 @@
-// The parts of a restore that its forward path (Restore.cpp) and its
-// recovery (RestoreRecovery.cpp) share: where a restore's files lie, what
-// the folders hold, and the steps that finish or undo a restore.
+// The parts of a restore that its forward path (Restore.cpp), its
+// recovery (Recovery.cpp) and the undo share: where a restore's files
+// lie, what the folders hold, and the steps that finish a restore or roll
+// it back.
 #pragma once
 
 #include <optional>
@@ -9,16 +10,17 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "store/Generations.h"
-#include "store/RestoreJournal.h"
-#include "store/RestoreRecovery.h"
 #include "store/TransferReport.h"
-
-namespace telk {
-struct NoteWording;
-}
+#include "store/restore/Generations.h"
+#include "store/restore/Journal.h"
 
 namespace telk::restore {
+
+// A safety folder's entries as a look-up or settling last listed them;
+// none when it is not there, or settling changed it.
+struct SafetySeen {
+    std::optional<std::vector<std::string>> entries;
+};
 
 inline std::string JournalPath(const std::string& safety) {
     return safety + "\\" + kJournalName;
@@ -28,6 +30,10 @@ inline std::string JournalPath(const std::string& safety) {
 struct RestorePaths {
     const Journal& journal;
     std::string safety;
+    // Whether the journal's source folder may be read: the store's own
+    // slot folder, or for an undo this safety folder. A record copied in
+    // from elsewhere may name any folder, a network share's too.
+    bool sourceReadable = true;
 
     std::string Staging() const { return safety + "\\" + StagingName(journal.generation); }
     std::string Generation() const { return safety + "\\" + journal.generation; }
@@ -77,11 +83,11 @@ void DropIfEmpty(FileSystem& fs, std::string folder, int levels = 4);
 // targets goes. Throws FileError; every step may run again.
 void Finish(FileSystem& fs, const RestorePaths& paths, const Listings& listed);
 
-// Puts back what the restore changed, as long as the client has not
-// changed it since, then lets the journal go. Throws RollbackFailed
-// naming what is not back; FileError when only the store's own copies
-// are left.
-void Undo(FileSystem& fs, const RestorePaths& paths, const Listings& listed);
+// Rolls back a restore cut off before every file was in: puts back what
+// it changed, as long as the client has not changed it since, then lets
+// the journal go. Throws RollbackFailed naming what is not back;
+// FileError when only the store's own copies are left.
+void RollBack(FileSystem& fs, const RestorePaths& paths, const Listings& listed);
 
 // The backup beside each character file that is missing (name, backup):
 // the player's file itself, which an interrupted run could not put back.
@@ -93,13 +99,5 @@ std::vector<std::pair<std::string, std::string>> StrayBackups(const std::vector<
 // goes back into place first, nothing else of the client's changes.
 // Throws FileError.
 void Prepare(FileSystem& fs, Journal& journal);
-
-// The forward path of a prepared journal into its character folder: the
-// journal and the generation's staging folder, every file in, then the
-// generation whole (RestoreFromSlot's throws). note: the safety folder's
-// note as FindSafetyFolder read it; seen: its entries as settling left them.
-void PutInWithJournal(FileSystem& fs, const std::string& appFolder, const std::string& safety,
-                      const std::optional<std::string>& note, const SafetySeen& seen, Journal& journal,
-                      const std::string& now, const NoteWording& wording);
 
 } // namespace telk::restore

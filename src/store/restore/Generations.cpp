@@ -1,10 +1,9 @@
-// The generations of a safety folder: their names, the record of the
-// order they were written in, a file put in whole through a temporary
-// name, pruning by a mark and a rename before the removal, tidying what a
-// cut-off run left, and the record of what the player has not been told
-// yet.
+// The generations of a safety folder: the record of the order they were
+// written in kept up to date, a file put in whole through a temporary
+// name, pruning by a mark and a rename before the removal, and tidying
+// what a cut-off run left.
 
-#include "store/Generations.h"
+#include "store/restore/Generations.h"
 
 #include <algorithm>
 #include <optional>
@@ -21,28 +20,6 @@ namespace telk {
 
 namespace {
 
-constexpr std::size_t kStampSize = 19; // "yyyy-mm-dd hh-mm-ss"
-
-// The stamp, then the number within its second (1 for the first) in
-// eight digits: generations in the order they were written, as text.
-std::optional<std::string> StampOrder(const std::string& name) {
-    if (name.size() < kStampSize) return std::nullopt;
-    for (std::size_t i = 0; i < kStampSize; ++i) {
-        const char c = name[i];
-        const bool separator = i == 4 || i == 7 || i == 13 || i == 16;
-        if (i == 10 ? c != ' ' : separator ? c != '-' : (c < '0' || c > '9')) return std::nullopt;
-    }
-    std::string number = "1";
-    if (name.size() > kStampSize) {
-        number = name.substr(kStampSize);
-        if (number.size() < 4 || number.size() > 11 || !number.starts_with(" (") || number.back() != ')') return std::nullopt;
-        number = number.substr(2, number.size() - 3);
-        if (number[0] == '0' || number.find_first_not_of("0123456789") != std::string::npos || number == "1")
-            return std::nullopt;
-    }
-    return name.substr(0, kStampSize) + std::string(8 - number.size(), '0') + number;
-}
-
 std::string TrashName(const std::string& generation) {
     return generation + kPrunedSuffix;
 }
@@ -58,89 +35,6 @@ std::optional<std::string> GenerationWith(const std::string& name, const char* s
 }
 
 } // namespace
-
-bool IsGenerationName(const std::string& name) {
-    return StampOrder(name).has_value();
-}
-
-std::string FreeGenerationName(const std::vector<std::string>& entries, const std::string& stamp) {
-    for (int n = 1;; ++n) {
-        const std::string name = n == 1 ? stamp : stamp + " (" + std::to_string(n) + ")";
-        if (!Holds(entries, name) && !Holds(entries, StagingName(name)) && !Holds(entries, TrashName(name)))
-            return name;
-    }
-}
-
-std::string StagingName(const std::string& generation) {
-    return generation + kStagingSuffix;
-}
-
-constexpr const char* kOrderHeader = "TELK restore order";
-
-namespace {
-
-bool IsCharFileName(const std::string& name) {
-    for (const char* file : kCharFiles)
-        if (SameNameNoCase(name, file)) return true;
-    return SameNameNoCase(name, kOptionalCharFile);
-}
-
-std::vector<std::string> Lines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    for (std::size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
-        end = bytes.find("\r\n", begin);
-        if (end == std::string::npos) {
-            lines.push_back(bytes.substr(begin)); // not the program's: it ends every line
-            break;
-        }
-        lines.push_back(bytes.substr(begin, end - begin));
-    }
-    return lines;
-}
-
-std::string OrderPath(const std::string& safety) {
-    return safety + "\\" + kOrderName;
-}
-
-} // namespace
-
-// ASCII lines, the oldest first: the generation's name, then a tab and a
-// name for each file its restore added.
-std::string EncodeOrder(const std::vector<WrittenGeneration>& order) {
-    std::string bytes = std::string(kOrderHeader) + "\r\n";
-    for (const WrittenGeneration& generation : order) {
-        bytes += generation.name;
-        for (const std::string& file : generation.added) bytes += "\t" + file;
-        bytes += "\r\n";
-    }
-    return bytes;
-}
-
-std::optional<std::vector<WrittenGeneration>> DecodeOrder(const std::string& bytes) {
-    if (!bytes.ends_with("\r\n")) return std::nullopt;
-    const std::vector<std::string> lines = Lines(bytes);
-    if (lines.empty() || lines[0] != kOrderHeader) return std::nullopt;
-    std::vector<WrittenGeneration> order;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        WrittenGeneration generation;
-        std::size_t begin = 0;
-        for (std::size_t end;; begin = end + 1) {
-            end = lines[i].find('\t', begin);
-            const std::string field = lines[i].substr(begin, end == std::string::npos ? end : end - begin);
-            if (begin == 0 ? !IsGenerationName(field) : !IsCharFileName(field)) return std::nullopt;
-            (begin == 0 ? generation.name : generation.added.emplace_back()) = field;
-            if (end == std::string::npos) break;
-        }
-        order.push_back(std::move(generation));
-    }
-    return order;
-}
-
-std::optional<std::vector<WrittenGeneration>> ReadOrder(FileSystem& fs, const std::string& safety,
-                                                        const std::vector<std::string>& entries) {
-    if (!Holds(entries, kOrderName)) return std::vector<WrittenGeneration>{};
-    return DecodeOrder(fs.ReadFile(OrderPath(safety)));
-}
 
 void RecordWritten(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
                    const WrittenGeneration& generation) {
@@ -284,36 +178,6 @@ bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
             if (!Holds(entries, g.name) && !Holds(entries, StagingName(g.name)))
                 done = ForgetWritten(fs, safety, g.name) && done;
     return done;
-}
-
-// UTF-8 lines: the file, then where its previous contents are.
-void RecordUntold(FileSystem& fs, const std::string& safety, const std::vector<KeptCopy>& kept) {
-    std::vector<KeptCopy> all = ReadUntold(fs, safety);
-    for (const KeptCopy& copy : kept)
-        if (std::find_if(all.begin(), all.end(), [&](const KeptCopy& k) { return k.file == copy.file && k.copy == copy.copy; }) == all.end())
-            all.push_back(copy);
-    std::string bytes;
-    for (const KeptCopy& copy : all) bytes += copy.file + "\r\n" + copy.copy + "\r\n";
-    WriteWhole(fs, safety + "\\" + kUntoldName, bytes);
-}
-
-std::vector<KeptCopy> ReadUntold(FileSystem& fs, const std::string& safety) {
-    std::vector<KeptCopy> kept;
-    std::string bytes;
-    if (!FileExists(fs, safety + "\\" + kUntoldName) || FailureOf([&] { bytes = fs.ReadFile(safety + "\\" + kUntoldName); }))
-        return kept;
-    std::vector<std::string> lines;
-    for (std::size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
-        end = bytes.find("\r\n", begin);
-        if (end == std::string::npos) break;
-        lines.push_back(bytes.substr(begin, end - begin));
-    }
-    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) kept.push_back({lines[i], lines[i + 1]});
-    return kept;
-}
-
-void ForgetUntold(FileSystem& fs, const std::string& safety) {
-    if (FileExists(fs, safety + "\\" + kUntoldName)) FailureOf([&] { fs.RemoveFile(safety + "\\" + kUntoldName); });
 }
 
 } // namespace telk

@@ -2,10 +2,10 @@
 // generation from the chosen one on says of it: the copy that generation
 // kept, or, where its restore added the file, no file. The folder as it is
 // becomes a new generation through the restore's own journaled steps
-// (RestoreSteps.h), so a crash anywhere is settled at the next start like
+// (Steps.h), so a crash anywhere is settled at the next start like
 // a restore's, and the undo can itself be undone.
 
-#include "store/UndoRestore.h"
+#include "store/restore/UndoRestore.h"
 
 #include <algorithm>
 #include <map>
@@ -15,20 +15,17 @@
 #include "store/CharFiles.h"
 #include "store/Exists.h"
 #include "store/FolderTree.h"
-#include "store/Generations.h"
-#include "store/RestoreJournal.h"
-#include "store/RestoreSteps.h"
-#include "store/SafetyFolder.h"
+#include "store/restore/Generations.h"
+#include "store/restore/Journal.h"
+#include "store/restore/Recovery.h"
+#include "store/restore/SafetyFolder.h"
+#include "store/restore/Steps.h"
 
 namespace telk {
 
-namespace {
+using namespace restore;
 
-std::vector<std::string> CharFileNames() {
-    std::vector<std::string> names(kCharFiles.begin(), kCharFiles.end());
-    names.push_back(kOptionalCharFile);
-    return names;
-}
+namespace {
 
 // The character files among a listing, in the order the window shows
 // them and spelled as the program spells them.
@@ -98,7 +95,6 @@ std::vector<UndoPoint> ListUndoPoints(FileSystem& fs, const std::string& appFold
 
 std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
                                      const UndoPoint& point, const std::string& now, const NoteWording& wording) {
-    using namespace restore;
     std::optional<std::string> note;
     SafetySeen seen;
     const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note, &seen);
@@ -144,7 +140,7 @@ std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolde
 
     Journal journal;
     journal.charFolder = charFolder;
-    journal.slotFolder = safety + "\\";
+    journal.sourceFolder = safety + "\\";
     // A stray backup counts as its file: it goes back into place first.
     std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
     for (const auto& stray : StrayBackups(present)) present.push_back(stray.first);

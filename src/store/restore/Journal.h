@@ -35,7 +35,7 @@ struct JournalItem {
 struct Journal {
     std::string state;
     std::string charFolder; // with its trailing "\"
-    std::string slotFolder; // with its trailing "\"; an undo's: the safety folder
+    std::string sourceFolder; // with its trailing "\": a slot, or for an undo the safety folder
     std::vector<JournalItem> items;
     // The temporary names' number: 1 for the plain suffixes; higher while
     // a leftover of an interrupted run holds the plain ones.
@@ -54,7 +54,7 @@ struct Journal {
     std::string Target(const JournalItem& item) const { return charFolder + item.name; }
     // Where what is put in comes from.
     std::string Source(const JournalItem& item) const {
-        return slotFolder + (item.from.empty() ? std::string() : item.from + "\\") + item.name;
+        return sourceFolder + (item.from.empty() ? std::string() : item.from + "\\") + item.name;
     }
     std::string Incoming(const JournalItem& item) const;
     // The backup name beside the target.

@@ -1,0 +1,201 @@
+// The records beside the generations: one reader of CR LF lines, and for
+// each record what its writer writes and its reader takes.
+
+#include "store/restore/Records.h"
+
+#include <algorithm>
+
+#include "platform/PathText.h"
+#include "store/CharFiles.h"
+#include "store/Exists.h"
+#include "store/FolderTree.h"
+#include "store/StoreNames.h"
+#include "store/WriteWhole.h"
+#include "store/restore/GenerationNames.h"
+
+namespace telk {
+
+namespace {
+
+// The lines of bytes that a CR LF ends; whole false when the bytes end in
+// a line without one (a write of the program's never does).
+std::vector<std::string> CrLfLines(const std::string& bytes, bool* whole = nullptr) {
+    std::vector<std::string> lines;
+    if (whole) *whole = true;
+    for (std::size_t begin = 0, end; begin < bytes.size(); begin = end + 2) {
+        end = bytes.find("\r\n", begin);
+        if (end == std::string::npos) {
+            if (whole) *whole = false;
+            break;
+        }
+        lines.push_back(bytes.substr(begin, end - begin));
+    }
+    return lines;
+}
+
+constexpr const char* kOrderHeader = "TELK restore order";
+constexpr const char* kChangedHeader = "TELK safety folders to look at";
+constexpr const char* kNoteMark = "\xEF\xBB\xBF";
+
+std::string ChangedPath(const std::string& root) {
+    return root + "\\" + kChangedName;
+}
+
+std::string EncodeChanged(const std::vector<std::string>& relative) {
+    std::string bytes = std::string(kChangedHeader) + "\r\n";
+    for (const std::string& folder : relative) bytes += folder + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+// ASCII lines, the oldest first: the generation's name, then a tab and a
+// name for each file its restore added.
+std::string EncodeOrder(const std::vector<WrittenGeneration>& order) {
+    std::string bytes = std::string(kOrderHeader) + "\r\n";
+    for (const WrittenGeneration& generation : order) {
+        bytes += generation.name;
+        for (const std::string& file : generation.added) bytes += "\t" + file;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+std::optional<std::vector<WrittenGeneration>> DecodeOrder(const std::string& bytes) {
+    bool whole = false;
+    const std::vector<std::string> lines = CrLfLines(bytes, &whole);
+    if (!whole || lines.empty() || lines[0] != kOrderHeader) return std::nullopt;
+    std::vector<WrittenGeneration> order;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        WrittenGeneration generation;
+        std::size_t begin = 0;
+        for (std::size_t end;; begin = end + 1) {
+            end = lines[i].find('\t', begin);
+            const std::string field = lines[i].substr(begin, end == std::string::npos ? end : end - begin);
+            if (begin == 0 ? !IsGenerationName(field) : !IsCharFileName(field)) return std::nullopt;
+            (begin == 0 ? generation.name : generation.added.emplace_back()) = field;
+            if (end == std::string::npos) break;
+        }
+        order.push_back(std::move(generation));
+    }
+    return order;
+}
+
+std::string OrderPath(const std::string& safety) {
+    return safety + "\\" + kOrderName;
+}
+
+std::optional<std::vector<WrittenGeneration>> ReadOrder(FileSystem& fs, const std::string& safety,
+                                                        const std::vector<std::string>& entries) {
+    if (!Holds(entries, kOrderName)) return std::vector<WrittenGeneration>{};
+    return DecodeOrder(fs.ReadFile(OrderPath(safety)));
+}
+
+std::optional<std::vector<std::string>> DecodeChanged(const std::string& bytes) {
+    bool whole = false;
+    std::vector<std::string> lines = CrLfLines(bytes, &whole);
+    if (!whole || lines.empty() || lines[0] != kChangedHeader) return std::nullopt;
+    lines.erase(lines.begin());
+    // Three plain names each: nothing in it may lead outside the store.
+    for (const std::string& line : lines) {
+        std::vector<std::string> names;
+        for (std::size_t begin = 0, end; begin <= line.size(); begin = end + 1) {
+            end = std::min(line.find('\\', begin), line.size());
+            names.push_back(line.substr(begin, end - begin));
+        }
+        if (names.size() != 3 || !std::all_of(names.begin(), names.end(), [](const std::string& n) { return IsPlainName(n); }))
+            return std::nullopt;
+    }
+    return lines;
+}
+
+std::optional<std::vector<std::string>> ReadChanged(FileSystem& fs, const std::string& root) {
+    std::string bytes;
+    if (FailureOf([&] { bytes = fs.ReadFile(ChangedPath(root)); })) return std::nullopt;
+    return DecodeChanged(bytes);
+}
+
+void MarkChanged(FileSystem& fs, const std::string& root, const std::string& safety) {
+    const std::string relative = safety.substr(root.size() + 1);
+    // Missing or not the program's: the start looks at every folder. One
+    // that is there but cannot be read now fails the restore: the start
+    // must not miss this folder.
+    std::string bytes;
+    try {
+        bytes = fs.ReadFile(ChangedPath(root));
+    } catch (const FileError&) {
+        if (!FileExists(fs, ChangedPath(root)) && !Holds(Entries(fs, root), kChangedName)) return;
+        throw;
+    }
+    std::optional<std::vector<std::string>> changed = DecodeChanged(bytes);
+    if (!changed || std::find(changed->begin(), changed->end(), relative) != changed->end()) return;
+    changed->push_back(relative);
+    WriteWhole(fs, ChangedPath(root), EncodeChanged(*changed));
+}
+
+void WriteChanged(FileSystem& fs, const std::string& root, const std::vector<std::string>& relative) {
+    FailureOf([&] { WriteWhole(fs, ChangedPath(root), EncodeChanged(relative)); });
+}
+
+// UTF-8 lines: the file, then where its previous contents are.
+void RecordUntold(FileSystem& fs, const std::string& safety, const std::vector<KeptCopy>& kept) {
+    std::vector<KeptCopy> all = ReadUntold(fs, safety);
+    for (const KeptCopy& copy : kept)
+        if (std::find_if(all.begin(), all.end(), [&](const KeptCopy& k) { return k.file == copy.file && k.copy == copy.copy; }) == all.end())
+            all.push_back(copy);
+    std::string bytes;
+    for (const KeptCopy& copy : all) bytes += copy.file + "\r\n" + copy.copy + "\r\n";
+    WriteWhole(fs, safety + "\\" + kUntoldName, bytes);
+}
+
+std::vector<KeptCopy> DecodeUntold(const std::string& bytes) {
+    const std::vector<std::string> lines = CrLfLines(bytes);
+    std::vector<KeptCopy> kept;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) kept.push_back({lines[i], lines[i + 1]});
+    return kept;
+}
+
+std::vector<KeptCopy> ReadUntold(FileSystem& fs, const std::string& safety) {
+    std::string bytes;
+    if (!FileExists(fs, safety + "\\" + kUntoldName) || FailureOf([&] { bytes = fs.ReadFile(safety + "\\" + kUntoldName); }))
+        return {};
+    return DecodeUntold(bytes);
+}
+
+void ForgetUntold(FileSystem& fs, const std::string& safety) {
+    if (FileExists(fs, safety + "\\" + kUntoldName)) FailureOf([&] { fs.RemoveFile(safety + "\\" + kUntoldName); });
+}
+
+// The folder as a player would type it: a doubled "\\" where two parts
+// met names the same folder, but reads as a mistake. The two at the start
+// of a network share's path stay.
+std::string SafetyNote(const std::string& charFolder, std::span<const char* const> lines) {
+    std::string note = kNoteMark;
+    for (std::size_t i = 0; i < charFolder.size(); ++i)
+        if (charFolder[i] != '\\' || i < 2 || note.back() != '\\') note += charFolder[i];
+    note += "\r\n";
+    for (const char* line : lines) note += std::string(line) + "\r\n";
+    return note;
+}
+
+std::optional<std::string> NoteFolder(const std::string& bytes) {
+    const std::string mark = kNoteMark;
+    const std::vector<std::string> lines = CrLfLines(bytes);
+    if (lines.empty() || !lines[0].starts_with(mark) || lines[0].size() <= mark.size() || lines[0].back() != '\\')
+        return std::nullopt;
+    return lines[0].substr(mark.size());
+}
+
+std::optional<std::string> Reworded(const std::string& note, std::span<const char* const> before,
+                                    std::span<const char* const> now) {
+    const std::size_t end = note.find("\r\n");
+    if (end == std::string::npos) return std::nullopt;
+    std::string lines;
+    for (const char* line : before) lines += std::string(line) + "\r\n";
+    if (before.empty() || note.substr(end + 2) != lines) return std::nullopt;
+    std::string reworded = note.substr(0, end + 2);
+    for (const char* line : now) reworded += std::string(line) + "\r\n";
+    return reworded;
+}
+
+} // namespace telk
