@@ -13,7 +13,7 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 
 seconds=${1:-25}
-targets=(values roundtrip listing paths journal untold)
+targets=(values roundtrip listing paths journal untold records)
 out=build/fuzz
 
 if ! cmake -S tests/fuzz -B "$out" -DCMAKE_CXX_COMPILER=clang++ >/dev/null ||

@@ -141,10 +141,12 @@ protected:
     void RunOnce(const std::function<void()>& setUp, const std::function<void(FileSystem&)>& run,
                  const std::function<void()>& arm, const Snapshot& before, const Snapshot& after, Between between,
                  Tally& tally);
-    // A start cut off at each operation in turn (setUp before each), then
-    // a whole start, whose report check sees with where the cut was.
+    // A start cut off at each operation in turn (setUp before each; cut
+    // sees what the cut left), then a whole start, whose report check sees
+    // with where the cut was.
     void EachCutStart(const std::function<void()>& setUp,
-                      const std::function<void(const RepairReport&, const std::string& cut)>& check) {
+                      const std::function<void(const RepairReport&, const std::string& cut)>& check,
+                      const std::function<void()>& cut = {}) {
         for (int n = 1; n < kMaxOperations && !HasFailure(); ++n) {
             setUp();
             faulty.CrashAtNth(n);
@@ -153,6 +155,7 @@ protected:
             } catch (const test::SimulatedCrash&) {
             }
             const bool crashed = faulty.Fired();
+            if (cut) cut();
             check(RepairSlotStore(*real, app), crashed ? faulty.FiredAt() : "nowhere");
             if (!crashed) break;
         }

@@ -10,7 +10,7 @@ namespace {
 
 // A journal reads back as it was written, and nothing else passes for one:
 // a line out of place could steer the repair outside the character.
-TEST(RestoreJournal, ReadsBackAsWrittenAndRefusesWhatItDidNotWrite) {
+TEST(Journal, ReadsBackAsWrittenAndRefusesWhatItDidNotWrite) {
     Journal journal;
     journal.state = kRestoring;
     journal.charFolder = "C:\\UO\\Desktop\\a\\s\\c\\";

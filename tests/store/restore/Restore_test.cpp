@@ -52,30 +52,6 @@ TEST_F(TransferTest, RestoreCopiesTheSlotAndKeepsTheCharactersFilesAside) {
     EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kNow, std::string(kNow) + " (2)", kOrderName, kSafetyNoteName}));
     EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4", "BeforeRestore"}));
 
-    // The start keeps the last written ten, those an earlier version wrote
-    // below, and a generation cut off while it was built as far as it
-    // holds whole files; folders that only look like the program's stay.
-    for (int day = 1; day <= 9; ++day)
-        dir.WriteBytes(safetyRel + "\\2026-12-0" + std::to_string(day) + " 10-00-00\\macros.txt", "earlier");
-    dir.WriteBytes(safetyRel + "\\2026-12-08 09-00-00.new\\macros.txt", "whole");
-    dir.WriteBytes(safetyRel + "\\2026-12-08 09-00-00.new\\uo.cfg.telk-part", "cut short");
-    const std::string safety = dir.Win(safetyRel);
-    RecordWritten(*real, safety, Entries(*real, safety), {"2026-12-08 09-00-00", {}});
-    const std::vector<std::string> lookalikes = {"2026-12-01 09-00-00.new", "2026-12-01 09-00-00.old",
-                                                 "2026-12-02 09-00-00 (2).old"};
-    for (const std::string& lookalike : lookalikes)
-        dir.WriteBytes(safetyRel + "\\" + lookalike + "\\macros.txt", "the player's");
-    RepairSlotStore(*real, app);
-    const std::vector<std::string> generations = dir.Names(safetyRel);
-    ASSERT_EQ(generations.size(), 15u);
-    EXPECT_EQ(generations.front(), "2026-12-01 09-00-00.new");
-    EXPECT_EQ(generations[3], "2026-12-03 10-00-00");
-    for (const std::string& lookalike : lookalikes)
-        EXPECT_EQ(Generation(lookalike), (Snapshot{{"macros.txt", "the player's"}}));
-    const auto tidied = std::find_if(generations.begin(), generations.end(),
-                                     [](const std::string& name) { return name.starts_with("2026-12-08 09-00-00"); });
-    ASSERT_NE(tidied, generations.end());
-    EXPECT_EQ(Generation(*tidied), (Snapshot{{"macros.txt", "whole"}}));
 }
 
 // An undo puts each file back as the earliest restore from the chosen one
@@ -129,98 +105,6 @@ TEST_F(TransferTest, UndoPutsTheFolderBackAsTheChosenRestoreFoundIt) {
     EXPECT_EQ(Char(), client);
 }
 
-TEST_F(TransferTest, RestoreSettlesWhatAnOlderCopyOfTheProgramLeft) {
-    // A backup whose target is missing is put back, the plain name before a
-    // numbered one (and so kept in the generation); stray backups and staged
-    // copies go into it whole. Cut off once the generation has its name,
-    // the next start finishes it the same way.
-    auto setUp = [&] {
-        Reset();
-        FillSlot2();
-        FillChar(true);
-        std::filesystem::rename(dir.Native(std::string(kCharRel) + "/macros.txt"),
-                                dir.Native(std::string(kCharRel) + "/macros.txt.telk-old"));
-        dir.WriteBytes(std::string(kCharRel) + "\\macros.txt.telk-old2", "stranded later");
-        dir.WriteBytes(std::string(kCharRel) + "\\chardata.mul.telk-new", "stale");
-        dir.WriteBytes(std::string(kCharRel) + "\\uo.cfg.telk-old", "stale");
-    };
-    setUp();
-    faulty.FailNth(0);
-    Restore(faulty);
-    const std::string staging = SafetyFolderPath(app, charFolder) + "\\" + kNow + kStagingSuffix;
-    const int named = IndexOf("Rename " + staging + " -> ");
-    for (const bool cutOff : {false, true}) {
-        SCOPED_TRACE(cutOff ? "cut off once the generation had its name" : "in one run");
-        setUp();
-        faulty.CrashAtNth(cutOff ? named + 1 : 0);
-        if (cutOff) EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
-        else Restore(faulty);
-        RepairSlotStore(*real, app);
-        EXPECT_EQ(dir.Names(kCharRel), (std::vector<std::string>{"chardata.mul", "desktop.uos", "macros.txt",
-                                                                 "skillgrp.mul", "uo.cfg"}));
-        EXPECT_EQ(Generation(), (Snapshot{{"chardata.mul", "client chardata.mul"},
-                                          {"chardata.mul.telk-new", "stale"},
-                                          {"desktop.uos", "client desktop.uos"},
-                                          {"macros.txt", "client macros.txt"},
-                                          {"macros.txt.telk-old2", "stranded later"},
-                                          {"skillgrp.mul", "client skillgrp.mul"},
-                                          {"uo.cfg", "client uo.cfg"},
-                                          {"uo.cfg.telk-old", "stale"}}));
-    }
-}
-
-// An older copy's journal names no generation: the start names one and
-// writes it into the journal before it builds it, so that a start cut off
-// at any step leaves every previous file to that one generation.
-// A file the client saved after a crash stays as saved, and the player
-// hears of it even when the start that settles the restore is cut off:
-// the record is written before the generation that holds what it replaced.
-TEST_F(TransferTest, AStartCutOffAnywhereLeavesTheNextToSettleAsOne) {
-    Snapshot previous;
-    std::string journal = "TELK restore journal\r\nrestored\r\n" + charFolder + "\r\n" + slotFolder + "\r\n";
-    for (const std::string& name : kFiles) {
-        previous[name] = "client " + name;
-        journal += "1 " + name + "\r\n";
-    }
-    EachCutStart(
-        [&] {
-            Reset();
-            for (const std::string& name : kFiles) {
-                dir.WriteBytes(std::string(kCharRel) + "\\" + name, "slot " + name);
-                dir.WriteBytes(std::string(kCharRel) + "\\" + name + kBackupSuffix, "client " + name);
-            }
-            dir.WriteBytes(safetyRel + "\\" + kSafetyNoteName, SafetyNote(charFolder, ui::kSafetyNoteLines));
-            dir.WriteBytes(safetyRel + "\\" + kJournalName, journal);
-        },
-        [&](const RepairReport&, const std::string& cut) {
-            EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kUndatedGeneration, kSafetyNoteName})) << cut;
-            EXPECT_EQ(Generation(kUndatedGeneration), previous) << cut;
-        });
-
-    const std::string charFile = std::string(kCharRel) + "\\desktop.uos";
-    Reset();
-    FillSlot2();
-    FillChar(true);
-    faulty.FailNth(0);
-    Restore(faulty);
-    const int replacing = IndexOf("ReplaceFile " + charFolder + "macros.txt");
-    EachCutStart(
-        [&] {
-            Reset();
-            FillSlot2();
-            FillChar(true);
-            faulty.CrashAtNth(replacing);
-            EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
-            dir.WriteBytes(charFile, kClientSave);
-        },
-        [&](const RepairReport& report, const std::string& cut) {
-            ASSERT_EQ(report.leftAsSaved.size(), 1u) << cut;
-            EXPECT_EQ(report.leftAsSaved[0].file, charFolder + "desktop.uos");
-            EXPECT_EQ(real->ReadFile(report.leftAsSaved[0].copy), "client desktop.uos");
-            EXPECT_EQ(dir.ReadBytes(charFile), kClientSave);
-        });
-}
-
 TEST_F(TransferTest, RestoreIntoAMissingCharacterFolderFailsAndChangesNothing) {
     Reset();
     FillSlot2();
@@ -269,44 +153,6 @@ TEST_F(TransferTest, TwoInstallsWithTheSameNamesShareNothing) {
         }
         Restore(*real);
         for (const std::string& name : kFiles) EXPECT_EQ(dir.ReadBytes(std::string(kCharRel) + "\\" + name), "slot " + name);
-    }
-}
-
-// Copies of the program before the whole-path key left their journals and
-// safety copies under the last three names; they are settled, and kept.
-TEST_F(TransferTest, ASafetyFolderOfTheOlderLayoutIsSettledAndKept) {
-    const std::string legacy = StoreRel(LegacySafetyFolderPath(app, charFolder));
-    for (const bool ours : {true, false}) {
-        SCOPED_TRACE(ours ? "its journal names this character" : "another install's");
-        Reset();
-        std::filesystem::remove_all(dir.Native("UO3D"));
-        FillSlot2();
-        FillChar(true);
-        // Cut off after the first file was replaced.
-        const std::string crashed = ours ? std::string(kCharRel) : "UO3D\\DESKTOP\\acct\\shard\\Name";
-        for (const std::string& name : kFiles) {
-            dir.WriteBytes(crashed + "\\" + name, "client " + name);
-            dir.WriteBytes(legacy + "\\" + name, "client " + name);
-        }
-        dir.WriteBytes(legacy + ".telk-old\\desktop.uos", "an earlier restore's");
-        dir.WriteBytes(crashed + "\\chardata.mul.telk-old", "client chardata.mul");
-        dir.WriteBytes(crashed + "\\chardata.mul", "slot chardata.mul");
-        std::string journal = "TELK restore journal\r\nrestoring\r\n" + dir.Win(crashed) + "\\\r\n" + slotFolder + "\r\n";
-        for (const std::string& name : kFiles) journal += "1 " + name + "\r\n";
-        dir.WriteBytes(legacy + "\\" + kJournalName, journal);
-        Snapshot kept = test::FolderSnapshot(dir.Native(legacy));
-        kept.erase(kJournalName);
-        Restore(*real); // the older restore first, when it is this character's
-        EXPECT_EQ(Generation().at("chardata.mul"), "client chardata.mul");
-        EXPECT_EQ(dir.IsFile(legacy + "\\" + kJournalName), !ours);
-        EXPECT_TRUE(RepairSlotStore(*real, app).waiting.empty());
-        EXPECT_EQ(dir.ReadBytes(crashed + "\\chardata.mul"), ours ? "slot chardata.mul" : "client chardata.mul");
-        EXPECT_EQ(test::FolderSnapshot(dir.Native(legacy)), kept);
-        EXPECT_EQ(test::FolderSnapshot(dir.Native(legacy + ".telk-old")), (Snapshot{{"desktop.uos", "an earlier restore's"}}));
-        // What settling it left untold, a start tells: its files say whose it is.
-        dir.WriteBytes(legacy + "\\" + kUntoldName, dir.Win(crashed) + "\\desktop.uos\r\n" + dir.Win(legacy) + "\\desktop.uos\r\n");
-        std::filesystem::remove(dir.Native(std::string("Settings\\BeforeRestore\\") + kChangedName));
-        EXPECT_EQ(RepairSlotStore(*real, app).leftAsSaved.size(), 1u);
     }
 }
 
@@ -372,26 +218,9 @@ TEST_F(TransferTest, AFullStoreVolumeKeepsThePreviousFilesBesideTheirTargets) {
     EXPECT_EQ(dir.Names(kCharRel), kFiles);
 }
 
-// A start cut off anywhere leaves what it did not finish to the next: a
-// generation pruning put out of sight goes whatever was cut, and one that
-// could not list the safety folders writes no record that would hide them.
+// A start that could not list the safety folders writes no record that
+// would hide them from the next.
 TEST_F(TransferTest, AStartCutShortLeavesTheRestToTheNext) {
-    auto seedEleven = [&] {
-        Reset();
-        FillSlot2();
-        FillChar(true);
-        Restore(*real);
-        for (int day = 1; day <= 10; ++day) {
-            const std::string name = "2026-11-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + " 10-00-00";
-            dir.WriteBytes(safetyRel + "\\" + name + "\\macros.txt", name);
-            RecordWritten(*real, dir.Win(safetyRel), dir.Names(safetyRel), {name, {}});
-        }
-    };
-    EachCutStart(seedEleven, [&](const RepairReport&, const std::string& cut) {
-        const std::vector<std::string> left = dir.Names(safetyRel);
-        EXPECT_EQ(left.size(), 12u) << cut;
-        EXPECT_FALSE(Holds(left, kNow)) << cut; // the oldest written
-    });
     // The first restore after an upgrade cut off, and a start that could
     // not list the folders: the next start still settles it.
     auto crashedRestore = [&] {
