@@ -1,7 +1,5 @@
 // What the user reads when a file operation fails: the file, the system's
 // reason, the hint that fits the cause, and what could not be put back.
-#include <tuple>
-
 #include <gtest/gtest.h>
 
 #include "store/restore/SafetyFolder.h"
@@ -42,23 +40,6 @@ TEST(Messages, AFailedRollbackNamesTheFileAndWhereItsContentsWait) {
     EXPECT_NE(text.find("C:\\UO\\macros.txt\r\n" + std::string(kKeptHere) + "\r\nC:\\UO\\macros.txt.telk-old"),
               std::string::npos)
         << text;
-}
-
-// Previous files that wait, and files left as the client saved them, in
-// the words of what the player asked for.
-TEST(Messages, ARestoreAndAnUndoEachSpeakOfThemselves) {
-    const PreviousFilesWait waits(FileError("rename", "C:\\UO\\macros.txt", "why", 112, FileCause::DiskFull), {}, false);
-    const std::vector<KeptCopy> saved{{"C:\\UO\\desktop.uos", "C:\\S\\desktop.uos"}};
-    const std::tuple<Change, const char*, const char*, const char*> cases[] = {
-        {Change::Restore, kPreviousNotKept, kRestorePaused, kLeftAsSavedText},
-        {Change::Undo, kUndoPreviousNotKept, kUndoPaused, kUndoLeftAsSavedText},
-    };
-    for (const auto& [change, notKept, paused, leftAsSaved] : cases) {
-        const std::string text = PreviousFilesWaitText(waits, true, change);
-        EXPECT_NE(text.find(notKept), std::string::npos) << text;
-        EXPECT_TRUE(text.ends_with(paused)) << text;
-        EXPECT_TRUE(LeftAsSavedText(saved, change).starts_with(leftAsSaved)) << leftAsSaved;
-    }
 }
 
 // Paths in messages as Explorer shows them: single separators, each name as

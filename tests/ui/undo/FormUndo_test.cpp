@@ -13,7 +13,6 @@ namespace {
 
 class FormUndoTest : public ::testing::Test, public test::RunFixture {
 protected:
-    // The menu's one item is the undo's: whether it is enabled.
     bool MenuEnabled() {
         const std::vector<MenuItem> items = Ui().ContextMenu(Main(), &Main().Command3);
         EXPECT_EQ(items.size(), 1u);
@@ -26,10 +25,6 @@ protected:
         EXPECT_TRUE(Main().UserMenuChoose(0));
         return Get<FormUndo>();
     }
-    // The first question for the row named when: C's, whatever the lists show.
-    static std::string Question(const std::string& when) {
-        return std::string("A / S / C") + kUndoQuestionWhose + when + kUndoQuestionAfter;
-    }
     std::map<std::string, std::string> C() const { return Snapshot(CharRel("A", "S", "C")); }
 };
 
@@ -40,9 +35,8 @@ protected:
 TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindowUsable) {
     AddCharacter("B", "S", "D", true);
     FillSlot(1, "slot1", true);
-    FormRunUO& restored = RestoreToPrompt();
-    EXPECT_EQ(restored.Label1.Text(), kRunUODone);
-    restored.Command3.UserClick();
+    EXPECT_EQ(RestoreToPrompt().Label1.Text(), kRunUODone);
+    Prompt()->Command3.UserClick();
     clock.now = "2026-12-07 21-06-10";
     FormMain& main = Main();
     main.Option1(1).UserChoose();
@@ -86,10 +80,8 @@ TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindow
         Ui().Answer(Answer::Cancel);
         ASSERT_TRUE(OpenUndo()->Command1.UserClick());
         ASSERT_EQ(Ui().Boxes().size(), 1u + answered);
-        EXPECT_EQ(Ui().Boxes()[0].text, Question("2026-12-07 21:06:10"));
-        if (answered) {
-            EXPECT_EQ(Ui().Boxes()[1].text, kUndoWhileRunningQuestion);
-        }
+        EXPECT_EQ(Ui().Boxes()[0].text, "A / S / C" + std::string(kUndoQuestionWhose) + "2026-12-07 21:06:10" + kUndoQuestionAfter);
+        EXPECT_EQ(Ui().Boxes()[answered].text, answered ? kUndoWhileRunningQuestion : Ui().Boxes()[0].text);
         EXPECT_EQ(Ui().Boxes()[answered].buttons, answered ? Buttons::OkCancelDefaultCancel : Buttons::OkCancel);
         EXPECT_EQ(Get<FormUndo>(), nullptr);
         EXPECT_EQ(Prompt(), nullptr);
@@ -100,7 +92,7 @@ TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindow
     for (int both = 0; both < 2; ++both) Ui().Answer(Answer::Ok);
     ASSERT_TRUE(OpenUndo()->List1.UserOpen(1));
     ASSERT_EQ(Ui().Boxes().size(), 2u);
-    EXPECT_EQ(Ui().Boxes()[0].text, Question("2026-12-07 21:05:09"));
+    EXPECT_EQ(Ui().Boxes()[0].text, "A / S / C" + std::string(kUndoQuestionWhose) + "2026-12-07 21:05:09" + kUndoQuestionAfter);
     for (const auto& [name, bytes] : C()) EXPECT_EQ(bytes, name + " of client");
     EXPECT_EQ(C().size(), 5u);
     ASSERT_NE(Prompt(), nullptr);
