@@ -33,6 +33,9 @@ inline constexpr const char* kUntoldName = "restore.untold";
 // In a character's safety folder: the generations in the order they were
 // written, each with the files its restore added.
 inline constexpr const char* kOrderName = "restore.order";
+// In a character's safety folder: what wrote each generation (a restore
+// of which slot, or an undo), for the undo window's rows; UTF-8.
+inline constexpr const char* kActionsName = "restore.actions";
 // Beside the generations: one that pruning is taking away, renamed out of
 // sight; the name is the program's own, so that the next start finishes
 // the removal, and no folder of the player's is taken for one.

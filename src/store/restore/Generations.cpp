@@ -49,6 +49,7 @@ void RecordWritten(FileSystem& fs, const std::string& safety, const std::vector<
 }
 
 bool ForgetWritten(FileSystem& fs, const std::string& safety, const std::string& generation) {
+    ForgetAction(fs, safety, generation);
     return !FailureOf([&] {
         std::optional<std::vector<WrittenGeneration>> order = DecodeOrder(fs.ReadFile(OrderPath(safety)));
         if (!order) return;

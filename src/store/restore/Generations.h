@@ -26,7 +26,7 @@ namespace telk {
 void RecordWritten(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
                    const WrittenGeneration& generation);
 // A generation that never became whole leaves the record (and the
-// record, when nothing is left in it). Never throws; false when the
+// record, when nothing is left in it), and restore.actions too. Never throws; false when the
 // record could not be rewritten (its line names nothing, and goes later).
 bool ForgetWritten(FileSystem& fs, const std::string& safety, const std::string& generation);
 // The complete generations among entries, the last written first.

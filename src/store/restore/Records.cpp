@@ -36,6 +36,7 @@ std::vector<std::string> CrLfLines(const std::string& bytes, bool* whole = nullp
 constexpr const char* kOrderHeader = "TELK restore order";
 constexpr const char* kChangedHeader = "TELK safety folders to look at";
 constexpr const char* kNoteMark = "\xEF\xBB\xBF";
+constexpr const char* kActionsHeader = "TELK restore actions";
 
 std::string ChangedPath(const std::string& root) {
     return root + "\\" + kChangedName;
@@ -89,6 +90,106 @@ std::optional<std::vector<WrittenGeneration>> ReadOrder(FileSystem& fs, const st
                                                         const std::vector<std::string>& entries) {
     if (!Holds(entries, kOrderName)) return std::vector<WrittenGeneration>{};
     return DecodeOrder(fs.ReadFile(OrderPath(safety)));
+}
+
+// UTF-8 lines: the generation, its number, 1 for the first, then
+// "restore", the slot and its name, or "undo" and the generation undone.
+std::string EncodeActions(const std::vector<GenerationAction>& actions) {
+    std::string bytes = std::string(kActionsHeader) + "\r\n";
+    for (const GenerationAction& a : actions) {
+        bytes += a.generation + "\t" + std::to_string(a.seq) + "\t" + (a.first ? "1" : "0");
+        if (a.kind == GenerationAction::Kind::Restore) {
+            std::string name = a.slotName;
+            for (char& c : name)
+                if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+            bytes += "\trestore\t" + std::to_string(a.slot) + "\t" + name;
+        } else {
+            bytes += "\tundo\t" + a.undone;
+        }
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+std::optional<std::vector<GenerationAction>> DecodeActions(const std::string& bytes) {
+    bool whole = false;
+    const std::vector<std::string> lines = CrLfLines(bytes, &whole);
+    if (!whole || lines.empty() || lines[0] != kActionsHeader) return std::nullopt;
+    std::vector<GenerationAction> actions;
+    auto number = [](const std::string& field, int low, int high) -> std::optional<int> {
+        if (field.empty() || field.size() > 9 || field.find_first_not_of("0123456789") != std::string::npos ||
+            (field.size() > 1 && field[0] == '0'))
+            return std::nullopt;
+        const int n = std::stoi(field);
+        if (n < low || n > high) return std::nullopt;
+        return n;
+    };
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::vector<std::string> fields;
+        for (std::size_t begin = 0, end; begin <= lines[i].size(); begin = end + 1) {
+            end = std::min(lines[i].find('\t', begin), lines[i].size());
+            fields.push_back(lines[i].substr(begin, end - begin));
+        }
+        GenerationAction a;
+        const std::optional<int> seq = fields.size() >= 5 ? number(fields[1], 1, 999999999) : std::nullopt;
+        if (!seq || !IsGenerationName(fields[0]) || (fields[2] != "0" && fields[2] != "1")) return std::nullopt;
+        a.generation = fields[0];
+        a.seq = *seq;
+        a.first = fields[2] == "1";
+        if (fields[3] == "restore" && fields.size() == 6) {
+            const std::optional<int> slot = fields[4] == "-1" ? std::optional<int>(-1) : number(fields[4], 0, kSlotCount - 1);
+            if (!slot) return std::nullopt;
+            a.slot = *slot;
+            a.slotName = fields[5];
+        } else if (fields[3] == "undo" && fields.size() == 5 && (fields[4].empty() || IsGenerationName(fields[4]))) {
+            a.kind = GenerationAction::Kind::Undo;
+            a.undone = fields[4];
+        } else {
+            return std::nullopt;
+        }
+        actions.push_back(std::move(a));
+    }
+    return actions;
+}
+
+std::vector<GenerationAction> ReadActions(FileSystem& fs, const std::string& safety,
+                                          const std::vector<std::string>& entries) {
+    std::string bytes;
+    if (!Holds(entries, kActionsName) || FailureOf([&] { bytes = fs.ReadFile(safety + "\\" + kActionsName); })) return {};
+    return DecodeActions(bytes).value_or(std::vector<GenerationAction>{});
+}
+
+void RecordAction(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
+                  GenerationAction action) {
+    std::vector<GenerationAction> actions;
+    if (Holds(entries, kActionsName))
+        actions = DecodeActions(fs.ReadFile(safety + "\\" + kActionsName)).value_or(std::vector<GenerationAction>{});
+    std::erase_if(actions, [&](const GenerationAction& a) {
+        return a.generation == action.generation || (!Holds(entries, a.generation) && !Holds(entries, StagingName(a.generation)));
+    });
+    action.seq = 1;
+    for (const GenerationAction& a : actions) action.seq = std::max(action.seq, a.seq + 1);
+    // Only into a folder that holds nothing of an earlier restore: one
+    // that does may have lost its first already.
+    action.first = std::none_of(entries.begin(), entries.end(), [](const std::string& name) {
+        return StampOrder(name.substr(0, std::min(name.size(), name.find('.')))) || IsCharFileName(name);
+    });
+    actions.push_back(std::move(action));
+    WriteWhole(fs, safety + "\\" + kActionsName, EncodeActions(actions));
+}
+
+void ForgetAction(FileSystem& fs, const std::string& safety, const std::string& generation) {
+    const std::string path = safety + "\\" + kActionsName;
+    FailureOf([&] {
+        if (!FileExists(fs, path)) return;
+        std::optional<std::vector<GenerationAction>> actions = DecodeActions(fs.ReadFile(path));
+        if (!actions) return;
+        std::erase_if(*actions, [&](const GenerationAction& a) { return a.generation == generation; });
+        if (actions->empty())
+            fs.RemoveFile(path);
+        else
+            WriteWhole(fs, path, EncodeActions(*actions));
+    });
 }
 
 std::optional<std::vector<std::string>> DecodeChanged(const std::string& bytes) {

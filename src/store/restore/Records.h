@@ -34,6 +34,42 @@ std::string OrderPath(const std::string& safety);
 std::optional<std::vector<WrittenGeneration>> ReadOrder(FileSystem& fs, const std::string& safety,
                                                         const std::vector<std::string>& entries);
 
+// What wrote a generation, in restore.actions beside them: a restore of
+// a slot (its name as the slot's row showed it then), or an undo back to
+// before another generation. seq counts the generations written into the
+// safety folder, so a gap says one between was pruned; first marks the one
+// written into a folder that held none: the character's files from before
+// any restore, which pruning keeps for good.
+struct GenerationAction {
+    enum class Kind { Restore, Undo };
+    std::string generation = std::string();
+    int seq = 0;
+    bool first = false;
+    Kind kind = Kind::Restore;
+    int slot = -1;                       // a restore's; -1: not a slot of the store
+    std::string slotName = std::string(); // a restore's
+    std::string undone = std::string();   // an undo's: the generation it went back before; empty: the older copy's files
+    bool operator==(const GenerationAction&) const = default;
+};
+
+std::string EncodeActions(const std::vector<GenerationAction>& actions);
+// None when the bytes are not a record of the program's.
+std::optional<std::vector<GenerationAction>> DecodeActions(const std::string& bytes);
+// The record in safety, or none when there is none, it cannot be read or
+// is not the program's. Never throws.
+std::vector<GenerationAction> ReadActions(FileSystem& fs, const std::string& safety,
+                                          const std::vector<std::string>& entries);
+// Adds action for its generation (seq and first as the record and the
+// folder's entries make them), dropping lines that name nothing entries
+// hold. Throws FileError, the record as it was.
+void RecordAction(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
+                  GenerationAction action);
+
+// A generation that never became whole: its line goes (and the record,
+// when nothing is left in it).
+// Never throws: a line left names nothing, and goes with the next write.
+void ForgetAction(FileSystem& fs, const std::string& safety, const std::string& generation);
+
 // The safety folders that the next start looks at, each as
 // "<account>\<shard>\<folder>" below root (SafetyRoot); none when the
 // bytes are not the program's.

@@ -21,6 +21,7 @@
 #include "store/Exists.h"
 #include "store/FolderTree.h"
 #include "store/ShownPath.h"
+#include "store/SlotStore.h"
 #include "store/WriteWhole.h"
 #include "store/restore/Generations.h"
 #include "store/restore/Journal.h"
@@ -39,7 +40,7 @@ namespace {
 // done, or leaves it to the next start.
 std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, const std::string& safety,
                                const std::optional<std::string>& note, const SafetySeen& seen, Journal& journal,
-                               const std::string& now, const NoteWording& wording) {
+                               const std::string& now, const NoteWording& wording, GenerationAction action) {
     std::vector<std::string> entries;
     try {
         // The root, the account and the shard, as far as they are missing.
@@ -63,6 +64,8 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
         journal.generation = FreeGenerationName(entries, now);
         journal.backupsInGeneration = fs.SameVolume(WithoutTrailingSeparators(journal.charFolder), safety);
         RecordWritten(fs, safety, entries, WrittenOf(journal));
+        action.generation = journal.generation;
+        RecordAction(fs, safety, entries, std::move(action));
         WriteWhole(fs, JournalPath(safety), EncodeJournal(journal));
     } catch (const FileError&) {
         // Nothing of the client's has changed: the failure is what the
@@ -156,8 +159,8 @@ void PutInPlace(FileSystem& fs, Journal& journal, const RestorePaths& paths) {
 
 void PutInWithJournal(FileSystem& fs, const std::string& appFolder, const std::string& safety,
                       const std::optional<std::string>& note, const SafetySeen& seen, Journal& journal,
-                      const std::string& now, const NoteWording& wording) {
-    const std::vector<std::string> entries = Begin(fs, appFolder, safety, note, seen, journal, now, wording);
+                      const std::string& now, const NoteWording& wording, const GenerationAction& action) {
+    const std::vector<std::string> entries = Begin(fs, appFolder, safety, note, seen, journal, now, wording, action);
     const RestorePaths paths{journal, safety};
     PutInPlace(fs, journal, paths);
     try {
@@ -175,7 +178,8 @@ void PutInWithJournal(FileSystem& fs, const std::string& appFolder, const std::s
 using namespace restore;
 
 void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
-                     const std::string& charFolder, const std::string& now, const NoteWording& wording) {
+                     const std::string& charFolder, const std::string& now, const NoteWording& wording,
+                     const std::string& slotName) {
     // A restore into this character that did not end comes first.
     std::optional<std::string> note;
     SafetySeen seen;
@@ -186,7 +190,10 @@ void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::st
     for (const char* name : kCharFiles) journal.items.push_back({name});
     if (Holds(FilesIn(fs, slotFolder), kOptionalCharFile)) journal.items.push_back({kOptionalCharFile});
     Prepare(fs, journal);
-    PutInWithJournal(fs, appFolder, safety, note, seen, journal, now, wording);
+    GenerationAction action{.slotName = slotName};
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        if (SameCharFolder(slotFolder, SlotFolderPath(appFolder, slot))) action.slot = slot;
+    PutInWithJournal(fs, appFolder, safety, note, seen, journal, now, wording, action);
 }
 
 } // namespace telk

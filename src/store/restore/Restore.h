@@ -31,18 +31,22 @@ struct NoteWording {
     std::span<const char* const> now;
     std::span<const char* const> before;
 };
+// slotName: the slot's name as its row shows it, kept with the generation
+// for the undo window.
 void RestoreFromSlot(FileSystem& fs, const std::string& appFolder, const std::string& slotFolder,
-                     const std::string& charFolder, const std::string& now, const NoteWording& wording);
+                     const std::string& charFolder, const std::string& now, const NoteWording& wording,
+                     const std::string& slotName = "");
 
 namespace restore {
 
 // The forward path of a prepared journal into its character folder: the
 // journal and the generation's staging folder, every file in, then the
 // generation whole (RestoreFromSlot's throws). note: the safety folder's
-// note as FindSafetyFolder read it; seen: its entries as settling left them.
+// note as FindSafetyFolder read it; seen: its entries as settling left them;
+// action: what writes the generation, for restore.actions.
 void PutInWithJournal(FileSystem& fs, const std::string& appFolder, const std::string& safety,
                       const std::optional<std::string>& note, const SafetySeen& seen, Journal& journal,
-                      const std::string& now, const NoteWording& wording);
+                      const std::string& now, const NoteWording& wording, const GenerationAction& action);
 
 } // namespace restore
 

@@ -167,7 +167,8 @@ std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolde
     }
     if (journal.items.empty()) return stayed;
     Prepare(fs, journal);
-    PutInWithJournal(fs, appFolder, safety, note, SafetySeen{entries}, journal, now, wording);
+    PutInWithJournal(fs, appFolder, safety, note, SafetySeen{entries}, journal, now, wording,
+                     {.kind = GenerationAction::Kind::Undo, .undone = point.generation});
     return stayed;
 }
 

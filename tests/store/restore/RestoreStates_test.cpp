@@ -246,7 +246,7 @@ TEST_F(TransferTest, EachStateOnDiskAsThePageListsIt) {
          .after =
              [&] {
                  EXPECT_EQ(dir.Names(safetyRel),
-                           (std::vector<std::string>{kUndatedGeneration, kNow, kOrderName, kSafetyNoteName}));
+                           (std::vector<std::string>{kUndatedGeneration, kNow, kActionsName, kOrderName, kSafetyNoteName}));
                  EXPECT_EQ(Generation(kUndatedGeneration).at("uo.cfg"), "client uo.cfg");
              },
          .cut = true},
@@ -315,7 +315,7 @@ TEST_F(TransferTest, EachStateOnDiskAsThePageListsIt) {
          .rows = {kNow},
          .after =
              [&] {
-                 EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kNow, kOrderName, kSafetyNoteName}));
+                 EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kNow, kActionsName, kOrderName, kSafetyNoteName}));
                  EXPECT_FALSE(dir.IsFile(root + kChangedName + kIncomingSuffix));
                  EXPECT_FALSE(dir.IsFolder("Settings\\BeforeRestore.new"));
              }},

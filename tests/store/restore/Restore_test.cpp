@@ -49,7 +49,7 @@ TEST_F(TransferTest, RestoreCopiesTheSlotAndKeepsTheCharactersFilesAside) {
     for (auto& [name, bytes] : second) bytes = "slot " + name;
     EXPECT_EQ(Generation(std::string(kNow) + " (2)"), second);
     EXPECT_EQ(Generation(), kept);
-    EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kNow, std::string(kNow) + " (2)", kOrderName, kSafetyNoteName}));
+    EXPECT_EQ(dir.Names(safetyRel), (std::vector<std::string>{kNow, std::string(kNow) + " (2)", kActionsName, kOrderName, kSafetyNoteName}));
     EXPECT_EQ(dir.Names("Settings"), (std::vector<std::string>{"0", "1", "2", "3", "4", "BeforeRestore"}));
 
 }
