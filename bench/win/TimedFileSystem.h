@@ -74,7 +74,7 @@ private:
         if (path.ends_with("\\*.*")) path.resize(path.size() - 4); // a listing's pattern
         std::string name = path.substr(path.find_last_of('\\') + 1);
         if (name.ends_with(telk::kIncomingSuffix)) name.resize(name.size() - std::string(telk::kIncomingSuffix).size());
-        for (const char* record : {telk::kJournalName, telk::kOrderName, telk::kChangedName, telk::kUntoldName})
+        for (const char* record : {telk::kJournalName, telk::kOrderName, telk::kActionsName, telk::kChangedName, telk::kUntoldName})
             if (name == record) return name;
         if (name == telk::kSafetyNoteName) return "note";
         if (name.ends_with(telk::kStagingSuffix)) name.resize(name.size() - std::string(telk::kStagingSuffix).size());
