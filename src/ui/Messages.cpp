@@ -89,6 +89,10 @@ std::string LinkedSlotText(const LinkedSlot& error, const ShowPath& show) {
     return kLinkedSlotText + Line(Shown(show, error.Path())) + Line(kLinkedSlotAdvice);
 }
 
+std::string UndoPointGoneText(const UndoPointGone& error, const ShowPath& show) {
+    return kUndoPointGoneText + Line(Shown(show, error.Path())) + Line(kUndoPointGoneAdvice);
+}
+
 std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved, const ShowPath& show) {
     if (leftAsSaved.empty()) return {};
     std::string text = kLeftAsSavedText;

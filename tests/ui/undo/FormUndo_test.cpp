@@ -2,6 +2,7 @@
 // the undo window, and the restore's questions and endings.
 #include <gtest/gtest.h>
 
+#include "store/SafetyFolder.h"
 #include "support/RunFixture.h"
 #include "ui/Texts.h"
 #include "ui/launch/FormRunUO.h"
@@ -75,6 +76,17 @@ TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindow
     EXPECT_TRUE(Prompt() != nullptr && !main.Enabled() && C().size() == 5);
 
     Prompt()->Command3.UserClick();
+    // A row whose safety copy went after the window opened: told so, nothing changed.
+    const std::string gone = SafetyFolderPath(State().AppFolder, State().CharFolder) + "\\2026-12-07 21-05-09";
+    Ui().ClearBoxes();
+    FormUndo& stale = *OpenUndo();
+    realFs->Rename(gone, gone + " moved");
+    const auto undone = C();
+    for (int both = 0; both < 2; ++both) Ui().Answer(Answer::Ok);
+    ASSERT_TRUE(stale.List1.UserOpen(stale.List1.ListCount() - 1));
+    ASSERT_EQ(Ui().Boxes().size(), 3u);
+    EXPECT_TRUE(Ui().Boxes()[2].text.starts_with(kUndoPointGoneText)) << Ui().Boxes()[2].text;
+    EXPECT_EQ(C(), undone);
     main.Combo1.UserSelect(1);
     Ui().Answer(Answer::Ok);
     main.Command1.UserClick();
