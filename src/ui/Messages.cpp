@@ -95,6 +95,10 @@ std::string LinkedSlotText(const LinkedSlot& error, const ShowPath& show) {
     return kLinkedSlotText + Line(Shown(show, error.Path())) + Line(kLinkedSlotAdvice);
 }
 
+std::string UndoPointGoneText(const UndoPointGone& error, const ShowPath& show) {
+    return kUndoPointGoneText + Line(Shown(show, error.Path())) + Line(kUndoPointGoneAdvice);
+}
+
 std::string LeftAsSavedText(const std::vector<KeptCopy>& leftAsSaved, Change change, const ShowPath& show) {
     if (leftAsSaved.empty()) return {};
     std::string text = change == Change::Undo ? kUndoLeftAsSavedText : kLeftAsSavedText;

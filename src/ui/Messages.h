@@ -8,6 +8,7 @@
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
 #include "store/TransferReport.h"
+#include "store/restore/UndoRestore.h"
 #include "ui/Texts.h"
 
 namespace telk::ui {
@@ -42,6 +43,9 @@ std::string PreviousFilesWaitText(const PreviousFilesWait& error, bool refused, 
 
 // A back-up refused before anything changed, because the slot folder is a link.
 std::string LinkedSlotText(const LinkedSlot& error, const ShowPath& show = {});
+
+// An undo refused before anything changed: the chosen row's safety copy is gone.
+std::string UndoPointGoneText(const UndoPointGone& error, const ShowPath& show = {});
 
 // Files that settling an unfinished restore left as the client saved them,
 // with where their previous contents are, on the way to change; empty

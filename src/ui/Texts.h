@@ -72,6 +72,10 @@ inline constexpr const char* kUndoQuestionAfter = " のリストアの前に戻�
 // Followed by the files, one a line: an older safety copy cannot tell
 // whether the restore brought them in, so the undo kept them as they are.
 inline constexpr const char* kUndoStayedText = "このファイルはリストアの前にあったかどうか分からなかったので\r\nそのままにしてあるっす";
+// The chosen row's safety copy is gone (removed after the window opened):
+// this, where it was, then the advice. Nothing was changed.
+inline constexpr const char* kUndoPointGoneText = "選んだ安全コピーが、もう無くなってるみたいっす";
+inline constexpr const char* kUndoPointGoneAdvice = "なんにも変えてないので、もう一回メニューから選び直してね";
 
 // --- The undo window: which restore to go back before. ---
 inline constexpr const char* kUndoCaption = "いつに戻します？";

@@ -12,6 +12,7 @@
 
 #include "support/FolderSnapshot.h"
 #include "app/Main.h"
+#include "store/restore/Generations.h"
 #include "store/restore/SafetyFolder.h"
 #include "store/SlotStore.h"
 #include "support/FaultyFileSystem.h"
@@ -220,15 +221,20 @@ TEST_F(MainTest, AnInterruptedSwapIsRepairedBeforeMissingSlotsAreMade) {
 
 // What settling a restore left as the client saved it and no window told
 // (the program stopped first) is told at the next start, once; the start
-// keeps the newest ten generations of a character, and only generations.
+// keeps the newest ten generations of a character that its record names,
+// and only those: a folder of the player's named like one stays.
 TEST_F(MainTest, TheStartTellsWhatSettlingKeptOnceAndKeepsTenGenerations) {
     const std::string app = dir.Win() + "\\";
     const std::string safety = "Settings" + SafetyFolderPath(app, "C:\\UO\\Desktop\\a\\s\\c\\").substr(app.size() + 8);
     dir.WriteBytes(safety + "\\restore.untold", "C:\\UO\\desktop.uos\r\nC:\\kept\\desktop.uos\r\n");
     dir.WriteBytes(safety + "\\" + kSafetyNoteName, SafetyNote("C:\\UO\\Desktop\\a\\s\\c\\", ui::kSafetyNoteLines));
-    for (int i = 1; i <= 12; ++i)
-        dir.WriteBytes(safety + "\\2026-12-0" + std::to_string(i / 10) + " 10-00-0" + std::to_string(i % 10) +
-                           (i == 12 ? " (2)" : "") + "\\desktop.uos", "generation " + std::to_string(i));
+    std::vector<WrittenGeneration> order;
+    for (int i = 1; i <= 12; ++i) {
+        order.push_back({"2026-12-0" + std::to_string(i / 10) + " 10-00-0" + std::to_string(i % 10) + (i == 12 ? " (2)" : ""), {}});
+        dir.WriteBytes(safety + "\\" + order.back().name + "\\desktop.uos", "generation " + std::to_string(i));
+    }
+    dir.WriteBytes(safety + "\\" + kOrderName, EncodeOrder(order));
+    dir.WriteBytes(safety + "\\2019-05-05 05-05-05\\desktop.uos", "the player's");
     dir.WriteBytes(safety + "\\desktop.uos", "kept by an older copy");
     for (int start = 0; start < 2; ++start) {
         Ui().ClearBoxes();
@@ -238,8 +244,9 @@ TEST_F(MainTest, TheStartTellsWhatSettlingKeptOnceAndKeepsTenGenerations) {
         ASSERT_EQ(Ui().Boxes().size(), start == 0 ? 1u : 0u);
     }
     const Names kept = dir.Names(safety);
-    EXPECT_EQ(kept.size(), 12u);
-    EXPECT_EQ(kept.front(), "2026-12-00 10-00-03");
+    EXPECT_EQ(kept.size(), 14u);
+    EXPECT_EQ(kept[0], "2019-05-05 05-05-05");
+    EXPECT_EQ(kept[1], "2026-12-00 10-00-03");
     EXPECT_EQ(kept.back(), kSafetyNoteName);
 }
 

@@ -110,7 +110,9 @@ void FaultyFileSystem::CopyLink(const std::string& from, const std::string& to) 
 
 std::vector<ListEntry> FaultyFileSystem::ListEntries(const std::string& pattern, std::uint16_t mask) {
     if (Hit("List", pattern)) Fail("List", pattern);
-    return real_.ListEntries(pattern, mask);
+    std::vector<ListEntry> entries = real_.ListEntries(pattern, mask);
+    if (listReversed_) std::reverse(entries.begin(), entries.end());
+    return entries;
 }
 
 std::vector<Drive> FaultyFileSystem::Drives() {

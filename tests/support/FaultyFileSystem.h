@@ -53,6 +53,9 @@ public:
         separateVolumes_ = separate;
         volumesTold_ = told;
     }
+    // From now on (until false) every listing comes in the reverse of the
+    // real one's order: FAT gives directory order, not names' order.
+    void ListReversed(bool reversed = true) { listReversed_ = reversed; }
     // The n-th counted operation and everything after it throw SimulatedCrash.
     void CrashAtNth(int n);
     // Counted operations since construction or the last FailAt/CrashAtNth.
@@ -111,6 +114,7 @@ private:
     bool separateVolumes_ = false;
     bool volumesTold_ = true;
     bool storeFull_ = false;
+    bool listReversed_ = false;
 };
 
 } // namespace telk::test

@@ -63,20 +63,22 @@ bool ForgetWritten(FileSystem& fs, const std::string& safety, const std::string&
 
 namespace {
 
-// Complete generations, the oldest written first; none when the record
-// is not the program's.
-std::optional<std::vector<std::string>> OldestFirst(FileSystem& fs, const std::string& safety,
-                                                    const std::vector<std::string>& entries) {
-    const std::optional<std::vector<WrittenGeneration>> order = ReadOrder(fs, safety, entries);
-    if (!order) return std::nullopt;
+// The generations among entries, the oldest written first: those the
+// record does not name (all of them when it is not the program's) by
+// their names, whatever order the folder listed them in, then the named
+// ones in the record's order. named: how many of the last it names.
+std::vector<std::string> OldestFirst(const std::optional<std::vector<WrittenGeneration>>& order,
+                                     const std::vector<std::string>& entries, std::size_t& named) {
     // (place in the record, 0 for none; the name's own order)
     std::vector<std::pair<std::pair<std::size_t, std::string>, std::string>> keyed;
+    named = 0;
     for (const std::string& name : entries) {
         const std::optional<std::string> stamp = StampOrder(name);
         if (!stamp) continue;
         std::size_t place = 0;
-        for (std::size_t i = 0; i < order->size(); ++i)
+        for (std::size_t i = 0; order && i < order->size(); ++i)
             if ((*order)[i].name == name) place = i + 1;
+        if (place) ++named;
         keyed.push_back({{place, *stamp}, name});
     }
     std::sort(keyed.begin(), keyed.end());
@@ -89,10 +91,8 @@ std::optional<std::vector<std::string>> OldestFirst(FileSystem& fs, const std::s
 
 std::vector<std::string> GenerationsNewestFirst(FileSystem& fs, const std::string& safety,
                                                 const std::vector<std::string>& entries) {
-    std::vector<std::string> names = OldestFirst(fs, safety, entries).value_or(std::vector<std::string>{});
-    if (names.empty()) // a spoilt record: by name
-        for (const std::string& name : entries)
-            if (IsGenerationName(name)) names.push_back(name);
+    std::size_t named = 0;
+    std::vector<std::string> names = OldestFirst(ReadOrder(fs, safety, entries), entries, named);
     std::reverse(names.begin(), names.end());
     return names;
 }
@@ -126,13 +126,16 @@ bool Discard(FileSystem& fs, const std::string& safety, const std::string& gener
 bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries) {
     if (Holds(entries, kJournalName)) return true;
     if (std::count_if(entries.begin(), entries.end(), IsGenerationName) <= kGenerationsKept) return true;
-    std::optional<std::vector<std::string>> oldestFirst;
-    if (FailureOf([&] { oldestFirst = OldestFirst(fs, safety, entries); })) return false;
-    if (!oldestFirst) return true; // a record the player spoilt: nothing goes
+    std::optional<std::vector<WrittenGeneration>> order;
+    if (FailureOf([&] { order = ReadOrder(fs, safety, entries); })) return false;
+    // Only what the record names goes: any other generation is an earlier
+    // version's or the player's, kept until the player removes it.
+    std::size_t named = 0;
+    const std::vector<std::string> oldestFirst = OldestFirst(order, entries, named);
     bool done = true;
-    for (std::size_t i = 0; i + kGenerationsKept < oldestFirst->size(); ++i) {
-        const std::string folder = safety + "\\" + (*oldestFirst)[i];
-        if (IsFolderNotLink(fs, folder)) done = Discard(fs, safety, (*oldestFirst)[i]) && done;
+    for (std::size_t i = oldestFirst.size() - named; i + kGenerationsKept < oldestFirst.size(); ++i) {
+        const std::string folder = safety + "\\" + oldestFirst[i];
+        if (IsFolderNotLink(fs, folder)) done = Discard(fs, safety, oldestFirst[i]) && done;
     }
     return done;
 }

@@ -6,7 +6,10 @@
 // it does, and among themselves go by their names.
 // Generations are only ever added: built under a staging name, each file
 // through a temporary name, and visible under their own name only whole;
-// the oldest go, beyond the newest ten, by a rename before the removal.
+// of those the record names, the oldest go, beyond the newest ten, by a
+// rename before the removal. One it does not name (an earlier version's,
+// or a folder of the player's named like one) stays until the player
+// removes it.
 // Files an older copy of the program kept straight in the safety folder
 // are left as they are: the oldest generation, never pruned.
 #pragma once
@@ -29,7 +32,9 @@ void RecordWritten(FileSystem& fs, const std::string& safety, const std::vector<
 // record, when nothing is left in it), and restore.actions too. Never throws; false when the
 // record could not be rewritten (its line names nothing, and goes later).
 bool ForgetWritten(FileSystem& fs, const std::string& safety, const std::string& generation);
-// The complete generations among entries, the last written first.
+// The complete generations among entries, the last written first; those
+// the record does not name (all, when it is not the program's) after
+// them, by name.
 // Throws FileError when the record cannot be read.
 std::vector<std::string> GenerationsNewestFirst(FileSystem& fs, const std::string& safety,
                                                 const std::vector<std::string>& entries);
@@ -38,8 +43,9 @@ std::vector<std::string> GenerationsNewestFirst(FileSystem& fs, const std::strin
 // never holds part of a file. Throws FileError, the temporary file gone.
 void PutWhole(FileSystem& fs, const std::string& from, const std::string& folder, const std::string& name);
 
-// Only while no journal waits in safety, whose listing entries is: the
-// last written kGenerationsKept complete generations stay. Never throws;
+// Only while no journal waits in safety, whose listing entries is: of the
+// generations restore.order names, the last written kGenerationsKept stay;
+// the others are neither pruned nor counted. Never throws;
 // false when something is left to do next time. Each goes out of sight
 // under a name of the program's own, then is removed; a record it cannot
 // read or that is not the program's keeps them all.

@@ -1,5 +1,6 @@
 // Undoing a restore. Each character file goes back to what the earliest
-// generation from the chosen one on says of it: the copy that generation
+// generation from the chosen one on (the chosen one alone, when the
+// record does not name it) says of it: the copy that generation
 // kept, or, where its restore added the file, no file. The folder as it is
 // becomes a new generation through the restore's own journaled steps
 // (Steps.h), so a crash anywhere is settled at the next start like
@@ -67,6 +68,8 @@ std::vector<UndoPoint> PointsIn(FileSystem& fs, const std::string& safety, const
 
 } // namespace
 
+UndoPointGone::UndoPointGone(const std::string& where) : FileError("undo", where, "", 0, FileCause::Other) {}
+
 bool HasUndoPoints(FileSystem& fs, const std::string& appFolder, const std::string& charFolder) {
     try {
         std::optional<std::string> note;
@@ -98,10 +101,7 @@ std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolde
     std::optional<std::string> note;
     SafetySeen seen;
     const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note, &seen);
-    const auto gone = [&] {
-        return FileError("open", point.generation.empty() ? safety : safety + "\\" + point.generation, "", 0,
-                         FileCause::FolderMissing);
-    };
+    const auto gone = [&] { return UndoPointGone(point.generation.empty() ? safety : safety + "\\" + point.generation); };
     const auto listed = EntriesOf(fs, safety, std::move(seen.entries));
     if (!listed) throw gone();
     const std::vector<std::string>& entries = *listed;
@@ -114,18 +114,6 @@ std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolde
             held[source] = FilesIn(fs, safety + "\\" + (source.empty() ? std::string() : source + "\\"));
         return Holds(held[source], name);
     };
-    // The sources from the point on, the oldest first. The older copy came
-    // before every generation.
-    std::vector<std::string> range;
-    if (point.generation.empty()) {
-        if (!note || CharFilesAmong(FilesIn(fs, safety + "\\")).empty()) throw gone();
-        range.push_back("");
-        range.insert(range.end(), oldestFirst.begin(), oldestFirst.end());
-    } else {
-        const auto at = std::find(oldestFirst.begin(), oldestFirst.end(), point.generation);
-        if (at == oldestFirst.end()) throw gone();
-        range.assign(at, oldestFirst.end());
-    }
     // The files each restore added; none where a source has no record of
     // them (the older copy, an earlier version's generation, a record the
     // player spoilt).
@@ -136,6 +124,19 @@ std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolde
             if (g.name == source) return &g.added;
         return nullptr;
     };
+    // The sources from the point on, the oldest first. The older copy came
+    // before every generation; what came after a generation the record
+    // does not name, nothing tells, so it stands alone.
+    std::vector<std::string> range;
+    if (point.generation.empty()) {
+        if (!note || CharFilesAmong(FilesIn(fs, safety + "\\")).empty()) throw gone();
+        range.push_back("");
+        range.insert(range.end(), oldestFirst.begin(), oldestFirst.end());
+    } else {
+        const auto at = std::find(oldestFirst.begin(), oldestFirst.end(), point.generation);
+        if (at == oldestFirst.end()) throw gone();
+        range.assign(at, addedBy(point.generation) ? oldestFirst.end() : at + 1);
+    }
     const bool untoldAdds = std::any_of(range.begin(), range.end(), [&](const std::string& g) { return !addedBy(g); });
 
     Journal journal;

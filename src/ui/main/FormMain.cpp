@@ -208,6 +208,8 @@ bool FormMain::Transfer(const std::function<void()>& transfer, bool previousMayW
         return true;
     } catch (const LinkedSlot& e) {
         Tell(LinkedSlotText(e, Shows()));
+    } catch (const UndoPointGone& e) {
+        Tell(UndoPointGoneText(e, Shows()));
     } catch (const PreviousFilesWait& e) {
         Tell(PreviousFilesWaitText(e, !previousMayWait, change, Shows()));
         return previousMayWait;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/FolderTree.h"
 #include "store/restore/Generations.h"
 #include "store/StoreNames.h"
 #include "support/FaultyFileSystem.h"
@@ -33,27 +34,44 @@ protected:
     std::string safety = dir.Win("safety");
 };
 
-// The last written ten stay, whatever the clock said: those the record
-// names above those it does not, which go by name (" (10)" after " (2)");
-// nothing goes while a journal waits.
+// Of the generations the record names, the last written ten stay, whatever
+// the clock said; one it does not name (an earlier version's, the player's)
+// is neither pruned nor counted, and is listed below them by name (" (10)"
+// after " (2)"), whatever the listing's order: FAT's is the directory's.
+// Nothing goes while a journal waits or the record is spoilt; a prune cut
+// at any step leaves no generation's name on part of one.
 TEST_F(Generations, PruningKeepsTheNewestTen) {
-    for (const bool waiting : {false, true}) {
-        SCOPED_TRACE(waiting ? "a journal waits" : "none waits");
-        std::filesystem::remove_all(dir.Native("safety"));
-        std::vector<std::string> all = {"2026-12-08 23-59-59"};
-        for (int n = 1; n <= 12; ++n) all.push_back(Nth(n));
-        const std::string clockBehind = "2025-11-05 07-45-00";
-        for (const std::string& name : all) dir.WriteBytes("safety\\" + name + "\\macros.txt", name);
-        dir.WriteBytes("safety\\" + clockBehind + "\\macros.txt", "the last restore's");
-        RecordWritten(*fs, safety, dir.Names("safety"), {clockBehind, {}});
-        if (waiting) dir.WriteBytes(std::string("safety\\") + kJournalName, "journal");
-        PruneGenerations(*fs, safety, dir.Names("safety"));
-        std::vector<std::string> kept = waiting ? all : std::vector<std::string>(all.begin() + 4, all.end());
-        kept.push_back(clockBehind);
-        kept.push_back(kOrderName);
-        if (waiting) kept.push_back(kJournalName);
-        std::sort(kept.begin(), kept.end());
-        EXPECT_EQ(dir.Names("safety"), kept);
+    const std::string clockBehind = "2025-11-05 07-45-00";
+    std::vector<std::string> byName = {"2019-05-05 05-05-05", clockBehind, "2026-12-08 23-59-59"};
+    for (int n = 1; n <= 12; ++n) byName.push_back(Nth(n));
+    for (const int row : {0, 1, 2, 3}) { // none waits, a journal waits, a spoilt record, cut at the n-th step
+        for (int n = row == 3;; ++n) {
+            SCOPED_TRACE(std::to_string(row) + " " + std::to_string(n));
+            std::filesystem::remove_all(dir.Native("safety"));
+            for (const std::string& name : byName)
+                for (const char* file : {"macros.txt", "uo.cfg"}) dir.WriteBytes("safety\\" + name + "\\" + file, name);
+            for (int g = 1; g <= 13; ++g) RecordWritten(*fs, safety, dir.Names("safety"), {g < 13 ? Nth(g) : clockBehind, {}});
+            if (row == 1) dir.WriteBytes(std::string("safety\\") + kJournalName, "journal");
+            if (row == 2) dir.WriteBytes(std::string("safety\\") + kOrderName, "spoilt");
+            test::FaultyFileSystem faulty(*fs);
+            faulty.ListReversed();
+            const std::vector<std::string> listed = Entries(faulty, safety);
+            faulty.FailNth(n);
+            const bool done = PruneGenerations(faulty, safety, listed);
+            EXPECT_EQ(done, !faulty.Fired()) << faulty.FiredAt();
+            for (const std::string& name : dir.Names("safety"))
+                EXPECT_TRUE(!IsGenerationName(name) || dir.Names("safety\\" + name).size() == 2) << name << faulty.FiredAt();
+            if (faulty.Fired()) continue;
+            std::vector<std::string> newestFirst(byName.rbegin(), byName.rend());
+            if (row != 2) {
+                newestFirst = {clockBehind};
+                for (int g = 12; g > (row == 1 ? 0 : 3); --g) newestFirst.push_back(Nth(g));
+                newestFirst.insert(newestFirst.end(), {byName[2], byName[0]});
+            }
+            faulty.FailNth(0);
+            EXPECT_EQ(GenerationsNewestFirst(faulty, safety, Entries(faulty, safety)), newestFirst);
+            break;
+        }
     }
 }
 

@@ -79,7 +79,7 @@ TEST_F(TransferTest, UndoPutsTheFolderBackAsTheChosenRestoreFoundIt) {
     EXPECT_EQ(points[0].generation + points[1].generation, std::string(kNow) + " (2)" + kNow);
     EXPECT_EQ(points[1].files, std::vector<std::string>(kFiles.begin(), kFiles.end() - 1));
     const Snapshot world = World();
-    EXPECT_THROW(UndoRestore(*real, app, charFolder, {"2020-01-01 00-00-00", {}}, kNow, ui::kSafetyNoteLines), FileError);
+    EXPECT_THROW(UndoRestore(*real, app, charFolder, {"2020-01-01 00-00-00", {}}, kNow, ui::kSafetyNoteLines), UndoPointGone);
     EXPECT_EQ(World(), world);
     for (const auto& [point, expected] : {std::pair{points[0], &slot}, std::pair{points[1], &client}}) {
         SCOPED_TRACE("undo of " + point.generation);
@@ -91,6 +91,17 @@ TEST_F(TransferTest, UndoPutsTheFolderBackAsTheChosenRestoreFoundIt) {
         UndoRestore(*real, app, charFolder, ListUndoPoints(*real, app, charFolder).at(0), kNow, ui::kSafetyNoteLines);
         EXPECT_EQ(Char(), afterBoth);
     }
+    // A spoilt record names none: the rows go by name whatever the listing's
+    // order (FAT's), and a row puts back only what its generation holds.
+    twoRestores();
+    dir.WriteBytes(safetyRel + "\\" + kOrderName, "spoilt");
+    faulty.ListReversed();
+    const std::vector<UndoPoint> byName = ListUndoPoints(faulty, app, charFolder);
+    EXPECT_EQ(byName.at(0).generation, std::string(kNow) + " (2)");
+    EXPECT_EQ(UndoRestore(faulty, app, charFolder, byName.at(1), kNow, ui::kSafetyNoteLines), std::vector<std::string>{"uo.cfg"});
+    faulty.ListReversed(false);
+    client["uo.cfg"] = "later uo.cfg";
+    EXPECT_EQ(Char(), client);
     // An older copy's files straight in the safety folder and a generation
     // of before the record: what none of them holds stays, and is told.
     twoRestores();

@@ -2,6 +2,7 @@
 // the undo window, and the restore's questions and endings.
 #include <gtest/gtest.h>
 
+#include "store/restore/SafetyFolder.h"
 #include "support/RunFixture.h"
 #include "ui/Texts.h"
 #include "ui/launch/FormRunUO.h"
@@ -100,6 +101,17 @@ TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindow
     EXPECT_FALSE(main.Enabled());
 
     Prompt()->Command3.UserClick();
+    // A row whose safety copy went after the window opened: told so, nothing changed.
+    const std::string gone = SafetyFolderPath(State().AppFolder, State().CharFolder) + "\\2026-12-07 21-05-09";
+    Ui().ClearBoxes();
+    FormUndo& stale = *OpenUndo();
+    realFs->Rename(gone, gone + " moved");
+    const auto undone = C();
+    for (int both = 0; both < 2; ++both) Ui().Answer(Answer::Ok);
+    ASSERT_TRUE(stale.List1.UserOpen(stale.List1.ListCount() - 1));
+    ASSERT_EQ(Ui().Boxes().size(), 3u);
+    EXPECT_TRUE(Ui().Boxes()[2].text.starts_with(kUndoPointGoneText)) << Ui().Boxes()[2].text;
+    EXPECT_EQ(C(), undone);
     // Loaded anew (back through the client folder window) while C is still
     // held: nothing is confirmed, so there is nothing to undo.
     Windows().Unload<FormMain>();
