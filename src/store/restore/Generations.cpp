@@ -132,10 +132,15 @@ bool PruneGenerations(FileSystem& fs, const std::string& safety, const std::vect
     // version's or the player's, kept until the player removes it.
     std::size_t named = 0;
     const std::vector<std::string> oldestFirst = OldestFirst(order, entries, named);
+    std::vector<std::string> prunable(oldestFirst.end() - static_cast<std::ptrdiff_t>(named), oldestFirst.end());
+    // The first, the character's files from before any restore, stays for
+    // good beside the ten.
+    for (const GenerationAction& action : ReadActions(fs, safety, entries))
+        if (action.first) std::erase(prunable, action.generation);
     bool done = true;
-    for (std::size_t i = oldestFirst.size() - named; i + kGenerationsKept < oldestFirst.size(); ++i) {
-        const std::string folder = safety + "\\" + oldestFirst[i];
-        if (IsFolderNotLink(fs, folder)) done = Discard(fs, safety, oldestFirst[i]) && done;
+    for (std::size_t i = 0; i + kGenerationsKept < prunable.size(); ++i) {
+        const std::string folder = safety + "\\" + prunable[i];
+        if (IsFolderNotLink(fs, folder)) done = Discard(fs, safety, prunable[i]) && done;
     }
     return done;
 }

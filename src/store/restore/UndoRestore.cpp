@@ -53,18 +53,120 @@ std::optional<std::vector<std::string>> EntriesOf(FileSystem& fs, const std::str
     return Entries(fs, safety);
 }
 
-std::vector<UndoPoint> PointsIn(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
-                                bool noteNamesCharFolder) {
-    std::vector<UndoPoint> points;
-    for (const std::string& generation : Generations(fs, safety, entries))
-        points.push_back({generation, CharFilesAmong(FilesIn(fs, safety + "\\" + generation + "\\"))});
-    // Only the note tells that an older copy's files are this folder's.
-    if (noteNamesCharFolder) {
-        const std::vector<std::string> older = CharFilesAmong(FilesIn(fs, safety + "\\"));
-        if (!older.empty()) points.push_back({"", older});
+// What going back to before each generation does to each character file.
+// Each file goes back to what the earliest source from the chosen one on
+// says of it: the copy it kept, or, where its restore added the file, no
+// file. The older copy ("") came before every generation; what came after
+// a generation the record does not name, or after the first one when
+// generations after it were pruned, nothing tells: it stands alone, and
+// a file it does not decide stays as it is, told.
+class Planner {
+public:
+    Planner(FileSystem& fs, const std::string& safety, const std::vector<std::string>& entries,
+            const std::string& charFolder, bool noted)
+        : fs_(fs), safety_(safety), noted_(noted), order_(ReadOrder(fs, safety, entries)),
+          actions_(ReadActions(fs, safety, entries)) {
+        oldestFirst_ = Generations(fs, safety, entries);
+        std::reverse(oldestFirst_.begin(), oldestFirst_.end());
+        // A stray backup counts as its file: it goes back into place first.
+        present_ = Entries(fs, WithoutTrailingSeparators(charFolder));
+        for (const auto& stray : StrayBackups(present_)) present_.push_back(stray.first);
     }
-    return points;
-}
+
+    // The rows, the last written first, then the older copy's.
+    std::vector<UndoPoint> Points() {
+        std::vector<UndoPoint> points;
+        std::vector<std::string> sources(oldestFirst_.rbegin(), oldestFirst_.rend());
+        if (noted_ && !CharFilesAmong(Held("")).empty()) sources.push_back("");
+        for (const std::string& source : sources) {
+            UndoPoint point{source, {}};
+            std::vector<std::string> stayed;
+            const std::optional<std::vector<JournalItem>> items = Items(source, stayed);
+            for (const JournalItem& item : *items) (item.takenAway ? point.takenAway : point.files).push_back(item.name);
+            if (const GenerationAction* action = ActionOf(source)) point.action = *action;
+            points.push_back(std::move(point));
+        }
+        return points;
+    }
+
+    // The journal's items for going back to before point, and in stayed
+    // the files left as they are that a source without a record may have
+    // touched; none when point is gone.
+    std::optional<std::vector<JournalItem>> Items(const std::string& point, std::vector<std::string>& stayed) {
+        std::vector<std::string> range;
+        bool alone = false;
+        if (point.empty()) {
+            if (!noted_ || CharFilesAmong(Held("")).empty()) return std::nullopt;
+            range.push_back("");
+            range.insert(range.end(), oldestFirst_.begin(), oldestFirst_.end());
+        } else {
+            const auto at = std::find(oldestFirst_.begin(), oldestFirst_.end(), point);
+            if (at == oldestFirst_.end()) return std::nullopt;
+            alone = !AddedBy(point) || PrunedAfter(at);
+            range.assign(at, alone ? at + 1 : oldestFirst_.end());
+        }
+        const bool untoldAdds = alone || std::any_of(range.begin(), range.end(), [&](const std::string& g) { return !AddedBy(g); });
+        std::vector<JournalItem> items;
+        for (const std::string& name : CharFileNames()) {
+            bool decided = false;
+            for (const std::string& source : range) {
+                if (Holds(Held(source), name)) {
+                    items.push_back({name});
+                    items.back().from = source;
+                } else if (const std::vector<std::string>* added = AddedBy(source); added && Holds(*added, name)) {
+                    if (Holds(present_, name)) {
+                        items.push_back({name, true});
+                        items.back().takenAway = true;
+                    }
+                } else {
+                    continue;
+                }
+                decided = true;
+                break;
+            }
+            if (!decided && untoldAdds && Holds(present_, name)) stayed.push_back(name);
+        }
+        return items;
+    }
+
+private:
+    // What a source holds: "" is the older copy's files in the safety folder.
+    const std::vector<std::string>& Held(const std::string& source) {
+        if (!held_.contains(source))
+            held_[source] = FilesIn(fs_, safety_ + "\\" + (source.empty() ? std::string() : source + "\\"));
+        return held_[source];
+    }
+    // The files a restore added; none where a source has no record of them
+    // (the older copy, an earlier version's generation, a spoilt record).
+    const std::vector<std::string>* AddedBy(const std::string& source) const {
+        if (source.empty() || !order_) return nullptr;
+        for (const WrittenGeneration& g : *order_)
+            if (g.name == source) return &g.added;
+        return nullptr;
+    }
+    const GenerationAction* ActionOf(const std::string& generation) const {
+        for (const GenerationAction& a : actions_)
+            if (a.generation == generation) return &a;
+        return nullptr;
+    }
+    // Whether generations written right after the first one were pruned:
+    // only the first stays behind when its followers go.
+    bool PrunedAfter(std::vector<std::string>::const_iterator at) const {
+        const GenerationAction* action = ActionOf(*at);
+        if (!action || !action->first || at + 1 == oldestFirst_.end()) return false;
+        const GenerationAction* next = ActionOf(*(at + 1));
+        return !next || next->seq != action->seq + 1;
+    }
+
+    FileSystem& fs_;
+    std::string safety_;
+    bool noted_;
+    std::optional<std::vector<WrittenGeneration>> order_;
+    std::vector<GenerationAction> actions_;
+    std::vector<std::string> oldestFirst_;
+    std::vector<std::string> present_;
+    std::map<std::string, std::vector<std::string>> held_;
+};
 
 } // namespace
 
@@ -93,7 +195,8 @@ std::vector<UndoPoint> ListUndoPoints(FileSystem& fs, const std::string& appFold
     SafetySeen seen;
     const std::string safety = SettlePendingRestore(fs, appFolder, charFolder, &note, &seen);
     const auto entries = EntriesOf(fs, safety, std::move(seen.entries));
-    return entries ? PointsIn(fs, safety, *entries, note.has_value()) : std::vector<UndoPoint>{};
+    if (!entries) return {};
+    return Planner(fs, safety, *entries, charFolder, note.has_value()).Points();
 }
 
 std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolder, const std::string& charFolder,
@@ -105,67 +208,14 @@ std::vector<std::string> UndoRestore(FileSystem& fs, const std::string& appFolde
     const auto listed = EntriesOf(fs, safety, std::move(seen.entries));
     if (!listed) throw gone();
     const std::vector<std::string>& entries = *listed;
-    std::vector<std::string> oldestFirst = Generations(fs, safety, entries);
-    std::reverse(oldestFirst.begin(), oldestFirst.end());
-    // What each source holds: "" is the older copy's files in the safety folder.
-    std::map<std::string, std::vector<std::string>> held;
-    const auto holds = [&](const std::string& source, const std::string& name) {
-        if (!held.contains(source))
-            held[source] = FilesIn(fs, safety + "\\" + (source.empty() ? std::string() : source + "\\"));
-        return Holds(held[source], name);
-    };
-    // The files each restore added; none where a source has no record of
-    // them (the older copy, an earlier version's generation, a record the
-    // player spoilt).
-    const std::optional<std::vector<WrittenGeneration>> order = ReadOrder(fs, safety, entries);
-    const auto addedBy = [&](const std::string& source) -> const std::vector<std::string>* {
-        if (source.empty() || !order) return nullptr;
-        for (const WrittenGeneration& g : *order)
-            if (g.name == source) return &g.added;
-        return nullptr;
-    };
-    // The sources from the point on, the oldest first. The older copy came
-    // before every generation; what came after a generation the record
-    // does not name, nothing tells, so it stands alone.
-    std::vector<std::string> range;
-    if (point.generation.empty()) {
-        if (!note || CharFilesAmong(FilesIn(fs, safety + "\\")).empty()) throw gone();
-        range.push_back("");
-        range.insert(range.end(), oldestFirst.begin(), oldestFirst.end());
-    } else {
-        const auto at = std::find(oldestFirst.begin(), oldestFirst.end(), point.generation);
-        if (at == oldestFirst.end()) throw gone();
-        range.assign(at, addedBy(point.generation) ? oldestFirst.end() : at + 1);
-    }
-    const bool untoldAdds = std::any_of(range.begin(), range.end(), [&](const std::string& g) { return !addedBy(g); });
-
+    std::vector<std::string> stayed;
+    std::optional<std::vector<JournalItem>> items =
+        Planner(fs, safety, entries, charFolder, note.has_value()).Items(point.generation, stayed);
+    if (!items) throw gone();
     Journal journal;
     journal.charFolder = charFolder;
     journal.sourceFolder = safety + "\\";
-    // A stray backup counts as its file: it goes back into place first.
-    std::vector<std::string> present = Entries(fs, WithoutTrailingSeparators(charFolder));
-    for (const auto& stray : StrayBackups(present)) present.push_back(stray.first);
-    std::vector<std::string> stayed;
-    for (const std::string& name : CharFileNames()) {
-        // The earliest restore that touched the file tells what it was.
-        bool decided = false;
-        for (const std::string& source : range) {
-            if (holds(source, name)) {
-                journal.items.push_back({name});
-                journal.items.back().from = source;
-            } else if (const std::vector<std::string>* added = addedBy(source); added && Holds(*added, name)) {
-                if (Holds(present, name)) {
-                    journal.items.push_back({name, true});
-                    journal.items.back().takenAway = true;
-                }
-            } else {
-                continue;
-            }
-            decided = true;
-            break;
-        }
-        if (!decided && untoldAdds && Holds(present, name)) stayed.push_back(name);
-    }
+    journal.items = std::move(*items);
     if (journal.items.empty()) return stayed;
     Prepare(fs, journal);
     PutInWithJournal(fs, appFolder, safety, note, SafetySeen{entries}, journal, now, wording,

@@ -5,6 +5,7 @@
 // undone; the generations it reads stay as they are.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,9 @@ namespace telk {
 // One row the undo window lists.
 struct UndoPoint {
     std::string generation;         // the generation's folder name; empty: an older copy's files straight in the safety folder
-    std::vector<std::string> files; // the character files it holds (chardata.mul, desktop.uos, macros.txt, skillgrp.mul, uo.cfg order)
+    std::vector<std::string> files; // the character files going back puts back (chardata.mul, desktop.uos, macros.txt, skillgrp.mul, uo.cfg order)
+    std::vector<std::string> takenAway = {}; // those it takes away, kept in the undo's own generation
+    std::optional<GenerationAction> action = std::nullopt; // what wrote the generation, where recorded
 };
 
 // Whether ListUndoPoints would list a row for charFolder, without settling

@@ -78,6 +78,10 @@ TEST_F(TransferTest, UndoPutsTheFolderBackAsTheChosenRestoreFoundIt) {
     ASSERT_EQ(points.size(), 2u);
     EXPECT_EQ(points[0].generation + points[1].generation, std::string(kNow) + " (2)" + kNow);
     EXPECT_EQ(points[1].files, std::vector<std::string>(kFiles.begin(), kFiles.end() - 1));
+    EXPECT_EQ(points[1].takenAway, std::vector<std::string>{"uo.cfg"}); // the first restore added it
+    EXPECT_EQ(points[0].action->kind, GenerationAction::Kind::Restore);
+    EXPECT_TRUE(points[1].action->first && !points[0].action->first);
+    EXPECT_EQ(points[1].action->slot, 2);
     const Snapshot world = World();
     EXPECT_THROW(UndoRestore(*real, app, charFolder, {"2020-01-01 00-00-00", {}}, kNow, ui::kSafetyNoteLines), UndoPointGone);
     EXPECT_EQ(World(), world);
@@ -109,7 +113,8 @@ TEST_F(TransferTest, UndoPutsTheFolderBackAsTheChosenRestoreFoundIt) {
     dir.WriteBytes(safetyRel + "\\desktop.uos", "older desktop.uos");
     std::filesystem::remove(dir.Native(safetyRel + "/" + kOrderName));
     const UndoPoint older = ListUndoPoints(*real, app, charFolder).at(1);
-    EXPECT_EQ(older.generation + older.files.at(0), "desktop.uos");
+    EXPECT_EQ(older.generation, "");
+    EXPECT_EQ(older.files, (std::vector<std::string>{"chardata.mul", "desktop.uos", "macros.txt", "skillgrp.mul"}));
     EXPECT_EQ(UndoRestore(*real, app, charFolder, older, kNow, ui::kSafetyNoteLines), std::vector<std::string>{"uo.cfg"});
     client["desktop.uos"] = "older desktop.uos";
     client["uo.cfg"] = "later uo.cfg";
