@@ -69,6 +69,10 @@ inline constexpr const char* kNoUndoPointsText = "元に戻せるリストアが
 // name, then kUndoQuestionAfter.
 inline constexpr const char* kUndoQuestionWhose = " のキャラデータを\r\n";
 inline constexpr const char* kUndoQuestionAfter = " のリストアの前に戻します\r\nよろしいでしょうか？";
+// The same for a row whose record says what wrote it: a restore of a slot
+// ("〈日時〉 のスロット2「狩り用」" then this), or an undo ("〈日時〉" then this).
+inline constexpr const char* kUndoQuestionSlotAfter = "のリストアの前に戻します\r\nよろしいでしょうか？";
+inline constexpr const char* kUndoQuestionUndoAfter = " に元に戻したときの前に戻します\r\nよろしいでしょうか？";
 // Followed by the files, one a line: an older safety copy cannot tell
 // whether the restore brought them in, so the undo kept them as they are.
 inline constexpr const char* kUndoStayedText = "このファイルはリストアの前にあったかどうか分からなかったので\r\nそのままにしてあるっす";
@@ -79,6 +83,17 @@ inline constexpr const char* kUndoPointGoneAdvice = "なんにも変えてない
 
 // --- The undo window: which restore to go back before. ---
 inline constexpr const char* kUndoCaption = "いつに戻します？";
+// A row: the time, what was done then, what going back does to each file.
+// A restore of a slot: kUndoRowSlot, the slot's number, 「its name」, then
+// kUndoRowRestoreAfter; an undo: kUndoRowUndo; unrecorded: kUndoRowRestore.
+inline constexpr const char* kUndoRowSlot = "スロット";
+inline constexpr const char* kUndoRowRestoreAfter = "のリストアの前";
+inline constexpr const char* kUndoRowRestore = "リストアの前";
+inline constexpr const char* kUndoRowUndo = "元に戻したときの前";
+// The first generation, the files from before TELK ever restored: kept for good.
+inline constexpr const char* kUndoRowFirst = "（いちばん最初・ずっと取っておくよ）";
+inline constexpr const char* kUndoRowPutBack = "戻す：";
+inline constexpr const char* kUndoRowTakeAway = "消して取っておく：";
 // The row of the files an earlier version kept, which carry no date.
 inline constexpr const char* kUndoOlderCopy = "前のバージョンの安全コピー";
 inline constexpr const char* kUndoGo = "戻す";

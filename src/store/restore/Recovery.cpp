@@ -47,7 +47,7 @@ bool Settle(FileSystem& fs, const std::string& appFolder, const std::string& saf
     std::vector<std::string> entries = seen ? **seen : Entries(fs, safety);
     if (seen && (Holds(entries, kJournalName) || MayTidy(entries))) seen->reset();
     // Written whole or not at all: a file cut short never took its place.
-    for (const char* name : {kJournalName, kUntoldName, kSafetyNoteName, kOrderName})
+    for (const char* name : {kJournalName, kUntoldName, kSafetyNoteName, kOrderName, kActionsName})
         if (Holds(entries, std::string(name) + kIncomingSuffix)) {
             FailureOf([&] { fs.RemoveFile(safety + "\\" + name + kIncomingSuffix); });
             if (seen) seen->reset();

@@ -165,7 +165,7 @@ std::string FindSafetyFolder(FileSystem& fs, const std::string& appFolder, const
 
 bool MayBeTaken(const std::vector<std::string>& entries) {
     return std::all_of(entries.begin(), entries.end(), [](const std::string& entry) {
-        for (const char* record : {kJournalName, kUntoldName, kSafetyNoteName, kOrderName})
+        for (const char* record : {kJournalName, kUntoldName, kSafetyNoteName, kOrderName, kActionsName})
             if (SameNameNoCase(entry, std::string(record) + kIncomingSuffix)) return true;
         return false;
     });

@@ -244,11 +244,14 @@ void FormMain::Command4_Click() {
 }
 
 void FormMain::Command5_Click() {
-    if (ConfirmTransfer(kRestoreQuestion, true, kRestoreMissingHint) < 0) return;
+    const int slot = ConfirmTransfer(kRestoreQuestion, true, kRestoreMissingHint);
+    if (slot < 0) return;
     const ProgramState& s = ctx_.state;
+    // The slot's name as its row shows it, for the undo window's row.
+    const std::string slotName = Text1(slot).Text();
     const bool done = IntoCharacter(Change::Restore, [&] {
         RestoreFromSlot(ctx_.platform.fs, s.AppFolder, s.SlotFolder, s.CharFolder, ctx_.platform.clock.Now(),
-                        NoteWording(kSafetyNoteLines, kSafetyNoteLinesBefore));
+                        NoteWording(kSafetyNoteLines, kSafetyNoteLinesBefore), slotName);
     });
     if (done) ctx_.windows.LoadOwned<FormRunUO>(*this).Open(Change::Restore);
 }
@@ -297,9 +300,7 @@ void FormMain::Form_MenuClick(int /*Index*/) {
 // words: the launch prompt, or the failure told and the window left usable.
 void FormMain::UndoTo(const UndoPoint& point) {
     const ProgramState& s = ctx_.state;
-    const std::string question =
-        FormUndo::CharacterName(s.CharFolder) + kUndoQuestionWhose + FormUndo::PointName(point) + kUndoQuestionAfter;
-    if (!Ask(question, kProgramTitle)) return;
+    if (!Ask(FormUndo::Question(s.CharFolder, point), kProgramTitle)) return;
     std::vector<std::string> stayed;
     const bool done = IntoCharacter(Change::Undo, [&] {
         stayed = UndoRestore(ctx_.platform.fs, s.AppFolder, s.CharFolder, point, ctx_.platform.clock.Now(),

@@ -29,10 +29,28 @@ std::string TimeAsRead(std::string name) {
     return name;
 }
 
-// The date and time, then the files it holds.
+std::string Joined(const std::vector<std::string>& files) {
+    std::string text;
+    for (std::size_t i = 0; i < files.size(); ++i) text += (i ? "、" : "") + files[i];
+    return text;
+}
+
+// What was done then, as far as the record says.
+std::string Done(const UndoPoint& point) {
+    if (!point.action) return kUndoRowRestore;
+    if (point.action->kind == GenerationAction::Kind::Undo) return kUndoRowUndo;
+    std::string text = kUndoRowSlot;
+    if (point.action->slot >= 0) text += std::to_string(point.action->slot);
+    return text + "「" + point.action->slotName + "」" + kUndoRowRestoreAfter;
+}
+
+// The time, what was done then, then what going back does to each file.
 std::string RowText(const UndoPoint& point) {
-    std::string text = FormUndo::PointName(point) + "　";
-    for (std::size_t i = 0; i < point.files.size(); ++i) text += (i ? "、" : "") + point.files[i];
+    std::string text = FormUndo::PointName(point);
+    if (!point.generation.empty()) text += "　" + Done(point);
+    if (point.action && point.action->first) text += kUndoRowFirst;
+    if (!point.files.empty()) text += "　" + std::string(kUndoRowPutBack) + Joined(point.files);
+    if (!point.takenAway.empty()) text += "　" + std::string(kUndoRowTakeAway) + Joined(point.takenAway);
     return text;
 }
 
@@ -52,6 +70,14 @@ FormUndo::FormUndo(Context& ctx)
 
 std::string FormUndo::PointName(const UndoPoint& point) {
     return point.generation.empty() ? std::string(kUndoOlderCopy) : TimeAsRead(point.generation);
+}
+
+std::string FormUndo::Question(const std::string& charFolder, const UndoPoint& point) {
+    std::string text = CharacterName(charFolder) + kUndoQuestionWhose + PointName(point);
+    if (!point.action) return text + kUndoQuestionAfter;
+    if (point.action->kind == GenerationAction::Kind::Undo) return text + kUndoQuestionUndoAfter;
+    return text + " " + Done(point).substr(0, Done(point).size() - std::string(kUndoRowRestoreAfter).size()) +
+           kUndoQuestionSlotAfter;
 }
 
 // The folder's names as the lists showed them when it was confirmed.

@@ -40,6 +40,9 @@ public:
     static std::string PointName(const UndoPoint& point);
     // "account / shard / character": the last three names of charFolder.
     static std::string CharacterName(const std::string& charFolder);
+    // The first question before going back to point: whose files, and
+    // before what.
+    static std::string Question(const std::string& charFolder, const UndoPoint& point);
 
 private:
     Context& ctx_;

@@ -307,7 +307,7 @@ TEST_F(TransferTest, EachStateOnDiskAsThePageListsIt) {
         {.state = "records whose write was cut off before its rename",
          .build =
              [&] {
-                 for (const char* name : {kJournalName, kUntoldName, kSafetyNoteName, kOrderName})
+                 for (const char* name : {kJournalName, kUntoldName, kSafetyNoteName, kOrderName, kActionsName})
                      dir.WriteBytes(safetyRel + "\\" + name + kIncomingSuffix, "cut");
                  dir.WriteBytes(root + kChangedName + kIncomingSuffix, "cut");
                  dir.WriteBytes("Settings\\BeforeRestore.new\\x", "an earlier version's");

@@ -59,6 +59,35 @@ TEST_F(TransferTest, AnUndoDecidesEachFileFromWhatIsRecorded) {
         EXPECT_EQ(UndoRestore(*real, app, charFolder, points[c.row], kNow, ui::kSafetyNoteLines), c.stayed);
         c.check();
     }
+    // Twelve restores and undos, then a start: the character's files from
+    // before the first restore are still there, listed last, and go back;
+    // uo.cfg, which the first left alone and a pruned one replaced, stays.
+    Reset();
+    FillSlot2();
+    FillChar(true);
+    const Snapshot client = Char();
+    std::filesystem::remove(dir.Native("Settings\\2\\uo.cfg"));
+    for (int i = 0; i < 12; ++i) {
+        if (i % 2 == 0) {
+            Restore(*real);
+            dir.WriteBytes("Settings\\2\\uo.cfg", "slot uo.cfg");
+        } else {
+            UndoRestore(*real, app, charFolder, ListUndoPoints(*real, app, charFolder).at(0), kNow, ui::kSafetyNoteLines);
+        }
+    }
+    RepairSlotStore(*real, app);
+    const std::vector<UndoPoint> points = ListUndoPoints(*real, app, charFolder);
+    ASSERT_EQ(points.size(), 11u);
+    EXPECT_EQ(points.back().generation, kNow);
+    ASSERT_TRUE(points.back().action.has_value());
+    EXPECT_TRUE(points.back().action->first);
+    EXPECT_EQ(points[0].action->kind, GenerationAction::Kind::Undo);
+    EXPECT_EQ(UndoRestore(*real, app, charFolder, points.back(), kNow, ui::kSafetyNoteLines),
+              std::vector<std::string>{"uo.cfg"});
+    Snapshot back = client;
+    back["uo.cfg"] = dir.ReadBytes(std::string(kCharRel) + "\\uo.cfg");
+    EXPECT_EQ(Char(), back);
+
     // A note that cannot be read now: the window opens and says why.
     faulty.FailNth(0);
     faulty.Hold(SafetyFolderPath(app, charFolder) + "\\" + kSafetyNoteName);

@@ -66,8 +66,12 @@ TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindow
     FormUndo& undo = *OpenUndo();
     EXPECT_EQ(undo.Label1.Text(), "A / S / C");
     ASSERT_EQ(undo.List1.ListCount(), 2);
-    EXPECT_TRUE(undo.List1.Items()[0].starts_with("2026-12-07 21:06:10　chardata.mul、")) << undo.List1.Items()[0];
-    EXPECT_TRUE(undo.List1.Items()[1].starts_with("2026-12-07 21:05:09　")) << undo.List1.Items()[1];
+    // When, what was done, and what going back does; the first kept for good.
+    EXPECT_EQ(undo.List1.Items()[0], "2026-12-07 21:06:10　スロット1「Slot1」のリストアの前　戻す：chardata.mul、"
+                                     "desktop.uos、macros.txt、skillgrp.mul、uo.cfg");
+    EXPECT_TRUE(undo.List1.Items()[1].starts_with("2026-12-07 21:05:09　スロット0「Slot0」のリストアの前" +
+                                                  std::string(kUndoRowFirst)))
+        << undo.List1.Items()[1];
     EXPECT_EQ(undo.List1.ListIndex(), 0);
     EXPECT_EQ(Ui().FocusedControl(), &undo.List1);
     EXPECT_FALSE(main.Command5.UserClick());
@@ -81,7 +85,7 @@ TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindow
         Ui().Answer(Answer::Cancel);
         ASSERT_TRUE(OpenUndo()->Command1.UserClick());
         ASSERT_EQ(Ui().Boxes().size(), 1u + answered);
-        EXPECT_EQ(Ui().Boxes()[0].text, "A / S / C" + std::string(kUndoQuestionWhose) + "2026-12-07 21:06:10" + kUndoQuestionAfter);
+        EXPECT_EQ(Ui().Boxes()[0].text, "A / S / C" + std::string(kUndoQuestionWhose) + "2026-12-07 21:06:10 スロット1「Slot1」" + kUndoQuestionSlotAfter);
         EXPECT_EQ(Ui().Boxes()[answered].text, answered ? kUndoWhileRunningQuestion : Ui().Boxes()[0].text);
         EXPECT_EQ(Ui().Boxes()[answered].buttons, answered ? Buttons::OkCancelDefaultCancel : Buttons::OkCancel);
         EXPECT_EQ(Get<FormUndo>(), nullptr);
@@ -93,7 +97,7 @@ TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindow
     for (int both = 0; both < 2; ++both) Ui().Answer(Answer::Ok);
     ASSERT_TRUE(OpenUndo()->List1.UserOpen(1));
     ASSERT_EQ(Ui().Boxes().size(), 2u);
-    EXPECT_EQ(Ui().Boxes()[0].text, "A / S / C" + std::string(kUndoQuestionWhose) + "2026-12-07 21:05:09" + kUndoQuestionAfter);
+    EXPECT_EQ(Ui().Boxes()[0].text, "A / S / C" + std::string(kUndoQuestionWhose) + "2026-12-07 21:05:09 スロット0「Slot0」" + kUndoQuestionSlotAfter);
     for (const auto& [name, bytes] : C()) EXPECT_EQ(bytes, name + " of client");
     EXPECT_EQ(C().size(), 5u);
     ASSERT_NE(Prompt(), nullptr);
@@ -105,6 +109,7 @@ TEST_F(FormUndoTest, OnlyBothQuestionsAnsweredUndoAndAFailureLeavesTheMainWindow
     const std::string gone = SafetyFolderPath(State().AppFolder, State().CharFolder) + "\\2026-12-07 21-05-09";
     Ui().ClearBoxes();
     FormUndo& stale = *OpenUndo();
+    EXPECT_TRUE(stale.List1.Items()[0].find(kUndoRowUndo) != std::string::npos) << stale.List1.Items()[0];
     realFs->Rename(gone, gone + " moved");
     const auto undone = C();
     for (int both = 0; both < 2; ++both) Ui().Answer(Answer::Ok);
