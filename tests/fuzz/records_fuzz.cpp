@@ -1,5 +1,5 @@
 // The readers of the records beside the generations, over whatever lies
-// in the file: restore.order, restore.changed and the note. Each takes
+// in the file: restore.order, restore.changed, restore.actions and the note. Each takes
 // only what its writer writes: what it reads writes back to the same
 // bytes, and nothing read names anything outside the store or the
 // character folder. The input: a first byte choosing the record, then
@@ -19,7 +19,7 @@ using namespace telk;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 3) {
+    switch (data[0] % 4) {
     case 0:
         if (const auto order = DecodeOrder(bytes)) {
             FUZZ_CHECK(EncodeOrder(*order) == bytes);
@@ -39,6 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 for (const std::string& name : names) FUZZ_CHECK(IsPlainName(name));
             }
             FUZZ_CHECK(again == bytes);
+        }
+        break;
+    case 2:
+        if (const auto actions = DecodeActions(bytes)) {
+            FUZZ_CHECK(EncodeActions(*actions) == bytes);
+            for (const GenerationAction& a : *actions)
+                FUZZ_CHECK(IsGenerationName(a.generation) && a.seq > 0 && a.slot >= -1 && a.slot < 5);
         }
         break;
     default:

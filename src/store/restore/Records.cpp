@@ -33,6 +33,24 @@ std::vector<std::string> CrLfLines(const std::string& bytes, bool* whole = nullp
     return lines;
 }
 
+// The lines after header, when bytes are whole lines that begin with it.
+std::optional<std::vector<std::string>> Body(const std::string& bytes, const char* header) {
+    bool whole = false;
+    std::vector<std::string> lines = CrLfLines(bytes, &whole);
+    if (!whole || lines.empty() || lines[0] != header) return std::nullopt;
+    lines.erase(lines.begin());
+    return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line, char separator) {
+    std::vector<std::string> fields;
+    for (std::size_t begin = 0, end; begin <= line.size(); begin = end + 1) {
+        end = std::min(line.find(separator, begin), line.size());
+        fields.push_back(line.substr(begin, end - begin));
+    }
+    return fields;
+}
+
 constexpr const char* kOrderHeader = "TELK restore order";
 constexpr const char* kChangedHeader = "TELK safety folders to look at";
 constexpr const char* kNoteMark = "\xEF\xBB\xBF";
@@ -63,21 +81,15 @@ std::string EncodeOrder(const std::vector<WrittenGeneration>& order) {
 }
 
 std::optional<std::vector<WrittenGeneration>> DecodeOrder(const std::string& bytes) {
-    bool whole = false;
-    const std::vector<std::string> lines = CrLfLines(bytes, &whole);
-    if (!whole || lines.empty() || lines[0] != kOrderHeader) return std::nullopt;
+    const std::optional<std::vector<std::string>> lines = Body(bytes, kOrderHeader);
+    if (!lines) return std::nullopt;
     std::vector<WrittenGeneration> order;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        WrittenGeneration generation;
-        std::size_t begin = 0;
-        for (std::size_t end;; begin = end + 1) {
-            end = lines[i].find('\t', begin);
-            const std::string field = lines[i].substr(begin, end == std::string::npos ? end : end - begin);
-            if (begin == 0 ? !IsGenerationName(field) : !IsCharFileName(field)) return std::nullopt;
-            (begin == 0 ? generation.name : generation.added.emplace_back()) = field;
-            if (end == std::string::npos) break;
-        }
-        order.push_back(std::move(generation));
+    for (const std::string& line : *lines) {
+        std::vector<std::string> fields = Fields(line, '\t');
+        if (!IsGenerationName(fields[0]) ||
+            !std::all_of(fields.begin() + 1, fields.end(), [](const std::string& f) { return IsCharFileName(f); }))
+            return std::nullopt;
+        order.push_back({fields[0], std::vector<std::string>(fields.begin() + 1, fields.end())});
     }
     return order;
 }
@@ -112,9 +124,8 @@ std::string EncodeActions(const std::vector<GenerationAction>& actions) {
 }
 
 std::optional<std::vector<GenerationAction>> DecodeActions(const std::string& bytes) {
-    bool whole = false;
-    const std::vector<std::string> lines = CrLfLines(bytes, &whole);
-    if (!whole || lines.empty() || lines[0] != kActionsHeader) return std::nullopt;
+    const std::optional<std::vector<std::string>> lines = Body(bytes, kActionsHeader);
+    if (!lines) return std::nullopt;
     std::vector<GenerationAction> actions;
     auto number = [](const std::string& field, int low, int high) -> std::optional<int> {
         if (field.empty() || field.size() > 9 || field.find_first_not_of("0123456789") != std::string::npos ||
@@ -124,12 +135,8 @@ std::optional<std::vector<GenerationAction>> DecodeActions(const std::string& by
         if (n < low || n > high) return std::nullopt;
         return n;
     };
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        std::vector<std::string> fields;
-        for (std::size_t begin = 0, end; begin <= lines[i].size(); begin = end + 1) {
-            end = std::min(lines[i].find('\t', begin), lines[i].size());
-            fields.push_back(lines[i].substr(begin, end - begin));
-        }
+    for (const std::string& line : *lines) {
+        const std::vector<std::string> fields = Fields(line, '\t');
         GenerationAction a;
         const std::optional<int> seq = fields.size() >= 5 ? number(fields[1], 1, 999999999) : std::nullopt;
         if (!seq || !IsGenerationName(fields[0]) || (fields[2] != "0" && fields[2] != "1")) return std::nullopt;
@@ -193,17 +200,11 @@ void ForgetAction(FileSystem& fs, const std::string& safety, const std::string& 
 }
 
 std::optional<std::vector<std::string>> DecodeChanged(const std::string& bytes) {
-    bool whole = false;
-    std::vector<std::string> lines = CrLfLines(bytes, &whole);
-    if (!whole || lines.empty() || lines[0] != kChangedHeader) return std::nullopt;
-    lines.erase(lines.begin());
+    std::optional<std::vector<std::string>> lines = Body(bytes, kChangedHeader);
+    if (!lines) return std::nullopt;
     // Three plain names each: nothing in it may lead outside the store.
-    for (const std::string& line : lines) {
-        std::vector<std::string> names;
-        for (std::size_t begin = 0, end; begin <= line.size(); begin = end + 1) {
-            end = std::min(line.find('\\', begin), line.size());
-            names.push_back(line.substr(begin, end - begin));
-        }
+    for (const std::string& line : *lines) {
+        const std::vector<std::string> names = Fields(line, '\\');
         if (names.size() != 3 || !std::all_of(names.begin(), names.end(), [](const std::string& n) { return IsPlainName(n); }))
             return std::nullopt;
     }
