@@ -49,8 +49,8 @@ void RecordWritten(FileSystem& fs, const std::string& safety, const std::vector<
 }
 
 bool ForgetWritten(FileSystem& fs, const std::string& safety, const std::string& generation) {
-    ForgetAction(fs, safety, generation);
-    return !FailureOf([&] {
+    // Both records forget it, or neither: the action's line goes last.
+    const bool forgotten = !FailureOf([&] {
         std::optional<std::vector<WrittenGeneration>> order = DecodeOrder(fs.ReadFile(OrderPath(safety)));
         if (!order) return;
         std::erase_if(*order, [&](const WrittenGeneration& g) { return g.name == generation; });
@@ -59,6 +59,8 @@ bool ForgetWritten(FileSystem& fs, const std::string& safety, const std::string&
         else
             WriteWhole(fs, OrderPath(safety), EncodeOrder(*order));
     });
+    if (forgotten) ForgetAction(fs, safety, generation);
+    return forgotten;
 }
 
 namespace {
@@ -186,6 +188,10 @@ bool TidyGenerations(FileSystem& fs, const std::string& safety, const std::vecto
         for (const WrittenGeneration& g : *order)
             if (!Holds(entries, g.name) && !Holds(entries, StagingName(g.name)))
                 done = ForgetWritten(fs, safety, g.name) && done;
+    if (tidy == Tidy::Full)
+        for (const GenerationAction& a : ReadActions(fs, safety, entries))
+            if (!Holds(entries, a.generation) && !Holds(entries, StagingName(a.generation)))
+                ForgetAction(fs, safety, a.generation);
     return done;
 }
 

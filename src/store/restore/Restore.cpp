@@ -63,9 +63,11 @@ std::vector<std::string> Begin(FileSystem& fs, const std::string& appFolder, con
             WriteWhole(fs, notePath, *reworded);
         journal.generation = FreeGenerationName(entries, now);
         journal.backupsInGeneration = fs.SameVolume(WithoutTrailingSeparators(journal.charFolder), safety);
-        RecordWritten(fs, safety, entries, WrittenOf(journal));
+        // What wrote it first: cut off after, a line naming no folder is
+        // all it leaves, and the order record stays as it was.
         action.generation = journal.generation;
         RecordAction(fs, safety, entries, std::move(action));
+        RecordWritten(fs, safety, entries, WrittenOf(journal));
         WriteWhole(fs, JournalPath(safety), EncodeJournal(journal));
     } catch (const FileError&) {
         // Nothing of the client's has changed: the failure is what the
