@@ -145,7 +145,8 @@ std::optional<std::vector<GenerationAction>> DecodeActions(const std::string& by
         a.first = fields[2] == "1";
         if (fields[3] == "restore" && fields.size() == 6) {
             const std::optional<int> slot = fields[4] == "-1" ? std::optional<int>(-1) : number(fields[4], 0, kSlotCount - 1);
-            if (!slot) return std::nullopt;
+            // The writer turns line ends in a name into spaces.
+            if (!slot || fields[5].find_first_of("\r\n") != std::string::npos) return std::nullopt;
             a.slot = *slot;
             a.slotName = fields[5];
         } else if (fields[3] == "undo" && fields.size() == 5 && (fields[4].empty() || IsGenerationName(fields[4]))) {
