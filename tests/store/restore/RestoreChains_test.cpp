@@ -40,6 +40,52 @@ constexpr std::array kSeeds = {"2027-12-31 23-59-59", "2026-11-30 10-00-00", "20
                                "2026-12-02 10-00-00", "2027-03-01 10-00-00", "2026-12-03 10-00-00", "2026-12-04 10-00-00",
                                "2026-12-05 10-00-00", "2026-12-06 10-00-00", "2026-12-08 10-00-00"};
 constexpr std::size_t kUnrecorded = 1;
+// What a record copied in names: a share, and a generation of the
+// player's, its name among the seeds'.
+constexpr const char* kShare = "\\\\host\\share\\x\\";
+constexpr const char* kCopiedGeneration = "2026-12-07 10-00-00";
+
+// Forwards to fs, keeping each network path it is asked about, the
+// existence tests' too, which the fault log does not count.
+class NetworkWatch : public FileSystem {
+public:
+    explicit NetworkWatch(FileSystem& fs) : fs_(fs) {}
+    bool CanOpenForReading(const std::string& p) override { return fs_.CanOpenForReading(Seen(p)); }
+    bool IsLink(const std::string& p) override { return fs_.IsLink(Seen(p)); }
+    bool CanEnterFolder(const std::string& p) override { return fs_.CanEnterFolder(Seen(p)); }
+    std::vector<ListEntry> ListEntries(const std::string& p, std::uint16_t mask) override {
+        return fs_.ListEntries(Seen(p), mask);
+    }
+    std::vector<Drive> Drives() override { return fs_.Drives(); }
+    void CreateFolder(const std::string& p) override { fs_.CreateFolder(Seen(p)); }
+    void RemoveFolder(const std::string& p) override { fs_.RemoveFolder(Seen(p)); }
+    void CopyFile(const std::string& a, const std::string& b) override { fs_.CopyFile(Seen(a), Seen(b)); }
+    void CopyLink(const std::string& a, const std::string& b) override { fs_.CopyLink(Seen(a), Seen(b)); }
+    void Rename(const std::string& a, const std::string& b) override { fs_.Rename(Seen(a), Seen(b)); }
+    void RemoveFile(const std::string& p) override { fs_.RemoveFile(Seen(p)); }
+    void CheckReplaceable(const std::string& p) override { fs_.CheckReplaceable(Seen(p)); }
+    void ReplaceFile(const std::string& t, const std::string& r, const std::string& b) override {
+        fs_.ReplaceFile(Seen(t), Seen(r), Seen(b));
+    }
+    std::string ReadFile(const std::string& p) override { return fs_.ReadFile(Seen(p)); }
+    FileDigest Digest(const std::string& p) override { return fs_.Digest(Seen(p)); }
+    void WriteFile(const std::string& p, const std::string& bytes) override { fs_.WriteFile(Seen(p), bytes); }
+    std::string ShortPath(const std::string& p) override { return fs_.ShortPath(Seen(p)); }
+    bool SameVolume(const std::string& a, const std::string& b) override { return fs_.SameVolume(Seen(a), Seen(b)); }
+    VirtualStoreLayout VirtualStore() override { return fs_.VirtualStore(); }
+    std::vector<std::string> TemporaryFolders() override { return fs_.TemporaryFolders(); }
+    std::string CurrentFolder() override { return fs_.CurrentFolder(); }
+
+    std::vector<std::string> touched;
+
+private:
+    const std::string& Seen(const std::string& path) {
+        auto separator = [&](std::size_t i) { return path.size() > i && (path[i] == '\\' || path[i] == '/'); };
+        if (separator(0) && separator(1)) touched.push_back(path);
+        return path;
+    }
+    FileSystem& fs_;
+};
 
 // Chains of what a player does, with a crash or a failure at each file
 // operation of each step, then a clean start. Whatever happens, every
@@ -49,15 +95,20 @@ constexpr std::size_t kUnrecorded = 1;
 // exactly what it replaced; the generations go in the order written, and
 // only the oldest the record names beyond ten; the start leaves nothing temporary,
 // no journal, and every other generation it ever showed; what the player
-// or the second install has below BeforeRestore stays byte for byte.
+// or the second install has below BeforeRestore stays byte for byte. Records
+// copied in from elsewhere write nothing outside their own character,
+// read no share, and are told once.
 class RestoreChains : public TransferTest {
 protected:
-    enum class Act { RestoreA, RestoreB, BackUpThis, BackUpOtherIntoA, Start, ClientSaves, Unreachable, StoreFull, JournalUnread, Undo };
-    static constexpr std::array kActs = {Act::RestoreA, Act::RestoreB,   Act::BackUpThis,  Act::BackUpOtherIntoA, Act::Start,
-                                         Act::ClientSaves, Act::Unreachable, Act::StoreFull, Act::JournalUnread, Act::Undo};
+    enum class Act {
+        RestoreA, RestoreB, BackUpThis, BackUpOtherIntoA, Start, ClientSaves, Unreachable, StoreFull, JournalUnread, Undo, CopyIn
+    };
+    static constexpr std::array kActs = {Act::RestoreA,      Act::RestoreB,    Act::BackUpThis,  Act::BackUpOtherIntoA,
+                                         Act::Start,         Act::ClientSaves, Act::Unreachable, Act::StoreFull,
+                                         Act::JournalUnread, Act::Undo,        Act::CopyIn};
     static const char* Name(Act act) {
-        static const char* const names[] = {"restore A", "restore B", "back up", "back up another into A", "start",
-                                            "client saves", "install away", "store full", "journal unreadable", "undo"};
+        static const char* const names[] = {"restore A", "restore B", "back up", "back up another into A", "start", "client saves",
+                                            "install away", "store full", "journal unreadable", "undo", "records copied in"};
         return names[static_cast<int>(act)];
     }
     // A second install: the same names, another safety folder.
@@ -75,6 +126,7 @@ protected:
 
     void SetUpChain(Volumes volumes) {
         Reset();
+        std::filesystem::remove_all(dir.Native("Documents"));
         for (const std::string& name : kFiles) {
             dir.WriteBytes("Settings\\2\\" + name, "A " + name);
             if (name != "uo.cfg") dir.WriteBytes("Settings\\3\\" + name, "B " + name);
@@ -89,6 +141,9 @@ protected:
         keep.clear();
         generations.clear();
         saves = 0;
+        outside.clear();
+        toTell.clear();
+        watched.touched.clear();
         std::vector<WrittenGeneration> order;
         for (std::size_t i = 0; i < kSeeds.size(); ++i) {
             dir.WriteBytes(safetyRel + "\\" + kSeeds[i] + "\\desktop.uos", std::string("seed ") + kSeeds[i]);
@@ -96,7 +151,9 @@ protected:
         }
         dir.WriteBytes(safetyRel + "\\" + kOrderName, EncodeOrder(order));
         dir.WriteBytes(safetyRel + "\\" + kSafetyNoteName, SafetyNote(charFolder, ui::kSafetyNoteLines));
-        written.assign(kSeeds.begin(), kSeeds.end());
+        unrecorded.clear();
+        unrecorded.insert(kSeeds.begin(), kSeeds.begin() + kUnrecorded);
+        written.assign(kSeeds.begin() + kUnrecorded, kSeeds.end());
         // The second install's own, and the player's: a copy of the safety
         // folder with a journal, a folder, look-alikes of staging and trash.
         const std::string other = StoreRel(SafetyFolderPath(app, dir.Win(kOther) + "\\"));
@@ -140,10 +197,12 @@ protected:
     // The order written, by the harness's own count: a generation settled
     // in a step comes before the one the step's restore wrote. Pruned only
     // what the record names and has ten written after it; the program's
-    // order is this one (the unrecorded seed, the oldest, last).
+    // order is this one, then those the record does not name, by name.
     void Track(const std::string& pending) {
         const std::set<std::string> now = Whole();
-        auto known = [&](const std::string& name) { return std::find(written.begin(), written.end(), name) != written.end(); };
+        auto known = [&](const std::string& name) {
+            return unrecorded.count(name) || std::find(written.begin(), written.end(), name) != written.end();
+        };
         if (now.count(pending) && !known(pending)) written.push_back(pending);
         for (const std::string& name : now)
             if (!known(name)) written.push_back(name);
@@ -154,6 +213,14 @@ protected:
             } else if (generations.count(*it)) {
                 EXPECT_NE(*it, kSeeds[0]) << "pruned";
                 EXPECT_GE(newestFirst.size(), std::size_t{kGenerationsKept}) << "pruned " << *it;
+            }
+        }
+        // One the record does not name goes, if ever, only while ten stay.
+        for (auto it = unrecorded.rbegin(); it != unrecorded.rend(); ++it) {
+            if (now.count(*it)) {
+                newestFirst.push_back(*it);
+            } else if (generations.count(*it)) {
+                EXPECT_GE(now.size(), std::size_t{kGenerationsKept}) << "pruned " << *it;
             }
         }
         std::vector<std::string> told;
@@ -212,6 +279,40 @@ protected:
         ExpectTrue(kept);
     }
 
+    std::string LookAlike() const { return SafetyRoot(app) + "\\acct\\shard\\Name~00000000"; }
+
+    // Records copied in from a friend's Settings or another PC's, each of
+    // which writes outside its character if acted on: a look-alike safety
+    // folder and a journal in the second install's, both naming the
+    // player's Documents and deleting its file; an older copy's journal
+    // where it kept them, its source a share; a generation the record does
+    // not name. The record of changed folders goes with the copy, so that
+    // the next start looks at every folder.
+    void CopyIn() {
+        dir.WriteBytes("Documents\\desktop.uos", "the player's own, elsewhere");
+        outside = test::FolderSnapshot(dir.Native("Documents"));
+        const std::string documents = dir.Win("Documents") + "\\";
+        const Journal deletes{kRestoring, documents, SlotFolderPath(app, 2),
+                              {{"desktop.uos", false, real->Digest(documents + "desktop.uos")}}, 1, {}, kNow, false};
+        const std::string lookAlike = StoreRel(LookAlike());
+        const std::string other = StoreRel(SafetyFolderPath(app, dir.Win(kOther) + "\\"));
+        dir.WriteBytes(lookAlike + "\\" + kSafetyNoteName, SafetyNote(documents, ui::kSafetyNoteLines));
+        for (const std::string& folder : {lookAlike, other}) {
+            dir.WriteBytes(folder + "\\" + kJournalName, EncodeJournal(deletes));
+            for (auto& [rel, bytes] : test::FolderSnapshot(dir.Native(folder))) untouched[WorldRel(folder) + "/" + rel] = bytes;
+        }
+        toTell = {LookAlike(), SafetyFolderPath(app, dir.Win(kOther) + "\\")};
+        const Journal older{kRestoring, charFolder, kShare, {{"desktop.uos"}}, 1, {}, "", false};
+        dir.WriteBytes(StoreRel(LegacySafetyFolderPath(app, charFolder)) + "\\" + kJournalName, EncodeJournal(older));
+        dir.WriteBytes(safetyRel + "\\" + kCopiedGeneration + "\\desktop.uos", "a generation no record names");
+        unrecorded.insert(kCopiedGeneration);
+        std::filesystem::remove(dir.Native(std::string("Settings\\BeforeRestore\\") + kChangedName));
+    }
+    static std::string WorldRel(std::string rel) {
+        std::replace(rel.begin(), rel.end(), '\\', '/');
+        return rel;
+    }
+
     void Step(Act act, FileSystem& fs) {
         const std::string charFile = std::string(kCharRel) + "\\desktop.uos";
         const bool pending = dir.IsFile(safetyRel + "\\" + kJournalName);
@@ -232,6 +333,15 @@ protected:
         };
         auto start = [&] {
             const RepairReport report = RepairSlotStore(fs, app);
+            // Once, at the first start after they came, where no fault
+            // cut a start short.
+            std::set<std::string> told;
+            for (const std::string& folder : report.notOurs)
+                if (folder == LookAlike() || folder == SafetyFolderPath(app, dir.Win(kOther) + "\\")) told.insert(folder);
+            if (clean) {
+                EXPECT_EQ(told, toTell);
+            }
+            toTell.clear();
             ExpectTrue(report.waiting);
             ExpectLeftAsSaved(report.leftAsSaved);
             ForgetUntold(fs, report);
@@ -272,6 +382,7 @@ protected:
                 start();
                 faulty.ReleaseAll();
                 break;
+            case Act::CopyIn: CopyIn(); break;
             }
         } catch (const RollbackFailed& e) {
             ExpectTrue(e.Kept());
@@ -287,6 +398,7 @@ protected:
     // operations the faulted step counted.
     int Run(const std::vector<Act>& chain, Volumes volumes, Fault fault) {
         SetUpChain(volumes);
+        clean = fault.kind == Fault::Kind::None;
         int count = 0;
         for (std::size_t i = 0; i < chain.size(); ++i) {
             Capture();
@@ -297,7 +409,7 @@ protected:
             else if (fault.kind == Fault::Kind::Crash) faulty.CrashAtNth(fault.n);
             else faulty.FailNth(fault.n, fault.kind == Fault::Kind::HalfDone ? Mode::HalfDone : Mode::Clean);
             try {
-                Step(chain[i], faulty);
+                Step(chain[i], watched);
             } catch (const test::SimulatedCrash&) {
                 // The process died here: the next step meets what it left.
             }
@@ -311,7 +423,7 @@ protected:
         faulty.FailNth(0);
         Capture();
         const std::string pending = Pending();
-        Step(Act::Start, faulty);
+        Step(Act::Start, watched);
         Track(pending);
         Capture();
         ExpectSettled();
@@ -333,9 +445,14 @@ protected:
         }
         for (const std::string& bytes : keep)
             EXPECT_NE(std::find(present.begin(), present.end(), bytes), present.end()) << "lost " << bytes;
-        // Those pruned, Track judged; the rest stay as they were.
+        EXPECT_EQ(test::FolderSnapshot(dir.Native("Documents")), outside) << "a record acted outside its character";
+        EXPECT_TRUE(watched.touched.empty()) << "a share was looked at: " << watched.touched.front();
+        // Those pruned, Track judged; the rest stay as they were. Beyond
+        // ten, only those the record does not name.
         const Snapshot safety = test::FolderSnapshot(dir.Native(safetyRel));
-        EXPECT_LE(Whole().size(), kGenerationsKept + kUnrecorded);
+        const std::set<std::string> whole = Whole();
+        EXPECT_LE(std::count_if(whole.begin(), whole.end(), [&](const std::string& name) { return !unrecorded.count(name); }),
+                  kGenerationsKept);
         for (const auto& [rel, bytes] : generations) {
             const auto now = safety.find(rel);
             if (!safety.count(rel.substr(0, rel.find('/')))) continue;
@@ -377,8 +494,13 @@ protected:
     std::vector<std::string> faultLog; // the faulted step's operations
     std::set<std::string> keep;
     Snapshot generations;
-    std::vector<std::string> written; // the generations, oldest written first
+    std::vector<std::string> written; // the recorded generations, oldest written first
     Snapshot untouched;               // the player's and the second install's
+    std::set<std::string> unrecorded; // generations no record names
+    Snapshot outside;                 // the player's Documents, which records copied in name
+    std::set<std::string> toTell;     // what the next start tells as not the program's
+    bool clean = true;                // a run without a fault
+    NetworkWatch watched{faulty};
     std::string clock = kNow;
     int saves = 0;
 };
