@@ -20,7 +20,8 @@ TABLE = re.compile(r'<table>.*?</table>', re.S)
 PICTURE = re.compile(r'<img src="\.\./screenshots/([^"/]+\.png)"([^>]*)>')
 # A picture wider than this would shrink on a phone (a column of some
 # 366 px) to under three quarters of its size, its rows of text too small
-# to read: there it keeps its size and scrolls sideways in a box of its own.
+# to read: it keeps its size and scrolls sideways in a box of its own, on
+# a PC too where it is wider than the page (the undo window's rows).
 WIDE_PICTURE = 480
 LINK = re.compile(r'href="([^"#][^"]*)"')
 TOKEN = re.compile(r'(<[^>]*>)')
@@ -42,6 +43,8 @@ BACK = '<p class="back"><a href="#目次">↑ 目次へ戻る</a></p>'
 STYLE = '''\
 body { font-family: "Yu Gothic UI", Meiryo, "Noto Sans CJK JP", sans-serif; line-height: 1.7; max-width: 52em; margin: 2em auto; padding: 0 1em; color: #222; word-break: auto-phrase; }
 img { max-width: 100%; height: auto; border: 1px solid #ccc; }
+.wide { display: block; overflow-x: auto; }
+.wide img { max-width: none; }
 table { border-collapse: collapse; margin: 1em 0; }
 th, td { border: 1px solid #bbb; padding: .3em .6em; vertical-align: top; }
 th { background: #f0f0f0; }
@@ -60,8 +63,6 @@ h1, h2 { border-bottom: 1px solid #ddd; }
 @media (max-width: 40em) {
   body { margin: 1em auto; padding: 0 .7em; }
   ul, ol { padding-left: 1.5em; }
-  .wide { display: block; overflow-x: auto; }
-  .wide img { max-width: none; }
   /* A phone has no room for columns beside a long name or message: each
      row becomes a card, each cell headed by its column's name. */
   table.cards, table.cards tbody, table.cards tr, table.cards td { display: block; }

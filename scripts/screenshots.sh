@@ -22,7 +22,9 @@ fail() { echo "screenshots: $*" >&2; exit 1; }
 [ -f "$build/telk.exe" ] || fail "no telk.exe in $build"
 
 # A white root: a picture of several windows shows it where none covers.
-Xvfb "$display" -screen 0 1280x1024x24 -wr -nolisten tcp >/dev/null 2>&1 &
+# As wide as the screens 150 % is made for, where the undo window is 1680
+# pixels wide.
+Xvfb "$display" -screen 0 1920x1200x24 -wr -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 telk=
 cleanup() {
@@ -143,7 +145,9 @@ type_into() {
   id=$(window "$1")
   xdotool windowfocus --sync "$id"
   xdotool key --clearmodifiers Home shift+End
-  xdotool type --delay 20 "$2"
+  # Each character not on the keyboard map borrows a spare key; typed fast,
+  # Wine can miss a borrowed key (「い装備」 for 「いつもの装備」).
+  xdotool type --delay 100 "$2"
 }
 
 # Presses keys in the window, as a keyboard user does.
@@ -204,7 +208,7 @@ SETUP='^TELK設定$';                       SETUP_W=6735; SETUP_H=2925
 RUNUO='^ＵＯ起動します？$';               RUNUO_W=5625; RUNUO_H=1755
 SELDIR='^フォルダ選択$';                  SELDIR_W=5130; SELDIR_H=4005
 SELFILE='^ＵＯ実行実行プログラム選択$';   SELFILE_W=6180; SELFILE_H=3660
-UNDO='^いつに戻します？$';                UNDO_W=10935; UNDO_H=4485
+UNDO='^いつに戻します？$';                UNDO_W=16800; UNDO_H=4485
 
 uosel() { click "$UOSEL" $UOSEL_W $UOSEL_H "$@"; }
 main() { click "$MAIN" $MAIN_W $MAIN_H "$@"; }
@@ -268,28 +272,42 @@ shot_window 08-main-confirmed "$MAIN"
 keys "$MAIN" shift+Tab Down                   # from the name box to slot 2's button, on to slot 3
 shot_window 15-main-slot-focus "$MAIN"
 keys "$MAIN" Up                               # back to slot 2
+# The slot gets a uo.cfg that the character then lacks, so restoring it adds
+# one: the undo rows show a file to be taken away.
+hanako=$client/Desktop/account01/Asuka/Hanako
+echo 'account01 Asuka Hanako' >"$hanako/uo.cfg"
 main 4680 1680 1335 855                       # バックアップ
 shot_all 09-backup-question '^TELK$'
 answer '^TELK$'
 answer '^TELK$'
-main 4680 2880 1335 855                       # リストア
+rm "$hanako/uo.cfg"
+main 4680 2880 1335 855                       # リストア: the first generation, kept for good
 answer '^TELK$'
 window "$RUNUO" >/dev/null
 shot_window 10-launch-prompt "$RUNUO"
 shot_all 11-launch-prompt-over-main "$RUNUO"
 click "$RUNUO" $RUNUO_W $RUNUO_H 3840 720 1455 855   # なんもしない
 closed "$RUNUO"
-main 4680 2880 1335 855                       # リストア once more: two rows to go back to
+undo_menu() {
+  main 120 1260 4440 240 3                    # right-click between the lists and the slot rows
+  sleep 0.5
+  xdotool key Down Return                     # リストアを元に戻す…
+  window "$UNDO" >/dev/null
+}
+undo_menu
+keys "$UNDO" Return                           # 戻す, the only row: an undo's generation
 answer '^TELK$'
 window "$RUNUO" >/dev/null
 click "$RUNUO" $RUNUO_W $RUNUO_H 3840 720 1455 855   # なんもしない
 closed "$RUNUO"
-main 120 1260 4440 240 3                      # right-click between the lists and the slot rows
-sleep 0.5
-xdotool key Down Return                       # リストアを元に戻す…
-window "$UNDO" >/dev/null
+main 4680 2880 1335 855                       # リストア once more: a restore, an undo, the first
+answer '^TELK$'
+window "$RUNUO" >/dev/null
+click "$RUNUO" $RUNUO_W $RUNUO_H 3840 720 1455 855   # なんもしない
+closed "$RUNUO"
+undo_menu
 shot_window 17-undo "$UNDO"
-click "$UNDO" $UNDO_W $UNDO_H 9600 3720 1215 615     # やめる
+click "$UNDO" $UNDO_W $UNDO_H 15465 3720 1215 615     # やめる
 closed "$UNDO"
 main 240 4080 5775 735                        # 終了
 shot_all 12-quit-question '^確認しま～す$'
@@ -306,10 +324,7 @@ shot_window 14-main-150 "$MAIN"
 main 4680 120 1335 975                        # このキャラを編集したいな
 keys "$MAIN" Tab Tab Down                     # 終了, slot 0's button, slot 1
 shot_window 16-main-slot-focus-150 "$MAIN"
-main 120 1260 4440 240 3                      # the popup menu, as in run 3
-sleep 0.5
-xdotool key Down Return                       # リストアを元に戻す…
-window "$UNDO" >/dev/null
+undo_menu                                     # the rows of run 3
 shot_window 18-undo-150 "$UNDO"
 kill "$telk"
 wait "$telk" 2>/dev/null || true

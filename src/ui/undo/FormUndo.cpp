@@ -11,10 +11,13 @@ namespace telk::ui {
 
 namespace {
 
-// The settings window's margins and buttons; wide enough for a row that
-// names all five files with room to say more (a longer row scrolls
-// sideways), tall enough for the ten last generations and one more.
-const FormLayout kForm{kUndoCaption, 10935, 4485};
+// The settings window's margins and buttons; wide enough for the longest
+// usual row (the first generation's, its mark, a slot name of six
+// characters, five files) to show whole, so the file to be taken away is
+// seen without scrolling, and still within a 1280-pixel screen at 100 %
+// and a 1920-pixel one at 150 % (a longer row scrolls sideways); tall
+// enough for the ten last generations and the first.
+const FormLayout kForm{kUndoCaption, 16800, 4485};
 
 // A generation's name, "2026-12-09 19-45-41" with maybe " (2)" after it,
 // as a clock shows the time: "2026-12-09 19:45:41". Any other name as it is.
@@ -58,10 +61,10 @@ std::string RowText(const UndoPoint& point) {
 
 FormUndo::FormUndo(Context& ctx)
     : Form(ctx.ui, kForm),
-      Label1(*this, {.name = "Label1", .rect = {120, 120, 10695, 255}, .tabIndex = 0}),
-      List1(*this, {.name = "List1", .rect = {120, 480, 10695, 2895}, .tabIndex = 1}),
-      Command1(*this, {.name = "Command1", .rect = {8040, 3720, 1215, 615}, .tabIndex = 2, .text = kUndoGo}),
-      Command2(*this, {.name = "Command2", .rect = {9600, 3720, 1215, 615}, .tabIndex = 3, .text = kUndoCancel}),
+      Label1(*this, {.name = "Label1", .rect = {120, 120, 16560, 255}, .tabIndex = 0}),
+      List1(*this, {.name = "List1", .rect = {120, 480, 16560, 2895}, .tabIndex = 1}),
+      Command1(*this, {.name = "Command1", .rect = {13905, 3720, 1215, 615}, .tabIndex = 2, .text = kUndoGo}),
+      Command2(*this, {.name = "Command2", .rect = {15465, 3720, 1215, 615}, .tabIndex = 3, .text = kUndoCancel}),
       ctx_(ctx) {
     List1.DblClick = [this] { List1_DblClick(); };
     Command1.Click = [this] { Command1_Click(); };
