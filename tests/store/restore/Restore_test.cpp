@@ -80,7 +80,8 @@ TEST_F(TransferTest, UndoPutsTheFolderBackAsTheChosenRestoreFoundIt) {
     EXPECT_EQ(points[1].files, std::vector<std::string>(kFiles.begin(), kFiles.end() - 1));
     EXPECT_EQ(points[1].takenAway, std::vector<std::string>{"uo.cfg"}); // the first restore added it
     EXPECT_EQ(points[0].action->kind, GenerationAction::Kind::Restore);
-    EXPECT_TRUE(points[1].action->first && !points[0].action->first);
+    EXPECT_TRUE(points[1].action->first);
+    EXPECT_FALSE(points[0].action->first);
     EXPECT_EQ(points[1].action->slot, 2);
     const Snapshot world = World();
     EXPECT_THROW(UndoRestore(*real, app, charFolder, {"2020-01-01 00-00-00", {}}, kNow, ui::kSafetyNoteLines), UndoPointGone);
@@ -128,48 +129,6 @@ TEST_F(TransferTest, RestoreIntoAMissingCharacterFolderFailsAndChangesNothing) {
     EXPECT_THROW(Restore(*real), FileError);
     EXPECT_FALSE(dir.IsFolder(kCharRel));
     EXPECT_EQ(Store(), before);
-}
-
-// A 2D and a 3D install with the same names: one's unfinished restore
-// neither blocks nor steers the other's, and a back-up of the waiting one
-// settles it first. (Under Wine the e2e tests look into both safety copies.)
-TEST_F(TransferTest, TwoInstallsWithTheSameNamesShareNothing) {
-    const std::string other = "UO3D\\DESKTOP\\acct\\shard\\Name";
-    Reset();
-    FillSlot2();
-    FillChar(true);
-    for (const std::string& name : kFiles) dir.WriteBytes(other + "\\" + name, "3d " + name);
-    const Snapshot before = Char();
-    faulty.FailNth(0);
-    Restore(faulty);
-    const int secondReplace = IndexOf("ReplaceFile " + charFolder + "desktop.uos");
-    for (const std::string& name : kFiles) dir.WriteBytes(std::string(kCharRel) + "\\" + name, "client " + name);
-    std::filesystem::remove_all(dir.Native(safetyRel));
-    faulty.CrashAtNth(secondReplace);
-    EXPECT_THROW(Restore(faulty), test::SimulatedCrash);
-    RestoreFromSlot(*real, app, slotFolder, dir.Win(other) + "\\", kNow, ui::kSafetyNoteLines);
-    EXPECT_EQ(dir.ReadBytes(StoreRel(SafetyFolderPath(app, dir.Win(other))) + "\\" + kNow + "\\macros.txt"),
-              "3d macros.txt");
-    EXPECT_TRUE(dir.IsFile(safetyRel + "\\" + kJournalName)); // the 2D restore still waits
-    BackUpToSlot(*real, *codec, app, charFolder, SlotFolderPath(app, 3), kDate, kName);
-    for (const std::string& name : kFiles) EXPECT_EQ(dir.ReadBytes("Settings\\3\\" + name), "client " + name);
-    EXPECT_EQ(Char(), before);
-    EXPECT_FALSE(dir.IsFolder(safetyRel)); // it had none before
-    // A restore settles a first restore cut off anywhere the same way,
-    // though settling may take the emptied folder away under it.
-    for (int n = 1, crashed = 1; crashed; ++n) {
-        for (const std::string& name : kFiles) dir.WriteBytes(std::string(kCharRel) + "\\" + name, "client " + name);
-        std::filesystem::remove_all(dir.Native(safetyRel));
-        faulty.CrashAtNth(n);
-        crashed = 0;
-        try {
-            Restore(faulty);
-        } catch (const test::SimulatedCrash&) {
-            crashed = 1;
-        }
-        Restore(*real);
-        for (const std::string& name : kFiles) EXPECT_EQ(dir.ReadBytes(std::string(kCharRel) + "\\" + name), "slot " + name);
-    }
 }
 
 // Whether a file is there comes from the listing: one the client holds
@@ -232,31 +191,6 @@ TEST_F(TransferTest, AFullStoreVolumeKeepsThePreviousFilesBesideTheirTargets) {
     EXPECT_TRUE(RepairSlotStore(*real, app).waiting.empty());
     EXPECT_EQ(Generation(), character);
     EXPECT_EQ(dir.Names(kCharRel), kFiles);
-}
-
-// A start that could not list the safety folders writes no record that
-// would hide them from the next.
-TEST_F(TransferTest, AStartCutShortLeavesTheRestToTheNext) {
-    // The first restore after an upgrade cut off, and a start that could
-    // not list the folders: the next start still settles it.
-    auto crashedRestore = [&] {
-        for (int n = 1; n < kMaxOperations && !dir.IsFile(safetyRel + "\\" + kJournalName); ++n) {
-            Reset();
-            FillSlot2();
-            FillChar(true);
-            faulty.CrashAtNth(n);
-            EXPECT_ANY_THROW(Restore(faulty));
-        }
-    };
-    for (int n = 1; n < kMaxOperations; ++n) {
-        crashedRestore();
-        faulty.FailNth(n);
-        RepairSlotStore(faulty, app);
-        if (faulty.FiredAt().starts_with("List " + SafetyRoot(app) + "\\")) break;
-    }
-    ASSERT_TRUE(faulty.FiredAt().starts_with("List " + SafetyRoot(app))) << faulty.FiredAt();
-    RepairSlotStore(*real, app);
-    EXPECT_FALSE(dir.IsFile(safetyRel + "\\" + kJournalName));
 }
 
 } // namespace
