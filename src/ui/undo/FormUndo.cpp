@@ -39,12 +39,17 @@ std::string Joined(const std::vector<std::string>& files) {
 }
 
 // What was done then, as far as the record says.
+// "スロット2「狩り用」": the slot a recorded restore came from.
+std::string SlotNamed(const GenerationAction& action) {
+    std::string text = kUndoRowSlot;
+    if (action.slot >= 0) text += std::to_string(action.slot);
+    return text + "「" + action.slotName + "」";
+}
+
 std::string Done(const UndoPoint& point) {
     if (!point.action) return kUndoRowRestore;
     if (point.action->kind == GenerationAction::Kind::Undo) return kUndoRowUndo;
-    std::string text = kUndoRowSlot;
-    if (point.action->slot >= 0) text += std::to_string(point.action->slot);
-    return text + "「" + point.action->slotName + "」" + kUndoRowRestoreAfter;
+    return SlotNamed(*point.action) + kUndoRowRestoreAfter;
 }
 
 // The time, what was done then, then what going back does to each file.
@@ -79,8 +84,7 @@ std::string FormUndo::Question(const std::string& charFolder, const UndoPoint& p
     std::string text = CharacterName(charFolder) + kUndoQuestionWhose + PointName(point);
     if (!point.action) return text + kUndoQuestionAfter;
     if (point.action->kind == GenerationAction::Kind::Undo) return text + kUndoQuestionUndoAfter;
-    return text + " " + Done(point).substr(0, Done(point).size() - std::string(kUndoRowRestoreAfter).size()) +
-           kUndoQuestionSlotAfter;
+    return text + " " + SlotNamed(*point.action) + kUndoQuestionSlotAfter;
 }
 
 // The folder's names as the lists showed them when it was confirmed.
